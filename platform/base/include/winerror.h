@@ -175,3 +175,12 @@
 #define INET_E_DATA_NOT_AVAILABLE QX_HR(0x800C0007)
 #define INET_E_DOWNLOAD_FAILURE QX_HR(0x800C0008)
 #define INET_E_UNKNOWN_PROTOCOL QX_HR(0x800C000D)
+
+// The calling thread's last-error code. Inline so that every library built into a component
+// shares the one slot of its thread without a separate run-time library.
+inline DWORD& QxLastErrorSlot() {
+    static thread_local DWORD value = ERROR_SUCCESS;
+    return value;
+}
+inline DWORD GetLastError() { return QxLastErrorSlot(); }
+inline void SetLastError(DWORD code) { QxLastErrorSlot() = code; }
