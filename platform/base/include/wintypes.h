@@ -199,3 +199,11 @@ constexpr HRESULT HRESULT_FROM_WIN32(unsigned long x) {
                ? static_cast<HRESULT>(x)
                : static_cast<HRESULT>((static_cast<ULONG>(x) & 0x0000FFFF) | (FACILITY_WIN32 << 16) | 0x80000000u);
 }
+
+struct SECURITY_ATTRIBUTES {
+    DWORD nLength;
+    LPVOID lpSecurityDescriptor;
+    BOOL bInheritHandle;
+};
+using PSECURITY_ATTRIBUTES = SECURITY_ATTRIBUTES*;
+using LPSECURITY_ATTRIBUTES = SECURITY_ATTRIBUTES*;
