@@ -1,0 +1,5 @@
+// OLE controls: the control interfaces and their result codes.
+#pragma once
+
+#include "objsafe.h"
+#include "ocidl.h"
