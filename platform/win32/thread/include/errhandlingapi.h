@@ -1,0 +1,7 @@
+// The calling thread's last-error code.
+#pragma once
+
+#include "wintypes.h"
+
+DWORD WINAPI GetLastError();
+void WINAPI SetLastError(DWORD dwErrCode);
