@@ -5,6 +5,13 @@
 
 namespace compactor {
 
+namespace {
+
+// What may start a comment or change the quote state in code.
+constexpr CharSet kCodeStops{"\"'\\/"};
+
+} // namespace
+
 void RemoveCommentsPass::Run(std::string& text, bool atEnd, std::string& out) {
     const size_t size = text.size();
     size_t pos = 0;
@@ -29,6 +36,13 @@ void RemoveCommentsPass::Run(std::string& text, bool atEnd, std::string& out) {
             }
             pos = lineEnd; // the line feed itself stays
             m_mode = Mode::Code;
+            continue;
+        }
+
+        const size_t plainEnd = findStop(text, pos, m_q == kInCode ? kCodeStops : kQuoteRuleChars);
+        if (plainEnd > pos) {
+            out.append(text, pos, plainEnd - pos);
+            pos = plainEnd;
             continue;
         }
 

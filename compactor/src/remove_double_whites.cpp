@@ -5,11 +5,26 @@
 
 namespace compactor {
 
+namespace {
+
+// What may start a run of white space or change the quote state in code.
+constexpr CharSet kCodeStops{"\"'\\ \t\n\r\f\v"};
+
+} // namespace
+
 void RemoveDoubleWhitesPass::Run(std::string& text, bool atEnd, std::string& out) {
     const size_t size = text.size();
     size_t pos = 0;
     while (pos < size) {
         const char c = text[pos];
+        if (m_pendingSpace < 0) {
+            const size_t plainEnd = findStop(text, pos, m_q == kInCode ? kCodeStops : kQuoteRuleChars);
+            if (plainEnd > pos) {
+                out.append(text, pos, plainEnd - pos);
+                pos = plainEnd;
+                continue;
+            }
+        }
         if (m_q == kInCode && isSpace(c)) {
             m_pendingSpace = m_pendingSpace < 0 ? c : comb(static_cast<char>(m_pendingSpace), c);
             ++pos;

@@ -26,12 +26,23 @@ bool dependsOnNextCharacter(char c) {
     return c == '+' || c == '-' || c == '/';
 }
 
+constexpr CharSet kLineFeed{"\n"};
+
 } // namespace
 
 void RemoveNewLinesPass::Run(std::string& text, bool atEnd, std::string& out) {
     const size_t size = text.size();
     size_t pos = 0;
     while (pos < size) {
+        // Only a character followed by a line feed has anything to decide.
+        const size_t plainEnd = m_q == kInCode ? findStopOrBeforeStop(text, pos, kQuoteRuleChars, kLineFeed)
+                                               : findStop(text, pos, kQuoteRuleChars);
+        if (plainEnd > pos) {
+            out.append(text, pos, plainEnd - pos);
+            pos = plainEnd;
+            continue;
+        }
+
         const QuoteRule rule = applyQuoteRules(text, pos, atEnd, m_q, out);
         if (rule == QuoteRule::NeedsMore)
             break;

@@ -10,6 +10,13 @@ void RemoveSpaceAfterQuotePass::Run(std::string& text, bool atEnd, std::string& 
     const size_t size = text.size();
     size_t pos = 0;
     while (pos < size) {
+        const size_t plainEnd = findStop(text, pos, kQuoteRuleChars);
+        if (plainEnd > pos) {
+            out.append(text, pos, plainEnd - pos);
+            pos = plainEnd;
+            continue;
+        }
+
         const char c = text[pos];
         const bool closesString =
             (c == '"' && m_q == kInDoubleQuotes) || (c == '\'' && m_q == kInSingleQuotes);

@@ -23,12 +23,23 @@ bool isBlankDroppable(char c1, char c3) {
     return (double1 && single3) || (single1 && double3) || (single1 && single3);
 }
 
+constexpr CharSet kBlanks{" \t\r\f\v"};
+
 } // namespace
 
 void RemoveSymbWhitePass::Run(std::string& text, bool atEnd, std::string& out) {
     const size_t size = text.size();
     size_t pos = 0;
     while (pos < size) {
+        // Only a character followed by a blank has anything to decide.
+        const size_t plainEnd = m_q == kInCode ? findStopOrBeforeStop(text, pos, kQuoteRuleChars, kBlanks)
+                                               : findStop(text, pos, kQuoteRuleChars);
+        if (plainEnd > pos) {
+            out.append(text, pos, plainEnd - pos);
+            pos = plainEnd;
+            continue;
+        }
+
         const QuoteRule rule = applyQuoteRules(text, pos, atEnd, m_q, out);
         if (rule == QuoteRule::NeedsMore)
             break;
