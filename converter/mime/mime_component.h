@@ -97,5 +97,25 @@ std::unique_ptr<T> MimeCloneAs(const T& component) {
     return std::unique_ptr<T>(static_cast<T*>(component.Clone().release()));
 }
 
+// The creation function of a concrete component class T: the library creates every object it
+// needs from (text, parent) through it. A process-wide hook for T replaces the plain new when it
+// is set (null by default).
+template <typename T>
+class MimeCreation {
+public:
+    using Hook = std::unique_ptr<T> (*)(const MimeString& text, MimeMessageComponent* parent);
+    static void SetHook(Hook hook) { HookSlot() = hook; }
+    static std::unique_ptr<T> Create(const MimeString& text, MimeMessageComponent* parent) {
+        Hook hook = HookSlot();
+        return hook != nullptr ? hook(text, parent) : std::make_unique<T>(text, parent);
+    }
+
+private:
+    static Hook& HookSlot() {
+        static Hook hook = nullptr;
+        return hook;
+    }
+};
+
 // Users call this once before building messages; the library needs no set-up, so it does nothing.
 void InitializeMimeLibrary();
