@@ -97,8 +97,9 @@ TEST(UuencodeCodecTest, LinesMatchPythonBinascii) {
                        "    for i in range(0, len(data), 45):\n"
                        "        out.write(binascii.b2a_uu(data[i:i + 45], backtick=True))\n"
                        "    out.write(binascii.b2a_uu(b'', backtick=True) + b'end\\n')\n");
-    ASSERT_EQ(RunCommand("python3 " + script + " " + folder.File("expected") + " " + folder.File("in") + lengths),
-              0);
+    ASSERT_EQ(
+        RunCommand("python3 " + script + " " + folder.File("expected") + " " + folder.File("in") + lengths),
+        0);
     expected = ReadBytes(folder.File("expected"));
     EXPECT_EQ(actual, expected);
 }
