@@ -1,0 +1,75 @@
+#include "utf8.h"
+
+namespace qxwin {
+
+long DecodeUtf8(const unsigned char* in, std::size_t length, std::size_t& consumed) {
+    unsigned char b0 = in[0];
+    consumed = 1;
+    if (b0 < 0x80) {
+        return b0;
+    }
+    std::size_t need;
+    unsigned char low = 0x80, high = 0xBF;
+    char32_t cp;
+    if (b0 >= 0xC2 && b0 <= 0xDF) {
+        need = 1;
+        cp = b0 & 0x1F;
+    } else if (b0 >= 0xE0 && b0 <= 0xEF) {
+        need = 2;
+        cp = b0 & 0x0F;
+        if (b0 == 0xE0) {
+            low = 0xA0; // no overlong forms
+        } else if (b0 == 0xED) {
+            high = 0x9F; // no surrogates
+        }
+    } else if (b0 >= 0xF0 && b0 <= 0xF4) {
+        need = 3;
+        cp = b0 & 0x07;
+        if (b0 == 0xF0) {
+            low = 0x90;
+        } else if (b0 == 0xF4) {
+            high = 0x8F; // nothing above U+10FFFF
+        }
+    } else {
+        return -1;
+    }
+    for (std::size_t i = 1; i <= need; ++i) {
+        if (i >= length) {
+            return -1;
+        }
+        unsigned char b = in[i];
+        if (b < low || b > high) {
+            return -1;
+        }
+        low = 0x80;
+        high = 0xBF;
+        cp = (cp << 6) | (b & 0x3F);
+        consumed = i + 1;
+    }
+    return static_cast<long>(cp);
+}
+
+std::size_t EncodeUtf8(char32_t cp, unsigned char* out) {
+    if (cp < 0x80) {
+        out[0] = static_cast<unsigned char>(cp);
+        return 1;
+    }
+    if (cp < 0x800) {
+        out[0] = static_cast<unsigned char>(0xC0 | (cp >> 6));
+        out[1] = static_cast<unsigned char>(0x80 | (cp & 0x3F));
+        return 2;
+    }
+    if (cp < 0x10000) {
+        out[0] = static_cast<unsigned char>(0xE0 | (cp >> 12));
+        out[1] = static_cast<unsigned char>(0x80 | ((cp >> 6) & 0x3F));
+        out[2] = static_cast<unsigned char>(0x80 | (cp & 0x3F));
+        return 3;
+    }
+    out[0] = static_cast<unsigned char>(0xF0 | (cp >> 18));
+    out[1] = static_cast<unsigned char>(0x80 | ((cp >> 12) & 0x3F));
+    out[2] = static_cast<unsigned char>(0x80 | ((cp >> 6) & 0x3F));
+    out[3] = static_cast<unsigned char>(0x80 | (cp & 0x3F));
+    return 4;
+}
+
+} // namespace qxwin
