@@ -123,6 +123,30 @@ TEST(MimeMailboxTest, ParsesAndComposesLikeTheTable) {
     }
 }
 
+// The single mailboxes of the table that Python's parseaddr reads alike.
+TEST(MimeMailboxTest, AgreesWithPythonParseAddr) {
+    std::vector<std::string> texts;
+    for (const MailboxCase& c : kMailboxCases) {
+        const std::string text = c.text;
+        // Python drops comments in the angle form, where this library takes one as the name.
+        const bool angleWithComment =
+            text.find('<') != std::string::npos && text.find('(') != std::string::npos;
+        if (c.valid && c.route[0] == '\0' && !angleWithComment &&
+            text.find("unterminated") == std::string::npos) {
+            texts.push_back(text);
+        }
+    }
+    ASSERT_GE(texts.size(), 9u);
+    const std::vector<AddressPairs> python = PythonParseAddr(texts);
+    ASSERT_EQ(python.size(), texts.size()) << "python3 did not run";
+    for (size_t i = 0; i < texts.size(); ++i) {
+        std::unique_ptr<MimeMailbox> mailbox = ParsedMailbox(texts[i].c_str());
+        const AddressPairs ours = {
+            {Unquoted(Str(mailbox->FullName())), Str(mailbox->LocalPart()) + "@" + Str(mailbox->Domain())}};
+        EXPECT_EQ(ours, python[i]) << texts[i];
+    }
+}
+
 TEST(MimeMailboxTest, ClassIdsAndKinds) {
     MimeMailbox mailbox;
     MimeGroup group;

@@ -38,9 +38,10 @@ inline std::string Unhex(const std::string& hex) {
 
 } // namespace python_peer
 
-// For each text, the pairs of email.utils.getaddresses([text]); empty when
-// Python cannot run.
-inline std::vector<AddressPairs> PythonGetAddresses(const std::vector<std::string>& texts) {
+// For each text, the pairs of email.utils.getaddresses([text]) or, with "parseaddr", the one
+// pair of email.utils.parseaddr(text); empty when Python cannot run.
+inline std::vector<AddressPairs> PythonAddresses(const std::vector<std::string>& texts,
+                                                 const char* function) {
     std::string folder = (std::filesystem::temp_directory_path() / "mime-addresses-XXXXXX").string();
     if (mkdtemp(folder.data()) == nullptr) {
         return {};
@@ -53,18 +54,19 @@ inline std::vector<AddressPairs> PythonGetAddresses(const std::vector<std::strin
         for (const std::string& text : texts) {
             in << python_peer::Hex(text) << "\n";
         }
-        std::ofstream(script) << "import sys\n"
-                                 "from email.utils import getaddresses\n"
-                                 "out = open(sys.argv[2], 'w')\n"
-                                 "for line in open(sys.argv[1]):\n"
-                                 "    text = bytes.fromhex(line.strip()).decode('latin-1')\n"
-                                 "    pairs = getaddresses([text])\n"
-                                 "    out.write(' '.join(n.encode('latin-1').hex() + ':' + "
-                                 "a.encode('latin-1').hex()\n"
-                                 "                       for n, a in pairs) + '\\n')\n";
+        std::ofstream(script)
+            << "import sys\n"
+               "from email.utils import getaddresses, parseaddr\n"
+               "out = open(sys.argv[2], 'w')\n"
+               "for line in open(sys.argv[1]):\n"
+               "    text = bytes.fromhex(line.strip()).decode('latin-1')\n"
+               "    pairs = getaddresses([text]) if sys.argv[3] == 'getaddresses' else [parseaddr(text)]\n"
+               "    out.write(' '.join(n.encode('latin-1').hex() + ':' + "
+               "a.encode('latin-1').hex()\n"
+               "                       for n, a in pairs) + '\\n')\n";
     }
     std::vector<AddressPairs> results;
-    if (std::system(("python3 " + script + " " + input + " " + output).c_str()) == 0) {
+    if (std::system(("python3 " + script + " " + input + " " + output + " " + function).c_str()) == 0) {
         std::ifstream out(output);
         for (std::string line; std::getline(out, line);) {
             AddressPairs pairs;
@@ -80,4 +82,12 @@ inline std::vector<AddressPairs> PythonGetAddresses(const std::vector<std::strin
     std::error_code ignored;
     std::filesystem::remove_all(folder, ignored);
     return results;
+}
+
+inline std::vector<AddressPairs> PythonGetAddresses(const std::vector<std::string>& texts) {
+    return PythonAddresses(texts, "getaddresses");
+}
+
+inline std::vector<AddressPairs> PythonParseAddr(const std::vector<std::string>& texts) {
+    return PythonAddresses(texts, "parseaddr");
 }
