@@ -137,6 +137,8 @@ TEST(NodeCorpus, CrLfScriptsPrintTheSame) {
         for (size_t cr = compacted.find('\r'); cr != std::string::npos; cr = compacted.find('\r', cr + 1))
             EXPECT_TRUE(cr > 0 && compacted[cr - 1] == '\\') << "at " << cr;
         fs::remove(crlf);
+        std::error_code error;
+        fs::remove(crlf.parent_path(), error);
     }
 }
 
