@@ -207,3 +207,6 @@ console.log ( "void:" , void 0 , typeof undefined , typeof null , typeof {} , ty
 delete odd [ "a+b" ] ;
 console.log ( "after delete:" , "a+b" in odd , Object.keys ( odd ).length ) ;
 console.log ( "instanceof:" , grid instanceof Array , odd instanceof Array , new Error ( "x" ) instanceof Error ) ;
+console.log ( "checked" , ENTRIES.length , "entries" )   
+
+  

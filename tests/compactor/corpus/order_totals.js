@@ -221,5 +221,6 @@ for ( var key in table ) {
 }
 console.log ( keys.join ( "; " ) ) ;
 console.log ( "has A-100:" , "A-100" in table , 'Z' in table ) ;
+console.log ( "orders:" , [ first.number , second.number ].join ( " and " ) )
 
 

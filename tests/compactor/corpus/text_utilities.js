@@ -208,6 +208,6 @@ console.log ( 0x1F , 1e3 , 2.5e-1 , .5 + .25 , 5. + 1 , - 3 + - - 3 , + "12" + +
 var big = 1 , count = 0 ;
 while ( big < 1e6 ) { big = big * 2 ; count += 1 ; }
 console.log ( "doublings:" , count , big ) ;
-console.log ( [ 1 , 2 , 3 ].map ( function ( v ) { return v * v ; } ).join ( "-" ) ) ;
+console.log ( [ 1 , 2 , 3 ].map ( function ( v ) { return v * v ; } ).join ( "-" ) )
     
     	
