@@ -2,6 +2,7 @@
 #pragma once
 
 #include "mime_field_body.h"
+#include "mime_names.h"
 
 class MimeMechanism : public MimeFieldBody {
 public:

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "mime_field_body.h"
+#include "mime_names.h"
 #include "mime_parameter.h"
 
 class MimeMediaType : public MimeFieldBody {

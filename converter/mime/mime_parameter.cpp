@@ -179,7 +179,10 @@ void MimeParameterList::ParseFrom(MimeTokenizer& t) {
         if (t.Type() != MIME_TOKEN_TOKEN && t.Type() != MIME_TOKEN_QUOTED_STRING)
             continue;
         t.Next();
+        // The parameter's text runs up to the next token, without the blanks and folds before it.
         size_t end = t.TokenStart();
+        while (end > mark && static_cast<unsigned char>(source[end - 1]) <= ' ')
+            --end;
         std::unique_ptr<MimeParameter> parameter =
             CreateMimeParameter(MimeString(source, mark, end - mark), m_owner);
         parameter->Parse();
