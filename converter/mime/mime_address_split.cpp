@@ -25,6 +25,11 @@ std::vector<MimeAddressText> SplitMimeAddresses(const MimeString& text, bool all
         bool inGroup = false;
         bool isGroup = false;
         while (!AtEnd(tokenizer)) {
+            // An unterminated quoted string, comment or domain literal runs to the end of the
+            // text; it is left out, so that a composed list cannot swallow what follows it.
+            if (tokenizer.Type() == MIME_TOKEN_ERROR) {
+                break;
+            }
             if (inBrackets) {
                 if (IsSpecial(tokenizer, '>')) {
                     inBrackets = false;

@@ -36,7 +36,8 @@ void MimeDateTime::Parse() {
     ClearModified();
     MimeBrokenDownTime tm;
     LONG zone = 0;
-    char zoneName[20];
+    // Room for names such as "Eastern Standard Time"; longer ones are cut.
+    char zoneName[100];
     if (ParseRfc822Date(AsString(), &tm, &zone, zoneName, sizeof zoneName) != 0) {
         SetDefault();
         return;

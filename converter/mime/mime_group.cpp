@@ -59,19 +59,27 @@ void MimeGroup::Parse() {
         }
     }
     MimeString members;
+    bool closed = false;
     if (tokenizer.Type() != MIME_TOKEN_NULL) {
         tokenizer.Next();
         MimeTokenSpan span;
         span.SetFirst(tokenizer);
-        while (tokenizer.Type() != MIME_TOKEN_NULL && !IsSpecial(tokenizer, ';')) {
+        // The members end at ";", or before an unterminated quoted string, comment or domain
+        // literal, which would otherwise swallow the ";" that Compose writes.
+        while (tokenizer.Type() != MIME_TOKEN_NULL && tokenizer.Type() != MIME_TOKEN_ERROR &&
+               !IsSpecial(tokenizer, ';')) {
             tokenizer.Next();
         }
         span.ExtendTo(tokenizer);
         members = span.Text();
+        closed = IsSpecial(tokenizer, ';');
     }
     m_mailboxList = MimeCreation<MimeMailboxList>::Create(members, this);
     m_mailboxList->Parse();
     SetValid(!m_groupName.empty());
+    // A group whose ";" is missing is written anew by the next Compose: kept as it was, it would
+    // run on into the addresses that a composed list puts after it.
+    SetModifiedFlag(!closed);
 }
 
 void MimeGroup::Compose() {

@@ -321,6 +321,25 @@ TEST(MimeAddressListTest, UnchangedAddressesKeepTheirText) {
     EXPECT_EQ(Str(list->AsString()), "Joe   Smith <j@x>,\n c@d");
 }
 
+// An unterminated quoted string or comment is left out of the address text, so that a composed
+// list does not swallow what follows it.
+TEST(MimeAddressListTest, UnterminatedTailsAreLeftOut) {
+    std::unique_ptr<MimeAddressList> list = ParsedAddressList("g: a@b (open, c@d");
+    ASSERT_EQ(list->AddressCount(), 1);
+    list->AddAddress(NewMailbox("", "e", "f"));
+    list->Compose();
+    EXPECT_EQ(Str(list->AsString()), "g:a@b;,\n <e@f>");
+    std::unique_ptr<MimeAddressList> reparsed = ParsedAddressList(Str(list->AsString()));
+    ASSERT_EQ(reparsed->AddressCount(), 2);
+    EXPECT_TRUE(reparsed->AddressAt(1).IsMailbox());
+
+    list = ParsedAddressList("x@y \"open, z@w");
+    ASSERT_EQ(list->AddressCount(), 1);
+    list->AddAddress(NewMailbox("", "e", "f"));
+    list->Compose();
+    EXPECT_EQ(Str(list->AsString()), "x@y,\n <e@f>");
+}
+
 TEST(MimeGroupTest, ParsesNameAndMembers) {
     std::unique_ptr<MimeAddressList> list = ParsedAddressList("The \"Best\" Group: a@b, Joe <j@x>; , z@w");
     ASSERT_EQ(list->AddressCount(), 2);
