@@ -11,7 +11,7 @@ namespace {
 const size_t kInitialCapacity = 10;
 
 std::unique_ptr<MimeFieldBody> CreateAddressListBody(const MimeString& text, MimeMessageComponent* parent) {
-    return MimeCreation<MimeAddressList>::Create(text, parent);
+    return CreateMimeAddressList(text, parent);
 }
 
 const MimeFieldBodyRegistrar s_registrar(MIME_BODY_ADDRESS_LIST, &CreateAddressListBody);
@@ -61,9 +61,9 @@ void MimeAddressList::Parse() {
     for (const MimeAddressText& text : SplitMimeAddresses(AsString(), true)) {
         std::unique_ptr<MimeAddress> address;
         if (text.isGroup) {
-            address = MimeCreation<MimeGroup>::Create(text.text, this);
+            address = CreateMimeGroup(text.text, this);
         } else {
-            address = MimeCreation<MimeMailbox>::Create(text.text, this);
+            address = CreateMimeMailbox(text.text, this);
         }
         address->Parse();
         if (address->IsValid()) {

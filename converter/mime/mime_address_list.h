@@ -37,3 +37,9 @@ private:
 
     std::vector<std::unique_ptr<MimeAddress>> m_addresses;
 };
+
+// The creation function through which the library makes every MimeAddressList it needs.
+inline std::unique_ptr<MimeAddressList> CreateMimeAddressList(const MimeString& text,
+                                                              MimeMessageComponent* parent) {
+    return MimeCreation<MimeAddressList>::Create(text, parent);
+}

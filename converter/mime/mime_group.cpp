@@ -13,11 +13,11 @@ bool IsSpecial(const MimeTokenizer& tokenizer, char c) {
 
 MimeGroup::MimeGroup()
     : MimeAddress(MIME_CLASS_GROUP, "MimeGroup"),
-      m_mailboxList(MimeCreation<MimeMailboxList>::Create("", this)) {}
+      m_mailboxList(CreateMimeMailboxList("", this)) {}
 
 MimeGroup::MimeGroup(const MimeString& text, MimeMessageComponent* parent)
     : MimeAddress(text, parent, MIME_CLASS_GROUP, "MimeGroup"),
-      m_mailboxList(MimeCreation<MimeMailboxList>::Create("", this)) {}
+      m_mailboxList(CreateMimeMailboxList("", this)) {}
 
 MimeGroup::MimeGroup(const MimeGroup& other)
     : MimeAddress(other), m_groupName(other.m_groupName), m_mailboxList(MimeCloneAs(*other.m_mailboxList)) {
@@ -74,7 +74,7 @@ void MimeGroup::Parse() {
         members = span.Text();
         closed = IsSpecial(tokenizer, ';');
     }
-    m_mailboxList = MimeCreation<MimeMailboxList>::Create(members, this);
+    m_mailboxList = CreateMimeMailboxList(members, this);
     m_mailboxList->Parse();
     SetValid(!m_groupName.empty());
     // A group whose ";" is missing is written anew by the next Compose: kept as it was, it would

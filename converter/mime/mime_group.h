@@ -29,3 +29,8 @@ private:
     MimeString m_groupName;
     std::unique_ptr<MimeMailboxList> m_mailboxList;
 };
+
+// The creation function through which the library makes every MimeGroup it needs.
+inline std::unique_ptr<MimeGroup> CreateMimeGroup(const MimeString& text, MimeMessageComponent* parent) {
+    return MimeCreation<MimeGroup>::Create(text, parent);
+}

@@ -65,7 +65,7 @@ MimeString FullNameForHeader(const MimeString& fullName) {
 }
 
 std::unique_ptr<MimeFieldBody> CreateMailboxBody(const MimeString& text, MimeMessageComponent* parent) {
-    return MimeCreation<MimeMailbox>::Create(text, parent);
+    return CreateMimeMailbox(text, parent);
 }
 
 const MimeFieldBodyRegistrar s_registrar(MIME_BODY_MAILBOX, &CreateMailboxBody);

@@ -34,3 +34,8 @@ private:
     MimeString m_localPart;
     MimeString m_domain;
 };
+
+// The creation function through which the library makes every MimeMailbox it needs.
+inline std::unique_ptr<MimeMailbox> CreateMimeMailbox(const MimeString& text, MimeMessageComponent* parent) {
+    return MimeCreation<MimeMailbox>::Create(text, parent);
+}

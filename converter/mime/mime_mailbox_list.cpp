@@ -9,7 +9,7 @@ namespace {
 const size_t kInitialCapacity = 10;
 
 std::unique_ptr<MimeFieldBody> CreateMailboxListBody(const MimeString& text, MimeMessageComponent* parent) {
-    return MimeCreation<MimeMailboxList>::Create(text, parent);
+    return CreateMimeMailboxList(text, parent);
 }
 
 const MimeFieldBodyRegistrar s_registrar(MIME_BODY_MAILBOX_LIST, &CreateMailboxListBody);
@@ -57,7 +57,7 @@ void MimeMailboxList::Parse() {
     m_mailboxes.clear();
     ClearModified();
     for (const MimeAddressText& address : SplitMimeAddresses(AsString(), false)) {
-        std::unique_ptr<MimeMailbox> mailbox = MimeCreation<MimeMailbox>::Create(address.text, this);
+        std::unique_ptr<MimeMailbox> mailbox = CreateMimeMailbox(address.text, this);
         mailbox->Parse();
         if (mailbox->IsValid()) {
             m_mailboxes.push_back(std::move(mailbox));

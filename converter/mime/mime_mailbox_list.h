@@ -37,3 +37,9 @@ private:
 
     std::vector<std::unique_ptr<MimeMailbox>> m_mailboxes;
 };
+
+// The creation function through which the library makes every MimeMailboxList it needs.
+inline std::unique_ptr<MimeMailboxList> CreateMimeMailboxList(const MimeString& text,
+                                                              MimeMessageComponent* parent) {
+    return MimeCreation<MimeMailboxList>::Create(text, parent);
+}

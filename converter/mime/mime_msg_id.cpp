@@ -11,7 +11,7 @@ bool IsSpecial(const MimeTokenizer& tokenizer, char c) {
 }
 
 std::unique_ptr<MimeFieldBody> CreateMsgIdBody(const MimeString& text, MimeMessageComponent* parent) {
-    return MimeCreation<MimeMsgId>::Create(text, parent);
+    return CreateMimeMsgId(text, parent);
 }
 
 const MimeFieldBodyRegistrar s_registrar(MIME_BODY_MSG_ID, &CreateMsgIdBody);

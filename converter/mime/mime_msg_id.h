@@ -28,3 +28,8 @@ private:
     MimeString m_localPart;
     MimeString m_domain;
 };
+
+// The creation function through which the library makes every MimeMsgId it needs.
+inline std::unique_ptr<MimeMsgId> CreateMimeMsgId(const MimeString& text, MimeMessageComponent* parent) {
+    return MimeCreation<MimeMsgId>::Create(text, parent);
+}

@@ -60,7 +60,7 @@ int KeywordIndex(const MimeString& text, const Word& word) {
 }
 
 std::unique_ptr<MimeFieldBody> CreateStampBody(const MimeString& text, MimeMessageComponent* parent) {
-    return MimeCreation<MimeStamp>::Create(text, parent);
+    return CreateMimeStamp(text, parent);
 }
 
 const MimeFieldBodyRegistrar s_registrar(MIME_BODY_STAMP, &CreateStampBody);

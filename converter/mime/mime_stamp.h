@@ -51,3 +51,8 @@ private:
     MimeString m_for;
     MimeDateTime m_date;
 };
+
+// The creation function through which the library makes every MimeStamp it needs.
+inline std::unique_ptr<MimeStamp> CreateMimeStamp(const MimeString& text, MimeMessageComponent* parent) {
+    return MimeCreation<MimeStamp>::Create(text, parent);
+}

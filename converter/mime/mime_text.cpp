@@ -5,7 +5,7 @@
 namespace {
 
 std::unique_ptr<MimeFieldBody> CreateTextBody(const MimeString& text, MimeMessageComponent* parent) {
-    return MimeCreation<MimeText>::Create(text, parent);
+    return CreateMimeText(text, parent);
 }
 
 const MimeFieldBodyRegistrar s_registrar(MIME_BODY_TEXT, &CreateTextBody);

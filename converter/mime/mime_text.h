@@ -20,3 +20,8 @@ public:
     void Compose() override;
     std::unique_ptr<MimeMessageComponent> Clone() const override;
 };
+
+// The creation function through which the library makes every MimeText it needs.
+inline std::unique_ptr<MimeText> CreateMimeText(const MimeString& text, MimeMessageComponent* parent) {
+    return MimeCreation<MimeText>::Create(text, parent);
+}
