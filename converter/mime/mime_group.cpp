@@ -12,8 +12,7 @@ bool IsSpecial(const MimeTokenizer& tokenizer, char c) {
 } // namespace
 
 MimeGroup::MimeGroup()
-    : MimeAddress(MIME_CLASS_GROUP, "MimeGroup"),
-      m_mailboxList(CreateMimeMailboxList("", this)) {}
+    : MimeAddress(MIME_CLASS_GROUP, "MimeGroup"), m_mailboxList(CreateMimeMailboxList("", this)) {}
 
 MimeGroup::MimeGroup(const MimeString& text, MimeMessageComponent* parent)
     : MimeAddress(text, parent, MIME_CLASS_GROUP, "MimeGroup"),

@@ -1,5 +1,7 @@
 #include "mime_parameter.h"
 
+#include <cstring>
+
 #include "mime_exception.h"
 #include "mime_tokenizer.h"
 
@@ -18,6 +20,17 @@ bool SkipPast(MimeTokenizer& t, char c) {
             return true;
     }
     return false;
+}
+
+bool IsTokenText(const MimeString& value) {
+    if (value.empty())
+        return false;
+    for (size_t i = 0; i < value.length(); ++i) {
+        unsigned char c = static_cast<unsigned char>(value[i]);
+        if (c <= ' ' || c >= 127 || std::strchr("()<>@,;:\\\"/[]?=", c) != nullptr)
+            return false;
+    }
+    return true;
 }
 
 // The text of a quoted string without its quotes, backslash escapes undone.
@@ -76,6 +89,13 @@ void MimeParameter::Compose() {
         return;
     MimeString text;
     text.reserve(m_attribute.length() + m_value.length() + 4);
+    // An extended (RFC 2231) value is percent-encoded and may not stand in quotes.
+    if (!m_attribute.empty() && m_attribute[m_attribute.length() - 1] == '*' && IsTokenText(m_value)) {
+        text.append(m_attribute).append("=").append(m_value);
+        SetStringForm(text);
+        ClearModified();
+        return;
+    }
     text.append(m_attribute).append("=\"");
     for (size_t i = 0; i < m_value.length(); ++i) {
         char c = m_value[i];

@@ -16,7 +16,8 @@ public:
     MimeParameter& operator=(const MimeParameter& other) = default;
 
     void Parse() override;
-    // attribute="value", with '"' and '\' inside the value escaped by a backslash.
+    // attribute="value", with '"' and '\' inside the value escaped by a backslash; an extended
+    // attribute ("name*") with a percent-encoded value is written without quotes.
     void Compose() override;
     std::unique_ptr<MimeMessageComponent> Clone() const override;
 

@@ -158,6 +158,9 @@ TEST(MimeParameterTest, ParseTable) {
         {"a", "a", "", "a=\"\""},
         {"=v", "v", "", "v=\"\""},
         {"", "", "", "=\"\""},
+        {"filename*=utf-8''%EA%B7%B8.gif", "filename*", "utf-8''%EA%B7%B8.gif",
+         "filename*=utf-8''%EA%B7%B8.gif"},
+        {"title*=\"a b\"", "title*", "a b", "title*=\"a b\""},
         {"a = b", "a", "b", "a=\"b\""},
     };
     for (const auto& c : cases) {

@@ -38,7 +38,7 @@ def h(text):
 
 def dump(msg, out, depth=0):
     out.append('entity %d' % depth)
-    for name, value in msg.items():
+    for name, value in msg.raw_items():
         out.append('field %s: %s' % (name.lower(), h(value)))
     ctype = msg.get('content-type')
     if ctype is not None:
