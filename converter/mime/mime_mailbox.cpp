@@ -154,7 +154,9 @@ void MimeMailbox::Parse() {
             if (IsSpecial(tokenizer, '@')) {
                 m_route = token;
                 state = kRoute;
-            } else if (IsWord(type)) {
+            } else if (IsWord(type) || IsSpecial(tokenizer, '.')) {
+                // A local part may begin with a dot (the bare form keeps one), so that what
+                // Compose writes reads back the same.
                 m_localPart = token;
                 state = kLocal;
             }

@@ -102,6 +102,8 @@ const MailboxCase kMailboxCases[] = {
     {"\"a b\"@x.y", "", "", "\"a b\"", "x.y", true, "<\"a b\"@x.y>"},
     {"Lit <a@[1.2.3.4]>", "Lit", "", "a", "[1.2.3.4]", true, "Lit <a@[1.2.3.4]>"},
     {"Two\r\n Lines <a@b>", "Two Lines", "", "a", "b", true, "Two Lines <a@b>"},
+    {".dot@x", "", "", ".dot", "x", true, "<.dot@x>"},
+    {"<.dot@x>", "", "", ".dot", "x", true, "<.dot@x>"},
     {"word", "", "", "word", "", false, ""},
     {"<@x>", "", "@x", "", "", false, ""},
     {"", "", "", "", "", false, ""},
