@@ -78,23 +78,33 @@ TEST(Waits, AutoResetEventReleasesExactlyOneWaiterPerSignal) {
     std::vector<std::thread> waiters;
     for (int i = 0; i < 4; ++i) {
         waiters.emplace_back([&] {
-            if (WaitForSingleObject(event, 2000) == WAIT_OBJECT_0) {
+            if (WaitForSingleObject(event, 1000) == WAIT_OBJECT_0) {
                 ++released;
             }
         });
     }
     std::this_thread::sleep_for(30ms);
-    SetEvent(event);
-    while (released.load() < 1) {
-        std::this_thread::sleep_for(1ms);
+    for (int signal = 1; signal <= 2; ++signal) {
+        SetEvent(event);
+        while (released.load() < signal) {
+            std::this_thread::sleep_for(1ms);
+        }
+        std::this_thread::sleep_for(20ms);
+        EXPECT_EQ(released.load(), signal);
     }
-    // Setting an event that is already set counts once.
-    SetEvent(event);
-    SetEvent(event);
     for (auto& t : waiters) {
         t.join();
     }
     EXPECT_EQ(released.load(), 2);
+    CloseHandle(event);
+}
+
+TEST(Waits, SettingASetAutoResetEventCountsOnce) {
+    HANDLE event = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    SetEvent(event);
+    SetEvent(event);
+    EXPECT_EQ(WaitForSingleObject(event, 0), WAIT_OBJECT_0);
+    EXPECT_EQ(WaitForSingleObject(event, 0), static_cast<DWORD>(WAIT_TIMEOUT));
     CloseHandle(event);
 }
 
