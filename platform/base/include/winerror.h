@@ -179,6 +179,10 @@
 #define INET_E_DATA_NOT_AVAILABLE QX_HR(0x800C0007)
 #define INET_E_DOWNLOAD_FAILURE QX_HR(0x800C0008)
 #define INET_E_UNKNOWN_PROTOCOL QX_HR(0x800C000D)
+#define INET_E_CONNECTION_TIMEOUT QX_HR(0x800C000B)
+#define INET_E_SECURITY_PROBLEM QX_HR(0x800C000E)
+#define INET_E_REDIRECT_FAILED QX_HR(0x800C0014)
+#define INET_E_INVALID_CERTIFICATE QX_HR(0x800C0019)
 
 // The calling thread's last-error code. Inline so that every library built into a component
 // shares the one slot of its thread without a separate run-time library.
