@@ -247,12 +247,12 @@ LONG SetValue(HKEY handle, std::u16string_view name, DWORD type, const BYTE* dat
             return call.Finish(ERROR_ACCESS_DENIED);
     }
     const ResolvedKey key = store.Resolve(handle, true);
-    Value value;
-    value.name = std::u16string(name);
+    // An existing value keeps the spelling of its name.
+    Value& value = key.key->values[FoldName(name)];
+    if (value.name.empty())
+        value.name = std::u16string(name);
     value.type = type;
-    if (size != 0)
-        value.data.assign(data, data + size);
-    key.key->values[FoldName(name)] = std::move(value);
+    value.data.assign(data, data + size);
     store.MarkChanged();
     return call.Finish(ERROR_SUCCESS);
 }

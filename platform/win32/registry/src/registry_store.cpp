@@ -145,7 +145,12 @@ LONG Store::Load(int attempts) {
 
     const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
     std::string text;
-    if (fd < 0 || fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || !ReadAll(fd, text)) {
+    bool readable = fd >= 0 && fstat(fd, &st) == 0;
+    if (readable && !S_ISREG(st.st_mode)) {
+        errno = EISDIR;
+        readable = false;
+    }
+    if (!readable || !ReadAll(fd, text)) {
         const int error = errno;
         if (fd >= 0)
             close(fd);
