@@ -45,7 +45,10 @@ UINT NextUnique() {
 std::string NameFor(const std::string& folder, const std::string& prefix, UINT unique) {
     char hex[8];
     std::snprintf(hex, sizeof hex, "%X", unique);
-    return folder + prefix + hex + ".tmp";
+    std::string name;
+    name.reserve(folder.size() + prefix.size() + 8);
+    name.append(folder).append(prefix).append(hex).append(".tmp");
+    return name;
 }
 
 } // namespace
@@ -72,10 +75,7 @@ UINT WINAPI GetTempFileNameA(LPCSTR lpPathName, LPCSTR lpPrefixString, UINT uUni
         SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
     }
-    std::string folder = lpPathName;
-    if (folder.empty()) {
-        folder = ".";
-    }
+    std::string folder(*lpPathName != '\0' ? lpPathName : ".");
     if (folder.back() != '\\' && folder.back() != '/') {
         folder +=
             folder.find('/') != std::string::npos && folder.find('\\') == std::string::npos ? '/' : '\\';

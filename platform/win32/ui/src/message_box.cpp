@@ -44,8 +44,11 @@ const char* ButtonName(int id) {
 int ShowOnStandardError(const MessageBoxCall& call) {
     std::string buttons;
     for (int id : call.buttons) {
-        buttons += buttons.empty() ? "" : " ";
-        buttons += id == call.defaultButton ? "[" + std::string(ButtonName(id)) + "]" : ButtonName(id);
+        if (!buttons.empty()) {
+            buttons.append(" ");
+        }
+        bool isDefault = id == call.defaultButton;
+        buttons.append(isDefault ? "[" : "").append(ButtonName(id)).append(isDefault ? "]" : "");
     }
     std::fprintf(stderr, "MessageBox \"%s\": %s (%s) -> %s\n", call.caption.c_str(), call.text.c_str(),
                  buttons.c_str(), ButtonName(call.defaultButton));
