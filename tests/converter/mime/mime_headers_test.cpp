@@ -210,3 +210,70 @@ TEST(MimeHeadersTest, CopiesAreDeep) {
     EXPECT_EQ(assigned.AsString(), message.AsString());
     EXPECT_EQ(assigned.Body().Parent(), &assigned);
 }
+
+namespace {
+
+std::unique_ptr<MimeFieldBody> EverythingIsAMediaType(const MimeString&, const MimeString& text,
+                                                      MimeMessageComponent* parent) {
+    return std::make_unique<MimeMediaType>(text, parent);
+}
+
+int g_createdMessages = 0;
+
+std::unique_ptr<MimeMessage> CountingMessageHook(const MimeString& text, MimeMessageComponent* parent) {
+    ++g_createdMessages;
+    return std::make_unique<MimeMessage>(text, parent);
+}
+
+} // namespace
+
+TEST(MimeFieldBodyFactoryTest, KindWithoutACreatorKeepsItsTextVerbatim) {
+    MimeFieldBodyCreator text = RegisteredMimeFieldBodyCreator(MIME_BODY_TEXT);
+    MimeFieldBodyCreator addresses = RegisteredMimeFieldBodyCreator(MIME_BODY_ADDRESS_LIST);
+    RegisterMimeFieldBodyCreator(MIME_BODY_TEXT, nullptr);
+    RegisterMimeFieldBodyCreator(MIME_BODY_ADDRESS_LIST, nullptr);
+    MimeField field(MimeString("To: Joe  <joe@example.com>,\n  ann@example.com\n"), nullptr);
+    field.Parse();
+    ASSERT_NE(field.FieldBody(), nullptr);
+    EXPECT_EQ(field.FieldBody()->ClassId(), MIME_CLASS_FIELD_BODY);
+    field.FieldBody()->SetModified();
+    field.Compose();
+    EXPECT_EQ(field.AsString(), "To: Joe  <joe@example.com>,\n  ann@example.com\n");
+    RegisterMimeFieldBodyCreator(MIME_BODY_TEXT, text);
+    RegisterMimeFieldBodyCreator(MIME_BODY_ADDRESS_LIST, addresses);
+}
+
+TEST(MimeFieldBodyFactoryTest, RuleHookReplacesTheRule) {
+    SetMimeFieldBodyRuleHook(&EverythingIsAMediaType);
+    MimeField field(MimeString("Subject: text/plain\n"), nullptr);
+    field.Parse();
+    SetMimeFieldBodyRuleHook(nullptr);
+    ASSERT_NE(field.FieldBody(), nullptr);
+    EXPECT_EQ(field.FieldBody()->ClassId(), MIME_CLASS_MEDIA_TYPE);
+    MimeField plain(MimeString("Content-Type: text/plain\n"), nullptr);
+    plain.Parse();
+    EXPECT_EQ(plain.FieldBody()->ClassId(), MIME_CLASS_MEDIA_TYPE);
+}
+
+TEST(MimeFieldBodyFactoryTest, CreationHookIsUsedWhereTheLibraryCreatesObjects) {
+    MimeCreation<MimeMessage>::SetHook(&CountingMessageHook);
+    g_createdMessages = 0;
+    MimeMessage outer(MimeString("Content-Type: message/rfc822\n\nContent-Type: message/rfc822\n\nX: y\n\n"),
+                      nullptr);
+    outer.Parse();
+    MimeCreation<MimeMessage>::SetHook(nullptr);
+    EXPECT_EQ(g_createdMessages, 2);
+}
+
+TEST(MimeHeadersTest, FieldWithoutBodyGetsOneFromItsText) {
+    MimeHeaders headers;
+    auto field = std::make_unique<MimeField>();
+    field->SetFieldNameStr("Content-Type");
+    field->SetFieldBodyStr("image/gif; name=a.gif");
+    headers.AddField(std::move(field));
+    MimeFieldBody& body = headers.FieldBody("content-type");
+    EXPECT_EQ(body.ClassId(), MIME_CLASS_MEDIA_TYPE);
+    EXPECT_EQ(headers.ContentType().Name(), "a.gif");
+    headers.Compose();
+    EXPECT_EQ(headers.AsString(), "Content-Type: image/gif; name=a.gif\n");
+}
