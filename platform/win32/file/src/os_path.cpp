@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <mutex>
 
 #include "errhandlingapi.h"
@@ -84,6 +85,12 @@ std::string OsPathFromUtf8(std::string_view text) {
     // The long-path prefix "\\?\" names the same path.
     if (path.rfind("//?/", 0) == 0) {
         path.erase(0, 4);
+    }
+    // Characters that no file name may hold (a wildcard would be taken for a pattern).
+    for (char c : path) {
+        if (static_cast<unsigned char>(c) < 0x20 || std::strchr("<>\"|?*", c) != nullptr) {
+            return {};
+        }
     }
     if (path.size() >= 2 && std::isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':') {
         char drive = static_cast<char>(std::tolower(static_cast<unsigned char>(path[0])));

@@ -59,6 +59,15 @@ TEST_F(FileTest, NamesWithBytesThatAreNoCharactersAreRefused) {
               INVALID_HANDLE_VALUE);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_NAME));
     EXPECT_FALSE(std::filesystem::exists(Path("a?.txt")));
+    for (const char* name : {"a?b.gif", "a*.txt", "a|b", "a\"b", "a<b>", "a\tb"}) {
+        std::string path = Path(name);
+        EXPECT_EQ(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr),
+                  INVALID_HANDLE_VALUE)
+            << name;
+        EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_NAME)) << name;
+        EXPECT_FALSE(PathFileExistsA(path.c_str())) << name;
+    }
+    EXPECT_TRUE(std::filesystem::is_empty(dir_));
 }
 
 TEST_F(FileTest, ShortPathIsThePathItself) {

@@ -19,8 +19,9 @@ void SetDriveRoot(std::string root);
 // The drive root in use, without a trailing "/".
 std::string DriveRoot();
 
-// The file system path (UTF-8) of an ANSI path; empty for an empty or null path and for one
-// that holds bytes (or, in UTF-16, lone surrogates) that are no characters.
+// The file system path (UTF-8) of an ANSI path; empty for an empty or null path, for one that
+// holds bytes (or, in UTF-16, lone surrogates) that are no characters, and for one with a
+// character that no file name may hold (control characters and < > " | ? *).
 std::string OsPathFromAnsi(LPCSTR path);
 // The same for a UTF-16 path and for a path already in UTF-8.
 std::string OsPathFromWide(LPCWSTR path);
