@@ -47,6 +47,7 @@ void EndThreadState(const std::shared_ptr<ThreadState>& state) {
 namespace {
 
 thread_local bool t_exited = false;
+thread_local DWORD t_lastId = 0;
 
 // Ends the state of a thread that the platform did not start when that thread exits.
 struct ThreadStateHolder {
@@ -54,6 +55,7 @@ struct ThreadStateHolder {
     ~ThreadStateHolder() {
         t_exited = true;
         if (state) {
+            t_lastId = state->id;
             EndThreadState(state);
         }
     }
@@ -68,6 +70,7 @@ std::shared_ptr<ThreadState> CurrentThreadState() {
         // Called from a thread-exit destructor after the thread was unregistered: a private,
         // unregistered state keeps the caller working without bringing the thread back.
         auto state = std::make_shared<ThreadState>();
+        state->id = t_lastId;
         state->ended = true;
         return state;
     }
@@ -87,6 +90,7 @@ void AdoptThreadState(std::shared_ptr<ThreadState> state) {
 
 void EndCurrentThreadState() {
     if (t_holder.state) {
+        t_lastId = t_holder.state->id;
         EndThreadState(t_holder.state);
     }
     t_exited = true;

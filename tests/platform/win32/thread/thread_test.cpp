@@ -78,6 +78,27 @@ TEST(Threads, IdsAreDistinctAndStablePerThread) {
     EXPECT_EQ(ids.count(0), 0u);
 }
 
+// A thread-exit destructor that runs after the platform has let the thread go.
+struct LateIdReader {
+    DWORD* out = nullptr;
+    ~LateIdReader() {
+        if (out) {
+            *out = GetCurrentThreadId();
+        }
+    }
+};
+thread_local LateIdReader t_lateReader;
+
+TEST(Threads, KeepTheirIdInThreadExitDestructors) {
+    DWORD during = 0, late = 0;
+    std::thread([&] {
+        t_lateReader.out = &late; // constructed before the platform's own thread state
+        during = GetCurrentThreadId();
+    }).join();
+    EXPECT_NE(during, 0u);
+    EXPECT_EQ(late, during);
+}
+
 TEST(Threads, BadArgumentsFail) {
     EXPECT_EQ(CreateThread(nullptr, 0, nullptr, nullptr, 0, nullptr), nullptr);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
