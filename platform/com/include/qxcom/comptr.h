@@ -3,6 +3,7 @@
 
 #include "unknwn.h"
 
+#include <memory>
 #include <utility>
 
 namespace qx::com {
@@ -89,7 +90,7 @@ public:
     template <typename Q>
     ComPtr<Q> As() const {
         ComPtr<Q> result;
-        As(&result);
+        As(std::addressof(result));
         return result;
     }
 

@@ -1,0 +1,26 @@
+// Writes the type library that GeneratedTypeLibrary() describes to the file named by argv[1].
+#include "qxcom/type_library.h"
+
+#include <cstdio>
+#include <fstream>
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s OUTPUT.tlb\n", argv[0]);
+        return 2;
+    }
+    std::vector<BYTE> bytes;
+    HRESULT hr = qx::com::WriteTypeLibrary(qx::com::GeneratedTypeLibrary(), bytes);
+    if (FAILED(hr)) {
+        std::fprintf(stderr, "the library description is inconsistent (0x%08X)\n", static_cast<unsigned>(hr));
+        return 1;
+    }
+    std::ofstream out(argv[1], std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    if (!out) {
+        std::fprintf(stderr, "cannot write %s\n", argv[1]);
+        return 1;
+    }
+    return 0;
+}
