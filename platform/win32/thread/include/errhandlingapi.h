@@ -1,7 +1,5 @@
-// The calling thread's last-error code.
+// The calling thread's last-error code. GetLastError and SetLastError are defined with the
+// error codes, in one slot per thread that every library of a component shares.
 #pragma once
 
-#include "wintypes.h"
-
-DWORD WINAPI GetLastError();
-void WINAPI SetLastError(DWORD dwErrCode);
+#include "winerror.h"
