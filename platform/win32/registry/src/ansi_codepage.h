@@ -1,4 +1,5 @@
-// Conversion between the ANSI code page (949) of the "A" functions and UTF-16.
+// Conversion between the ANSI code page (949) of the "A" functions and UTF-16, through the
+// platform's code page service.
 #pragma once
 
 #include <string>
@@ -6,9 +7,9 @@
 
 namespace qx::registry::detail {
 
-// Bytes that are not valid code page 949 become U+FFFD.
+// Bytes without a mapping become '?'; embedded NULs are kept.
 std::u16string AnsiToWide(std::string_view ansi);
-// Units that code page 949 cannot show become '?'.
+// Units that the code page cannot show become '?'.
 std::string WideToAnsi(std::u16string_view wide);
 
 } // namespace qx::registry::detail
