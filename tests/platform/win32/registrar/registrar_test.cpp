@@ -6,6 +6,7 @@
 #include "shlwapi_registry.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -322,17 +323,20 @@ TEST_F(RegistrarTest, RegistrationIntoAReadOnlyDirectoryFailsAndLeavesTheRegistr
         ASSERT_EQ(chown(registryDir_.c_str(), 65534, 65534), 0);
     }
     ASSERT_EQ(chmod(registryDir_.c_str(), 0555), 0);
-    const std::filesystem::path script =
-        std::filesystem::path(QX_SOURCE_DIR) / "tests/platform/win32/registrar/data/velkor_control.rgs";
-    HelperResult reg = RunHelper(registryDir_, {"register", script.string(), "/v.so"}, true);
-    if (reg.exitCode == 126)
-        GTEST_SKIP() << "the helper cannot run as an unprivileged user here";
-    EXPECT_EQ(reg.out, "hr=0x80070005\n"); // HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED)
-    EXPECT_NE(reg.err.find(registryDir_.string()), std::string::npos) << reg.err;
-    const std::filesystem::path quorle =
-        std::filesystem::path(QX_SOURCE_DIR) / "tests/platform/win32/registrar/data/quorle_convert.rgs";
-    HelperResult unreg = RunHelper(registryDir_, {"unregister", quorle.string(), "/q.so"}, true);
-    EXPECT_EQ(unreg.out, "hr=0x80070005\n");
+    const std::string velkor = Fixture("velkor_control.rgs");
+    const std::string quorle = Fixture("quorle_convert.rgs");
+    HelperResult refused = RunForked(registryDir_, [&] {
+        char text[64];
+        std::snprintf(text, sizeof text, "register=0x%08X unregister=0x%08X",
+                      static_cast<unsigned>(RunScript(velkor, Module("/v.so"), true)),
+                      static_cast<unsigned>(RunScript(quorle, Module("/q.so"), false)));
+        return std::string(text);
+    });
+    if (refused.exitCode == 126)
+        GTEST_SKIP() << "cannot become an unprivileged user here";
+    // HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED), with the directory named on standard error.
+    EXPECT_EQ(refused.out, "register=0x80070005 unregister=0x80070005");
+    EXPECT_NE(refused.err.find(registryDir_.string()), std::string::npos) << refused.err;
     chmod(registryDir_.c_str(), 0755);
     EXPECT_EQ(ReadFile(RegistryFile()), before);
 }

@@ -2,7 +2,9 @@
 #include "registry_test_support.h"
 #include "shlwapi_registry.h"
 
+#include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -599,6 +601,47 @@ TEST_F(RegistryApiTest, ConcurrentThreadsLoseNoValue) {
                      nullptr, nullptr);
     EXPECT_EQ(values, static_cast<DWORD>(kThreads * kEach));
     RegCloseKey(key);
+}
+
+} // namespace
+
+namespace {
+
+// Sets or clears an environment variable for one scope.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const char* value) : name_(name) {
+        if (const char* old = std::getenv(name))
+            old_ = old;
+        value ? setenv(name, value, 1) : unsetenv(name);
+    }
+    ~ScopedEnv() { old_ ? setenv(name_, old_->c_str(), 1) : unsetenv(name_); }
+
+private:
+    const char* name_;
+    std::optional<std::string> old_;
+};
+
+TEST(RegistryDirectoryTest, ComesFromTheEnvironmentInItsOrder) {
+    struct Case {
+        const char* dir;
+        const char* xdg;
+        const char* home;
+        const char* expected;
+    } cases[] = {
+        {"/srv/reg", "/data", "/home/u", "/srv/reg"},
+        {"", "/data", "/home/u", "/data/qxforms/registry"},
+        {nullptr, "/data", "/home/u", "/data/qxforms/registry"},
+        {nullptr, "relative/data", "/home/u", "/home/u/.local/share/qxforms/registry"},
+        {nullptr, "", "/home/u", "/home/u/.local/share/qxforms/registry"},
+        {nullptr, nullptr, "/home/u", "/home/u/.local/share/qxforms/registry"},
+    };
+    for (const auto& c : cases) {
+        ScopedEnv dir("QX_REGISTRY_DIR", c.dir);
+        ScopedEnv xdg("XDG_DATA_HOME", c.xdg);
+        ScopedEnv home("HOME", c.home);
+        EXPECT_EQ(qx::registry::DefaultRegistryDirectory(), std::filesystem::path(c.expected)) << c.expected;
+    }
 }
 
 } // namespace

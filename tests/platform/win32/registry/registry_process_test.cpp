@@ -1,6 +1,7 @@
 // The registry between processes: what one writes the next one reads, concurrent writers lose
 // nothing, and a read-only registry directory refuses changes and stays as it was.
 #include "registry_test_support.h"
+#include "shlwapi_registry.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -81,7 +82,7 @@ TEST_F(RegistryProcessTest, ConcurrentWritersInTwoProcessesLoseNoUpdate) {
 TEST_F(RegistryProcessTest, ReadOnlyDirectoryRefusesChangesAndKeepsTheRegistry) {
     ASSERT_EQ(RegSetValueA(HKEY_CURRENT_USER, "Software\\Kept", REG_SZ, "before", 0), ERROR_SUCCESS);
     const std::string before = ReadFile(RegistryFile());
-    // Root ignores permission bits, so the helper then runs as an unprivileged user who owns the
+    // Root ignores permission bits, so the refused calls run as an unprivileged user who owns the
     // directory but may not write in it.
     if (geteuid() == 0) {
         ASSERT_EQ(chown(temp_.path().c_str(), 65534, 65534), 0);
@@ -92,18 +93,32 @@ TEST_F(RegistryProcessTest, ReadOnlyDirectoryRefusesChangesAndKeepsTheRegistry) 
     }
     ASSERT_EQ(chmod(registryDir_.c_str(), 0555), 0);
 
-    HelperResult write = RunHelper(registryDir_, {"set-sz", "HKCU", "Software\\Kept", "", "after"}, true);
-    if (write.exitCode == 126)
-        GTEST_SKIP() << "the helper cannot run as an unprivileged user here";
-    EXPECT_EQ(write.out, "result=5\n"); // ERROR_ACCESS_DENIED
-    EXPECT_NE(write.err.find("cannot write"), std::string::npos) << write.err;
-    EXPECT_NE(write.err.find(registryDir_.string()), std::string::npos) << write.err;
-
-    HelperResult create = RunHelper(registryDir_, {"set-sz", "HKCU", "Software\\New", "", "x"}, true);
-    EXPECT_EQ(create.out, "result=5\n");
-
-    HelperResult read = RunHelper(registryDir_, {"get-sz", "HKCU", "Software\\Kept", ""}, true);
-    EXPECT_EQ(read.out, "value=before\nresult=0\n") << read.err;
+    HelperResult refused = RunForked(registryDir_, [] {
+        std::string out;
+        HKEY key = nullptr;
+        // An existing key still opens for writing: only changes are refused.
+        LONG rc = RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Kept", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                                  &key, nullptr);
+        out += "open=" + std::to_string(rc);
+        rc = RegSetValueExA(key, "", 0, REG_SZ, reinterpret_cast<const BYTE*>("after"), 6);
+        out += " set=" + std::to_string(rc);
+        RegCloseKey(key);
+        HKEY created = nullptr;
+        rc = RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\New", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                             &created, nullptr);
+        out += " create=" + std::to_string(rc);
+        out += " delete=" + std::to_string(SHDeleteKeyA(HKEY_CURRENT_USER, "Software"));
+        char text[16] = {};
+        LONG size = sizeof text;
+        rc = RegQueryValueA(HKEY_CURRENT_USER, "Software\\Kept", text, &size);
+        out += " read=" + std::to_string(rc) + ":" + text;
+        return out;
+    });
+    if (refused.exitCode == 126)
+        GTEST_SKIP() << "cannot become an unprivileged user here";
+    EXPECT_EQ(refused.out, "open=0 set=5 create=5 delete=5 read=0:before"); // 5 is ERROR_ACCESS_DENIED
+    EXPECT_NE(refused.err.find("cannot"), std::string::npos) << refused.err;
+    EXPECT_NE(refused.err.find(registryDir_.string()), std::string::npos) << refused.err;
 
     chmod(registryDir_.c_str(), 0755);
     EXPECT_EQ(ReadFile(RegistryFile()), before);

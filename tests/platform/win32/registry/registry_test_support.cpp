@@ -1,6 +1,7 @@
 #include "registry_test_support.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
 #include <fstream>
@@ -76,6 +77,34 @@ HelperResult RunHelper(const std::filesystem::path& registryDir, const std::vect
     close(out[1]);
     close(err[1]);
     // The helper writes little; reading one pipe after the other cannot block it for long.
+    result.out = Drain(out[0]);
+    result.err = Drain(err[0]);
+    result.exitCode = WaitHelper(pid);
+    return result;
+}
+
+HelperResult RunForked(const std::filesystem::path& registryDir, const std::function<std::string()>& body) {
+    int out[2];
+    int err[2];
+    HelperResult result;
+    if (pipe(out) != 0 || pipe(err) != 0)
+        return result;
+    std::fflush(nullptr);
+    const pid_t pid = fork();
+    if (pid == 0) {
+        dup2(err[1], 2);
+        close(out[0]);
+        close(err[0]);
+        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
+            _exit(126);
+        SetRootForTesting(registryDir);
+        const std::string text = body();
+        ssize_t ignored = write(out[1], text.data(), text.size());
+        (void)ignored;
+        _exit(0);
+    }
+    close(out[1]);
+    close(err[1]);
     result.out = Drain(out[0]);
     result.err = Drain(err[0]);
     result.exitCode = WaitHelper(pid);

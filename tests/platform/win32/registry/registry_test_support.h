@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -52,6 +53,10 @@ struct HelperResult {
 // running as root) the helper runs as an unprivileged user, so that file permissions hold.
 HelperResult RunHelper(const std::filesystem::path& registryDir, const std::vector<std::string>& args,
                        bool asNobody = false);
+
+// Runs the body in a forked copy of this process, as an unprivileged user when running as root
+// (so that file permissions hold), on the given registry directory; the body's text is `out`.
+HelperResult RunForked(const std::filesystem::path& registryDir, const std::function<std::string()>& body);
 
 // Starts the helper without waiting; WaitHelper collects it.
 int StartHelper(const std::filesystem::path& registryDir, const std::vector<std::string>& args);

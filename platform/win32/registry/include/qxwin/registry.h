@@ -23,6 +23,7 @@ void SetRootForTesting(const std::filesystem::path& directory);
 // lock (other threads wait); the Reg* calls of its own thread see its changes at once. Without
 // Commit, the destructor drops every change made since it began. Transactions nest: only the
 // outermost one writes, and an inner one dropped makes the outer Commit fail.
+// A transaction belongs to the thread that made it and ends on that thread.
 class Transaction {
 public:
     Transaction();
