@@ -39,8 +39,8 @@ std::string Drain(int fd) {
     return text;
 }
 
-pid_t Spawn(const std::filesystem::path& registryDir, const std::vector<std::string>& args, bool asNobody,
-            int outFd, int errFd) {
+pid_t Spawn(const std::filesystem::path& registryDir, const std::vector<std::string>& args, int outFd,
+            int errFd) {
     const pid_t pid = fork();
     if (pid != 0)
         return pid;
@@ -49,10 +49,6 @@ pid_t Spawn(const std::filesystem::path& registryDir, const std::vector<std::str
     if (errFd >= 0)
         dup2(errFd, 2);
     setenv("QX_REGISTRY_DIR", registryDir.c_str(), 1);
-    if (asNobody && geteuid() == 0) {
-        if (setgid(65534) != 0 || setuid(65534) != 0)
-            _exit(126);
-    }
     std::vector<char*> argv;
     std::string program = QX_REGISTRY_HELPER;
     argv.push_back(program.data());
@@ -66,14 +62,13 @@ pid_t Spawn(const std::filesystem::path& registryDir, const std::vector<std::str
 
 } // namespace
 
-HelperResult RunHelper(const std::filesystem::path& registryDir, const std::vector<std::string>& args,
-                       bool asNobody) {
+HelperResult RunHelper(const std::filesystem::path& registryDir, const std::vector<std::string>& args) {
     int out[2];
     int err[2];
     HelperResult result;
     if (pipe(out) != 0 || pipe(err) != 0)
         return result;
-    const pid_t pid = Spawn(registryDir, args, asNobody, out[1], err[1]);
+    const pid_t pid = Spawn(registryDir, args, out[1], err[1]);
     close(out[1]);
     close(err[1]);
     // The helper writes little; reading one pipe after the other cannot block it for long.
@@ -113,7 +108,7 @@ HelperResult RunForked(const std::filesystem::path& registryDir, const std::func
 
 int StartHelper(const std::filesystem::path& registryDir, const std::vector<std::string>& args) {
     const int quiet = open("/dev/null", O_WRONLY | O_CLOEXEC);
-    const pid_t pid = Spawn(registryDir, args, false, quiet, -1);
+    const pid_t pid = Spawn(registryDir, args, quiet, -1);
     if (quiet >= 0)
         close(quiet);
     return pid;

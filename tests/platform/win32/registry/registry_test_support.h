@@ -49,10 +49,8 @@ struct HelperResult {
     std::string err;
 };
 
-// Runs the helper program with QX_REGISTRY_DIR set to the directory; with asNobody (and when
-// running as root) the helper runs as an unprivileged user, so that file permissions hold.
-HelperResult RunHelper(const std::filesystem::path& registryDir, const std::vector<std::string>& args,
-                       bool asNobody = false);
+// Runs the helper program with QX_REGISTRY_DIR set to the directory.
+HelperResult RunHelper(const std::filesystem::path& registryDir, const std::vector<std::string>& args);
 
 // Runs the body in a forked copy of this process, as an unprivileged user when running as root
 // (so that file permissions hold), on the given registry directory; the body's text is `out`.
