@@ -72,6 +72,10 @@ enum REGKIND { REGKIND_DEFAULT = 0, REGKIND_REGISTER, REGKIND_NONE };
 // file whose TYPELIB resource 1 holds one (through the loader that the resource service installs).
 HRESULT LoadTypeLib(LPCOLESTR szFile, ITypeLib** pptlib);
 HRESULT LoadTypeLibEx(LPCOLESTR szFile, REGKIND regkind, ITypeLib** pptlib);
+// Writes the standard HKEY_CLASSES_ROOT\TypeLib\{LIBID}\major.minor and Interface\{IID} keys.
+HRESULT RegisterTypeLib(ITypeLib* ptlib, LPCOLESTR szFullPath, LPCOLESTR szHelpDir);
+// Removes them again (TYPE_E_REGISTRYACCESS when that version is not registered).
+HRESULT UnRegisterTypeLib(REFGUID libID, WORD wVerMajor, WORD wVerMinor, LCID lcid, SYSKIND syskind);
 
 // ---- Dispatch helpers ----
 HRESULT DispGetParam(DISPPARAMS* pdispparams, UINT position, VARTYPE vtTarg, VARIANT* pvarResult,

@@ -71,7 +71,7 @@ public:
         std::memset(attr, 0, sizeof *attr);
         attr->guid = model_->libid;
         attr->lcid = model_->lcid;
-        attr->syskind = sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32;
+        attr->syskind = SYS_WIN32; // the components are 32-bit Windows servers by design
         attr->wMajorVerNum = model_->major;
         attr->wMinorVerNum = model_->minor;
         attr->wLibFlags = model_->libFlags;

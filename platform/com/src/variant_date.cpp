@@ -3,7 +3,8 @@
 //
 // Text form (one invariant form, whatever the LCID): "M/D/YYYY h:mm:ss AM" — the date alone when
 // the time is midnight, the time alone when the date is 30 December 1899. Parsing accepts
-// "M/D/YYYY", "M/D/YY" (00-29 are 2000-2029, 30-99 are 1930-1999), "YYYY-MM-DD", each optionally
+// "M/D/Y" (a year of one or two digits: 0-29 are 2000-2029, 30-99 are 1930-1999; of three or four
+// digits: that year), "YYYY-MM-DD", each optionally
 // followed by a time "h:mm" or "h:mm:ss" with an optional AM/PM, or a time alone.
 #include "date_text.h"
 #include "oleauto.h"
@@ -73,8 +74,13 @@ bool DateToParts(double date, DateParts& parts) {
     long long day = static_cast<long long>(whole);
     long long secs = std::llround(frac * 86400.0);
     if (secs >= 86400) {
-        secs = 0;
-        ++day;
+        // Rounding up to midnight moves to the next day, except past the last one there is.
+        if (day >= static_cast<long long>(kMaxDate)) {
+            secs = 86399;
+        } else {
+            secs = 0;
+            ++day;
+        }
     }
     int y;
     unsigned m, d;
@@ -148,10 +154,10 @@ bool ParseDate(std::u16string_view text, double& out) {
                 return false;
             year = static_cast<int>(a), month = static_cast<unsigned>(b), day = static_cast<unsigned>(c);
         } else { // M/D/Y
-            if (da > 2 || db > 2 || (dc != 2 && dc != 4))
+            if (da > 2 || db > 2)
                 return false;
             month = static_cast<unsigned>(a), day = static_cast<unsigned>(b);
-            year = static_cast<int>(dc == 2 ? (c < 30 ? 2000 + c : 1900 + c) : c);
+            year = static_cast<int>(dc <= 2 ? (c < 30 ? 2000 + c : 1900 + c) : c);
         }
         haveDate = true;
         skipSpaces();
