@@ -216,6 +216,7 @@ LONG Store::BeginWrite() {
         }
     }
     lockFd_ = fd;
+    RemoveLeftoverTempFiles();
     const LONG loaded = Load();
     if (loaded != ERROR_SUCCESS) {
         ReleaseFileLock();
@@ -225,6 +226,17 @@ LONG Store::BeginWrite() {
     changed_ = false;
     doomed_ = false;
     return ERROR_SUCCESS;
+}
+
+void Store::RemoveLeftoverTempFiles() {
+    // A temporary file exists only while its writer holds the lock; one seen now was left by a
+    // writer that died before its rename.
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it(directory_, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (name.rfind(".registry.txt.", 0) == 0)
+            unlink(it->path().c_str());
+    }
 }
 
 void Store::ReleaseFileLock() {

@@ -77,6 +77,7 @@ private:
     LONG WriteFile();
     void Invalidate();
     void ReleaseFileLock();
+    void RemoveLeftoverTempFiles();
 
     std::recursive_mutex mutex_;
     bool directoryKnown_ = false;

@@ -42,6 +42,14 @@ TEST_F(RegistryProcessTest, ChangesOfOneProcessAreSeenByTheOther) {
     RegCloseKey(key);
 }
 
+TEST_F(RegistryProcessTest, TemporaryFileOfAWriterThatDiedIsRemovedByTheNextWriter) {
+    ASSERT_EQ(RegSetValueA(HKEY_CURRENT_USER, "First", REG_SZ, "1", 0), ERROR_SUCCESS);
+    WriteFile(registryDir_ / ".registry.txt.AbC123", "QXFORMS-REGISTRY 1\nhalf of a");
+    ASSERT_EQ(RegSetValueA(HKEY_CURRENT_USER, "Second", REG_SZ, "2", 0), ERROR_SUCCESS);
+    EXPECT_FALSE(std::filesystem::exists(registryDir_ / ".registry.txt.AbC123"));
+    EXPECT_NE(ReadFile(RegistryFile()).find("\"Second\""), std::string::npos);
+}
+
 TEST_F(RegistryProcessTest, ConcurrentWritersInTwoProcessesLoseNoUpdate) {
     constexpr int kValues = 25;
     constexpr int kIncrements = 25;
