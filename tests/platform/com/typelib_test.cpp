@@ -5,6 +5,7 @@
 
 #include <fstream>
 #include <iterator>
+#include <sstream>
 
 using qx::com::Bstr;
 using qx::com::ComPtr;
@@ -32,7 +33,7 @@ std::u16string Name(ITypeInfo* info, MEMBERID id) {
 
 // Everything a reader can see of one type, as text, for comparing two libraries.
 std::string Describe(ITypeInfo* info) {
-    std::string out;
+    std::ostringstream out;
     TYPEATTR* attr = nullptr;
     if (FAILED(info->GetTypeAttr(&attr)))
         return "<no attr>";
@@ -40,30 +41,29 @@ std::string Describe(ITypeInfo* info) {
     StringFromGUID2(attr->guid, guid, 39);
     Bstr name, doc;
     info->GetDocumentation(MEMBERID_NIL, &name, &doc, nullptr, nullptr);
-    out += Bstr(guid).ToUtf8() + " kind=" + std::to_string(attr->typekind) +
-           " flags=" + std::to_string(attr->wTypeFlags) + " " + name.ToUtf8() + " '" + doc.ToUtf8() + "'\n";
+    out << Bstr(guid).ToUtf8() << " kind=" << attr->typekind << " flags=" << attr->wTypeFlags << ' '
+        << name.ToUtf8() << " '" << doc.ToUtf8() << "'\n";
     for (UINT f = 0; f < attr->cFuncs; ++f) {
         FUNCDESC* fd = nullptr;
         info->GetFuncDesc(f, &fd);
         BSTR names[8] = {};
         UINT count = 0;
         info->GetNames(fd->memid, names, 8, &count);
-        out += " func " + std::to_string(fd->memid) + " inv=" + std::to_string(fd->invkind) +
-               " ret=" + std::to_string(fd->elemdescFunc.tdesc.vt) + " oVft=" + std::to_string(fd->oVft) +
-               " fflags=" + std::to_string(fd->wFuncFlags) + " params=" + std::to_string(fd->cParams);
+        out << " func " << fd->memid << " inv=" << fd->invkind << " ret=" << fd->elemdescFunc.tdesc.vt
+            << " oVft=" << fd->oVft << " fflags=" << fd->wFuncFlags << " params=" << fd->cParams;
         for (SHORT p = 0; p < fd->cParams; ++p) {
             const ELEMDESC& e = fd->lprgelemdescParam[p];
-            out += " [" + std::to_string(e.tdesc.vt) +
-                   (e.tdesc.vt == VT_PTR ? "->" + std::to_string(e.tdesc.lptdesc->vt) : std::string()) + "/" +
-                   std::to_string(e.paramdesc.wParamFlags);
+            out << " [" << e.tdesc.vt;
+            if (e.tdesc.vt == VT_PTR)
+                out << "->" << e.tdesc.lptdesc->vt;
+            out << '/' << e.paramdesc.wParamFlags;
             if (e.paramdesc.pparamdescex)
-                out += "=" + std::to_string(e.paramdesc.pparamdescex->varDefaultValue.lVal);
-            out += "]";
+                out << '=' << e.paramdesc.pparamdescex->varDefaultValue.lVal;
+            out << ']';
         }
-        for (UINT i = 0; i < count; ++i) {
-            out += " " + Bstr::Attach(names[i]).ToUtf8();
-        }
-        out += "\n";
+        for (UINT i = 0; i < count; ++i)
+            out << ' ' << Bstr::Attach(names[i]).ToUtf8();
+        out << '\n';
         info->ReleaseFuncDesc(fd);
     }
     for (UINT v = 0; v < attr->cVars; ++v) {
@@ -71,8 +71,7 @@ std::string Describe(ITypeInfo* info) {
         info->GetVarDesc(v, &vd);
         Bstr vname, vdoc;
         info->GetDocumentation(vd->memid, &vname, &vdoc, nullptr, nullptr);
-        out += " const " + vname.ToUtf8() + "=" + std::to_string(vd->lpvarValue->lVal) + " '" +
-               vdoc.ToUtf8() + "'\n";
+        out << " const " << vname.ToUtf8() << '=' << vd->lpvarValue->lVal << " '" << vdoc.ToUtf8() << "'\n";
         info->ReleaseVarDesc(vd);
     }
     for (UINT i = 0; i < attr->cImplTypes; ++i) {
@@ -82,11 +81,11 @@ std::string Describe(ITypeInfo* info) {
         info->GetImplTypeFlags(i, &flags);
         ComPtr<ITypeInfo> implemented;
         info->GetRefTypeInfo(ref, &implemented);
-        out += " impl " + qx::com::Utf16ToUtf8(Name(implemented.Get(), MEMBERID_NIL)) +
-               " flags=" + std::to_string(flags) + "\n";
+        out << " impl " << qx::com::Utf16ToUtf8(Name(implemented.Get(), MEMBERID_NIL)) << " flags=" << flags
+            << '\n';
     }
     info->ReleaseTypeAttr(attr);
-    return out;
+    return out.str();
 }
 
 std::string Describe(ITypeLib* lib) {
@@ -96,15 +95,16 @@ std::string Describe(ITypeLib* lib) {
     StringFromGUID2(la->guid, guid, 39);
     Bstr name, doc;
     lib->GetDocumentation(-1, &name, &doc, nullptr, nullptr);
-    std::string out = Bstr(guid).ToUtf8() + " " + std::to_string(la->wMajorVerNum) + "." +
-                      std::to_string(la->wMinorVerNum) + " " + name.ToUtf8() + " '" + doc.ToUtf8() + "'\n";
+    std::ostringstream out;
+    out << Bstr(guid).ToUtf8() << ' ' << la->wMajorVerNum << '.' << la->wMinorVerNum << ' ' << name.ToUtf8()
+        << " '" << doc.ToUtf8() << "'\n";
     lib->ReleaseTLibAttr(la);
     for (UINT i = 0; i < lib->GetTypeInfoCount(); ++i) {
         ComPtr<ITypeInfo> info;
         lib->GetTypeInfo(i, &info);
-        out += Describe(info.Get());
+        out << Describe(info.Get());
     }
-    return out;
+    return out.str();
 }
 
 TEST(TypeLib, RoundTripKeepsEverything) {
