@@ -1,0 +1,443 @@
+#include "dispatch_object.h"
+
+#include "script_dispatch.h"
+#include "script_error.h"
+#include "script_text.h"
+#include "value_conversion.h"
+
+#include <oleauto.h>
+#include <qxcom/bstr.h>
+#include <qxcom/comptr.h>
+
+#include <algorithm>
+
+namespace qx::script {
+namespace {
+
+constexpr GUID kNullIid{};
+constexpr const char* kHiddenMethodDispatch = "\xFF"
+                                              "qxMethodDispatch";
+constexpr const char* kStashHandler = "\xFF"
+                                      "qxDispatchHandler";
+
+enum class MemberKind { Unknown, Method, Property };
+
+// Value members stand in for toString/valueOf on objects that do not have them.
+enum ValueMember { kCallMember = 0, kToString = 1, kValueOf = 2 };
+
+IDispatch* DispatchOfCurrentFunction(duk_context* ctx, const char* key) {
+    duk_push_current_function(ctx);
+    duk_get_prop_string(ctx, -1, key);
+    auto* dispatch = static_cast<IDispatch*>(duk_get_pointer(ctx, -1));
+    duk_pop_2(ctx);
+    return dispatch;
+}
+
+duk_ret_t ReleaseHeld(duk_context* ctx, const char* key) {
+    duk_get_prop_string(ctx, 0, key);
+    auto* dispatch = static_cast<IDispatch*>(duk_get_pointer(ctx, -1));
+    duk_pop(ctx);
+    if (dispatch) {
+        duk_push_pointer(ctx, nullptr);
+        duk_put_prop_string(ctx, 0, key);
+        dispatch->Release();
+    }
+    return 0;
+}
+
+duk_ret_t FinalizeObject(duk_context* ctx) {
+    return ReleaseHeld(ctx, kHiddenDispatch);
+}
+
+duk_ret_t FinalizeMethod(duk_context* ctx) {
+    return ReleaseHeld(ctx, kHiddenMethodDispatch);
+}
+
+void CheckRunnable(duk_context* ctx) {
+    EngineCore& core = CoreOf(ctx);
+    if (core.MustStop())
+        UnwindForStop(ctx);
+    DrainPendingReleases(core);
+}
+
+// Tells methods from properties through the type information where the object has one.
+MemberKind KindFromTypeInfo(IDispatch* dispatch, DISPID dispid) {
+    UINT count = 0;
+    if (FAILED(dispatch->GetTypeInfoCount(&count)) || count == 0)
+        return MemberKind::Unknown;
+    com::ComPtr<ITypeInfo> info;
+    if (FAILED(dispatch->GetTypeInfo(0, LOCALE_USER_DEFAULT, &info)) || !info)
+        return MemberKind::Unknown;
+    TYPEATTR* attr = nullptr;
+    if (FAILED(info->GetTypeAttr(&attr)) || !attr)
+        return MemberKind::Unknown;
+    const WORD funcs = attr->cFuncs;
+    const WORD vars = attr->cVars;
+    info->ReleaseTypeAttr(attr);
+    MemberKind kind = MemberKind::Unknown;
+    bool decided = false;
+    for (UINT i = 0; i < funcs && !decided; ++i) {
+        FUNCDESC* desc = nullptr;
+        if (FAILED(info->GetFuncDesc(i, &desc)) || !desc)
+            continue;
+        if (desc->memid == dispid) {
+            if (desc->invkind == INVOKE_FUNC) {
+                kind = MemberKind::Method;
+                decided = true;
+            } else if (desc->invkind == INVOKE_PROPERTYGET) {
+                // A property that needs arguments (item(index)) is reached by a call.
+                int required = 0;
+                for (SHORT p = 0; p < desc->cParams; ++p) {
+                    const USHORT flags = desc->lprgelemdescParam[p].paramdesc.wParamFlags;
+                    if (!(flags &
+                          (PARAMFLAG_FRETVAL | PARAMFLAG_FLCID | PARAMFLAG_FOPT | PARAMFLAG_FHASDEFAULT)))
+                        ++required;
+                }
+                kind = required > 0 ? MemberKind::Method : MemberKind::Property;
+                decided = true;
+            } else {
+                kind = MemberKind::Property;
+            }
+        }
+        info->ReleaseFuncDesc(desc);
+    }
+    if (kind != MemberKind::Unknown)
+        return kind;
+    for (UINT i = 0; i < vars; ++i) {
+        VARDESC* desc = nullptr;
+        if (FAILED(info->GetVarDesc(i, &desc)) || !desc)
+            continue;
+        const bool match = desc->memid == dispid;
+        info->ReleaseVarDesc(desc);
+        if (match)
+            return MemberKind::Property;
+    }
+    return MemberKind::Unknown;
+}
+
+// Positions of the [out] (by-reference) parameters of a method, from its type information.
+std::vector<bool> OutParameters(IDispatch* dispatch, DISPID dispid) {
+    std::vector<bool> out;
+    UINT count = 0;
+    com::ComPtr<ITypeInfo> info;
+    TYPEATTR* attr = nullptr;
+    if (FAILED(dispatch->GetTypeInfoCount(&count)) || count == 0 ||
+        FAILED(dispatch->GetTypeInfo(0, LOCALE_USER_DEFAULT, &info)) || !info ||
+        FAILED(info->GetTypeAttr(&attr)) || !attr)
+        return out;
+    const WORD funcs = attr->cFuncs;
+    info->ReleaseTypeAttr(attr);
+    for (UINT i = 0; i < funcs && out.empty(); ++i) {
+        FUNCDESC* desc = nullptr;
+        if (FAILED(info->GetFuncDesc(i, &desc)) || !desc)
+            continue;
+        if (desc->memid == dispid && (desc->invkind == INVOKE_FUNC || desc->invkind == INVOKE_PROPERTYGET)) {
+            for (SHORT p = 0; p < desc->cParams; ++p) {
+                const USHORT flags = desc->lprgelemdescParam[p].paramdesc.wParamFlags;
+                if (!(flags & PARAMFLAG_FRETVAL))
+                    out.push_back((flags & PARAMFLAG_FOUT) != 0);
+            }
+            if (out.empty())
+                out.push_back(false);
+        }
+        info->ReleaseFuncDesc(desc);
+    }
+    return out;
+}
+
+bool LooksLikeMethod(HRESULT hr) {
+    return hr == DISP_E_MEMBERNOTFOUND || hr == DISP_E_BADPARAMCOUNT || hr == DISP_E_PARAMNOTOPTIONAL ||
+           hr == DISP_E_PARAMNOTFOUND;
+}
+
+HRESULT RawInvoke(IDispatch* dispatch, DISPID dispid, WORD flags, std::vector<com::Variant>& args,
+                  VARIANT* result, EXCEPINFO* info) {
+    // DISPPARAMS takes the arguments last first.
+    std::reverse(args.begin(), args.end());
+    DISPID putId = DISPID_PROPERTYPUT;
+    DISPPARAMS params{};
+    params.rgvarg = args.empty() ? nullptr : args.data();
+    params.cArgs = static_cast<UINT>(args.size());
+    if (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) {
+        params.rgdispidNamedArgs = &putId;
+        params.cNamedArgs = 1;
+    }
+    UINT argErr = 0;
+    ClearErrorInfo();
+    const HRESULT hr =
+        dispatch->Invoke(dispid, kNullIid, LOCALE_USER_DEFAULT, flags, &params, result, info, &argErr);
+    std::reverse(args.begin(), args.end());
+    return hr;
+}
+
+void ThrowFailure(duk_context* ctx, HRESULT hr, EXCEPINFO& info) {
+    ThrowInvokeFailure(ctx, hr, info);
+}
+
+void CollectArgs(EngineCore& core, duk_idx_t first, duk_idx_t count, std::vector<com::Variant>& args) {
+    args.resize(static_cast<std::size_t>(count));
+    for (duk_idx_t i = 0; i < count; ++i) {
+        const HRESULT hr = ToVariant(core, first + i, &args[static_cast<std::size_t>(i)]);
+        if (FAILED(hr))
+            ThrowHresult(core.ctx, hr);
+    }
+}
+
+void PushMemberFunction(duk_context* ctx, IDispatch* dispatch, DISPID dispid, int valueMember) {
+    duk_push_c_function(
+        ctx,
+        [](duk_context* c) -> duk_ret_t {
+            CheckRunnable(c);
+            EngineCore& core = CoreOf(c);
+            IDispatch* target = DispatchOfCurrentFunction(c, kHiddenMethodDispatch);
+            if (!target)
+                ThrowHresult(c, E_UNEXPECTED);
+            duk_push_current_function(c);
+            duk_get_prop_string(c, -1, kHiddenDispid);
+            const DISPID id = duk_get_int(c, -1);
+            duk_get_prop_string(c, -2, kHiddenKind);
+            const int member = duk_get_int(c, -1);
+            duk_pop_3(c);
+            if (member == kCallMember) {
+                InvokeAndPush(core, target, id, DISPATCH_METHOD | DISPATCH_PROPERTYGET, 0, duk_get_top(c));
+                return 1;
+            }
+            std::vector<com::Variant> none;
+            com::Variant result;
+            EXCEPINFO info{};
+            target->AddRef();
+            com::ComPtr<IDispatch> hold = com::ComPtr<IDispatch>::Attach(target);
+            const HRESULT hr = RawInvoke(target, DISPID_VALUE, DISPATCH_PROPERTYGET, none, &result, &info);
+            SysFreeString(info.bstrSource);
+            SysFreeString(info.bstrDescription);
+            SysFreeString(info.bstrHelpFile);
+            if (member == kToString) {
+                com::Variant text;
+                if (SUCCEEDED(hr) && SUCCEEDED(VariantChangeType(&text, &result, 0, VT_BSTR)))
+                    PushVariant(core, text);
+                else
+                    duk_push_string(c, "[object Object]");
+            } else if (SUCCEEDED(hr) && result.vt != VT_DISPATCH && result.vt != VT_UNKNOWN) {
+                PushVariant(core, result);
+            } else {
+                duk_push_this(c);
+            }
+            return 1;
+        },
+        DUK_VARARGS);
+    duk_push_c_function(ctx, FinalizeMethod, 1);
+    duk_set_finalizer(ctx, -2);
+    duk_push_int(ctx, dispid);
+    duk_put_prop_string(ctx, -2, kHiddenDispid);
+    duk_push_int(ctx, valueMember);
+    duk_put_prop_string(ctx, -2, kHiddenKind);
+    dispatch->AddRef();
+    duk_push_pointer(ctx, dispatch);
+    duk_put_prop_string(ctx, -2, kHiddenMethodDispatch);
+}
+
+bool LookUpName(IDispatch* dispatch, const std::u16string& name, DISPID* dispid) {
+    LPOLESTR names[] = {const_cast<LPOLESTR>(name.c_str())};
+    return SUCCEEDED(dispatch->GetIDsOfNames(kNullIid, names, 1, LOCALE_USER_DEFAULT, dispid));
+}
+
+// get(target, key, receiver)
+duk_ret_t TrapGet(duk_context* ctx) {
+    CheckRunnable(ctx);
+    EngineCore& core = CoreOf(ctx);
+    if (duk_is_symbol(ctx, 1) || !duk_is_string(ctx, 1)) {
+        duk_push_undefined(ctx);
+        return 1;
+    }
+    duk_get_prop_string(ctx, 0, kHiddenDispatch);
+    auto* dispatch = static_cast<IDispatch*>(duk_get_pointer(ctx, -1));
+    duk_pop(ctx);
+    if (!dispatch)
+        ThrowHresult(ctx, E_UNEXPECTED);
+    com::ComPtr<IDispatch> hold(dispatch);
+    const std::u16string name = ToText(ctx, 1);
+    DISPID dispid = DISPID_UNKNOWN;
+    if (!LookUpName(dispatch, name, &dispid)) {
+        if (name == u"toString")
+            PushMemberFunction(ctx, dispatch, DISPID_VALUE, kToString);
+        else if (name == u"valueOf")
+            PushMemberFunction(ctx, dispatch, DISPID_VALUE, kValueOf);
+        else
+            duk_push_undefined(ctx);
+        return 1;
+    }
+    const MemberKind kind = KindFromTypeInfo(dispatch, dispid);
+    if (kind == MemberKind::Method) {
+        PushMemberFunction(ctx, dispatch, dispid, kCallMember);
+        return 1;
+    }
+    std::vector<com::Variant> none;
+    com::Variant result;
+    EXCEPINFO info{};
+    const HRESULT hr = RawInvoke(dispatch, dispid, DISPATCH_PROPERTYGET, none, &result, &info);
+    if (core.MustStop())
+        UnwindForStop(ctx);
+    if (FAILED(hr) && kind == MemberKind::Unknown && LooksLikeMethod(hr)) {
+        SysFreeString(info.bstrSource);
+        SysFreeString(info.bstrDescription);
+        SysFreeString(info.bstrHelpFile);
+        PushMemberFunction(ctx, dispatch, dispid, kCallMember);
+        return 1;
+    }
+    if (FAILED(hr))
+        ThrowFailure(ctx, hr, info);
+    PushVariant(core, result);
+    return 1;
+}
+
+// set(target, key, value, receiver)
+duk_ret_t TrapSet(duk_context* ctx) {
+    CheckRunnable(ctx);
+    EngineCore& core = CoreOf(ctx);
+    if (duk_is_symbol(ctx, 1) || !duk_is_string(ctx, 1))
+        ThrowHresult(ctx, DISP_E_UNKNOWNNAME);
+    duk_get_prop_string(ctx, 0, kHiddenDispatch);
+    auto* dispatch = static_cast<IDispatch*>(duk_get_pointer(ctx, -1));
+    duk_pop(ctx);
+    if (!dispatch)
+        ThrowHresult(ctx, E_UNEXPECTED);
+    com::ComPtr<IDispatch> hold(dispatch);
+    const std::u16string name = ToText(ctx, 1);
+    DISPID dispid = DISPID_UNKNOWN;
+    if (!LookUpName(dispatch, name, &dispid))
+        ThrowHresult(ctx, DISP_E_UNKNOWNNAME);
+    std::vector<com::Variant> args(1);
+    const HRESULT converted = ToVariant(core, 2, &args[0]);
+    if (FAILED(converted))
+        ThrowHresult(ctx, converted);
+    const bool isObject = args[0].vt == VT_DISPATCH || args[0].vt == VT_UNKNOWN;
+    EXCEPINFO info{};
+    HRESULT hr = RawInvoke(dispatch, dispid, isObject ? DISPATCH_PROPERTYPUTREF : DISPATCH_PROPERTYPUT, args,
+                           nullptr, &info);
+    if (isObject && hr == DISP_E_MEMBERNOTFOUND) {
+        SysFreeString(info.bstrSource);
+        SysFreeString(info.bstrDescription);
+        SysFreeString(info.bstrHelpFile);
+        info = EXCEPINFO{};
+        hr = RawInvoke(dispatch, dispid, DISPATCH_PROPERTYPUT, args, nullptr, &info);
+    }
+    if (core.MustStop())
+        UnwindForStop(ctx);
+    if (FAILED(hr))
+        ThrowFailure(ctx, hr, info);
+    duk_push_true(ctx);
+    return 1;
+}
+
+// has(target, key)
+duk_ret_t TrapHas(duk_context* ctx) {
+    CheckRunnable(ctx);
+    if (duk_is_symbol(ctx, 1) || !duk_is_string(ctx, 1)) {
+        duk_push_false(ctx);
+        return 1;
+    }
+    duk_get_prop_string(ctx, 0, kHiddenDispatch);
+    auto* dispatch = static_cast<IDispatch*>(duk_get_pointer(ctx, -1));
+    duk_pop(ctx);
+    DISPID dispid = DISPID_UNKNOWN;
+    duk_push_boolean(ctx, dispatch && LookUpName(dispatch, ToText(ctx, 1), &dispid));
+    return 1;
+}
+
+duk_ret_t TrapDelete(duk_context* ctx) {
+    duk_push_false(ctx);
+    return 1;
+}
+
+// Calling the object itself: DISPID_VALUE with the call's arguments.
+duk_ret_t CallObject(duk_context* ctx) {
+    CheckRunnable(ctx);
+    if (duk_is_constructor_call(ctx))
+        ThrowHresult(ctx, DISP_E_MEMBERNOTFOUND);
+    IDispatch* dispatch = DispatchOfCurrentFunction(ctx, kHiddenDispatch);
+    if (!dispatch)
+        ThrowHresult(ctx, E_UNEXPECTED);
+    InvokeAndPush(CoreOf(ctx), dispatch, DISPID_VALUE, DISPATCH_METHOD | DISPATCH_PROPERTYGET, 0,
+                  duk_get_top(ctx));
+    return 1;
+}
+
+void PushHandler(duk_context* ctx) {
+    duk_push_global_stash(ctx);
+    if (!duk_get_prop_string(ctx, -1, kStashHandler)) {
+        duk_pop(ctx);
+        duk_push_bare_object(ctx);
+        duk_push_c_function(ctx, TrapGet, 3);
+        duk_put_prop_string(ctx, -2, "get");
+        duk_push_c_function(ctx, TrapSet, 4);
+        duk_put_prop_string(ctx, -2, "set");
+        duk_push_c_function(ctx, TrapHas, 2);
+        duk_put_prop_string(ctx, -2, "has");
+        duk_push_c_function(ctx, TrapDelete, 2);
+        duk_put_prop_string(ctx, -2, "deleteProperty");
+        duk_dup_top(ctx);
+        duk_put_prop_string(ctx, -3, kStashHandler);
+    }
+    duk_remove(ctx, -2);
+}
+
+} // namespace
+
+void PushDispatch(EngineCore& core, IDispatch* dispatch) {
+    duk_context* ctx = core.ctx;
+    if (PushScriptValueOf(core, dispatch))
+        return;
+    duk_push_c_function(ctx, CallObject, DUK_VARARGS);
+    duk_push_c_function(ctx, FinalizeObject, 1);
+    duk_set_finalizer(ctx, -2);
+    dispatch->AddRef();
+    duk_push_pointer(ctx, dispatch);
+    duk_put_prop_string(ctx, -2, kHiddenDispatch);
+    PushHandler(ctx);
+    duk_push_proxy(ctx, 0);
+}
+
+IDispatch* WrappedDispatch(duk_context* ctx, duk_idx_t index) {
+    if (!duk_is_object(ctx, index))
+        return nullptr;
+    duk_get_prop_string(ctx, index, kHiddenDispatch);
+    auto* dispatch = static_cast<IDispatch*>(duk_get_pointer(ctx, -1));
+    duk_pop(ctx);
+    return dispatch;
+}
+
+void InvokeOrThrow(duk_context* ctx, IDispatch* dispatch, DISPID dispid, WORD flags,
+                   std::vector<com::Variant>& args, VARIANT* result) {
+    com::ComPtr<IDispatch> hold(dispatch);
+    EXCEPINFO info{};
+    const HRESULT hr = RawInvoke(dispatch, dispid, flags, args, result, &info);
+    // The component may have run script that asked to stop.
+    if (CoreOf(ctx).MustStop())
+        UnwindForStop(ctx);
+    if (FAILED(hr))
+        ThrowFailure(ctx, hr, info);
+}
+
+void InvokeAndPush(EngineCore& core, IDispatch* dispatch, DISPID dispid, WORD flags, duk_idx_t first,
+                   duk_idx_t count) {
+    std::vector<com::Variant> args;
+    CollectArgs(core, first, count, args);
+    // A by-reference parameter gets a reference to a copy of the script's value: the script's
+    // own variable is passed by value, as in JScript.
+    std::vector<com::Variant> referenced;
+    if (count > 0) {
+        const std::vector<bool> out = OutParameters(dispatch, dispid);
+        referenced.resize(args.size());
+        for (std::size_t i = 0; i < args.size() && i < out.size(); ++i) {
+            if (!out[i])
+                continue;
+            referenced[i] = std::move(args[i]);
+            args[i] = com::Variant::ByRef(VT_VARIANT, &referenced[i]);
+        }
+    }
+    com::Variant result;
+    InvokeOrThrow(core.ctx, dispatch, dispid, flags, args, &result);
+    PushVariant(core, result);
+}
+
+} // namespace qx::script

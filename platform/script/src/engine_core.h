@@ -1,0 +1,88 @@
+// The state of one engine shared by its parts and by the IDispatch objects it hands out, which
+// may outlive it (a component can hold a script callback longer than the page lives).
+#pragma once
+
+#include "qxscript/script_engine.h"
+
+#include <duktape.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace qx::script {
+
+struct EngineCore {
+    duk_context* ctx = nullptr;
+    ScriptEngine* engine = nullptr;
+    std::thread::id owner;
+    bool alive = false; // false once teardown has begun: the heap must not be touched
+
+    EngineLimits limits;
+    std::size_t heapBytes = 0;
+    bool outOfBudget = false; // the time budget or memory limit ran out in this entry
+    std::chrono::steady_clock::time_point deadline{};
+    bool hasDeadline = false;
+    int entryDepth = 0;
+
+    bool terminating = false;
+    int exitCode = 0;
+
+    Activator activator;
+    std::vector<std::unique_ptr<NativeFunction>> natives;
+
+    // Script values held by IDispatch wrappers live in the heap stash under these ids.
+    std::uint64_t nextRefId = 1;
+    std::mutex pendingMutex;
+    std::vector<std::uint64_t> pendingReleases; // wrappers released on another thread
+
+    bool OnOwnerThread() const { return std::this_thread::get_id() == owner; }
+    bool MustStop() const { return terminating || outOfBudget; }
+};
+
+// Marks a call into script from outside (Run, CallGlobal, a wrapper's Invoke): the outermost
+// one starts the time budget and, when it ends, clears the budget state and drains releases.
+class EntryScope {
+public:
+    explicit EntryScope(EngineCore& core);
+    ~EntryScope();
+    EntryScope(const EntryScope&) = delete;
+    EntryScope& operator=(const EntryScope&) = delete;
+
+private:
+    EngineCore& core_;
+};
+
+// The core of the engine whose heap runs ctx.
+EngineCore& CoreOf(duk_context* ctx);
+
+// Stash slots of script values held from outside.
+std::uint64_t HoldValue(EngineCore& core, duk_idx_t index);
+void PushHeldValue(EngineCore& core, std::uint64_t id);
+void DropHeldValue(EngineCore& core, std::uint64_t id);
+void DrainPendingReleases(EngineCore& core);
+
+// Unwinds the running script after Terminate() or when the budget ran out: no catch or finally
+// block of the script runs any more. Never returns.
+[[noreturn]] void UnwindForStop(duk_context* ctx);
+
+// Hidden property names (the leading 0xFF byte keeps them out of script's reach).
+inline constexpr const char* kHiddenDispatch = "\xFF"
+                                               "qxDispatch";
+inline constexpr const char* kHiddenDispid = "\xFF"
+                                             "qxDispid";
+inline constexpr const char* kHiddenName = "\xFF"
+                                           "qxName";
+inline constexpr const char* kHiddenKind = "\xFF"
+                                           "qxKind";
+inline constexpr const char* kHiddenNative = "\xFF"
+                                             "qxNative";
+inline constexpr const char* kHiddenEnum = "\xFF"
+                                           "qxEnum";
+inline constexpr const char* kHiddenArray = "\xFF"
+                                            "qxArray";
+
+} // namespace qx::script

@@ -1,0 +1,49 @@
+// An engine with an echo() that collects lines and a "Test.Thing" class behind ActiveXObject.
+#pragma once
+
+#include "test_component.h"
+
+#include <qxcom/bstr.h>
+#include <qxscript/script_engine.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace qx::test {
+
+class ScriptHarness {
+public:
+    explicit ScriptHarness(script::EngineLimits limits = {})
+        : engine(std::make_unique<script::ScriptEngine>(limits)) {
+        engine->DefineFunction("echo", [this](script::CallContext& call) {
+            std::u16string line;
+            for (std::size_t i = 0; i < call.ArgCount(); ++i)
+                line += (i ? u" " : u"") + call.ArgString(i);
+            lines.push_back(com::Utf16ToUtf8(line));
+            return S_OK;
+        });
+        engine->SetActivator([](std::u16string_view progId, IDispatch** object) -> HRESULT {
+            if (progId == u"Test.Thing")
+                return CreateTestThing(object);
+            return REGDB_E_CLASSNOTREG;
+        });
+    }
+
+    script::RunResult Run(const std::string& source) {
+        lines.clear();
+        return engine->Run(source, "test.js", &error);
+    }
+    std::string Output() const {
+        std::string all;
+        for (std::size_t i = 0; i < lines.size(); ++i)
+            all += (i ? "\n" : "") + lines[i];
+        return all;
+    }
+
+    std::unique_ptr<script::ScriptEngine> engine;
+    std::vector<std::string> lines;
+    script::ScriptError error;
+};
+
+} // namespace qx::test

@@ -1,0 +1,258 @@
+#include "test_component.h"
+
+#include <oleauto.h>
+#include <qxcom/bstr.h>
+#include <qxcom/class_info.h>
+#include <qxcom/connection_point.h>
+#include <qxcom/dispatch.h>
+#include <qxcom/enumerators.h>
+#include <qxcom/error_info.h>
+#include <qxcom/object.h>
+#include <qxcom/type_library.h>
+#include <qxcom/variant.h>
+
+#include <array>
+#include <string>
+#include <vector>
+
+inline constexpr qx::com::DispParam kAddParams[] = {
+    {u"a", VT_I4, PARAMFLAG_FIN},
+    {u"b", VT_VARIANT, PARAMFLAG_FIN | PARAMFLAG_FOPT},
+    {u"pVal", VT_I4, PARAMFLAG_FOUT | PARAMFLAG_FRETVAL},
+};
+inline constexpr qx::com::DispParam kIncrementParams[] = {
+    {u"value", VT_I4, PARAMFLAG_FIN | PARAMFLAG_FOUT},
+    {u"pVal", VT_I4, PARAMFLAG_FOUT | PARAMFLAG_FRETVAL},
+};
+inline constexpr qx::com::DispParam kFireParams[] = {{u"code", VT_I4, PARAMFLAG_FIN}};
+inline constexpr qx::com::DispParam kCallbackParams[] = {
+    {u"function", VT_DISPATCH, PARAMFLAG_FIN},
+    {u"pVal", VT_VARIANT, PARAMFLAG_FOUT | PARAMFLAG_FRETVAL},
+};
+inline constexpr qx::com::DispParam kValuesParams[] = {
+    {u"pVal", VT_VARIANT, PARAMFLAG_FOUT | PARAMFLAG_FRETVAL}};
+inline constexpr qx::com::DispParam kCallChildParams[] = {
+    {u"name", VT_BSTR, PARAMFLAG_FIN},
+    {u"pVal", VT_VARIANT, PARAMFLAG_FOUT | PARAMFLAG_FRETVAL},
+};
+inline constexpr qx::com::DispParam kDescribeParams[] = {
+    {u"value", VT_VARIANT, PARAMFLAG_FIN},
+    {u"pVal", VT_BSTR, PARAMFLAG_FOUT | PARAMFLAG_FRETVAL},
+};
+
+inline constexpr qx::com::DispMember kTestThingMembers[] = {
+    qx::com::DispPropGet<&ITestThing::get_Name>(u"Name", 1),
+    qx::com::DispPropPut<&ITestThing::put_Name>(u"Name", 1),
+    qx::com::DispPropGet<&ITestThing::get_Count>(u"Count", 2),
+    qx::com::DispPropPut<&ITestThing::put_Count>(u"Count", 2),
+    qx::com::DispMethod<&ITestThing::Add>(u"Add", 3, kAddParams),
+    qx::com::DispMethod<&ITestThing::Increment>(u"Increment", 4, kIncrementParams),
+    qx::com::DispMethod<&ITestThing::Fail>(u"Fail", 5),
+    qx::com::DispPropGet<&ITestThing::get_Items>(u"Items", 6),
+    qx::com::DispMethod<&ITestThing::Fire>(u"Fire", 7, kFireParams),
+    qx::com::DispMethod<&ITestThing::Callback>(u"Callback", 8, kCallbackParams),
+    qx::com::DispPropGet<&ITestThing::get_Stamp, VT_DATE>(u"Stamp", 9),
+    qx::com::DispPropPut<&ITestThing::put_Stamp, VT_DATE>(u"Stamp", 9),
+    qx::com::DispMethod<&ITestThing::Values>(u"Values", 10, kValuesParams),
+    qx::com::DispPropGet<&ITestThing::get_Child>(u"Child", 11),
+    qx::com::DispPropPutRef<&ITestThing::putref_Child>(u"Child", 11),
+    qx::com::DispMethod<&ITestThing::CallChild>(u"CallChild", 12, kCallChildParams),
+    qx::com::DispMethod<&ITestThing::Describe>(u"Describe", 13, kDescribeParams),
+};
+QX_DISPATCH_INTERFACE(ITestThing, u"ITestThing", kTestThingMembers, u"Test thing");
+
+inline constexpr qx::com::DispParam kItemParams[] = {
+    {u"index", VT_I4, PARAMFLAG_FIN},
+    {u"pVal", VT_VARIANT, PARAMFLAG_FOUT | PARAMFLAG_FRETVAL},
+};
+inline constexpr qx::com::DispMember kTestItemsMembers[] = {
+    qx::com::DispPropGet<&ITestItems::get_Count>(u"Count", 1),
+    qx::com::DispProperty<&ITestItems::get_Item>(INVOKE_PROPERTYGET, u"Item", DISPID_VALUE, kItemParams),
+    qx::com::DispPropGet<&ITestItems::get__NewEnum>(u"_NewEnum", DISPID_NEWENUM, nullptr,
+                                                    FUNCFLAG_FRESTRICTED),
+};
+QX_DISPATCH_INTERFACE(ITestItems, u"ITestItems", kTestItemsMembers, u"Test items");
+
+inline constexpr qx::com::DispParam kOnDoneParams[] = {{u"code", VT_I4, PARAMFLAG_FIN}};
+inline constexpr qx::com::DispMember kTestEventsMembers[] = {
+    qx::com::DispEvent(u"OnDone", 1, kOnDoneParams),
+    qx::com::DispEvent(u"OnStart", 2),
+};
+QX_DISPINTERFACE(_ITestEvents, DIID__ITestEvents, u"_ITestEvents", kTestEventsMembers, u"Test events");
+
+inline constexpr const qx::com::DispInterface* kTestInterfaces[] = {&kDisp_ITestThing, &kDisp_ITestItems,
+                                                                    &kDisp__ITestEvents};
+inline constexpr qx::com::ImplTypeDesc kTestThingImpls[] = {
+    {&IID_ITestThing, IMPLTYPEFLAG_FDEFAULT},
+    {&DIID__ITestEvents, IMPLTYPEFLAG_FDEFAULT | IMPLTYPEFLAG_FSOURCE},
+};
+inline constexpr qx::com::CoclassDesc kTestClasses[] = {
+    {&CLSID_TestThing, u"TestThing", kTestThingImpls, 2, u"Test thing class"},
+};
+inline constexpr qx::com::LibraryDesc kTestLibrary = {
+    &LIBID_TESTTHINGLib, u"TESTTHINGLib", u"Test thing library", 1, 0, kTestInterfaces, 3, kTestClasses, 1};
+
+namespace qx::test {
+
+std::atomic<int> g_liveTestObjects{0};
+
+namespace {
+
+struct Counted {
+    Counted() { ++g_liveTestObjects; }
+    ~Counted() { --g_liveTestObjects; }
+};
+
+class CTestItems : public com::ObjectRoot, public com::DispatchImpl<ITestItems>, Counted {
+public:
+    QX_BEGIN_INTERFACES(CTestItems)
+    QX_INTERFACE_ENTRY(ITestItems)
+    QX_INTERFACE_ENTRY2(IDispatch, ITestItems)
+    QX_END_INTERFACES()
+
+    STDMETHODIMP get_Count(LONG* pVal) override {
+        *pVal = static_cast<LONG>(kItems.size());
+        return S_OK;
+    }
+    STDMETHODIMP get_Item(LONG index, VARIANT* pVal) override {
+        if (index < 0 || index >= static_cast<LONG>(kItems.size()))
+            return DISP_E_BADINDEX;
+        return com::Variant(kItems[static_cast<std::size_t>(index)]).CopyTo(pVal);
+    }
+    STDMETHODIMP get__NewEnum(IUnknown** pVal) override {
+        std::vector<com::Variant> items;
+        for (const char16_t* item : kItems)
+            items.emplace_back(item);
+        IEnumVARIANT* e = nullptr;
+        const HRESULT hr = com::CreateEnumVariant(std::move(items), &e);
+        *pVal = e;
+        return hr;
+    }
+
+private:
+    static constexpr std::array<const char16_t*, 3> kItems{u"alpha", u"beta", u"gamma"};
+};
+
+class CTestThing : public com::ObjectRoot,
+                   public com::DispatchImpl<ITestThing>,
+                   public com::ProvideClassInfo2Impl<kTestLibrary, CLSID_TestThing>,
+                   public com::ConnectionPointContainerImpl,
+                   Counted {
+public:
+    QX_BEGIN_INTERFACES(CTestThing)
+    QX_INTERFACE_ENTRY(ITestThing)
+    QX_INTERFACE_ENTRY2(IDispatch, ITestThing)
+    QX_INTERFACE_ENTRY(IProvideClassInfo2)
+    QX_INTERFACE_ENTRY2(IProvideClassInfo, IProvideClassInfo2)
+    QX_INTERFACE_ENTRY(IConnectionPointContainer)
+    QX_END_INTERFACES()
+
+    CTestThing() { events_ = &AddConnectionPoint(DIID__ITestEvents, &kDisp__ITestEvents); }
+
+    STDMETHODIMP get_Name(BSTR* pVal) override { return name_.CopyTo(pVal); }
+    STDMETHODIMP put_Name(BSTR newVal) override {
+        name_ = com::Bstr(newVal);
+        return S_OK;
+    }
+    STDMETHODIMP get_Count(LONG* pVal) override {
+        *pVal = count_;
+        return S_OK;
+    }
+    STDMETHODIMP put_Count(LONG newVal) override {
+        count_ = newVal;
+        return S_OK;
+    }
+    STDMETHODIMP Add(LONG a, VARIANT b, LONG* pVal) override {
+        if (b.vt == VT_ERROR && b.scode == DISP_E_PARAMNOTFOUND) {
+            *pVal = a + 10;
+            return S_OK;
+        }
+        com::Variant number;
+        const HRESULT hr = VariantChangeType(&number, &b, 0, VT_I4);
+        if (FAILED(hr))
+            return hr;
+        *pVal = a + number.lVal;
+        return S_OK;
+    }
+    STDMETHODIMP Increment(LONG* value, LONG* pVal) override {
+        *value += 1;
+        *pVal = *value;
+        return S_OK;
+    }
+    STDMETHODIMP Fail() override {
+        return com::ReportError(IID_ITestThing, u"TestThing.Fail", u"the thing failed", E_INVALIDARG);
+    }
+    STDMETHODIMP get_Items(IDispatch** pVal) override {
+        return com::CreateInstance<CTestItems>(nullptr, IID_IDispatch, reinterpret_cast<void**>(pVal));
+    }
+    STDMETHODIMP Fire(LONG code) override {
+        events_->Fire(2);
+        events_->Fire(1, {com::Variant(code)});
+        return S_OK;
+    }
+    STDMETHODIMP Callback(IDispatch* function, VARIANT* pVal) override {
+        if (!function)
+            return E_INVALIDARG;
+        com::Variant arg(LONG(21));
+        return com::InvokeByDispid(function, DISPID_VALUE, DISPATCH_METHOD, &arg, 1, pVal);
+    }
+    STDMETHODIMP get_Stamp(double* pVal) override {
+        *pVal = stamp_;
+        return S_OK;
+    }
+    STDMETHODIMP put_Stamp(double newVal) override {
+        stamp_ = newVal;
+        return S_OK;
+    }
+    STDMETHODIMP Values(VARIANT* pVal) override {
+        SAFEARRAY* array = SafeArrayCreateVector(VT_VARIANT, 0, 3);
+        if (!array)
+            return E_OUTOFMEMORY;
+        com::Variant items[] = {com::Variant(LONG(1)), com::Variant(u"two"), com::Variant(3.5)};
+        for (LONG i = 0; i < 3; ++i)
+            SafeArrayPutElement(array, &i, &items[i]);
+        pVal->vt = VT_ARRAY | VT_VARIANT;
+        pVal->parray = array;
+        return S_OK;
+    }
+    STDMETHODIMP get_Child(IDispatch** pVal) override { return child_.CopyTo(pVal); }
+    STDMETHODIMP putref_Child(IDispatch* newVal) override {
+        child_ = newVal;
+        return S_OK;
+    }
+    STDMETHODIMP CallChild(BSTR name, VARIANT* pVal) override {
+        if (!child_)
+            return E_POINTER;
+        LPOLESTR names[] = {name};
+        DISPID id = DISPID_UNKNOWN;
+        HRESULT hr = child_->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
+        if (FAILED(hr))
+            return hr;
+        return com::InvokeByDispid(child_, id, DISPATCH_METHOD | DISPATCH_PROPERTYGET, nullptr, 0, pVal);
+    }
+    STDMETHODIMP Describe(VARIANT value, BSTR* pVal) override {
+        static constexpr const char16_t* kNames[] = {u"VT_EMPTY", u"VT_NULL",     u"VT_I2",    u"VT_I4",
+                                                     u"VT_R4",    u"VT_R8",       u"VT_CY",    u"VT_DATE",
+                                                     u"VT_BSTR",  u"VT_DISPATCH", u"VT_ERROR", u"VT_BOOL"};
+        std::u16string text = value.vt < std::size(kNames) ? kNames[value.vt] : u"VT_OTHER";
+        if (value.vt & VT_ARRAY)
+            text = u"VT_ARRAY";
+        *pVal = SysAllocString(text.c_str());
+        return S_OK;
+    }
+
+private:
+    com::ConnectionPoint* events_ = nullptr;
+    com::Bstr name_{u"thing"};
+    LONG count_ = 0;
+    double stamp_ = 0;
+    com::ComPtr<IDispatch> child_;
+};
+
+} // namespace
+
+HRESULT CreateTestThing(IDispatch** thing) {
+    return com::CreateInstance<CTestThing>(nullptr, IID_IDispatch, reinterpret_cast<void**>(thing));
+}
+
+} // namespace qx::test
