@@ -39,7 +39,9 @@ void SetTypeLibResourceLoader(TypeLibResourceLoader loader) {
 
 } // namespace qx::com
 
-HRESULT LoadTypeLibEx(LPCOLESTR szFile, REGKIND, ITypeLib** pptlib) {
+namespace {
+
+HRESULT LoadOnly(LPCOLESTR szFile, ITypeLib** pptlib) {
     if (!szFile || !pptlib)
         return E_INVALIDARG;
     *pptlib = nullptr;
@@ -55,7 +57,23 @@ HRESULT LoadTypeLibEx(LPCOLESTR szFile, REGKIND, ITypeLib** pptlib) {
     return TYPE_E_CANTLOADLIBRARY;
 }
 
-// Registration is a separate step (RegisterTypeLib), so this loads only.
+} // namespace
+
+// REGKIND_REGISTER also registers the library (RegisterTypeLib with the file's folder as help
+// folder); REGKIND_DEFAULT and REGKIND_NONE only load it.
+HRESULT LoadTypeLibEx(LPCOLESTR szFile, REGKIND regkind, ITypeLib** pptlib) {
+    HRESULT hr = LoadOnly(szFile, pptlib);
+    if (FAILED(hr) || regkind != REGKIND_REGISTER)
+        return hr;
+    hr = RegisterTypeLib(*pptlib, szFile, nullptr);
+    if (FAILED(hr)) {
+        (*pptlib)->Release();
+        *pptlib = nullptr;
+    }
+    return hr;
+}
+
+// Registration is the caller's separate step (RegisterTypeLib), so this loads only.
 HRESULT LoadTypeLib(LPCOLESTR szFile, ITypeLib** pptlib) {
-    return LoadTypeLibEx(szFile, REGKIND_NONE, pptlib);
+    return LoadOnly(szFile, pptlib);
 }

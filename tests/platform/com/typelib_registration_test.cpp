@@ -110,3 +110,16 @@ TEST_F(TypeLibRegistrationTest, BadArguments) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(TypeLibRegistrationTest, LoadTypeLibExCanRegister) {
+    ComPtr<ITypeLib> loaded;
+    std::u16string path = qx::com::Utf8ToUtf16(QX_TALLY_TLB);
+    ASSERT_EQ(LoadTypeLib(path.c_str(), &loaded), S_OK);
+    EXPECT_FALSE(Exists(kLib));
+    ASSERT_EQ(LoadTypeLibEx(path.c_str(), REGKIND_REGISTER, &loaded), S_OK);
+    EXPECT_EQ(Read(kLib + u"\\1.0\\0\\win32"), path);
+}
+
+} // namespace
