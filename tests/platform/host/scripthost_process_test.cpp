@@ -1,0 +1,137 @@
+// scripthost as a program: output, exit statuses and messages.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Outcome {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string ReadAll(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+class ScriptHostProcess : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/scripthost-test-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        dir_ = pattern;
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    fs::path Write(const std::string& name, const std::string& text) {
+        const fs::path path = dir_ / name;
+        std::ofstream(path, std::ios::binary) << text;
+        return path;
+    }
+
+    Outcome Run(const std::vector<std::string>& args) {
+        const fs::path out = dir_ / "stdout", err = dir_ / "stderr";
+        const pid_t pid = fork();
+        if (pid == 0) {
+            std::freopen(out.c_str(), "w", stdout);
+            std::freopen(err.c_str(), "w", stderr);
+            setenv("QX_REGISTRY_DIR", (dir_ / "registry").c_str(), 1);
+            std::vector<char*> argv;
+            std::string program = QX_BIN_DIR "/scripthost";
+            argv.push_back(program.data());
+            std::vector<std::string> copies(args);
+            for (auto& a : copies)
+                argv.push_back(a.data());
+            argv.push_back(nullptr);
+            execv(program.c_str(), argv.data());
+            _exit(127);
+        }
+        int status = 0;
+        waitpid(pid, &status, 0);
+        Outcome o;
+        o.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        o.out = ReadAll(out);
+        o.err = ReadAll(err);
+        return o;
+    }
+
+    fs::path dir_;
+};
+
+TEST_F(ScriptHostProcess, WScriptMembers) {
+    const fs::path script =
+        Write("members.js", "WScript.Echo('hello', 1 + 1, true, null);\n"
+                            "WScript.Echo(WScript.Arguments.length, WScript.Arguments(0), "
+                            "WScript.Arguments.Item(1), WScript.Arguments.Count());\n"
+                            "WScript.StdErr.WriteLine('to standard error');\n"
+                            "WScript.Echo(WScript.ScriptFullName);\n"
+                            "WScript.Sleep(10);\n"
+                            "WScript.Echo('\xED\x95\x9C\xF0\x9F\x98\x80'.length);\n"
+                            "try { WScript.Arguments(5); } catch (e) { WScript.Echo(e.number); }\n");
+    const Outcome o = Run({script.string(), "first", "second arg"});
+    EXPECT_EQ(o.exitCode, 0);
+    EXPECT_EQ(o.out, "hello 2 true null\n2 first second arg 2\n" + script.string() + "\n3\n-2147352565\n");
+    EXPECT_EQ(o.err, "to standard error\n");
+}
+
+TEST_F(ScriptHostProcess, QuitGivesItsCodeAndSkipsFinally) {
+    const fs::path script =
+        Write("quit.js", "WScript.Echo('a');\ntry { WScript.Quit(7); } finally { WScript.Echo('b'); }");
+    const Outcome o = Run({script.string()});
+    EXPECT_EQ(o.exitCode, 7);
+    EXPECT_EQ(o.out, "a\n");
+    EXPECT_EQ(o.err, "");
+}
+
+struct FailureCase {
+    const char* name;
+    const char* script; // null: no such file
+    int exitCode;
+    const char* message; // after the script's path
+};
+
+const FailureCase kFailures[] = {
+    {"SyntaxError", "var a = 1;\nvar = ;\n", 2, "(2): syntax error 0x800A03EA: SyntaxError: "},
+    {"MissingFile", nullptr, 2, "\": No such file or directory\n"},
+    {"UnregisteredProgId", "var a = 1;\n\nvar x = new ActiveXObject('Nobody.Registered');\n", 1,
+     "(3): runtime error 0x800401F3: Automation server can't create object\n"},
+    {"UncaughtError", "throw new Error('broken');", 1, "(1): runtime error 0x800A139E: Error: broken\n"},
+    {"UndefinedName", "\nmissing();", 1, "(2): runtime error 0x800A1391: ReferenceError: "},
+};
+
+class ScriptHostFailure : public ScriptHostProcess, public ::testing::WithParamInterface<FailureCase> {};
+
+TEST_P(ScriptHostFailure, ExitStatusAndMessage) {
+    const FailureCase& c = GetParam();
+    const fs::path script = c.script ? Write("failing.js", c.script) : dir_ / "absent.js";
+    const Outcome o = Run({script.string()});
+    EXPECT_EQ(o.exitCode, c.exitCode);
+    EXPECT_EQ(o.out, "");
+    const std::string prefix =
+        c.script ? script.string() : "scripthost: cannot read the script file \"" + script.string();
+    EXPECT_EQ(o.err.rfind(prefix + c.message, 0), 0u) << o.err;
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, ScriptHostFailure, ::testing::ValuesIn(kFailures),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(ScriptHostProcess, NoScriptGivesUsage) {
+    const Outcome o = Run({});
+    EXPECT_EQ(o.exitCode, 2);
+    EXPECT_EQ(o.err, "usage: scripthost SCRIPT.js [ARG...]\n");
+}
+
+} // namespace
