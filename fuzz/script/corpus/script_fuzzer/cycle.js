@@ -1,0 +1,1 @@
+var t = new ActiveXObject('Test.Thing'); t.Child = { a: 1, f: function () { return t; } }; t.Child.owner = t; echo(t.CallChild('a'), t.Callback(function (x) { return [x, t]; }));

@@ -1,0 +1,1 @@
+try { for (;;) {} } catch (e) { for (;;) {} } finally { for (;;) {} }

@@ -1,0 +1,1 @@
+var t = new ActiveXObject('Test.Thing'); for (var e = new Enumerator(t.Items); !e.atEnd(); e.moveNext()) echo(e.item()); echo(t.Items(0), t.Items.item(2));

@@ -1,0 +1,1 @@
+var t = new ActiveXObject('Test.Thing'); try { t.Fail(); } catch (e) { echo(e.number, e.description); } try { t.Items(99) } catch (e) {}

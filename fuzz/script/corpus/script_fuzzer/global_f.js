@@ -1,0 +1,1 @@
+function f() { var t = new ActiveXObject('Test.Thing'); return t.Items; } var x = f; f = null; echo(typeof x, new Enumerator(x()).item(), 'toString' in x);

@@ -1,0 +1,1 @@
+var t = new ActiveXObject('Test.Thing'); t.Name = 'x'; t.Count = t.Count + 1; echo(t.Name, t.Add(1), t.Add(1, 2), t.Increment(3));

@@ -1,0 +1,1 @@
+var t = new ActiveXObject('Test.Thing'); try { quit(); } finally { echo('no'); }

@@ -1,0 +1,1 @@
+í•œðŸ˜€ = 1; var t = new ActiveXObject("Test.Thing"); t.Name = "\uD800"; echo(t.Name, "ÿþ");

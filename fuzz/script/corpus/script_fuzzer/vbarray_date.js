@@ -1,0 +1,1 @@
+var t = new ActiveXObject('Test.Thing'); var a = new VBArray(t.Values()); echo(a.toArray(), a.lbound(1), a.ubound(1), a.getItem(0)); t.Stamp = new Date(1850, 1, 1); echo(t.Stamp);
