@@ -4,7 +4,8 @@
 // each function's vtable offset in oVft): functions are FUNC_DISPATCH, the [out, retval] parameter
 // is the function's result type (VT_VOID when there is none) and not one of its parameters, [out]
 // parameters are VT_PTR to their type. A dispinterface lists no implemented types. Enum constants
-// are VAR_CONST VT_I4 values.
+// are VAR_CONST VT_I4 values; a parameter declared as one of the library's enums is VT_USERDEFINED
+// with the enum's index as its HREFTYPE.
 #include "name_compare.h"
 #include "objbase.h"
 #include "qxcom/bstr.h"
@@ -257,12 +258,18 @@ public:
         for (std::size_t i = 0; i < n; ++i) {
             const ParamModel& p = f.params[i];
             ELEMDESC& e = elems[i];
+            TYPEDESC value{};
+            value.vt = p.vt;
+            if (p.userType >= 0) {
+                value.vt = VT_USERDEFINED;
+                value.hreftype = static_cast<HREFTYPE>(p.userType);
+            }
             if (p.flags & PARAMFLAG_FOUT) {
-                types[i].vt = p.vt;
+                types[i] = value;
                 e.tdesc.vt = VT_PTR;
                 e.tdesc.lptdesc = &types[i];
             } else {
-                e.tdesc.vt = p.vt;
+                e.tdesc = value;
             }
             e.paramdesc.wParamFlags = p.flags;
             if (p.flags & PARAMFLAG_FHASDEFAULT) {

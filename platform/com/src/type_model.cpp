@@ -73,6 +73,7 @@ TypeModel ModelOf(const DispInterface& decl) {
             pm.flags = m.params[p].flags;
             pm.defaultNumber = m.params[p].defaultNumber;
             pm.defaultText = Text(m.params[p].defaultText);
+            pm.typeName = Text(m.params[p].typeName);
             f.params.push_back(std::move(pm));
         }
         t.funcs.push_back(std::move(f));
@@ -130,6 +131,18 @@ HRESULT ModelOf(const LibraryDesc& library, LibraryModel& out) {
                               static_cast<MEMBERID>(0x40000000 + v)});
         out.types.push_back(std::move(t));
     }
+    // Parameters declared as an enum refer to it; a name the library lacks is an error.
+    for (TypeModel& t : out.types)
+        for (FuncModel& f : t.funcs)
+            for (ParamModel& p : f.params) {
+                if (p.typeName.empty())
+                    continue;
+                for (std::size_t i = 0; i < out.types.size() && p.userType < 0; ++i)
+                    if (out.types[i].kind == TKIND_ENUM && out.types[i].name == p.typeName)
+                        p.userType = static_cast<LONG>(i);
+                if (p.userType < 0 || p.vt != VT_I4)
+                    return E_INVALIDARG;
+            }
     return S_OK;
 }
 

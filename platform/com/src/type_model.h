@@ -18,6 +18,8 @@ struct ParamModel {
     USHORT flags = 0;
     LONG defaultNumber = 0;
     std::u16string defaultText;
+    std::u16string typeName; // enum named by the declaration
+    LONG userType = -1;      // index of that enum in the library, once resolved
 };
 
 struct FuncModel {

@@ -7,7 +7,7 @@
 //     u8 kind  GUID  text name  text help  u16 typeFlags
 //     u32 funcCount, per func: text name  text help  i32 dispid  u16 invkind  u16 funcFlags  i16 oVft
 //                              u16 paramCount, per param: text name  u16 vt  u16 flags  i32 defaultNumber
-//                                                          text defaultText
+//                                                          text defaultText  i32 enumTypeIndex (-1: none)
 //     u32 varCount, per var: text name  text help  i32 value  i32 memid
 //     u32 implCount, per impl: u32 typeIndex  i32 flags
 //   GUID: u32 Data1 u16 Data2 u16 Data3 8 bytes Data4
@@ -166,6 +166,7 @@ std::vector<BYTE> Serialize(const LibraryModel& m) {
                 w.U16(p.flags);
                 w.I32(p.defaultNumber);
                 w.Text(p.defaultText);
+                w.I32(p.userType);
             }
         }
         w.U32(static_cast<DWORD>(t.vars.size()));
@@ -200,7 +201,7 @@ HRESULT Deserialize(const BYTE* data, std::size_t size, LibraryModel& out) {
     m.name = r.Text();
     m.help = r.Text();
     m.helpFile = r.Text();
-    // Smallest records: type 39 bytes, func 20, param 16, var 16, impl 8.
+    // Smallest records: type 39 bytes, func 20, param 20, var 16, impl 8.
     DWORD typeCount = r.Count(39);
     for (DWORD ti = 0; ti < typeCount && r.ok(); ++ti) {
         TypeModel t;
@@ -224,7 +225,7 @@ HRESULT Deserialize(const BYTE* data, std::size_t size, LibraryModel& out) {
             f.funcFlags = r.U16();
             f.oVft = static_cast<SHORT>(r.U16());
             WORD paramCount = r.U16();
-            if (!ValidInvokeKind(f.invkind) || static_cast<std::size_t>(paramCount) * 16 > r.Left())
+            if (!ValidInvokeKind(f.invkind) || static_cast<std::size_t>(paramCount) * 20 > r.Left())
                 return TYPE_E_INVDATAREAD;
             for (WORD pi = 0; pi < paramCount && r.ok(); ++pi) {
                 ParamModel p;
@@ -233,6 +234,7 @@ HRESULT Deserialize(const BYTE* data, std::size_t size, LibraryModel& out) {
                 p.flags = r.U16();
                 p.defaultNumber = r.I32();
                 p.defaultText = r.Text();
+                p.userType = r.I32();
                 if (!IsParamType(p.vt))
                     return TYPE_E_INVDATAREAD;
                 // Only the last parameter may be the [out, retval] one.
@@ -266,7 +268,14 @@ HRESULT Deserialize(const BYTE* data, std::size_t size, LibraryModel& out) {
     }
     if (!r.ok() || !r.AtEnd() || m.types.size() > 0xFFFF)
         return TYPE_E_INVDATAREAD;
-    // Implemented types must be interfaces of this library.
+    // Implemented types must be interfaces of this library, parameter types its enums.
+    for (const TypeModel& t : m.types)
+        for (const FuncModel& f : t.funcs)
+            for (const ParamModel& p : f.params)
+                if (p.userType != -1 &&
+                    (p.userType < 0 || static_cast<std::size_t>(p.userType) >= m.types.size() ||
+                     m.types[static_cast<std::size_t>(p.userType)].kind != TKIND_ENUM || p.vt != VT_I4))
+                    return TYPE_E_INVDATAREAD;
     for (const TypeModel& t : m.types)
         for (const ImplModel& i : t.impls)
             if (i.typeIndex >= m.types.size() ||

@@ -82,7 +82,8 @@ inline constexpr qx::com::DispParam kItemParams[] = {
     {u"pVal", VT_VARIANT, PARAMFLAG_FOUT | PARAMFLAG_FRETVAL},
 };
 inline constexpr qx::com::DispParam kPingParams[] = {{u"n", VT_I4, PARAMFLAG_FIN}};
-inline constexpr qx::com::DispParam kSetModeParams[] = {{u"mode", VT_I4, PARAMFLAG_FIN}};
+inline constexpr qx::com::DispParam kSetModeParams[] = {
+    {u"mode", VT_I4, PARAMFLAG_FIN, 0, nullptr, u"TALLY_MODE"}};
 inline constexpr qx::com::DispParam kUntouchedParams[] = {
     {u"pVal", VT_DISPATCH, PARAMFLAG_FOUT | PARAMFLAG_FRETVAL}};
 inline constexpr qx::com::DispParam kOnTextParams[] = {{u"text", VT_BSTR, PARAMFLAG_FIN}};

@@ -169,6 +169,26 @@ TEST(TypeLib, AttributesFunctionsNamesAndDocumentation) {
     EXPECT_EQ(fd->lprgelemdescParam[0].paramdesc.wParamFlags, PARAMFLAG_FIN | PARAMFLAG_FOUT);
     tally->ReleaseFuncDesc(fd);
     EXPECT_EQ(tally->GetFuncDesc(100, &fd), TYPE_E_ELEMENTNOTFOUND);
+
+    // SetMode's parameter is the library's enum.
+    ASSERT_EQ(tally->GetFuncDesc(17, &fd), S_OK);
+    EXPECT_EQ(fd->memid, 12);
+    ASSERT_EQ(fd->lprgelemdescParam[0].tdesc.vt, VT_USERDEFINED);
+    ComPtr<ITypeInfo> mode;
+    ASSERT_EQ(tally->GetRefTypeInfo(fd->lprgelemdescParam[0].tdesc.hreftype, &mode), S_OK);
+    tally->ReleaseFuncDesc(fd);
+    Bstr modeName;
+    mode->GetDocumentation(MEMBERID_NIL, &modeName, nullptr, nullptr, nullptr);
+    EXPECT_EQ(modeName, u"TALLY_MODE");
+}
+
+TEST(TypeLib, EnumParametersOutsideALibraryAreNumbers) {
+    ComPtr<ITypeInfo> info;
+    ASSERT_EQ(qx::com::CreateDispTypeInfo(kDisp_ITally, &info), S_OK);
+    FUNCDESC* fd = nullptr;
+    ASSERT_EQ(info->GetFuncDesc(17, &fd), S_OK);
+    EXPECT_EQ(fd->lprgelemdescParam[0].tdesc.vt, VT_I4);
+    info->ReleaseFuncDesc(fd);
 }
 
 TEST(TypeLib, CoclassFindsItsDefaultSourceInterface) {
@@ -263,6 +283,13 @@ TEST(TypeLib, DamagedDataIsRejected) {
     std::vector<BYTE> wrongMagic = bytes;
     wrongMagic[0] = 'X';
     EXPECT_EQ(qx::com::LoadTypeLibFromMemory(wrongMagic.data(), wrongMagic.size(), &lib), TYPE_E_UNSUPFORMAT);
+}
+
+TEST(TypeLib, AnEnumParameterMustNameAnEnumOfTheLibrary) {
+    qx::com::LibraryDesc bad = kTallyLibrary;
+    bad.enumCount = 0;
+    std::vector<BYTE> bytes;
+    EXPECT_EQ(qx::com::WriteTypeLibrary(bad, bytes), E_INVALIDARG);
 }
 
 TEST(TypeLib, ACoclassMustNameInterfacesOfTheLibrary) {

@@ -54,7 +54,9 @@ public:
 
     friend bool operator==(const Bstr& a, const Bstr& b) { return a.View() == b.View(); }
     friend bool operator==(const Bstr& a, std::u16string_view b) { return a.View() == b; }
-    friend bool operator==(const Bstr& a, const OLECHAR* b) { return a.View() == std::u16string_view(b ? b : u""); }
+    friend bool operator==(const Bstr& a, const OLECHAR* b) {
+        return a.View() == std::u16string_view(b ? b : u"");
+    }
 
 private:
     BSTR s_ = nullptr;

@@ -37,6 +37,9 @@ struct DispParam {
     USHORT flags;           // PARAMFLAG_FIN, FOUT, FRETVAL, FOPT, FHASDEFAULT
     LONG defaultNumber = 0; // with PARAMFLAG_FHASDEFAULT, for number types
     const char16_t* defaultText = nullptr; // with PARAMFLAG_FHASDEFAULT, for VT_BSTR
+    // An enum of the type library that a VT_I4 parameter is declared as (e.g. u"FORMPROCESSOR_CMDID");
+    // the type library then describes the parameter as that enum.
+    const char16_t* typeName = nullptr;
 };
 
 // Calls the member through the interface's vtable; args[i] holds parameter i (in declaration
