@@ -352,6 +352,7 @@ consteval DispMember DispEvent(const char16_t* name, DISPID id, const char16_t* 
     inline const bool decl_name##Registered = ::qx::com::RegisterDispInterface(decl_name)
 
 // Declares the dispatch table of the dual interface `itf` as kDisp_<itf> and binds it to the type.
+// Use at global scope, like QX_DECLARE_INTERFACE.
 #define QX_DISPATCH_INTERFACE(itf, name, members, help)                                                      \
     QX_DETAIL_DISPATCH_DECL(itf, kDisp_##itf, IID_##itf, name, members, true, help);                         \
     template <>                                                                                              \
