@@ -9,7 +9,9 @@
 #define DLL_THREAD_ATTACH 2
 #define DLL_THREAD_DETACH 3
 
-using FARPROC = INT_PTR (*)();
+// The generic function pointer that callers cast to the export's real type; declared without a
+// result so that those casts compile cleanly under -Wextra.
+using FARPROC = void (*)();
 using PDLLMAIN = BOOL (*)(HINSTANCE hinstDLL, DWORD fdwReason, LPVOID lpvReserved);
 
 HMODULE LoadLibraryA(LPCSTR lpLibFileName);

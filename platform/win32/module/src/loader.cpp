@@ -45,10 +45,11 @@ struct Loader {
     bool exiting = false;
 };
 
-// Never destroyed: FreeLibrary from a late destructor and the exit hook still find it.
+// Built on first use, so it outlives the exit hook that the first load registers. A copy of
+// the loader inside a component file goes away with that file.
 Loader& TheLoader() {
-    static Loader* loader = new Loader;
-    return *loader;
+    static Loader loader;
+    return loader;
 }
 
 std::string BaseName(const std::string& path) {

@@ -7,12 +7,44 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 namespace {
 
 constexpr WORD kStringType = 6;
 
+// Slot `index` of one block, or nullopt when it is empty or the block is damaged.
+std::optional<std::u16string_view> Slot(const qx::resource::ResourceEntry& block, UINT index) {
+    const std::byte* p = block.data.data();
+    std::size_t left = block.data.size();
+    for (UINT i = 0; i <= index; ++i) {
+        if (left < 2) {
+            return std::nullopt;
+        }
+        std::size_t length = static_cast<std::size_t>(p[0]) | (static_cast<std::size_t>(p[1]) << 8);
+        if ((left - 2) / 2 < length) {
+            return std::nullopt;
+        }
+        if (i == index) {
+            if (length == 0) {
+                return std::nullopt;
+            }
+            // Blob data starts on 16-byte boundaries and strings on even offsets within it.
+            return std::u16string_view(reinterpret_cast<const char16_t*>(p + 2), length);
+        }
+        p += 2 + 2 * length;
+        left -= 2 + 2 * length;
+    }
+    return std::nullopt;
+}
+
+int LanguageRank(WORD language) {
+    return language == qx::resource::kKoreanLanguage ? 0 : language == 0 ? 1 : 2 + language;
+}
+
 // The string's units inside the module (not terminated), or nullopt with the last error set.
+// Each string is looked for in the usual language order, so a neutral string is found even
+// when a Korean block of the same sixteen lacks it.
 std::optional<std::u16string_view> FindString(HINSTANCE instance, UINT id, const char16_t** where) {
     if (id > 0xFFFF) {
         SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
@@ -22,38 +54,28 @@ std::optional<std::u16string_view> FindString(HINSTANCE instance, UINT id, const
     if (!set) {
         return std::nullopt;
     }
+    auto type = qx::resource::ResourceId::FromNumber(kStringType);
+    auto name = qx::resource::ResourceId::FromNumber(static_cast<WORD>((id >> 4) + 1));
     DWORD error = ERROR_SUCCESS;
-    const auto* entry =
-        set->Find(qx::resource::ResourceId::FromNumber(kStringType),
-                  qx::resource::ResourceId::FromNumber(static_cast<WORD>((id >> 4) + 1)), 0, &error);
-    if (entry == nullptr) {
+    if (set->Find(type, name, 0, &error) == nullptr) {
         SetLastError(error);
         return std::nullopt;
     }
-    const std::byte* p = entry->data.data();
-    std::size_t left = entry->data.size();
-    for (UINT index = 0; index <= (id & 15); ++index) {
-        if (left < 2) {
-            SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
-            return std::nullopt;
+    std::vector<const qx::resource::ResourceEntry*> blocks;
+    for (const auto& e : set->Entries()) {
+        if (e.type == type && e.name == name) {
+            blocks.push_back(&e);
         }
-        std::size_t length = static_cast<std::size_t>(p[0]) | (static_cast<std::size_t>(p[1]) << 8);
-        if ((left - 2) / 2 < length) {
-            SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
-            return std::nullopt;
-        }
-        if (index == (id & 15)) {
-            if (length == 0) {
-                SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
-                return std::nullopt;
-            }
-            // Blob data starts on 16-byte boundaries and strings on even offsets within it.
-            *where = reinterpret_cast<const char16_t*>(p + 2);
-            return std::u16string_view(*where, length);
-        }
-        p += 2 + 2 * length;
-        left -= 2 + 2 * length;
     }
+    std::stable_sort(blocks.begin(), blocks.end(),
+                     [](auto* a, auto* b) { return LanguageRank(a->language) < LanguageRank(b->language); });
+    for (const auto* block : blocks) {
+        if (auto text = Slot(*block, id & 15)) {
+            *where = text->data();
+            return text;
+        }
+    }
+    SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
     return std::nullopt;
 }
 

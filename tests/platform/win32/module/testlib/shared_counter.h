@@ -1,0 +1,5 @@
+// A helper with process state of its own, linked into both test modules: each module must see
+// only its own copy.
+#pragma once
+
+int SharedCounterNext();

@@ -1,0 +1,135 @@
+#include "qx/resource/resource_set.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+using qx::resource::ResourceId;
+using qx::resource::ResourceSet;
+
+class PackerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() / ("qx-respack-" + std::to_string(::getpid()));
+        fs::create_directories(dir_);
+        Write("page.htm", "<html></html>");
+        Write("text.bmp", "not a bitmap at all, although long enough for a header of one");
+        Write("bad.ico", std::string("\0\0\1\0\5\0", 6));
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    void Write(const std::string& name, const std::string& text) {
+        std::ofstream(dir_ / name, std::ios::binary) << text;
+    }
+
+    // Runs the packer on a manifest; returns its exit code and leaves its messages in errors_.
+    int Pack(const std::string& manifest) {
+        Write("test.manifest", manifest);
+        std::string command = std::string(QX_RESPACK) + " --manifest " + (dir_ / "test.manifest").string() +
+                              " --output " + (dir_ / "out.cpp").string() + " --symbol probe --depfile " +
+                              (dir_ / "out.d").string() + " 2>" + (dir_ / "errors.txt").string();
+        int status = std::system(command.c_str());
+        std::ifstream in(dir_ / "errors.txt");
+        std::stringstream s;
+        s << in.rdbuf();
+        errors_ = s.str();
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
+    // The blob bytes of the generated source.
+    std::vector<std::byte> Blob() {
+        std::ifstream in(dir_ / "out.cpp");
+        std::stringstream s;
+        s << in.rdbuf();
+        std::string text = s.str();
+        std::string array = text.substr(text.find("= {") + 3);
+        array = array.substr(0, array.find("};"));
+        std::vector<std::byte> bytes;
+        std::regex number("[0-9]+");
+        for (auto it = std::sregex_iterator(array.begin(), array.end(), number); it != std::sregex_iterator();
+             ++it) {
+            bytes.push_back(static_cast<std::byte>(std::stoi(it->str())));
+        }
+        return bytes;
+    }
+
+    fs::path dir_;
+    std::string errors_;
+};
+
+TEST_F(PackerTest, PacksAManifestIntoABlobTheReaderAccepts) {
+    ASSERT_EQ(Pack("HTML 102 1042 file page.htm\n"
+                   "RCDATA \"Extra\" 0 file page.htm   # a comment\n"
+                   "77 5 1033 file page.htm\n"
+                   "STRING 3 1042 \"a \\\"quoted\\\" tab\\t\"\n"
+                   "VERSION 1 1042 begin\n"
+                   "  FileVersion 2.3.4.5\n"
+                   "  ProductVersion 2.3.0.0\n"
+                   "end\n"),
+              0)
+        << errors_;
+    auto blob = Blob();
+    ASSERT_EQ(blob.size() % 16, 0u);
+    auto set = ResourceSet::Parse(blob);
+    ASSERT_TRUE(set.has_value());
+    EXPECT_EQ(set->Entries().size(), 5u);
+    DWORD error = 0;
+    const auto* page = set->Find(ResourceId::FromNumber(23), ResourceId::FromNumber(102), 0, &error);
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(page->data.data()), page->data.size()),
+              "<html></html>");
+    EXPECT_NE(set->Find(ResourceId::FromNumber(10), *ResourceId::FromAnsi("extra"), 0, &error), nullptr);
+    EXPECT_NE(set->Find(ResourceId::FromNumber(77), ResourceId::FromNumber(5), 1033, &error), nullptr);
+    const auto* strings = set->Find(ResourceId::FromNumber(6), ResourceId::FromNumber(1), 0, &error);
+    ASSERT_NE(strings, nullptr);
+    EXPECT_EQ(strings->data.size(), 2u * 16 + 2 * std::u16string(u"a \"quoted\" tab\t").size());
+    std::ifstream dep(dir_ / "out.d");
+    std::string deps((std::istreambuf_iterator<char>(dep)), std::istreambuf_iterator<char>());
+    EXPECT_NE(deps.find("page.htm"), std::string::npos);
+    EXPECT_NE(deps.find("test.manifest"), std::string::npos);
+}
+
+TEST_F(PackerTest, BadManifestsAreRefusedWithTheirLine) {
+    struct Case {
+        const char* manifest;
+        const char* message;
+    } cases[] = {
+        {"HTML 1 1042 file page.htm\nFOO 1 0 file page.htm\n", ":2: unknown resource type 'FOO'"},
+        {"HTML 1 korean file page.htm\n", ":1: bad language 'korean'"},
+        {"HTML 1 70000 file page.htm\n", ":1: language out of range"},
+        {"HTML 0 0 file page.htm\n", ":1: id 0 is not allowed"},
+        {"HTML 1 0 file missing.htm\n", ":1: file not found: missing.htm"},
+        {"HTML 1 0 file page.htm\nHTML 1 0 file page.htm\n", "given twice"},
+        {"STRING 1 0 \"a\"\nSTRING 1 0 \"b\"\n", ":2: string 1 given twice"},
+        {"STRING 1 0 \"open\n", ":1: unterminated string"},
+        {"STRING 1 0 \"bad \\q escape\"\n", ":1: unknown escape"},
+        {"STRING name 0 \"text\"\n", ":1: string ids are numbers"},
+        {"VERSION 1 0 begin\n FileVersion 1.0.1\nend\n", ":2: bad version part"},
+        {"VERSION 1 0 begin\n FileVersion 1.0.1.1.1\nend\n", ":2: a version has four parts"},
+        {"VERSION 1 0 begin\n FileVersion 1.0.1.70000\nend\n", ":2: version part out of range"},
+        {"VERSION 1 0 begin\n Nonsense 1\nend\n", ":2: unknown line in a version block"},
+        {"VERSION 1 0 begin\n", "version block without \"end\""},
+        {"BITMAP 1 0 file text.bmp\n", ":1: not a BMP file"},
+        {"ICON 1 0 file bad.ico\n", ":1: damaged icon file"},
+        {"HTML 1 0\n", ":1: expected TYPE NAME LANGUAGE and a source"},
+        {"HTML 1 0 inline page.htm\n", ":1: expected TYPE NAME LANGUAGE file PATH"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Pack(c.manifest), 1) << c.manifest;
+        EXPECT_NE(errors_.find(c.message), std::string::npos) << c.manifest << "\n" << errors_;
+    }
+}
+
+} // namespace
