@@ -1,0 +1,84 @@
+#include "downloads.h"
+
+#include "base64.h"
+
+#include <urlmon.h>
+
+#include <cstring>
+
+namespace {
+
+const ULONG kReadSize = 8190; // 2730 groups of three: full reads encode without padding
+const size_t kBufferSize = 8192;
+const int kOpenAttempts = 3;
+
+// Opens a blocking stream for the URL, trying up to three times in a row.
+IStream* OpenUrl(const char* url) {
+    if (url == nullptr)
+        return nullptr;
+    for (int attempt = 0; attempt < kOpenAttempts; ++attempt) {
+        IStream* stream = nullptr;
+        if (SUCCEEDED(URLOpenBlockingStreamA(nullptr, url, &stream, 0, nullptr)) && stream != nullptr)
+            return stream;
+    }
+    return nullptr;
+}
+
+// Feeds every block the stream delivers to the sink; stops at the end of data, an error, or a
+// read that returns no bytes (a stream that never ends would otherwise loop for ever).
+template <typename Sink>
+void ReadAll(IStream* stream, Sink&& sink) {
+    unsigned char buffer[kBufferSize];
+    for (;;) {
+        std::memset(buffer, 0, sizeof buffer);
+        ULONG read = 0;
+        HRESULT hr = stream->Read(buffer, kReadSize, &read);
+        if (FAILED(hr))
+            break;
+        if (read > kReadSize)
+            read = kReadSize;
+        sink(buffer, read);
+        if (hr == S_FALSE || read == 0)
+            break;
+    }
+}
+
+} // namespace
+
+std::string DownloadUrlToString(const char* url) {
+    std::string result;
+    IStream* stream = OpenUrl(url);
+    if (stream == nullptr)
+        return result;
+    // A NUL byte ends the text of the block it is in; the following blocks still count.
+    ReadAll(stream, [&](const unsigned char* bytes, ULONG count) {
+        const void* nul = std::memchr(bytes, 0, count);
+        size_t length = nul ? static_cast<size_t>(static_cast<const unsigned char*>(nul) - bytes) : count;
+        result.append(reinterpret_cast<const char*>(bytes), length);
+    });
+    stream->Release();
+    return result;
+}
+
+std::string DownloadUrlToBase64(const char* url) {
+    std::string result;
+    IStream* stream = OpenUrl(url);
+    if (stream == nullptr)
+        return result;
+    // A short read can leave one or two bytes that do not fill a group of three: they wait for
+    // the next read, so the pieces join into the base64 of the whole content with no "=" inside.
+    Base64Encoder encoder;
+    std::string pending;
+    ReadAll(stream, [&](const unsigned char* bytes, ULONG count) {
+        pending.append(reinterpret_cast<const char*>(bytes), count);
+        size_t whole = pending.size() / 3 * 3;
+        if (whole == 0)
+            return;
+        result += encoder.Encode(pending.data(), whole);
+        pending.erase(0, whole);
+    });
+    if (!pending.empty())
+        result += encoder.Encode(pending.data(), pending.size());
+    stream->Release();
+    return result;
+}
