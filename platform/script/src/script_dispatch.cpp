@@ -109,30 +109,41 @@ public:
                         EXCEPINFO* exception, UINT* argErr) override;
 
 private:
-    // Finds the property by its exact name, else by a name that differs only in case.
+    // Finds the property by its exact name, else by a name that differs only in case. Getters
+    // and proxies may run script here, so the lookup is a protected call.
     std::u16string FindProperty(const std::u16string& name) {
-        duk_context* ctx = core_->ctx;
-        PushHeldValue(*core_, id_);
-        std::u16string result;
-        if (duk_is_object(ctx, -1)) {
-            PushText(ctx, name);
-            if (duk_has_prop(ctx, -2)) {
-                result = name;
-            } else {
+        struct Lookup {
+            ScriptDispatch* self;
+            const std::u16string* name;
+            std::u16string found;
+        } lookup{this, &name, {}};
+        EntryScope entry(*core_);
+        duk_safe_call(
+            core_->ctx,
+            [](duk_context* ctx, void* udata) -> duk_ret_t {
+                auto& l = *static_cast<Lookup*>(udata);
+                PushHeldValue(l.self->Core(), l.self->Id());
+                if (!duk_is_object(ctx, -1))
+                    return 0;
+                PushText(ctx, *l.name);
+                if (duk_has_prop(ctx, -2)) {
+                    l.found = *l.name;
+                    return 0;
+                }
                 duk_enum(ctx, -1, DUK_ENUM_INCLUDE_NONENUMERABLE);
-                while (result.empty() && duk_next(ctx, -1, 0)) {
+                while (l.found.empty() && duk_next(ctx, -1, 0)) {
                     if (duk_is_string(ctx, -1) && !duk_is_symbol(ctx, -1)) {
                         std::u16string key = ToText(ctx, -1);
-                        if (SameNameIgnoringCase(key, name))
-                            result = std::move(key);
+                        if (SameNameIgnoringCase(key, *l.name))
+                            l.found = std::move(key);
                     }
                     duk_pop(ctx);
                 }
-                duk_pop(ctx);
-            }
-        }
-        duk_pop(ctx);
-        return result;
+                return 0;
+            },
+            &lookup, 0, 1);
+        duk_pop(core_->ctx);
+        return lookup.found;
     }
 
     DISPID IdOf(const std::u16string& name) {

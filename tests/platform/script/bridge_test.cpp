@@ -60,6 +60,12 @@ const BridgeCase kCases[] = {
      " echo(t.CallChild('greeting'), t.CallChild('shout'), t.Child === o);"
      " try { t.CallChild('missing'); } catch (e) { echo(e.number); }",
      "hi HI true\n-2147352570"},
+    {"ScriptObjectThatThrows",
+     "t.Child = { get boom() { throw new Error('x'); } }; try { t.CallChild('boom'); } catch (e) { "
+     "echo(e.number); }"
+     " t.Child = new Proxy({}, { has: function () { throw 1; } });"
+     " try { t.CallChild('any'); } catch (e) { echo(e.number); }",
+     "-2147352567\n-2147352570"},
     {"UnknownNames",
      "echo(t.NoSuch, 'NoSuch' in t, 'Name' in t); try { t.NoSuch = 1; } catch (e) { echo(e.number); }",
      "undefined false true\n-2147352570"},
