@@ -145,6 +145,21 @@ std::vector<bool> OutParameters(IDispatch* dispatch, DISPID dispid) {
     return out;
 }
 
+void FreeExcepInfo(EXCEPINFO& info) {
+    SysFreeString(info.bstrSource);
+    SysFreeString(info.bstrDescription);
+    SysFreeString(info.bstrHelpFile);
+    info = EXCEPINFO{};
+}
+
+// After a component call: when script run meanwhile asked to stop, unwind now.
+void StopIfAsked(duk_context* ctx, EXCEPINFO& info) {
+    if (CoreOf(ctx).MustStop()) {
+        FreeExcepInfo(info);
+        UnwindForStop(ctx);
+    }
+}
+
 bool LooksLikeMethod(HRESULT hr) {
     return hr == DISP_E_MEMBERNOTFOUND || hr == DISP_E_BADPARAMCOUNT || hr == DISP_E_PARAMNOTOPTIONAL ||
            hr == DISP_E_PARAMNOTFOUND;
@@ -275,8 +290,7 @@ duk_ret_t TrapGet(duk_context* ctx) {
     com::Variant result;
     EXCEPINFO info{};
     const HRESULT hr = RawInvoke(dispatch, dispid, DISPATCH_PROPERTYGET, none, &result, &info);
-    if (core.MustStop())
-        UnwindForStop(ctx);
+    StopIfAsked(ctx, info);
     if (FAILED(hr) && kind == MemberKind::Unknown && LooksLikeMethod(hr)) {
         SysFreeString(info.bstrSource);
         SysFreeString(info.bstrDescription);
@@ -321,8 +335,7 @@ duk_ret_t TrapSet(duk_context* ctx) {
         info = EXCEPINFO{};
         hr = RawInvoke(dispatch, dispid, DISPATCH_PROPERTYPUT, args, nullptr, &info);
     }
-    if (core.MustStop())
-        UnwindForStop(ctx);
+    StopIfAsked(ctx, info);
     if (FAILED(hr))
         ThrowFailure(ctx, hr, info);
     duk_push_true(ctx);
@@ -412,8 +425,7 @@ void InvokeOrThrow(duk_context* ctx, IDispatch* dispatch, DISPID dispid, WORD fl
     EXCEPINFO info{};
     const HRESULT hr = RawInvoke(dispatch, dispid, flags, args, result, &info);
     // The component may have run script that asked to stop.
-    if (CoreOf(ctx).MustStop())
-        UnwindForStop(ctx);
+    StopIfAsked(ctx, info);
     if (FAILED(hr))
         ThrowFailure(ctx, hr, info);
 }

@@ -1,0 +1,1 @@
+var t = new ActiveXObject('Test.Thing'); try { t.Callback(function () { quit(); }); } catch (e) { echo('no'); } finally { echo('no'); }
