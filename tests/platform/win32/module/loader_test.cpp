@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -13,6 +14,8 @@
 #include <iconv.h>
 #include <string>
 #include <sys/wait.h>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -208,6 +211,31 @@ TEST(Loader, AnsiFileNamesAreCodePage949) {
     EXPECT_TRUE(FreeLibrary(module));
     EXPECT_TRUE(FreeLibrary(module));
     std::filesystem::remove_all(dir);
+}
+
+TEST(Loader, ConcurrentLoadsAndFreesKeepOneAttach) {
+    ModuleLog log;
+    HMODULE held = LoadLibraryA(QX_TEST_MODULE_A);
+    ASSERT_NE(held, nullptr);
+    std::vector<std::thread> threads;
+    std::atomic<int> mismatches{0};
+    for (int t = 0; t < 8; ++t) {
+        threads.emplace_back([&] {
+            for (int i = 0; i < 50; ++i) {
+                HMODULE module = LoadLibraryA(QX_TEST_MODULE_A);
+                if (module != held || !FreeLibrary(module)) {
+                    ++mismatches;
+                }
+            }
+        });
+    }
+    for (auto& thread : threads) {
+        thread.join();
+    }
+    EXPECT_EQ(mismatches.load(), 0);
+    EXPECT_EQ(log.Text(), "a attach free ok\n");
+    EXPECT_TRUE(FreeLibrary(held));
+    EXPECT_EQ(log.Text(), "a attach free ok\na detach free same\n");
 }
 
 TEST(Loader, ProcessExitDetachesOnceInReverseLoadOrder) {
