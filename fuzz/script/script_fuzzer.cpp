@@ -29,6 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         // A second entry after whatever the first left behind.
         engine.CallGlobal(u"f", nullptr, 0, nullptr, nullptr, nullptr);
     }
+    qx::test::ReleaseChildren();
     if (qx::test::g_liveTestObjects.load() != 0)
         std::abort(); // a reference was lost
     return 0;

@@ -12,6 +12,8 @@
 #include <qxcom/variant.h>
 
 #include <array>
+#include <mutex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -98,6 +100,10 @@ std::atomic<int> g_liveTestObjects{0};
 
 namespace {
 
+class CTestThing;
+std::mutex g_thingsMutex;
+std::set<CTestThing*> g_things;
+
 struct Counted {
     Counted() { ++g_liveTestObjects; }
     ~Counted() { --g_liveTestObjects; }
@@ -147,7 +153,16 @@ public:
     QX_INTERFACE_ENTRY(IConnectionPointContainer)
     QX_END_INTERFACES()
 
-    CTestThing() { events_ = &AddConnectionPoint(DIID__ITestEvents, &kDisp__ITestEvents); }
+    CTestThing() {
+        events_ = &AddConnectionPoint(DIID__ITestEvents, &kDisp__ITestEvents);
+        std::lock_guard lock(g_thingsMutex);
+        g_things.insert(this);
+    }
+    ~CTestThing() override {
+        std::lock_guard lock(g_thingsMutex);
+        g_things.erase(this);
+    }
+    com::ComPtr<IDispatch> TakeChild() { return std::move(child_); }
 
     STDMETHODIMP get_Name(BSTR* pVal) override { return name_.CopyTo(pVal); }
     STDMETHODIMP put_Name(BSTR newVal) override {
@@ -250,6 +265,21 @@ private:
 };
 
 } // namespace
+
+void ReleaseChildren() {
+    for (;;) {
+        std::vector<com::ComPtr<IDispatch>> children;
+        {
+            std::lock_guard lock(g_thingsMutex);
+            for (CTestThing* thing : g_things)
+                if (auto child = thing->TakeChild())
+                    children.push_back(std::move(child));
+        }
+        if (children.empty())
+            return;
+        children.clear(); // may end further things, outside the lock
+    }
+}
 
 HRESULT CreateTestThing(IDispatch** thing) {
     return com::CreateInstance<CTestThing>(nullptr, IID_IDispatch, reinterpret_cast<void**>(thing));

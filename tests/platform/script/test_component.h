@@ -52,6 +52,10 @@ namespace qx::test {
 // Objects of the component alive now.
 extern std::atomic<int> g_liveTestObjects;
 
+// Drops the objects that live TestThings hold in Child: cycles among components themselves
+// (t.Child = t) are no leak of the script engine's.
+void ReleaseChildren();
+
 // Creates a TestThing ("Test.Thing").
 HRESULT CreateTestThing(IDispatch** thing);
 

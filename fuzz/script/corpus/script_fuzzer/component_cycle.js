@@ -1,0 +1,1 @@
+var t = new ActiveXObject('Test.Thing'); t.Child = t; var u = new ActiveXObject('Test.Thing'); u.Child = t; t.Child = u;
