@@ -1,0 +1,194 @@
+// URLOpenStreamA: callbacks come on the starting thread, only while it pumps, in order.
+#include "loopback_server.h"
+#include "processthreadsapi.h"
+#include "urlmon.h"
+#include "winerror.h"
+#include "winuser_message.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+namespace {
+
+class Recorder final : public IBindStatusCallback {
+public:
+    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
+        if (riid == IID_IUnknown || riid == IID_IBindStatusCallback) {
+            *ppv = static_cast<IBindStatusCallback*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *ppv = nullptr;
+        return E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return ++refs; }
+    STDMETHODIMP_(ULONG) Release() override { return --refs; }
+
+    STDMETHODIMP OnStartBinding(DWORD, IBinding* binding) override {
+        Note("start");
+        this->binding = binding;
+        binding->AddRef();
+        if (abortAtStart) {
+            binding->Abort();
+        }
+        return S_OK;
+    }
+    STDMETHODIMP GetPriority(LONG*) override { return E_NOTIMPL; }
+    STDMETHODIMP OnLowResource(DWORD) override { return S_OK; }
+    STDMETHODIMP OnProgress(ULONG, ULONG, ULONG status, LPCWSTR) override {
+        Note("progress");
+        statuses.push_back(status);
+        return S_OK;
+    }
+    STDMETHODIMP OnStopBinding(HRESULT hr, LPCWSTR) override {
+        Note("stop");
+        result = hr;
+        stopped = true;
+        if (binding != nullptr) {
+            binding->Release();
+            binding = nullptr;
+        }
+        return S_OK;
+    }
+    STDMETHODIMP GetBindInfo(DWORD* flags, BINDINFO* info) override {
+        Note("bindinfo");
+        *flags = BINDF_ASYNCHRONOUS | BINDF_GETNEWESTVERSION;
+        info->cbSize = sizeof *info;
+        return S_OK;
+    }
+    STDMETHODIMP OnDataAvailable(DWORD flags, DWORD size, FORMATETC* format, STGMEDIUM* medium) override {
+        Note("data");
+        notifications.push_back(flags);
+        lastSize = size;
+        EXPECT_EQ(format->tymed, static_cast<DWORD>(TYMED_ISTREAM));
+        EXPECT_EQ(medium->tymed, static_cast<DWORD>(TYMED_ISTREAM));
+        char buffer[1000];
+        HRESULT hr = S_OK;
+        while (hr == S_OK) {
+            ULONG got = 0;
+            hr = medium->pstm->Read(buffer, sizeof buffer, &got);
+            body.append(buffer, got);
+        }
+        EXPECT_TRUE(hr == E_PENDING || hr == S_FALSE) << std::hex << hr;
+        return S_OK;
+    }
+    STDMETHODIMP OnObjectAvailable(REFIID, IUnknown*) override { return S_OK; }
+
+    void Note(const char* what) {
+        EXPECT_EQ(GetCurrentThreadId(), owner);
+        if (events.empty() || events.back() != what) {
+            events.push_back(what);
+        }
+    }
+
+    // Pumps until the binding stops (bounded).
+    void PumpUntilStopped() {
+        auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        while (!stopped && std::chrono::steady_clock::now() < until) {
+            MSG msg;
+            while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    }
+
+    DWORD owner = GetCurrentThreadId();
+    ULONG refs = 1;
+    IBinding* binding = nullptr;
+    bool abortAtStart = false;
+    bool stopped = false;
+    HRESULT result = E_FAIL;
+    std::vector<std::string> events;
+    std::vector<ULONG> statuses;
+    std::vector<DWORD> notifications;
+    DWORD lastSize = 0;
+    std::string body;
+};
+
+TEST(AsyncBinding, CallbacksRunOnlyWhileTheOwnerPumps) {
+    qxtest::LoopbackServer server;
+    Recorder recorder;
+    ASSERT_EQ(URLOpenStreamA(nullptr, server.Url("/slow").c_str(), 0, &recorder), S_OK);
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    EXPECT_TRUE(recorder.events.empty());
+    EXPECT_EQ(server.Requests(), 0); // nothing starts before OnStartBinding
+    recorder.PumpUntilStopped();
+    ASSERT_TRUE(recorder.stopped);
+    EXPECT_EQ(recorder.result, S_OK);
+    ASSERT_GE(recorder.events.size(), 4u);
+    EXPECT_EQ(recorder.events[0], "bindinfo");
+    EXPECT_EQ(recorder.events[1], "start");
+    EXPECT_EQ(recorder.events.back(), "stop");
+    ASSERT_EQ(recorder.body.size(), 20000u);
+    for (std::size_t i = 0; i < recorder.body.size(); ++i) {
+        ASSERT_EQ(recorder.body[i], qxtest::PatternByte(i));
+    }
+    ASSERT_FALSE(recorder.notifications.empty());
+    EXPECT_TRUE(recorder.notifications.front() & BSCF_FIRSTDATANOTIFICATION);
+    EXPECT_TRUE(recorder.notifications.back() & BSCF_LASTDATANOTIFICATION);
+    for (std::size_t i = 1; i + 1 < recorder.notifications.size(); ++i) {
+        EXPECT_EQ(recorder.notifications[i], static_cast<DWORD>(BSCF_INTERMEDIATEDATANOTIFICATION));
+    }
+    EXPECT_EQ(recorder.lastSize, 20000u);
+    EXPECT_EQ(recorder.statuses.front(), static_cast<ULONG>(BINDSTATUS_BEGINDOWNLOADDATA));
+    EXPECT_EQ(recorder.statuses.back(), static_cast<ULONG>(BINDSTATUS_ENDDOWNLOADDATA));
+    EXPECT_EQ(recorder.refs, 1u);
+}
+
+TEST(AsyncBinding, FailuresEndInOnStopBinding) {
+    qxtest::LoopbackServer server;
+    const std::pair<std::string, HRESULT> cases[] = {
+        {server.Url("/missing"), INET_E_RESOURCE_NOT_FOUND},
+        {server.Url("/early"), INET_E_DOWNLOAD_FAILURE},
+        {"gopher://x/", INET_E_UNKNOWN_PROTOCOL},
+        {"c:/no/such/file.htm", INET_E_RESOURCE_NOT_FOUND},
+    };
+    for (const auto& [url, hr] : cases) {
+        SCOPED_TRACE(url);
+        Recorder recorder;
+        ASSERT_EQ(URLOpenStreamA(nullptr, url.c_str(), 0, &recorder), S_OK);
+        recorder.PumpUntilStopped();
+        EXPECT_EQ(recorder.result, hr);
+        EXPECT_EQ(recorder.events.back(), "stop");
+        EXPECT_EQ(recorder.refs, 1u);
+    }
+}
+
+TEST(AsyncBinding, EarlyCloseDeliversWhatArrived) {
+    qxtest::LoopbackServer server;
+    Recorder recorder;
+    ASSERT_EQ(URLOpenStreamA(nullptr, server.Url("/early").c_str(), 0, &recorder), S_OK);
+    recorder.PumpUntilStopped();
+    EXPECT_EQ(recorder.body, "only ten b");
+    EXPECT_EQ(recorder.result, INET_E_DOWNLOAD_FAILURE);
+}
+
+TEST(AsyncBinding, AbortStopsWithEAbort) {
+    qxtest::LoopbackServer server;
+    Recorder recorder;
+    recorder.abortAtStart = true;
+    ASSERT_EQ(URLOpenStreamA(nullptr, server.Url("/large").c_str(), 0, &recorder), S_OK);
+    recorder.PumpUntilStopped();
+    EXPECT_EQ(recorder.result, E_ABORT);
+    EXPECT_TRUE(recorder.notifications.empty());
+    EXPECT_EQ(recorder.refs, 1u);
+}
+
+TEST(AsyncBinding, LargeBodyArrivesWhole) {
+    qxtest::LoopbackServer server;
+    Recorder recorder;
+    ASSERT_EQ(URLOpenStreamA(nullptr, server.Url("/large").c_str(), 0, &recorder), S_OK);
+    recorder.PumpUntilStopped();
+    EXPECT_EQ(recorder.result, S_OK);
+    EXPECT_EQ(recorder.body.size(), qxtest::LoopbackServer::kLargeSize);
+}
+
+TEST(AsyncBinding, BadArguments) {
+    Recorder recorder;
+    EXPECT_EQ(URLOpenStreamA(nullptr, nullptr, 0, &recorder), E_INVALIDARG);
+    EXPECT_EQ(URLOpenStreamA(nullptr, "c:/x", 0, nullptr), E_INVALIDARG);
+}
+
+} // namespace
