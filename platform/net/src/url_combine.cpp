@@ -199,6 +199,15 @@ std::string Finish(UrlParts parts, DWORD flags) {
         std::size_t drive = DrivePrefix(parts);
         parts.path = parts.path.substr(0, drive) + RemoveDots(std::string_view(parts.path).substr(drive));
     }
+    // A relative path whose first segment holds ":" would read as a scheme or a drive.
+    if (parts.scheme.empty() && !parts.hasAuthority && !parts.path.empty() && parts.path[0] != '/' &&
+        parts.path.substr(0, parts.path.find('/')).find(':') != std::string::npos) {
+        parts.path = "./" + parts.path;
+    }
+    // Without an authority a path must not begin with "//", which would read as one.
+    if (!parts.hasAuthority && parts.path.size() >= 2 && parts.path[0] == '/' && parts.path[1] == '/') {
+        parts.path = "/." + parts.path;
+    }
     if ((parts.scheme == "http" || parts.scheme == "https" || parts.scheme == "ftp") && parts.hasAuthority &&
         parts.path.empty()) {
         parts.path = "/";
