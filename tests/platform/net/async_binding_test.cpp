@@ -33,6 +33,9 @@ public:
         if (abortAtStart) {
             binding->Abort();
         }
+        if (suspendAtStart) {
+            binding->Suspend();
+        }
         return S_OK;
     }
     STDMETHODIMP GetPriority(LONG*) override { return E_NOTIMPL; }
@@ -98,6 +101,7 @@ public:
     ULONG refs = 1;
     IBinding* binding = nullptr;
     bool abortAtStart = false;
+    bool suspendAtStart = false;
     bool stopped = false;
     HRESULT result = E_FAIL;
     std::vector<std::string> events;
@@ -174,6 +178,40 @@ TEST(AsyncBinding, AbortStopsWithEAbort) {
     EXPECT_EQ(recorder.result, E_ABORT);
     EXPECT_TRUE(recorder.notifications.empty());
     EXPECT_EQ(recorder.refs, 1u);
+}
+
+TEST(AsyncBinding, SuspendHoldsTheTransferUntilResume) {
+    qxtest::LoopbackServer server;
+    Recorder recorder;
+    recorder.suspendAtStart = true;
+    ASSERT_EQ(URLOpenStreamA(nullptr, server.Url("/fixed").c_str(), 0, &recorder), S_OK);
+    auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(300);
+    while (std::chrono::steady_clock::now() < until) {
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    ASSERT_NE(recorder.binding, nullptr);
+    EXPECT_TRUE(recorder.notifications.empty());
+    EXPECT_FALSE(recorder.stopped);
+    LONG priority = 0;
+    EXPECT_EQ(recorder.binding->SetPriority(7), S_OK);
+    EXPECT_EQ(recorder.binding->GetPriority(&priority), S_OK);
+    EXPECT_EQ(priority, 7);
+    IBinding* binding = recorder.binding;
+    binding->AddRef();
+    EXPECT_EQ(binding->Resume(), S_OK);
+    recorder.PumpUntilStopped();
+    EXPECT_EQ(recorder.result, S_OK);
+    EXPECT_EQ(recorder.body, "fixed length body\n");
+    CLSID protocol;
+    DWORD result = 1;
+    LPOLESTR text = nullptr;
+    EXPECT_EQ(binding->GetBindResult(&protocol, &result, &text, nullptr), S_OK);
+    EXPECT_EQ(result, 0u);
+    EXPECT_EQ(binding->Abort(), S_FALSE);
+    binding->Release();
 }
 
 TEST(AsyncBinding, LargeBodyArrivesWhole) {
