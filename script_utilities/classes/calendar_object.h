@@ -1,0 +1,26 @@
+// Kestrum.Calendar: script's face of the lunar calendar. Convert stores the date and converts it;
+// the three result properties keep the last conversion (0/0/0 when it failed).
+#pragma once
+
+#include "kestrum_interfaces.h"
+
+#include <lunar_calendar.h>
+#include <qxcom/dispatch.h>
+#include <qxcom/object.h>
+
+class CCalendar : public qx::com::ObjectRoot, public qx::com::DispatchImpl<ICalendar> {
+public:
+    QX_BEGIN_INTERFACES(CCalendar)
+    QX_INTERFACE_ENTRY(ICalendar)
+    QX_INTERFACE_ENTRY2(IDispatch, ICalendar)
+    QX_END_INTERFACES()
+
+    STDMETHODIMP Convert(LONG year, LONG month, LONG day, VARIANT_BOOL bLunar) override;
+    STDMETHODIMP get_resultYear(LONG* pVal) override;
+    STDMETHODIMP get_resultMonth(LONG* pVal) override;
+    STDMETHODIMP get_resultDay(LONG* pVal) override;
+
+private:
+    LunarCalendar m_calendar;
+    CalendarDate m_result{0, 0, 0};
+};
