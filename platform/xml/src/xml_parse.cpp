@@ -124,6 +124,26 @@ void RemoveBlankText(xmlNodePtr root) {
     }
 }
 
+// An entity reference left in the tree: one the document never declared (its definition would be
+// in an external subset, which is never read).
+xmlNodePtr FindEntityReference(xmlNodePtr root) {
+    std::vector<xmlNodePtr> pending{root};
+    while (!pending.empty()) {
+        xmlNodePtr parent = pending.back();
+        pending.pop_back();
+        if (parent->type == XML_ELEMENT_NODE)
+            for (xmlAttrPtr a = parent->properties; a; a = a->next)
+                pending.push_back(reinterpret_cast<xmlNodePtr>(a));
+        for (xmlNodePtr c = parent->children; c; c = c->next) {
+            if (c->type == XML_ENTITY_REF_NODE)
+                return c;
+            if (c->type == XML_ELEMENT_NODE)
+                pending.push_back(c);
+        }
+    }
+    return nullptr;
+}
+
 std::u16string LineOf(std::string_view utf8, LONG line, LONG* lineStart) {
     LONG current = 1;
     std::size_t start = 0;
@@ -160,6 +180,17 @@ ParseResult ParseUtf8(std::string_view utf8, const Declaration& decl, bool prese
     xmlDocPtr doc =
         xmlCtxtReadMemory(ctxt, utf8.data(), static_cast<int>(utf8.size()), nullptr, "UTF-8", options);
     bool entityInSubset = doc && doc->intSubset && doc->intSubset->entities;
+    xmlNodePtr reference =
+        doc && ctxt->wellFormed ? FindEntityReference(reinterpret_cast<xmlNodePtr>(doc)) : nullptr;
+    if (reference) {
+        std::string name = reference->name ? reinterpret_cast<const char*>(reference->name) : "";
+        result.failure = Failure(kErrorUndefinedEntity,
+                                 qxwin::Utf8ToWide("Reference to undefined entity '" + name + "'."));
+        result.failure.line = static_cast<LONG>(xmlGetLineNo(reference));
+        xmlFreeDoc(doc);
+        xmlFreeParserCtxt(ctxt);
+        return result;
+    }
     if (doc && ctxt->wellFormed && !state.entityDeclared && !entityInSubset && xmlDocGetRootElement(doc)) {
         if (!preserveWhiteSpace)
             RemoveBlankText(reinterpret_cast<xmlNodePtr>(doc));

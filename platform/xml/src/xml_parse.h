@@ -20,6 +20,7 @@ inline constexpr std::size_t kMaxDocumentBytes = 32u * 1024u * 1024u;
 inline constexpr LONG kSyntaxErrorBase = static_cast<LONG>(0xC00CE000u);
 inline constexpr LONG kErrorDocumentTooLarge = static_cast<LONG>(0xC00CEF01u);
 inline constexpr LONG kErrorEntityDeclaration = static_cast<LONG>(0xC00CEF02u);
+inline constexpr LONG kErrorUndefinedEntity = static_cast<LONG>(0xC00CE002u);
 inline constexpr LONG kErrorUnsupportedEncoding = static_cast<LONG>(0xC00CE56Eu);
 inline constexpr LONG kErrorMissingRoot = static_cast<LONG>(0xC00CE55Eu);
 inline constexpr LONG kErrorObjectNotFound = static_cast<LONG>(0x800C0006u);
