@@ -73,7 +73,7 @@ std::string NetworkHelper::GetLocalAddress() const {
 
 std::string NetworkHelper::GetLocalHostName() const {
     char name[512] = {};
-    if (gethostname(name, sizeof name) == SOCKET_ERROR)
+    if (gethostname(name, static_cast<int>(sizeof name)) == SOCKET_ERROR)
         return {};
     return name;
 }

@@ -120,28 +120,34 @@ using HOSTENT = hostent;
 using LPHOSTENT = hostent*;
 using IN_ADDR = in_addr;
 
-int WINAPI WSAStartup(WORD wVersionRequested, LPWSADATA lpWSAData);
-int WINAPI WSACleanup();
-int WINAPI WSAGetLastError();
-void WINAPI WSASetLastError(int iError);
+// The functions carry link names of their own, so they never take the place of the host's
+// socket functions of the same names (which other libraries in the process call).
+#define QX_WINSOCK_NAME(name) __asm__("qx_winsock_" #name)
 
-SOCKET WINAPI socket(int af, int type, int protocol);
-int WINAPI connect(SOCKET s, const sockaddr* name, int namelen);
-int WINAPI send(SOCKET s, const char* buf, int len, int flags);
-int WINAPI recv(SOCKET s, char* buf, int len, int flags);
-int WINAPI shutdown(SOCKET s, int how);
+int WINAPI WSAStartup(WORD wVersionRequested, LPWSADATA lpWSAData) QX_WINSOCK_NAME(WSAStartup);
+int WINAPI WSACleanup() QX_WINSOCK_NAME(WSACleanup);
+int WINAPI WSAGetLastError() QX_WINSOCK_NAME(WSAGetLastError);
+void WINAPI WSASetLastError(int iError) QX_WINSOCK_NAME(WSASetLastError);
+
+SOCKET WINAPI socket(int af, int type, int protocol) QX_WINSOCK_NAME(socket);
+int WINAPI connect(SOCKET s, const sockaddr* name, int namelen) QX_WINSOCK_NAME(connect);
+int WINAPI send(SOCKET s, const char* buf, int len, int flags) QX_WINSOCK_NAME(send);
+int WINAPI recv(SOCKET s, char* buf, int len, int flags) QX_WINSOCK_NAME(recv);
+int WINAPI shutdown(SOCKET s, int how) QX_WINSOCK_NAME(shutdown);
 // SOL_SOCKET with SO_RCVTIMEO or SO_SNDTIMEO (a DWORD of milliseconds, 0 for none) only.
-int WINAPI setsockopt(SOCKET s, int level, int optname, const char* optval, int optlen);
-int WINAPI closesocket(SOCKET s);
+int WINAPI setsockopt(SOCKET s, int level, int optname, const char* optval, int optlen)
+    QX_WINSOCK_NAME(setsockopt);
+int WINAPI closesocket(SOCKET s) QX_WINSOCK_NAME(closesocket);
 
-int WINAPI gethostname(char* name, int namelen);
+// Pass the length as an int: the host's gethostname takes a size_t and would be chosen instead.
+int WINAPI gethostname(char* name, int namelen) QX_WINSOCK_NAME(gethostname);
 // The result lives in per-thread storage until the thread's next call.
-hostent* WINAPI gethostbyname(const char* name);
-ULONG WINAPI inet_addr(const char* cp);
+hostent* WINAPI gethostbyname(const char* name) QX_WINSOCK_NAME(gethostbyname);
+ULONG WINAPI inet_addr(const char* cp) QX_WINSOCK_NAME(inet_addr);
 // The text lives in per-thread storage until the thread's next call.
-char* WINAPI inet_ntoa(in_addr in);
+char* WINAPI inet_ntoa(in_addr in) QX_WINSOCK_NAME(inet_ntoa);
 
-USHORT WINAPI htons(USHORT hostshort);
-USHORT WINAPI ntohs(USHORT netshort);
-ULONG WINAPI htonl(ULONG hostlong);
-ULONG WINAPI ntohl(ULONG netlong);
+USHORT WINAPI htons(USHORT hostshort) QX_WINSOCK_NAME(htons);
+USHORT WINAPI ntohs(USHORT netshort) QX_WINSOCK_NAME(ntohs);
+ULONG WINAPI htonl(ULONG hostlong) QX_WINSOCK_NAME(htonl);
+ULONG WINAPI ntohl(ULONG netlong) QX_WINSOCK_NAME(ntohl);

@@ -110,7 +110,8 @@ int WINAPI connect(SOCKET s, const sockaddr* name, int namelen) {
     if (to.sin_family != AF_INET)
         return Result(-1, WSAEAFNOSUPPORT);
     int error = 0;
-    return Result(qxsock::Connect(Descriptor(s), to.sin_addr.s_addr, to.sin_port, &error), error);
+    int rc = qxsock::Connect(Descriptor(s), to.sin_addr.s_addr, to.sin_port, &error);
+    return Result(rc, error);
 }
 
 int WINAPI send(SOCKET s, const char* buf, int len, int) {
@@ -119,7 +120,8 @@ int WINAPI send(SOCKET s, const char* buf, int len, int) {
     if (len < 0 || (buf == nullptr && len > 0))
         return Result(-1, WSAEFAULT);
     int error = 0;
-    return Result(static_cast<int>(qxsock::Send(Descriptor(s), buf, len, &error)), error);
+    int rc = static_cast<int>(qxsock::Send(Descriptor(s), buf, len, &error));
+    return Result(rc, error);
 }
 
 int WINAPI recv(SOCKET s, char* buf, int len, int) {
@@ -128,14 +130,16 @@ int WINAPI recv(SOCKET s, char* buf, int len, int) {
     if (len < 0 || (buf == nullptr && len > 0))
         return Result(-1, WSAEFAULT);
     int error = 0;
-    return Result(static_cast<int>(qxsock::Receive(Descriptor(s), buf, len, &error)), error);
+    int rc = static_cast<int>(qxsock::Receive(Descriptor(s), buf, len, &error));
+    return Result(rc, error);
 }
 
 int WINAPI shutdown(SOCKET s, int how) {
     if (!Started())
         return SOCKET_ERROR;
     int error = 0;
-    return Result(qxsock::Shutdown(Descriptor(s), how, &error), error);
+    int rc = qxsock::Shutdown(Descriptor(s), how, &error);
+    return Result(rc, error);
 }
 
 int WINAPI setsockopt(SOCKET s, int level, int optname, const char* optval, int optlen) {
@@ -148,14 +152,16 @@ int WINAPI setsockopt(SOCKET s, int level, int optname, const char* optval, int 
     DWORD milliseconds;
     std::memcpy(&milliseconds, optval, sizeof milliseconds);
     int error = 0;
-    return Result(qxsock::SetTimeout(Descriptor(s), optname == SO_RCVTIMEO, milliseconds, &error), error);
+    int rc = qxsock::SetTimeout(Descriptor(s), optname == SO_RCVTIMEO, milliseconds, &error);
+    return Result(rc, error);
 }
 
 int WINAPI closesocket(SOCKET s) {
     if (!Started())
         return SOCKET_ERROR;
     int error = 0;
-    return Result(qxsock::Close(Descriptor(s), &error), error);
+    int rc = qxsock::Close(Descriptor(s), &error);
+    return Result(rc, error);
 }
 
 int WINAPI gethostname(char* name, int namelen) {
