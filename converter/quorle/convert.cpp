@@ -1,0 +1,313 @@
+#include "convert.h"
+
+#include <fileapi.h>
+#include <handleapi.h>
+#include <processthreadsapi.h>
+#include <shellapi.h>
+
+#include <atomic>
+
+#include "ansi_text.h"
+#include "downloads.h"
+#include "mht_packer.h"
+#include "mht_unpacker.h"
+#include "script_access.h"
+#include "string_array.h"
+#include "string_helpers.h"
+#include "temp_files.h"
+
+namespace {
+
+// At most one conversion runs in a process: 0 idle, 1 MHT-to-HTML, 2 HTML-to-MHT. The flag and
+// the running object are claimed together with one compare-and-swap.
+std::atomic<int> g_busy{0};
+std::atomic<CConvert*> g_running{nullptr};
+
+bool ClaimBusy(int direction, CConvert* object) {
+    int idle = 0;
+    if (!g_busy.compare_exchange_strong(idle, direction + 1))
+        return false;
+    g_running.store(object);
+    return true;
+}
+
+void ReleaseBusy() {
+    g_running.store(nullptr);
+    g_busy.store(0);
+}
+
+void ReplaceBstr(BSTR& target, BSTR value) {
+    SysFreeString(target);
+    target = value;
+}
+
+struct ConversionJob {
+    CConvert* object;
+    int direction;
+    IDispatch* notice; // the script object, or the object's own IDispatch
+    bool toScript;
+};
+
+} // namespace
+
+CConvert::CConvert() {
+    m_dispatchEvents = &AddConnectionPoint(DIID__DIConvertEvent, &kDisp__DIConvertEvent);
+    m_vtableEvents = &AddConnectionPoint(IID_IConvertEvent, &kDisp_IConvertEvent);
+}
+
+CConvert::~CConvert() {
+    SysFreeString(m_mhtData);
+    SysFreeString(m_htmlData);
+}
+
+void CConvert::FinalRelease() {
+    std::lock_guard<std::mutex> guard(m_lock);
+    DeleteResourceFiles(m_resources);
+    m_script.Reset();
+}
+
+ResourceRecords CConvert::LoadedResources() const {
+    std::lock_guard<std::mutex> guard(m_lock);
+    return m_resources;
+}
+
+STDMETHODIMP CConvert::filterIn(VARIANT_BOOL* pVal) {
+    return StartConversion(MhtToHtml, NULL, pVal);
+}
+
+STDMETHODIMP CConvert::filterOut(BSTR pathBase, VARIANT_BOOL* pVal) {
+    return StartConversion(HtmlToMht, pathBase, pVal);
+}
+
+HRESULT CConvert::StartConversion(Direction direction, BSTR pathBase, VARIANT_BOOL* pVal) {
+    if (pVal == NULL)
+        return E_POINTER;
+    *pVal = VARIANT_FALSE;
+    if (!ClaimBusy(direction, this))
+        return S_OK;
+    if (direction == HtmlToMht) {
+        std::lock_guard<std::mutex> guard(m_lock);
+        m_pathBase = BstrToAnsi(pathBase);
+        ReplaceBstr(m_mhtData, NULL);
+    }
+
+    VARIANT_BOOL sync;
+    {
+        std::lock_guard<std::mutex> guard(m_lock);
+        sync = m_sync;
+    }
+    if (sync != VARIANT_FALSE) {
+        if (direction == HtmlToMht)
+            FireStartConvert();
+        RunConversion(direction);
+        ReleaseBusy(); // the synchronous road ends here too, or the next conversion would be refused
+        *pVal = VARIANT_TRUE;
+        return S_OK;
+    }
+
+    ConversionJob* job = new ConversionJob{this, direction, NULL, false};
+    {
+        std::lock_guard<std::mutex> guard(m_lock);
+        if (direction == MhtToHtml)
+            ReplaceBstr(m_htmlData, NULL);
+        if (m_script) {
+            job->notice = m_script.Get();
+            job->toScript = true;
+        } else {
+            job->notice = static_cast<IConvert*>(this);
+        }
+        job->notice->AddRef();
+    }
+    if (direction == HtmlToMht)
+        FireStartConvert();
+    static_cast<IConvert*>(this)->AddRef(); // held until the worker has finished
+    HANDLE thread = CreateThread(NULL, 0, &CConvert::ConversionThread, job, 0, NULL);
+    if (thread == NULL) {
+        job->notice->Release();
+        delete job;
+        static_cast<IConvert*>(this)->Release();
+        ReleaseBusy();
+        return S_OK;
+    }
+    CloseHandle(thread);
+    *pVal = VARIANT_TRUE;
+    return S_OK;
+}
+
+DWORD WINAPI CConvert::ConversionThread(LPVOID parameter) {
+    ConversionJob* job = static_cast<ConversionJob*>(parameter);
+    CConvert* object = job->object;
+    object->RunConversion(static_cast<Direction>(job->direction));
+    ReleaseBusy(); // before the notice, so that its handler may start the next conversion
+    if (job->toScript) {
+        qx::com::Variant argument(LONG(job->direction));
+        CallScriptFunction(argument, u"mhtml_encodecomplete", job->notice);
+    } else {
+        qx::com::ComPtr<IConvert> convert;
+        if (SUCCEEDED(job->notice->QueryInterface(IID_IConvert, reinterpret_cast<void**>(&convert))))
+            convert->FireEvent2(2, job->direction);
+    }
+    job->notice->Release();
+    delete job;
+    static_cast<IConvert*>(object)->Release();
+    return 0;
+}
+
+void CConvert::RunConversion(Direction direction) {
+    if (direction == HtmlToMht) {
+        PackInput input;
+        ResourceRecords loaded;
+        {
+            std::lock_guard<std::mutex> guard(m_lock);
+            input.html = BstrToAnsi(m_htmlData);
+            input.pathBase = m_pathBase;
+            input.subject = m_subject;
+            loaded = m_resources;
+        }
+        input.loaded = &loaded;
+        const std::string mht = PackHtml(input);
+        std::lock_guard<std::mutex> guard(m_lock);
+        m_pathBase = input.pathBase;
+        if (!mht.empty())
+            ReplaceBstr(m_mhtData, AnsiToBstr(mht));
+        return;
+    }
+    std::string mht;
+    ResourceRecords records;
+    {
+        std::lock_guard<std::mutex> guard(m_lock);
+        mht = BstrToAnsi(m_mhtData);
+        records.swap(m_resources);
+    }
+    std::string html;
+    const bool found = UnpackMht(mht, html, records);
+    std::lock_guard<std::mutex> guard(m_lock);
+    m_resources.swap(records);
+    DeleteResourceFiles(records); // none unless a load raced with this one
+    if (found)
+        ReplaceBstr(m_htmlData, AnsiToBstr(html));
+}
+
+STDMETHODIMP CConvert::IsMHTML(BSTR bstrText, VARIANT_BOOL* pVal) {
+    if (pVal == NULL)
+        return E_POINTER;
+    *pVal = VARIANT_FALSE;
+    const std::string text = BstrToAnsi(bstrText);
+    if (text.empty())
+        return S_OK;
+    StringArray pieces;
+    pieces.Split(text, "\r\n\r\n", 1);
+    if (pieces.Count > 1 && FindNoCase(pieces.At(0), "MIME-Version", 0) >= 0)
+        *pVal = VARIANT_TRUE;
+    return S_OK;
+}
+
+STDMETHODIMP CConvert::get_htmlData(BSTR* pVal) {
+    if (pVal == NULL)
+        return E_POINTER;
+    std::lock_guard<std::mutex> guard(m_lock);
+    *pVal = SysAllocStringLen(m_htmlData, SysStringLen(m_htmlData));
+    return S_OK;
+}
+
+STDMETHODIMP CConvert::put_htmlData(BSTR newVal) {
+    BSTR copy = SysAllocStringLen(newVal, SysStringLen(newVal));
+    std::lock_guard<std::mutex> guard(m_lock);
+    ReplaceBstr(m_htmlData, copy);
+    return S_OK;
+}
+
+STDMETHODIMP CConvert::get_mhtData(BSTR* pVal) {
+    if (pVal == NULL)
+        return E_POINTER;
+    std::lock_guard<std::mutex> guard(m_lock);
+    *pVal = SysAllocStringLen(m_mhtData, SysStringLen(m_mhtData));
+    return S_OK;
+}
+
+STDMETHODIMP CConvert::put_mhtData(BSTR newVal) {
+    BSTR copy = SysAllocStringLen(newVal, SysStringLen(newVal));
+    std::lock_guard<std::mutex> guard(m_lock);
+    ReplaceBstr(m_mhtData, copy);
+    return S_OK;
+}
+
+STDMETHODIMP CConvert::DownloadURL(BSTR htmURL, BSTR* htmlData) {
+    const std::string text = DownloadUrlToString(BstrToAnsi(htmURL).c_str());
+    BSTR copy = NULL;
+    {
+        std::lock_guard<std::mutex> guard(m_lock);
+        ReplaceBstr(m_htmlData, AnsiToBstr(text));
+        copy = SysAllocStringLen(m_htmlData, SysStringLen(m_htmlData));
+    }
+    if (htmlData != NULL)
+        *htmlData = copy;
+    else
+        SysFreeString(copy);
+    return S_OK;
+}
+
+STDMETHODIMP CConvert::ViewMhtInBrowser() {
+    const std::string temp = MakeTempFileName(TempPathForm::Short);
+    const size_t nameLength = temp.size();
+    if (nameLength < 4 || FindNoCase(temp, ".tmp", static_cast<long>(nameLength - 4)) < 0)
+        return S_OK; // no temporary name: nothing to show
+    const std::string name = temp.substr(0, nameLength - 4) + ".mht";
+    std::string text;
+    {
+        std::lock_guard<std::mutex> guard(m_lock);
+        text = BstrToAnsi(m_mhtData);
+    }
+    HANDLE file =
+        CreateFileA(name.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
+    if (file == INVALID_HANDLE_VALUE)
+        return S_OK;
+    DWORD written = 0;
+    if (!text.empty())
+        WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, NULL);
+    CloseHandle(file);
+    ShellExecuteA(NULL, "open", name.c_str(), NULL, NULL, SW_SHOWNORMAL);
+    return S_OK;
+}
+
+STDMETHODIMP CConvert::SetDocumentDisp(IDispatch* pDocumentDisp) {
+    IDispatch* script = pDocumentDisp != NULL ? GetDocumentScript(pDocumentDisp) : NULL;
+    std::lock_guard<std::mutex> guard(m_lock);
+    m_script = qx::com::ComPtr<IDispatch>::Attach(script);
+    return S_OK;
+}
+
+STDMETHODIMP CConvert::FireEvent2(LONG evtType, LONG nType) {
+    if (evtType == 2)
+        FireEndConvert(nType);
+    return S_OK;
+}
+
+void CConvert::FireStartConvert() {
+    m_vtableEvents->ForEachSink<IConvertEvent>([](IConvertEvent* sink) { sink->OnStartConvert(); });
+}
+
+void CConvert::FireEndConvert(LONG nType) {
+    m_vtableEvents->ForEachSink<IConvertEvent>([nType](IConvertEvent* sink) { sink->OnEndConvert(nType); });
+    m_dispatchEvents->Fire(2, {qx::com::Variant(nType)});
+}
+
+STDMETHODIMP CConvert::get_sync(VARIANT_BOOL* pVal) {
+    if (pVal == NULL)
+        return E_POINTER;
+    std::lock_guard<std::mutex> guard(m_lock);
+    *pVal = m_sync;
+    return S_OK;
+}
+
+STDMETHODIMP CConvert::put_sync(VARIANT_BOOL newVal) {
+    std::lock_guard<std::mutex> guard(m_lock);
+    m_sync = newVal;
+    return S_OK;
+}
+
+STDMETHODIMP CConvert::put_Subject(BSTR newVal) {
+    std::lock_guard<std::mutex> guard(m_lock);
+    m_subject = BstrToAnsi(newVal);
+    return S_OK;
+}

@@ -1,0 +1,79 @@
+// Convert: the converter's scriptable class. It holds an HTML text and an MHT text and turns one
+// into the other, on the caller's thread or on a worker thread of its own.
+#pragma once
+
+#include <qxcom/class_info.h>
+#include <qxcom/comptr.h>
+#include <qxcom/connection_point.h>
+#include <qxcom/dispatch.h>
+#include <qxcom/object.h>
+#include <qxcom/object_safety.h>
+
+#include <mutex>
+#include <string>
+
+#include "convert_interfaces.h"
+#include "resource_record.h"
+
+class CConvert
+    : public qx::com::ObjectRoot,
+      public qx::com::DispatchImpl<IConvert>,
+      public qx::com::ConnectionPointContainerImpl,
+      public qx::com::ObjectSafetyImpl<INTERFACESAFE_FOR_UNTRUSTED_CALLER | INTERFACESAFE_FOR_UNTRUSTED_DATA>,
+      public qx::com::ProvideClassInfo2Impl<quorle::kQuorleLibrary, CLSID_Convert> {
+public:
+    static constexpr bool kAggregatable = false;
+
+    CConvert();
+    ~CConvert() override;
+
+    QX_BEGIN_INTERFACES(CConvert)
+    QX_INTERFACE_ENTRY(IConvert)
+    QX_INTERFACE_ENTRY2(IDispatch, IConvert)
+    QX_INTERFACE_ENTRY(IConnectionPointContainer)
+    QX_INTERFACE_ENTRY(IObjectSafety)
+    QX_INTERFACE_ENTRY(IProvideClassInfo2)
+    QX_INTERFACE_ENTRY2(IProvideClassInfo, IProvideClassInfo2)
+    QX_END_INTERFACES()
+
+    void FinalRelease();
+
+    STDMETHODIMP filterIn(VARIANT_BOOL* pVal) override;
+    STDMETHODIMP filterOut(BSTR pathBase, VARIANT_BOOL* pVal) override;
+    STDMETHODIMP IsMHTML(BSTR bstrText, VARIANT_BOOL* pVal) override;
+    STDMETHODIMP get_htmlData(BSTR* pVal) override;
+    STDMETHODIMP put_htmlData(BSTR newVal) override;
+    STDMETHODIMP get_mhtData(BSTR* pVal) override;
+    STDMETHODIMP put_mhtData(BSTR newVal) override;
+    STDMETHODIMP DownloadURL(BSTR htmURL, BSTR* htmlData) override;
+    STDMETHODIMP ViewMhtInBrowser() override;
+    STDMETHODIMP SetDocumentDisp(IDispatch* pDocumentDisp) override;
+    STDMETHODIMP FireEvent2(LONG evtType, LONG nType) override;
+    STDMETHODIMP get_sync(VARIANT_BOOL* pVal) override;
+    STDMETHODIMP put_sync(VARIANT_BOOL newVal) override;
+    STDMETHODIMP put_Subject(BSTR newVal) override;
+
+    // The records of the last load (a copy).
+    ResourceRecords LoadedResources() const;
+
+private:
+    enum Direction { MhtToHtml = 0, HtmlToMht = 1 };
+
+    HRESULT StartConversion(Direction direction, BSTR pathBase, VARIANT_BOOL* pVal);
+    void RunConversion(Direction direction);
+    void FireStartConvert();
+    void FireEndConvert(LONG nType);
+    static DWORD WINAPI ConversionThread(LPVOID parameter);
+
+    mutable std::mutex m_lock; // guards every member below
+    std::string m_pathBase;
+    BSTR m_mhtData = NULL;
+    BSTR m_htmlData = NULL;
+    ResourceRecords m_resources;
+    qx::com::ComPtr<IDispatch> m_script;
+    VARIANT_BOOL m_sync = VARIANT_FALSE;
+    std::string m_subject;
+
+    qx::com::ConnectionPoint* m_dispatchEvents = nullptr;
+    qx::com::ConnectionPoint* m_vtableEvents = nullptr;
+};

@@ -1,0 +1,33 @@
+// MailFormat: the mail-composition class. Its members accept their arguments and do nothing.
+#pragma once
+
+#include <qxcom/dispatch.h>
+#include <qxcom/object.h>
+
+#include "convert_interfaces.h"
+
+class CMailFormat : public qx::com::ObjectRoot, public qx::com::DispatchImpl<IMailFormat> {
+public:
+    static constexpr bool kAggregatable = false;
+
+    QX_BEGIN_INTERFACES(CMailFormat)
+    QX_INTERFACE_ENTRY(IMailFormat)
+    QX_INTERFACE_ENTRY2(IDispatch, IMailFormat)
+    QX_END_INTERFACES()
+
+    STDMETHODIMP addAttachFile(BSTR, LONG*) override { return S_OK; }
+    STDMETHODIMP get_To(BSTR*) override { return S_OK; }
+    STDMETHODIMP put_To(BSTR) override { return S_OK; }
+    STDMETHODIMP get_Body(BSTR*) override { return S_OK; }
+    STDMETHODIMP put_Body(BSTR) override { return S_OK; }
+    STDMETHODIMP get_From(BSTR*) override { return S_OK; }
+    STDMETHODIMP put_From(BSTR) override { return S_OK; }
+    STDMETHODIMP get_Cc(BSTR*) override { return S_OK; }
+    STDMETHODIMP put_Cc(BSTR) override { return S_OK; }
+    STDMETHODIMP get_Bcc(BSTR*) override { return S_OK; }
+    STDMETHODIMP put_Bcc(BSTR) override { return S_OK; }
+    STDMETHODIMP get_Subject(BSTR*) override { return S_OK; }
+    STDMETHODIMP put_Subject(BSTR) override { return S_OK; }
+    STDMETHODIMP get_mailData(BSTR*) override { return S_OK; }
+    STDMETHODIMP put_mailData(BSTR) override { return S_OK; }
+};
