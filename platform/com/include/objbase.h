@@ -24,3 +24,4 @@ void CoTaskMemFree(LPVOID pv);
 // null: the stream allocates and owns its buffer (fDeleteOnRelease is accepted and has no further
 // effect). A non-null hGlobal gives E_INVALIDARG.
 HRESULT CreateStreamOnHGlobal(HGLOBAL hGlobal, BOOL fDeleteOnRelease, LPSTREAM* ppstm);
+#include "objbase_marshal.h"
