@@ -32,6 +32,7 @@ HRESULT CoInitializeEx(LPVOID pvReserved, DWORD dwCoInit) {
     if (dwCoInit & ~known)
         return E_INVALIDARG;
     const DWORD kind = dwCoInit & COINIT_APARTMENTTHREADED;
+    qx::activation::EnsureSystemServices();
     auto& apartment = qx::activation::t_apartment;
     if (apartment.initCount > 0) {
         if (apartment.kind != kind)
