@@ -11,3 +11,15 @@ HRESULT CreateDOMDocument(IUnknown* outer, REFIID riid, void** ppv);
 HRESULT GetDOMDocumentClassObject(REFIID riid, void** ppv);
 
 } // namespace qxxml
+
+namespace qxxml {
+
+// Makes DOMDocument creatable by CoCreateInstance in this process: registers its class object for
+// CLSID_DOMDocument and CLSID_DOMDocumentMsxml2, and writes the ProgID keys "Microsoft.XMLDOM" and
+// "Msxml2.DOMDocument" (HKEY_CLASSES_ROOT\<ProgID>\CLSID and CLSID\{...}\ProgID). The calling thread
+// must be in an apartment. Repeated calls register once and give S_FALSE.
+HRESULT RegisterXmlDomClass();
+// Withdraws the class objects (the registry keys stay).
+void RevokeXmlDomClass();
+
+} // namespace qxxml
