@@ -1,0 +1,20 @@
+// The packer's collectors over any page text: every value they report lies inside the page.
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+#include "html_references.h"
+#include "string_helpers.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const std::string html(reinterpret_cast<const char*>(data), size);
+    const std::string lowered = ToLowerAscii(html);
+    for (ReferenceKind kind : {ReferenceKind::Image, ReferenceKind::StyleSheet, ReferenceKind::Script,
+                               ReferenceKind::Background}) {
+        for (const HtmlReference& ref : CollectReferences(html, lowered, kind)) {
+            if (ref.valueStart > html.size() || ref.valueLength > html.size() - ref.valueStart)
+                abort();
+        }
+    }
+    return 0;
+}
