@@ -33,8 +33,12 @@ public:
     STDMETHODIMP Invoke(DISPID dispIdMember, REFIID riid, LCID lcid, WORD wFlags, DISPPARAMS* pDispParams,
                         VARIANT* pVarResult, EXCEPINFO* pExcepInfo, UINT* puArgErr) override;
 
+    // The pointer handed out for this facet's interface.
+    void* Pointer() { return front_.vtable ? static_cast<void*>(&front_) : static_cast<IDispatch*>(this); }
+
     ProxyGroup* group_;
     IID iid_;
+    DualFront front_{nullptr, nullptr, nullptr};
 
 private:
     // The owner-side interface that this facet's dispatch calls go to.
@@ -76,8 +80,13 @@ public:
         for (ProxyFacet* f : facets_)
             if (IsEqualIID(f->iid_, riid))
                 return f;
-        facets_.push_back(new ProxyFacet(this, riid));
-        return facets_.back();
+        auto* facet = new ProxyFacet(this, riid);
+        const DispInterface* decl = FindDispInterface(riid);
+        if (decl && decl->dual) {
+            facet->front_ = DualFront{DualVtable(*decl), facet, decl};
+        }
+        facets_.push_back(facet);
+        return facet;
     }
     const std::shared_ptr<Stub>& stub() const { return stub_; }
 
@@ -109,7 +118,7 @@ STDMETHODIMP ProxyFacet::QueryInterface(REFIID riid, void** ppv) {
     if (!f)
         return E_NOINTERFACE;
     f->AddRef();
-    *ppv = static_cast<IDispatch*>(f);
+    *ppv = f->Pointer();
     return S_OK;
 }
 
@@ -522,7 +531,7 @@ bool ProxyableInterface(REFIID riid) {
     if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch))
         return true;
     const DispInterface* decl = FindDispInterface(riid);
-    return decl && !decl->dual;
+    return decl && (!decl->dual || DualVtable(*decl));
 }
 
 HRESULT CreateProxy(std::shared_ptr<Stub> stub, REFIID riid, void** ppv) {
@@ -540,7 +549,7 @@ HRESULT CreateProxy(std::shared_ptr<Stub> stub, REFIID riid, void** ppv) {
         group->Release();
         return E_NOINTERFACE;
     }
-    *ppv = static_cast<IDispatch*>(facet);
+    *ppv = facet->Pointer();
     return S_OK;
 }
 

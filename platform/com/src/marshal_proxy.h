@@ -4,10 +4,23 @@
 
 #include "apartment_state.h"
 #include "oaidl.h"
+#include "qxcom/dispatch_decl.h"
 
 namespace qx::com::detail {
 
-// Whether a proxy can stand for the riid interface (IUnknown, IDispatch or a dispinterface).
+// What a proxy hands out for a dual interface: a vtable built from the interface's declaration
+// in front of the facet that carries its calls.
+struct DualFront {
+    const void* const* vtable;
+    IDispatch* facet;
+    const DispInterface* decl;
+};
+
+// The vtable of dual proxies for decl; null when decl's C++ type is not registered.
+const void* const* DualVtable(const DispInterface& decl);
+
+// Whether a proxy can stand for the riid interface (IUnknown, IDispatch, a dispinterface
+// or a dual interface with a registered declaration).
 bool ProxyableInterface(REFIID riid);
 
 // A proxy for the stub's riid interface; takes over one stub reference (also on failure).

@@ -23,10 +23,12 @@
 
 #include "oaidl.h"
 #include "qxcom/interface.h"
+#include "qxcom/proxy_slot.h"
 
 #include <cstddef>
 #include <tuple>
 #include <type_traits>
+#include <typeinfo>
 #include <utility>
 
 namespace qx::com {
@@ -54,7 +56,8 @@ struct DispMember {
     UINT paramCount;
     DispThunk thunk; // null for a dispinterface member without a vtable slot
     const char16_t* help = nullptr;
-    WORD funcFlags = 0; // FUNCFLAG_FHIDDEN, FUNCFLAG_FRESTRICTED, ...
+    WORD funcFlags = 0;             // FUNCFLAG_FHIDDEN, FUNCFLAG_FRESTRICTED, ...
+    void* (*proxySlot)() = nullptr; // the member's vtable slot in a cross-thread proxy
 
     // The [out, retval] parameter, when the last parameter is one.
     const DispParam* Retval() const {
@@ -93,6 +96,8 @@ inline constexpr const DispInterface& disp_decl_of = DispatchDeclaration<T>::val
 // Runtime lookup by IID for declarations made with QX_DISPATCH_INTERFACE / QX_DISPINTERFACE.
 const DispInterface* FindDispInterface(REFIID iid);
 bool RegisterDispInterface(const DispInterface& decl);
+// The C++ type of a dual interface, for the proxies that stand for it on other threads.
+bool RegisterDispInterfaceType(const DispInterface& decl, const std::type_info& type);
 
 namespace detail {
 
@@ -289,7 +294,7 @@ consteval DispMember Build(const char16_t* name, DISPID id, WORD kind, const Dis
     for (std::size_t i = 0; i + 1 < N; ++i)
         if (params[i].flags & PARAMFLAG_FRETVAL)
             throw "only the last parameter can be [out, retval]";
-    return {name, id, kind, params, static_cast<UINT>(N), &Thunk<M>, help, funcFlags};
+    return {name, id, kind, params, static_cast<UINT>(N), &Thunk<M>, help, funcFlags, &ProxySlot<M>::Address};
 }
 
 } // namespace detail
@@ -304,7 +309,9 @@ template <auto M>
 consteval DispMember DispMethod(const char16_t* name, DISPID id, const char16_t* help = nullptr,
                                 WORD funcFlags = 0) {
     static_assert(detail::MemberTraits<M>::arity == 0, "give the parameter list");
-    return {name, id, INVOKE_FUNC, nullptr, 0, &detail::Thunk<M>, help, funcFlags};
+    return {name,    id,        INVOKE_FUNC,
+            nullptr, 0,         &detail::Thunk<M>,
+            help,    funcFlags, &detail::ProxySlot<M>::Address};
 }
 
 template <auto M, std::size_t N>
@@ -355,6 +362,8 @@ consteval DispMember DispEvent(const char16_t* name, DISPID id, const char16_t* 
 // Use at global scope, like QX_DECLARE_INTERFACE.
 #define QX_DISPATCH_INTERFACE(itf, name, members, help)                                                      \
     QX_DETAIL_DISPATCH_DECL(itf, kDisp_##itf, IID_##itf, name, members, true, help);                         \
+    inline const bool kDisp_##itf##TypeRegistered =                                                          \
+        ::qx::com::RegisterDispInterfaceType(kDisp_##itf, typeid(itf));                                      \
     template <>                                                                                              \
     struct qx::com::DispatchDeclaration<itf> {                                                               \
         static constexpr const ::qx::com::DispInterface& value = kDisp_##itf;                                \
