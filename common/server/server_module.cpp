@@ -43,6 +43,15 @@ typedef HRESULT (*PFNUNREGISTERTYPELIB)(REFGUID libID, WORD wVerMajor, WORD wVer
 
 } // namespace
 
+const CategoryMapEntry* SafeForScriptingCategories() {
+    static const CategoryMapEntry entries[] = {
+        {CATMAP_IMPLEMENTED, &CATID_SafeForScripting},
+        {CATMAP_IMPLEMENTED, &CATID_SafeForInitializing},
+        {CATMAP_END, NULL},
+    };
+    return entries;
+}
+
 HRESULT CreateServerClassFactory(void* pfnCreateInstance, REFIID riid, LPVOID* ppv) {
     return qx::com::CreateClassFactory(reinterpret_cast<PFNCREATEINSTANCE>(pfnCreateInstance), riid, ppv);
 }

@@ -14,6 +14,7 @@
 #include "comcat.h"
 #include "oaidl.h"
 #include "objbase_activation.h"
+#include "objsafe.h"
 #include "qxcom/object.h"
 #include "unknwn.h"
 #include "wintypes.h"
@@ -141,10 +142,16 @@ extern CServerModule _Module;
 extern ObjectMapEntry ObjectMap[];
 extern const GUID ComponentLibId;
 
-// The map-row functions of a class. nRegistryId is its REGISTRY script; T is the class, which
-// also derives from qx::com::ObjectRoot (kAggregatable false makes CreateInstance refuse an
-// outer unknown with CLASS_E_NOAGGREGATION).
-template <class T, UINT nRegistryId>
+// The category map of a class that is safe for scripting and for initialising.
+const CategoryMapEntry* SafeForScriptingCategories();
+
+// The map-row functions of a class. nRegistryId is its REGISTRY script; T is the class, a
+// qx::com::ObjectRoot class (kAggregatable false makes CreateInstance refuse an outer unknown
+// with CLASS_E_NOAGGREGATION); pfnCategoryMap, when given, lists its categories. A class may
+// derive from CServerClass (and declare BEGIN_CATEGORY_MAP itself), or the module file names
+//     typedef CServerClass<CConvert, 101, SafeForScriptingCategories> CConvertServer;
+// and puts OBJECT_ENTRY(CLSID_Convert, CConvertServer) in its map.
+template <class T, UINT nRegistryId, PFNGETCATEGORYMAP pfnCategoryMap = nullptr>
 class CServerClass {
 public:
     static HRESULT UpdateRegistry(BOOL bRegister) {
@@ -154,6 +161,6 @@ public:
         return qx::com::CreateInstance<T>(pUnkOuter, riid, ppv);
     }
     static LPCWSTR GetObjectDescription() { return NULL; }
-    static const CategoryMapEntry* GetCategoryMap() { return NULL; }
+    static const CategoryMapEntry* GetCategoryMap() { return pfnCategoryMap ? pfnCategoryMap() : NULL; }
     static void ObjectMain(bool) {}
 };
