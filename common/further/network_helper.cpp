@@ -6,7 +6,13 @@
 
 #include <fileapi.h>
 #include <handleapi.h>
+#include <msxml_xmlhttp.h>
 #include <nb30.h>
+#include <objbase_activation.h>
+#include <oleauto.h>
+#include <qxcom/bstr.h>
+#include <qxcom/comptr.h>
+#include <stringapiset.h>
 #include <urlmon.h>
 #include <winuser_msgbox.h>
 
@@ -160,6 +166,39 @@ std::string NetworkHelper::SocketHttpRequest(const std::string& url, const std::
             result = reader.Body();
     }
     closesocket(s);
+    return result;
+}
+
+std::string NetworkHelper::XmlHttpRequest(const char* url) const {
+    if (url == nullptr)
+        return {};
+    qx::com::ComPtr<IXMLHTTPRequest> request;
+    if (FAILED(CoCreateInstance(CLSID_XMLHTTPRequest, nullptr, CLSCTX_INPROC_SERVER, IID_IXMLHTTPRequest,
+                                reinterpret_cast<void**>(&request))))
+        return {};
+    int length = MultiByteToWideChar(CP_ACP, 0, url, -1, nullptr, 0);
+    if (length <= 0)
+        return {};
+    std::u16string wideUrl(static_cast<size_t>(length), u'\0');
+    MultiByteToWideChar(CP_ACP, 0, url, -1, wideUrl.data(), length);
+    wideUrl.resize(static_cast<size_t>(length - 1));
+    VARIANT async, none;
+    VariantInit(&async);
+    VariantInit(&none);
+    async.vt = VT_BOOL;
+    async.boolVal = VARIANT_FALSE;
+    if (FAILED(request->open(qx::com::Bstr(u"GET"), qx::com::Bstr(wideUrl), async, none, none)) ||
+        FAILED(request->send(none)))
+        return {};
+    qx::com::Bstr text;
+    if (FAILED(request->get_responseText(text.ReleaseAndGetAddressOf())) || text.Get() == nullptr)
+        return {};
+    int bytes = WideCharToMultiByte(CP_ACP, 0, text.Get(), -1, nullptr, 0, nullptr, nullptr);
+    if (bytes <= 0)
+        return {};
+    std::string result(static_cast<size_t>(bytes), '\0');
+    WideCharToMultiByte(CP_ACP, 0, text.Get(), -1, result.data(), bytes, nullptr, nullptr);
+    result.resize(static_cast<size_t>(bytes - 1));
     return result;
 }
 

@@ -36,6 +36,10 @@ public:
     void SetResponseLimit(size_t bytes) { m_responseLimit = bytes; }
     void SetTimeout(DWORD milliseconds) { m_timeout = milliseconds; }
 
+    // The response text of a GET through the XML HTTP request class ("" when it fails); the
+    // calling thread must be in an apartment.
+    std::string XmlHttpRequest(const char* url) const;
+
     // The hardware address of each network adapter as "%02x%02x%02x%02x%02x%02x".
     std::vector<std::string> GetAdapterAddresses() const;
 

@@ -2,7 +2,9 @@
 #include "raw_tcp_server.h"
 
 #include <loopback_http_server.h>
+#include <objbase_activation.h>
 #include <qxwin/ui_driver.h>
+#include <qxxmlhttp/xmlhttp.h>
 #include <winuser_msgbox.h>
 
 #include <gtest/gtest.h>
@@ -81,6 +83,22 @@ TEST(NetworkHelper, DownloadToFile) {
     std::remove(path.c_str());
     EXPECT_FALSE(helper.DownloadToFile(server.Url("/missing").c_str(), path.c_str()));
     EXPECT_NE(access(path.c_str(), F_OK), 0);
+}
+
+TEST(NetworkHelper, XmlHttpRequestGivesTheResponseText) {
+    ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
+    ASSERT_TRUE(SUCCEEDED(qxxmlhttp::RegisterXmlHttpClass()));
+    qxtest::LoopbackHttpServer server;
+    qxtest::HttpResponse page;
+    page.body = "\xED\x95\x9C <b>page</b>";
+    page.contentType = "text/html; charset=utf-8";
+    server.Serve("/page", page);
+    NetworkHelper helper;
+    EXPECT_EQ(helper.XmlHttpRequest(server.Url("/page").c_str()), "\xC7\xD1 <b>page</b>"); // ANSI text
+    EXPECT_EQ(helper.XmlHttpRequest("http://127.0.0.1:1/"), "");
+    qxxmlhttp::RevokeXmlHttpClass();
+    EXPECT_EQ(helper.XmlHttpRequest(server.Url("/page").c_str()), "");
+    CoUninitialize();
 }
 
 TEST(NetworkHelper, SocketClientSendsTheRequestAndReadsTheBody) {
