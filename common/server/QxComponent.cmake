@@ -37,8 +37,12 @@ function(qx_add_component)
     target_link_options(${C_NAME} PRIVATE
         "LINKER:--whole-archive" "$<TARGET_FILE:${C_NAME}_static>" "$<TARGET_FILE:qx_common_server>"
         "LINKER:--no-whole-archive"
-        "LINKER:--version-script=${QX_COMPONENT_EXPORTS}"
-                        "LINKER:--no-undefined")
+        "LINKER:--version-script=${QX_COMPONENT_EXPORTS}")
+    # Every symbol must resolve at link time, except in the fuzz build, whose coverage counters
+    # come from the fuzzing runtime of the program that loads the component.
+    if(NOT QX_FUZZ)
+        target_link_options(${C_NAME} PRIVATE "LINKER:--no-undefined")
+    endif()
     set_target_properties(${C_NAME} PROPERTIES
         CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON
         LINK_DEPENDS "${QX_COMPONENT_EXPORTS}"

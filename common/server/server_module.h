@@ -161,6 +161,11 @@ public:
         return qx::com::CreateInstance<T>(pUnkOuter, riid, ppv);
     }
     static LPCWSTR GetObjectDescription() { return NULL; }
-    static const CategoryMapEntry* GetCategoryMap() { return pfnCategoryMap ? pfnCategoryMap() : NULL; }
+    static const CategoryMapEntry* GetCategoryMap() {
+        if constexpr (pfnCategoryMap == nullptr)
+            return NULL;
+        else
+            return pfnCategoryMap();
+    }
     static void ObjectMain(bool) {}
 };
