@@ -1,57 +1,27 @@
 #include "script_host.h"
 
 #include <objbase.h>
-#include <qxcom/comptr.h>
-#include <winmodule.h>
-#include <winreg.h>
+#include <objbase_activation.h>
 
 #include <string>
 
 namespace qx::host {
-namespace {
 
-using GetClassObjectFunction = HRESULT (*)(REFCLSID, REFIID, void**);
-
-// The default value of a key under HKEY_CLASSES_ROOT; false when the key or value is missing.
-bool ReadClassesRootText(const std::u16string& key, std::u16string& value) {
-    WCHAR buffer[1024] = {};
-    LONG size = sizeof buffer;
-    if (RegQueryValueW(HKEY_CLASSES_ROOT, key.c_str(), buffer, &size) != ERROR_SUCCESS)
-        return false;
-    value.assign(buffer);
-    return true;
-}
-
-} // namespace
-
+// ActiveXObject(progid): the class's identifier from its ProgID, then an in-process instance
+// through COM activation (registered class objects first, then the registry's InprocServer32).
 HRESULT ActivateByProgId(std::u16string_view progId, IDispatch** object) {
     if (!object)
         return E_POINTER;
     *object = nullptr;
-    if (progId.empty() || progId.find(u'\\') != std::u16string_view::npos)
+    if (progId.empty() || progId.find(u'\0') != std::u16string_view::npos)
         return CO_E_CLASSSTRING;
-    std::u16string clsidText;
-    if (!ReadClassesRootText(std::u16string(progId) + u"\\CLSID", clsidText))
-        return CO_E_CLASSSTRING;
+    const std::u16string name(progId);
     CLSID clsid{};
-    if (FAILED(CLSIDFromString(clsidText.c_str(), &clsid)))
-        return CO_E_CLASSSTRING;
-    std::u16string server;
-    if (!ReadClassesRootText(u"CLSID\\" + clsidText + u"\\InprocServer32", server) || server.empty())
-        return REGDB_E_CLASSNOTREG;
-    // The module stays loaded for the rest of the process: its objects may live until exit.
-    HMODULE module = LoadLibraryW(server.c_str());
-    if (!module)
-        return CO_E_DLLNOTFOUND;
-    auto getClassObject =
-        reinterpret_cast<GetClassObjectFunction>(GetProcAddress(module, "DllGetClassObject"));
-    if (!getClassObject)
-        return CO_E_ERRORINDLL;
-    com::ComPtr<IClassFactory> factory;
-    HRESULT hr = getClassObject(clsid, IID_IClassFactory, reinterpret_cast<void**>(&factory));
-    if (FAILED(hr) || !factory)
-        return FAILED(hr) ? hr : CLASS_E_CLASSNOTAVAILABLE;
-    return factory->CreateInstance(nullptr, IID_IDispatch, reinterpret_cast<void**>(object));
+    HRESULT hr = CLSIDFromProgID(name.c_str(), &clsid);
+    if (FAILED(hr))
+        return hr;
+    return CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
+                            reinterpret_cast<void**>(object));
 }
 
 } // namespace qx::host

@@ -1,5 +1,9 @@
 #include "script_host.h"
 
+#include <objbase_activation.h>
+#include <qxxml/xml_dom.h>
+#include <qxxmlhttp/xmlhttp.h>
+
 #include "wscript_object.h"
 
 #include <qxscript/event_sink.h>
@@ -31,6 +35,33 @@ void ReportError(std::ostream& err, const std::string& path, const script::Scrip
         << std::flush;
 }
 
+// Enters the apartment and registers the platform's classes; undoes both when the host ends.
+class HostApartment {
+public:
+    HostApartment() : m_hr(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {
+        if (SUCCEEDED(m_hr)) {
+            // A registry that cannot be written only leaves these classes out.
+            m_xml = SUCCEEDED(qxxml::RegisterXmlDomClass());
+            m_xmlHttp = SUCCEEDED(qxxmlhttp::RegisterXmlHttpClass());
+        }
+    }
+    ~HostApartment() {
+        if (m_xmlHttp)
+            qxxmlhttp::RevokeXmlHttpClass();
+        if (m_xml)
+            qxxml::RevokeXmlDomClass();
+        if (SUCCEEDED(m_hr))
+            CoUninitialize();
+    }
+    HostApartment(const HostApartment&) = delete;
+    HostApartment& operator=(const HostApartment&) = delete;
+
+private:
+    HRESULT m_hr;
+    bool m_xml = false;
+    bool m_xmlHttp = false;
+};
+
 } // namespace
 
 int RunScriptHost(const HostOptions& options) {
@@ -57,6 +88,9 @@ int RunScriptHost(const HostOptions& options) {
     if (source.compare(0, 3, "\xEF\xBB\xBF") == 0)
         source.erase(0, 3);
 
+    // The script's thread is a single-threaded apartment; the platform's own classes (the XML
+    // parser and the XML HTTP request) are creatable by ProgID while it runs.
+    HostApartment apartment;
     script::ScriptEngine engine;
     script::EventConnections events(engine);
     WScriptContext context{fullName, options.arguments, options.out, options.err, &events, std::nullopt};

@@ -69,4 +69,21 @@ TEST_F(ScriptHostRegistry, EveryReferenceReturnsInTheModule) {
 }
 
 } // namespace
+
+// The platform's own classes are creatable by ProgID from every script.
+TEST_F(ScriptHostRegistry, PlatformXmlParserIsCreatableByProgId) {
+    const fs::path script = Write("xml.js", R"(
+var d = new ActiveXObject("Microsoft.XMLDOM");
+d.async = false;
+WScript.Echo(d.loadXML("<LISTVIEWDATA><ROW a='1'>x</ROW><ROW a='2'/></LISTVIEWDATA>"));
+WScript.Echo(d.documentElement.childNodes.length, d.selectSingleNode("//ROW[@a='2']").xml);
+var h = new ActiveXObject("Msxml2.XMLHTTP");
+WScript.Echo(typeof h.open);
+try { new ActiveXObject("No.Such.Class"); } catch (e) { WScript.Echo((e.number >>> 0).toString(16)); }
+)");
+    const Outcome o = Run({script.string()});
+    EXPECT_EQ(o.exitCode, 0) << o.err;
+    EXPECT_EQ(o.out, "true\n2 <ROW a=\"2\"/>\nfunction\n800401f3\n");
+}
+
 } // namespace qx::test
