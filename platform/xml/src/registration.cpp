@@ -1,96 +1,32 @@
-// In-process registration of DOMDocument: the platform is no component file, so its class object is
-// registered with the activation layer and the ProgIDs point at its class identifiers.
+// In-process registration of DOMDocument under its two ProgIDs.
 #include "qxxml/xml_dom.h"
 
-#include "objbase.h"
-#include "objbase_activation.h"
-#include "qxcom/comptr.h"
-#include "winreg.h"
+#include "qxactivation/platform_class.h"
 
-#include <mutex>
-#include <string>
+#include <iterator>
 
 namespace qxxml {
 namespace {
 
-struct ClassEntry {
-    const CLSID* clsid;
-    const char16_t* progId;
-};
-constexpr ClassEntry kClasses[] = {
+constexpr qx::activation::PlatformClassName kNames[] = {
     {&CLSID_DOMDocument, u"Microsoft.XMLDOM"},
     {&CLSID_DOMDocumentMsxml2, u"Msxml2.DOMDocument"},
 };
-constexpr char16_t kDescription[] = u"XML DOM Document";
 
-std::mutex g_lock;
-DWORD g_cookies[std::size(kClasses)] = {};
-bool g_registered = false;
-
-LONG SetDefault(const std::u16string& subKey, const std::u16string& value) {
-    HKEY key = nullptr;
-    LONG rc =
-        RegCreateKeyExW(HKEY_CLASSES_ROOT, subKey.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr);
-    if (rc != ERROR_SUCCESS)
-        return rc;
-    rc = RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                        static_cast<DWORD>((value.size() + 1) * sizeof(WCHAR)));
-    RegCloseKey(key);
-    return rc;
-}
-
-HRESULT WriteKeys(const ClassEntry& entry) {
-    WCHAR clsidText[40] = {};
-    if (!StringFromGUID2(*entry.clsid, clsidText, 40))
-        return E_UNEXPECTED;
-    const std::u16string progId = entry.progId;
-    const std::u16string clsidKey = std::u16string(u"CLSID\\") + clsidText;
-    LONG rc = SetDefault(progId, kDescription);
-    if (rc == ERROR_SUCCESS)
-        rc = SetDefault(progId + u"\\CLSID", clsidText);
-    if (rc == ERROR_SUCCESS)
-        rc = SetDefault(clsidKey, kDescription);
-    if (rc == ERROR_SUCCESS)
-        rc = SetDefault(clsidKey + u"\\ProgID", progId);
-    return rc == ERROR_SUCCESS ? S_OK : HRESULT_FROM_WIN32(static_cast<unsigned long>(rc));
-}
-
-void RevokeLocked() {
-    for (DWORD& cookie : g_cookies)
-        if (cookie) {
-            CoRevokeClassObject(cookie);
-            cookie = 0;
-        }
-    g_registered = false;
+qx::activation::PlatformClassRegistration& Registration() {
+    static qx::activation::PlatformClassRegistration registration(
+        kNames, std::size(kNames), u"XML DOM Document", GetDOMDocumentClassObject);
+    return registration;
 }
 
 } // namespace
 
 HRESULT RegisterXmlDomClass() {
-    std::lock_guard<std::mutex> guard(g_lock);
-    if (g_registered)
-        return S_FALSE;
-    qx::com::ComPtr<IUnknown> factory;
-    HRESULT hr = GetDOMDocumentClassObject(IID_IUnknown, reinterpret_cast<void**>(&factory));
-    if (FAILED(hr))
-        return hr;
-    for (std::size_t i = 0; i < std::size(kClasses); ++i) {
-        hr = WriteKeys(kClasses[i]);
-        if (SUCCEEDED(hr))
-            hr = CoRegisterClassObject(*kClasses[i].clsid, factory.Get(), CLSCTX_INPROC_SERVER,
-                                       REGCLS_MULTIPLEUSE, &g_cookies[i]);
-        if (FAILED(hr)) {
-            RevokeLocked();
-            return hr;
-        }
-    }
-    g_registered = true;
-    return S_OK;
+    return Registration().Register();
 }
 
 void RevokeXmlDomClass() {
-    std::lock_guard<std::mutex> guard(g_lock);
-    RevokeLocked();
+    Registration().Revoke();
 }
 
 } // namespace qxxml
