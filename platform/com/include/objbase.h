@@ -15,6 +15,9 @@ HRESULT StringFromIID(REFIID rclsid, LPOLESTR* lplpsz);
 // Parses the braced text form; CO_E_CLASSSTRING (CLSID) or E_INVALIDARG (IID) for other text.
 HRESULT CLSIDFromString(LPCOLESTR lpsz, LPCLSID pclsid);
 HRESULT IIDFromString(LPCOLESTR lpsz, LPIID lpiid);
+// A new random (version 4) GUID; E_INVALIDARG for a null pointer, E_FAIL when the system's
+// random source cannot be read.
+HRESULT CoCreateGuid(GUID* pguid);
 
 LPVOID CoTaskMemAlloc(SIZE_T cb);
 LPVOID CoTaskMemRealloc(LPVOID pv, SIZE_T cb);

@@ -74,6 +74,33 @@ UINT WINAPI GetTempFileNameA(LPCSTR lpPathName, LPCSTR lpPrefixString, UINT uUni
 DWORD WINAPI GetShortPathNameA(LPCSTR lpszLongPath, LPSTR lpszShortPath, DWORD cchBuffer);
 DWORD WINAPI GetFullPathNameA(LPCSTR lpFileName, DWORD nBufferLength, LPSTR lpBuffer, LPSTR* lpFilePart);
 
+// One entry found by FindFirstFileA / FindNextFileA. Times are in 100-nanosecond intervals since
+// 1601-01-01 UTC; the size is nFileSizeHigh * 2^32 + nFileSizeLow (0 for a folder).
+struct WIN32_FIND_DATAA {
+    DWORD dwFileAttributes;
+    FILETIME ftCreationTime;
+    FILETIME ftLastAccessTime;
+    FILETIME ftLastWriteTime;
+    DWORD nFileSizeHigh;
+    DWORD nFileSizeLow;
+    DWORD dwReserved0;
+    DWORD dwReserved1;
+    CHAR cFileName[MAX_PATH];
+    CHAR cAlternateFileName[14];
+};
+using PWIN32_FIND_DATAA = WIN32_FIND_DATAA*;
+using LPWIN32_FIND_DATAA = WIN32_FIND_DATAA*;
+
+// The last part of lpFileName may hold the wildcards "*" and "?" (letters match without regard
+// to case, "*.*" also matches names without a dot); without them the path itself is found.
+// Entries come in name order, a folder other than a drive's root starting with "." and "..".
+// Fails with ERROR_FILE_NOT_FOUND (nothing matches, or the name ends in a separator),
+// ERROR_PATH_NOT_FOUND (no such folder) or ERROR_INVALID_NAME.
+HANDLE WINAPI FindFirstFileA(LPCSTR lpFileName, LPWIN32_FIND_DATAA lpFindFileData);
+// FALSE with ERROR_NO_MORE_FILES after the last entry.
+BOOL WINAPI FindNextFileA(HANDLE hFindFile, LPWIN32_FIND_DATAA lpFindFileData);
+BOOL WINAPI FindClose(HANDLE hFindFile);
+
 #define CreateFile CreateFileA
 #define DeleteFile DeleteFileA
 #define GetFileAttributes GetFileAttributesA
@@ -82,3 +109,6 @@ DWORD WINAPI GetFullPathNameA(LPCSTR lpFileName, DWORD nBufferLength, LPSTR lpBu
 #define GetTempFileName GetTempFileNameA
 #define GetShortPathName GetShortPathNameA
 #define GetFullPathName GetFullPathNameA
+#define WIN32_FIND_DATA WIN32_FIND_DATAA
+#define FindFirstFile FindFirstFileA
+#define FindNextFile FindNextFileA
