@@ -7,6 +7,7 @@
 #include "oleauto.h"
 #include "qxcom/bstr.h"
 #include "qxcom/comptr.h"
+#include "qxcom/object.h"
 
 #include <fstream>
 #include <sstream>
@@ -111,6 +112,37 @@ TEST_F(ServerModuleTest, LockCountFollowsObjectsAndServerLocks) {
     EXPECT_EQ(Call("DllCanUnloadNow"), S_FALSE);
     factory->LockServer(FALSE);
     EXPECT_EQ(Call("DllCanUnloadNow"), S_OK);
+}
+
+// An object of the test program's own, made by the same object framework.
+class LocalThing : public qx::com::ObjectRoot, public IUnknown {
+public:
+    QX_BEGIN_INTERFACES(LocalThing)
+    QX_INTERFACE_ENTRY(IUnknown)
+    QX_END_INTERFACES()
+};
+
+TEST_F(ServerModuleTest, ObjectsOfAnotherModuleDoNotHoldTheComponent) {
+    qx::com::ComPtr<IUnknown> local;
+    ASSERT_EQ(qx::com::CreateInstance<LocalThing>(nullptr, IID_IUnknown, reinterpret_cast<void**>(&local)),
+              S_OK);
+    qx::com::ComPtr<IClassFactory> localFactory;
+    ASSERT_EQ(qx::com::CreateClassFactory(&qx::com::CreateInstance<LocalThing>, IID_IClassFactory,
+                                          reinterpret_cast<void**>(&localFactory)),
+              S_OK);
+    localFactory->LockServer(TRUE);
+    EXPECT_EQ(qx::com::ModuleLockCount(), 2);
+    EXPECT_EQ(Call("DllCanUnloadNow"), S_OK) << "the program's object and lock are not the component's";
+
+    qx::com::ComPtr<IClassFactory> factory;
+    ASSERT_EQ(GetClassObject(CLSID_Widget, IID_IClassFactory, reinterpret_cast<void**>(&factory)), S_OK);
+    qx::com::ComPtr<IProbe> object;
+    ASSERT_EQ(factory->CreateInstance(nullptr, IID_IProbe, reinterpret_cast<void**>(&object)), S_OK);
+    EXPECT_EQ(qx::com::ModuleLockCount(), 2) << "the component's object is not the program's";
+    EXPECT_EQ(Call("DllCanUnloadNow"), S_FALSE);
+    object = nullptr;
+    localFactory->LockServer(FALSE);
+    EXPECT_EQ(qx::com::ModuleLockCount(), 1);
 }
 
 TEST_F(ServerModuleTest, RegistrationWritesEveryKeyOfTheMappedClasses) {

@@ -28,10 +28,21 @@
 
 namespace qx::com {
 
-// Objects alive plus server locks of the component that links this library (DllCanUnloadNow).
-LONG ModuleLockCount();
-void ModuleLock();
-void ModuleUnlock();
+// Objects alive plus server locks of the module (component file or program) whose code made
+// them, for its DllCanUnloadNow. The count and its functions are hidden, so every shared object
+// keeps its own: one component's live objects never keep another one loaded.
+namespace detail {
+[[gnu::visibility("hidden")]] inline std::atomic<LONG> g_moduleLocks{0};
+}
+[[gnu::visibility("hidden")]] inline LONG ModuleLockCount() {
+    return detail::g_moduleLocks.load();
+}
+[[gnu::visibility("hidden")]] inline void ModuleLock() {
+    ++detail::g_moduleLocks;
+}
+[[gnu::visibility("hidden")]] inline void ModuleUnlock() {
+    --detail::g_moduleLocks;
+}
 
 struct InterfaceEntry {
     const IID* iid;
@@ -247,8 +258,9 @@ HRESULT CreateInstance(IUnknown* outer, REFIID riid, void** ppv) {
 using InstanceCreator = HRESULT (*)(IUnknown* outer, REFIID riid, void** ppv);
 
 // A plain class factory over an instance creator; it does not count in the module lock itself,
-// while LockServer(TRUE) does.
-class ClassFactory : public ObjectRoot, public IClassFactory {
+// while LockServer(TRUE) does. It is defined here in full, so that LockServer counts in the lock
+// of the module that made the factory.
+class [[gnu::visibility("hidden")]] ClassFactory : public ObjectRoot, public IClassFactory {
 public:
     explicit ClassFactory(InstanceCreator creator) : creator_(creator) {}
     static constexpr bool kAggregatable = false;
@@ -258,14 +270,37 @@ public:
     QX_INTERFACE_ENTRY(IClassFactory)
     QX_END_INTERFACES()
 
-    STDMETHODIMP CreateInstance(IUnknown* pUnkOuter, REFIID riid, void** ppvObject) override;
-    STDMETHODIMP LockServer(BOOL fLock) override;
+    STDMETHODIMP CreateInstance(IUnknown * pUnkOuter, REFIID riid, void** ppvObject) override {
+        if (!ppvObject)
+            return E_POINTER;
+        *ppvObject = nullptr;
+        return creator_(pUnkOuter, riid, ppvObject);
+    }
+    STDMETHODIMP LockServer(BOOL fLock) override {
+        if (fLock)
+            ModuleLock();
+        else
+            ModuleUnlock();
+        return S_OK;
+    }
 
 private:
     InstanceCreator creator_;
 };
 
 // A class factory object for the creator, returned as riid.
-HRESULT CreateClassFactory(InstanceCreator creator, REFIID riid, void** ppv);
+[[gnu::visibility("hidden")]] inline HRESULT CreateClassFactory(InstanceCreator creator, REFIID riid,
+                                                                void** ppv) {
+    if (!ppv)
+        return E_POINTER;
+    *ppv = nullptr;
+    if (!creator)
+        return E_INVALIDARG;
+    ObjectPtr<ClassFactory> factory;
+    HRESULT hr = CreateObject<ClassFactory>(factory, creator);
+    if (FAILED(hr))
+        return hr;
+    return factory->QueryInterface(riid, ppv);
+}
 
 } // namespace qx::com
