@@ -145,6 +145,17 @@ extern const GUID ComponentLibId;
 // The category map of a class that is safe for scripting and for initialising.
 const CategoryMapEntry* SafeForScriptingCategories();
 
+// A row's category map: the given function's, or none. (A function's address is no constant to
+// compare with null, so the choice is made by specialisation.)
+template <PFNGETCATEGORYMAP pfnCategoryMap>
+struct CServerCategoryMap {
+    static const CategoryMapEntry* Get() { return pfnCategoryMap(); }
+};
+template <>
+struct CServerCategoryMap<nullptr> {
+    static const CategoryMapEntry* Get() { return NULL; }
+};
+
 // The map-row functions of a class. nRegistryId is its REGISTRY script; T is the class, a
 // qx::com::ObjectRoot class (kAggregatable false makes CreateInstance refuse an outer unknown
 // with CLASS_E_NOAGGREGATION); pfnCategoryMap, when given, lists its categories. A class may
@@ -161,11 +172,6 @@ public:
         return qx::com::CreateInstance<T>(pUnkOuter, riid, ppv);
     }
     static LPCWSTR GetObjectDescription() { return NULL; }
-    static const CategoryMapEntry* GetCategoryMap() {
-        if constexpr (pfnCategoryMap == nullptr)
-            return NULL;
-        else
-            return pfnCategoryMap();
-    }
+    static const CategoryMapEntry* GetCategoryMap() { return CServerCategoryMap<pfnCategoryMap>::Get(); }
     static void ObjectMain(bool) {}
 };
