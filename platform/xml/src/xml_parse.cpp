@@ -90,8 +90,19 @@ ParseFailure Failure(LONG code, std::u16string reason) {
     return f;
 }
 
+// The first fatal error of a parse: the parser goes on scanning after it and its later errors
+// (an unclosed tag at the end of the text) would only point away from the real fault.
+struct FirstError {
+    bool seen = false;
+    int code = 0;
+    std::string message;
+    int line = 0;
+    int column = 0;
+};
+
 struct ParseState {
     bool entityDeclared = false;
+    FirstError first;
 };
 
 // Entity declarations stop the parse: nothing is ever expanded, so an expansion bomb cannot grow.
@@ -104,6 +115,19 @@ void RefuseEntityDecl(void* ctx, const xmlChar*, int, const xmlChar*, const xmlC
 
 void Silent(void*, const char*, ...) {}
 void SilentStructured(void*, xmlErrorPtr) {}
+
+// The parser's structured error channel; its user data is the parser context.
+void KeepFirstError(void* userData, xmlErrorPtr error) {
+    auto* ctxt = static_cast<xmlParserCtxtPtr>(userData);
+    auto* state = ctxt ? static_cast<ParseState*>(ctxt->_private) : nullptr;
+    if (!state || !error || state->first.seen || error->level != XML_ERR_FATAL)
+        return;
+    state->first.seen = true;
+    state->first.code = error->code;
+    state->first.message = error->message ? error->message : "";
+    state->first.line = error->line;
+    state->first.column = error->int2;
+}
 
 // Drops whitespace-only text nodes, as the parser does unless asked to keep white space.
 void RemoveBlankText(xmlNodePtr root) {
@@ -176,6 +200,7 @@ ParseResult ParseUtf8(std::string_view utf8, const Declaration& decl, bool prese
     ParseState state;
     ctxt->_private = &state;
     ctxt->sax->entityDecl = RefuseEntityDecl;
+    ctxt->sax->serror = KeepFirstError;
     const int options = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_NODICT;
     xmlDocPtr doc =
         xmlCtxtReadMemory(ctxt, utf8.data(), static_cast<int>(utf8.size()), nullptr, "UTF-8", options);
@@ -203,24 +228,28 @@ ParseResult ParseUtf8(std::string_view utf8, const Declaration& decl, bool prese
         xmlFreeParserCtxt(ctxt);
         return result;
     }
-    const xmlError* err = xmlCtxtGetLastError(ctxt);
+    FirstError err = state.first;
+    if (!err.seen) {
+        if (const xmlError* last = xmlCtxtGetLastError(ctxt); last && last->code != XML_ERR_OK)
+            err = FirstError{true, last->code, last->message ? last->message : "", last->line, last->int2};
+    }
     if (state.entityDeclared || entityInSubset) {
         result.failure = Failure(kErrorEntityDeclaration, u"Entity declarations are not accepted.");
-    } else if (err && err->code != XML_ERR_OK) {
-        std::string message = err->message ? err->message : "";
+    } else if (err.seen) {
+        std::string message = err.message;
         while (!message.empty() &&
                (message.back() == '\n' || message.back() == '\r' || message.back() == ' '))
             message.pop_back();
-        LONG code = err->code == XML_ERR_DOCUMENT_EMPTY || err->code == XML_ERR_DOCUMENT_END
+        LONG code = err.code == XML_ERR_DOCUMENT_EMPTY || err.code == XML_ERR_DOCUMENT_END
                         ? kErrorMissingRoot
-                        : kSyntaxErrorBase + static_cast<LONG>(err->code & 0xFFF);
+                        : kSyntaxErrorBase + static_cast<LONG>(err.code & 0xFFF);
         result.failure = Failure(code, qxwin::Utf8ToWide(message));
-        result.failure.line = err->line;
-        result.failure.linepos = err->int2;
+        result.failure.line = err.line;
+        result.failure.linepos = err.column;
         LONG lineStart = 0;
-        if (err->line > 0)
-            result.failure.srcText = LineOf(utf8, err->line, &lineStart);
-        result.failure.filepos = lineStart + std::max<LONG>(err->int2 - 1, 0);
+        if (err.line > 0)
+            result.failure.srcText = LineOf(utf8, err.line, &lineStart);
+        result.failure.filepos = lineStart + std::max<LONG>(err.column - 1, 0);
     } else {
         result.failure = Failure(kErrorMissingRoot, u"XML document must have a top level element.");
     }
