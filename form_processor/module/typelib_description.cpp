@@ -1,0 +1,16 @@
+// Velkor's type library: its name and identifier; the interfaces and coclasses join with the
+// classes.
+#include "velkor_ids.h"
+
+#include "qxcom/type_library.h"
+
+namespace {
+
+const qx::com::LibraryDesc kLibrary = {
+    &LIBID_VELKORLib, u"VELKORLib", u"Velkor 1.0 Type Library", 1, 0, nullptr, 0};
+
+} // namespace
+
+const qx::com::LibraryDesc& qx::com::GeneratedTypeLibrary() {
+    return kLibrary;
+}
