@@ -1,13 +1,11 @@
 #include "misc_func.h"
 
 #include "ansi_text.h"
-#include "new_guid.h"
 
 #include <base64.h>
 #include <debugapi.h>
 #include <downloads.h>
 #include <fileapi.h>
-#include <handleapi.h>
 #include <shlwapi_path.h>
 #include <string_array.h>
 #include <string_helpers.h>
@@ -127,32 +125,19 @@ STDMETHODIMP CMiscFunc::GetFileSize(BSTR FileName, LONG* fileSize) {
     if (!fileSize)
         return E_POINTER;
     const std::string path = BstrToAnsi(FileName);
-    const DWORD attributes = GetFileAttributesA(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES)
+    WIN32_FIND_DATAA found;
+    HANDLE find = FindFirstFileA(path.c_str(), &found);
+    if (find == INVALID_HANDLE_VALUE)
         return S_FALSE;
-    if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
-        // A folder is found like a file, with no size of its own.
-        *fileSize = 0;
-        return S_OK;
-    }
-    HANDLE file =
-        CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return S_FALSE;
-    LARGE_INTEGER size{};
-    const BOOL known = GetFileSizeEx(file, &size);
-    CloseHandle(file);
-    if (!known)
-        return S_FALSE;
+    FindClose(find);
     // The size is a signed 32-bit long: a size from 2 GB up to 4 GB would come out negative, so it
     // is given as the largest long, 2147483647; 4 GB or more stays -1 ("too large to say").
-    if (size.QuadPart >= 0x100000000LL)
+    if (found.nFileSizeHigh != 0)
         *fileSize = -1;
-    else if (size.QuadPart > kLongMax)
+    else if (found.nFileSizeLow > static_cast<DWORD>(kLongMax))
         *fileSize = kLongMax;
     else
-        *fileSize = static_cast<LONG>(size.QuadPart);
+        *fileSize = static_cast<LONG>(found.nFileSizeLow);
     return S_OK;
 }
 
@@ -160,7 +145,7 @@ STDMETHODIMP CMiscFunc::GetGUID(BSTR* strGUID) {
     if (!strGUID)
         return E_POINTER;
     GUID guid{};
-    const HRESULT hr = CreateNewGuid(&guid);
+    const HRESULT hr = CoCreateGuid(&guid);
     if (FAILED(hr))
         return hr;
     OLECHAR text[40] = {};

@@ -1,5 +1,6 @@
 #include "registry_ex.h"
 
+#include <winbase_message.h>
 #include <winuser_msgbox.h>
 
 #include <cstdio>
@@ -15,8 +16,14 @@ void ShowEnumerationError(LONG error) {
     char text[256];
     std::snprintf(text, sizeof(text), "%u %s\n%s %u", static_cast<unsigned int>(error), "RegEnumKeyEx",
                   "C:\\Projects\\Kestrum\\RegistryEx", 939u);
-    // No message text of the system's is at hand for the caption: the box shows its default one.
-    MessageBoxA(nullptr, text, nullptr, MB_OK | MB_ICONINFORMATION);
+    // The caption is the system's text for the code; without one the box shows its default.
+    LPSTR caption = nullptr;
+    FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                       FORMAT_MESSAGE_IGNORE_INSERTS,
+                   nullptr, static_cast<DWORD>(error), MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
+                   reinterpret_cast<LPSTR>(&caption), 0, nullptr);
+    MessageBoxA(nullptr, text, caption, MB_OK | MB_ICONINFORMATION);
+    LocalFree(caption);
 }
 
 } // namespace

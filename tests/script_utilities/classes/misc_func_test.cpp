@@ -215,6 +215,29 @@ TEST_F(MiscFuncTest, FileSizesBeyondALongAreNeverNegative) {
     }
 }
 
+TEST_F(MiscFuncTest, FileSizeIsThatOfTheFirstEntryFound) {
+    WriteBytes(Drive("b.txt"), "1234567");
+    WriteBytes(Drive("c.txt"), "12");
+    fs::create_directory(Drive("dir"));
+    static const struct {
+        const char16_t* path;
+        HRESULT hr;
+        LONG size;
+    } kCases[] = {
+        {u"c:\\b.txt", S_OK, 7},      {u"c:/c.txt", S_OK, 2}, {u"c:\\?.txt", S_OK, 7},
+        {u"c:\\c*", S_OK, 2},         {u"c:\\dir", S_OK, 0},  {u"c:\\dir\\", S_FALSE, 77},
+        {u"c:\\*.none", S_FALSE, 77}, {u"", S_FALSE, 77},     {u"c:\\nodir\\b.txt", S_FALSE, 77},
+    };
+    qx::com::ComPtr<IMiscFunc> misc;
+    ASSERT_EQ(misc_->QueryInterface(IID_IMiscFunc, reinterpret_cast<void**>(&misc)), S_OK);
+    for (const auto& c : kCases) {
+        LONG size = 77;
+        qx::com::Bstr path(c.path);
+        EXPECT_EQ(misc->GetFileSize(path.Get(), &size), c.hr) << path.ToUtf8();
+        EXPECT_EQ(size, c.size) << path.ToUtf8();
+    }
+}
+
 TEST_F(MiscFuncTest, TemporaryFileNamesAreNewFilesInTheTemporaryFolder) {
     const std::u16string first = Text(u"GetTemporaryFileName", {});
     const std::u16string second = Text(u"GetTemporaryFileName", {});
