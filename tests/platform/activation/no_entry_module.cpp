@@ -1,0 +1,4 @@
+// A shared library that loads but is no COM server: it exports no DllGetClassObject.
+extern "C" __attribute__((visibility("default"))) int QxNoEntryModuleMarker() {
+    return 1;
+}
