@@ -173,9 +173,21 @@ TEST_F(DomScript, FailedLoadsLeaveAnEmptyDocumentAndAFilledParseError) {
                "0xC00CEF02 \"Entity declarations are not accepted.\\r\\n\" line 0"),
         failed("missing file", "d.load(\"%DIR%/missing.xml\")",
                "0x80070002 \"The system cannot locate the object specified.\\r\\n\" line 0"),
+        failed("a number for loadXML is its text", "d.loadXML(5)",
+               "0xC00CE55E \"Start tag expected, '<' not found\\r\\n\" line 1"),
+        failed("an empty file name", "d.load(\"\")",
+               "0x80070057 \"The system cannot locate the object specified.\\r\\n\" line 0"),
         failed("scheme that is not read", "d.load(\"ftp://127.0.0.1/a.xml\")",
                "0x80070005 \"Access is denied.\\r\\n\" line 0"),
     });
+    RunRows({{"sources that are not text or a stream are refused", R"(
+d.loadXML("<old/>");
+WScript.Echo(fails(function () { d.load(null); }), fails(function () { d.load(5); }),
+             fails(function () { d.load(); }), fails(function () { d.loadXML(null); }), d.documentElement.nodeName);
+WScript.Echo(d.load("missing.xml"), q(d.parseError.url), q(d.url));
+)",
+              "throws 0x80070057 throws 0x80070057 throws 0x8002000E throws 0x80020005 old\n"
+              "false \"missing.xml\" \"\"\n"}});
     // The line of the first error and its source text.
     RunRows({{"position of the first error", R"(
 d.loadXML("<a>\n  <b>\n  </c>\n</a>");
@@ -313,12 +325,21 @@ WScript.Echo(fails(function () { a.appendChild(r); }), fails(function () { d.app
              fails(function () { d.appendChild(d.createTextNode("t")); }));
 WScript.Echo(fails(function () { r.appendChild(null); }), fails(function () { r.appendChild("<x/>"); }),
              fails(function () { r.insertBefore(d.createElement("n"), d.createElement("m")); }));
+WScript.Echo(fails(function () { r.appendChild({ nodeName: "x" }); }),
+             fails(function () { r.appendChild(new ActiveXObject("Microsoft.XMLDOM")); }));
 WScript.Echo(fails(function () { d.createElement(""); }), fails(function () { d.createElement("1x"); }));
 WScript.Echo(q(d.xml));
 )",
          "throws 0x80004005 throws 0x80004005 throws 0x80004005\n"
          "throws 0x80070057 throws 0x80020005 throws 0x80070057\n"
+         "throws 0x80070057 throws 0x80004005\n"
          "throws 0x80004005 throws 0x80004005\n\"<r><a/></r>\\r\\n\"\n"},
+        {"text outside the basic plane survives the round trip", R"(
+d.loadXML("<r/>");
+var t = d.documentElement.appendChild(d.createTextNode("\uD83D\uDE00 \u0E01"));
+WScript.Echo(t.length, escape(d.documentElement.text), d.loadXML(d.xml), escape(d.documentElement.text));
+)",
+         "4 %uD83D%uDE00%20%u0E01 true %uD83D%uDE00%20%u0E01\n"},
         {"nodeValue of text and attributes takes script values", R"(
 d.loadXML("<r a='1'>t</r>");
 var r = d.documentElement;
@@ -416,7 +437,15 @@ TEST_F(DomScript, SelectNodesAndSelectSingleNode) {
         select("/r/g/i", "d.documentElement.lastChild", "3 a,b,c <i>a</i>\n"),
         select("missing/path", "d", "0  null\n"),
     });
-    RunRows({{"a query that does not parse throws", tree + R"(
+    RunRows({{"a query's result is fixed when it is made and walks with nextNode", tree + R"(
+var list = d.selectNodes("r/g");
+d.documentElement.appendChild(d.createElement("g"));
+WScript.Echo(list.length, list.nextNode().getAttribute("n"), list.nextNode().getAttribute("n"), list.nextNode());
+list.reset();
+WScript.Echo(list.nextNode().getAttribute("n"), list(1).getAttribute("n"), d.selectNodes("r/g").length);
+)",
+              "2 1 2 null\n1 2 3\n"},
+             {"a query that does not parse throws", tree + R"(
 WScript.Echo(fails(function () { d.selectNodes("r/["); }), fails(function () { d.selectSingleNode(""); }));
 )",
               "throws 0x80004005 throws 0x80004005\n"}});
@@ -479,6 +508,16 @@ TEST_F(DomScript, LoadFromTheLoopbackServer) {
     korean.contentType = "text/xml";
     server.Serve("/korean.xml", korean);
     server.Serve("/missing.xml", qxtest::Reply(404, "<html>not here</html>"));
+    server.Serve("/broken.xml", qxtest::Reply(500, "<r>an error page</r>"));
+    // Cut off where the part already sent is a whole document: the load must still fail.
+    qxtest::HttpResponse cut = qxtest::Reply(200, "<r><i>1</i></r><!-- the rest never comes -->");
+    cut.closeAfter = 15;
+    server.Serve("/cut.xml", cut);
+    cut.chunked = true;
+    server.Serve("/cut-chunked.xml", cut);
+    qxtest::HttpResponse moved = qxtest::Reply(302, "");
+    moved.location = server.Url("/doc.xml");
+    server.Serve("/moved.xml", moved);
     server.Serve("/bomb.xml", qxtest::Reply(200, kBillionLaughs));
     server.Serve("/ext.dtd", qxtest::Reply(200, "<!ENTITY y \"from the dtd\">"));
     server.Serve("/uses-dtd.xml",
@@ -491,19 +530,23 @@ TEST_F(DomScript, LoadFromTheLoopbackServer) {
 WScript.Echo(d.load("%URL%/doc.xml"), q(d.xml), d.url == "%URL%/doc.xml");
 WScript.Echo(d.load("%URL%/korean.xml"), d.documentElement.text == "\uD55C\uAE00 \uB620\uBC29\uAC01\uD558 \uBDC1");
 WScript.Echo(d.load("%URL%/uses-dtd.xml"), d.documentElement.text);
+WScript.Echo(d.load("%URL%/moved.xml"), d.selectSingleNode("r/i").text, d.url == "%URL%/moved.xml");
 )",
               "true \"<?xml version=\\\"1.0\\\"?>\\r\\n<r><i>over http</i></r>\\r\\n\" true\ntrue true\n"
-              "true plain\n"},
+              "true plain\ntrue over http true\n"},
              {"URLs that fail leave an empty document", R"(
-var urls = ["%URL%/missing.xml", "%URL%/bomb.xml", "%URL%/needs-dtd.xml"];
+var urls = ["%URL%/missing.xml", "%URL%/broken.xml", "%URL%/cut.xml", "%URL%/cut-chunked.xml",
+            "%URL%/bomb.xml", "%URL%/needs-dtd.xml", "http://127.0.0.1:1/refused.xml"];
 for (var i = 0; i < urls.length; i++) {
     d.loadXML("<old/>");
     WScript.Echo(d.load(urls[i]), q(d.xml), d.documentElement, d.parseError.errorCode != 0,
                  d.parseError.reason.length > 2);
 }
 )",
-              "false \"\" null true true\nfalse \"\" null true true\nfalse \"\" null true true\n"}});
-    EXPECT_EQ(server.RequestCount("/doc.xml"), 1);
+              "false \"\" null true true\nfalse \"\" null true true\nfalse \"\" null true true\n"
+              "false \"\" null true true\nfalse \"\" null true true\nfalse \"\" null true true\n"
+              "false \"\" null true true\n"}});
+    EXPECT_EQ(server.RequestCount("/doc.xml"), 2);
     EXPECT_EQ(server.RequestCount("/missing.xml"), 1);
     // External definitions are never fetched.
     EXPECT_EQ(server.RequestCount("/ext.dtd"), 0);
