@@ -1,0 +1,130 @@
+// The bundled scripts, the system's main job: pack-form.js packs the form page into an MHT
+// document on standard output, unpack-form.js turns that document back into the page.
+#include "quorle_script_support.h"
+
+#include "loopback_http_server.h"
+
+namespace {
+
+using namespace quorle_script_test;
+using qx::test::Outcome;
+using qx::test::ReadAll;
+
+const std::string kPackScript = QX_SOURCE_DIR "/examples/converter/pack-form.js";
+const std::string kUnpackScript = QX_SOURCE_DIR "/examples/converter/unpack-form.js";
+
+class BundledScripts : public QuorleScript {
+protected:
+    // The form page's own folder outside the drive mapping, as a user's would be.
+    fs::path PlainFormDir() const { return dir_ / "forms" / "leave"; }
+    void SetUp() override {
+        QuorleScript::SetUp();
+        fs::create_directories(PlainFormDir().parent_path());
+        fs::copy(fs::path(QX_SOURCE_DIR) / "examples" / "converter", PlainFormDir(),
+                 fs::copy_options::recursive);
+    }
+    std::vector<std::pair<std::string, fs::path>> PlainParts() const {
+        std::vector<std::pair<std::string, fs::path>> parts;
+        for (const auto& [reference, name] : FormReferences())
+            parts.emplace_back("file://" + PlainFormDir().string() + "/" + reference, PlainFormDir() / name);
+        return parts;
+    }
+};
+
+TEST_F(BundledScripts, PackThenUnpackGivesThePageBack) {
+    const fs::path form = PlainFormDir() / "form.htm";
+    const Outcome packed = Run({kPackScript, form.string()});
+    ASSERT_EQ(packed.exitCode, 0) << packed.err;
+    EXPECT_EQ(packed.err, "");
+    const fs::path mht = dir_ / "leave.mht";
+    std::ofstream(mht, std::ios::binary) << packed.out;
+    EXPECT_EQ(CheckWithPython(mht, form, PlainParts()), "ok\n");
+    EXPECT_NE(packed.out.find("\r\nContent-Location: file://" + form.string() + "\r\n"), std::string::npos);
+    // The document is exactly the converter's: CR LF lines, ending in the closing boundary.
+    EXPECT_EQ(packed.out.find("\n\n"), std::string::npos);
+    ASSERT_GT(packed.out.size(), 4u);
+    EXPECT_EQ(packed.out.substr(packed.out.size() - 4), "--\r\n");
+
+    const Outcome unpacked = Run({kUnpackScript, mht.string()});
+    ASSERT_EQ(unpacked.exitCode, 0) << unpacked.err;
+    EXPECT_EQ(unpacked.err, "");
+    const std::vector<std::string> temporary = TemporaryReferences(unpacked.out);
+    ASSERT_EQ(temporary.size(), FormReferences().size()) << unpacked.out;
+    std::string expected = ReadAll(form);
+    for (size_t i = 0; i < temporary.size(); ++i) {
+        const std::string from = "\"" + FormReferences()[i].first + "\"";
+        expected.replace(expected.find(from), from.size(), "\"" + temporary[i] + "\"");
+    }
+    EXPECT_EQ(unpacked.out, expected);
+}
+
+TEST_F(BundledScripts, PathsAndUrlsOfEveryForm) {
+    // A drive path, a file URL of it, and the page served over HTTP.
+    qxtest::LoopbackHttpServer server;
+    for (const auto& [reference, name] : FormReferences())
+        server.Serve("/leave/" + reference, qxtest::Reply(200, ReadAll(PlainFormDir() / name)));
+    server.Serve("/leave/form.htm", qxtest::Reply(200, ReadAll(PlainFormDir() / "form.htm")));
+
+    const std::pair<std::string, std::string> cases[] = {
+        {"c:\\form\\form.htm", "file:///c:/form/"},
+        {"file://c:/form/form.htm", "file:///c:/form/"},
+        {server.Url("/leave/form.htm"), server.Url("/leave/")},
+    };
+    for (const auto& [argument, base] : cases) {
+        const Outcome packed = Run({kPackScript, argument});
+        ASSERT_EQ(packed.exitCode, 0) << argument << "\n" << packed.err;
+        const fs::path mht = dir_ / "case.mht";
+        std::ofstream(mht, std::ios::binary) << packed.out;
+        std::vector<std::pair<std::string, fs::path>> parts;
+        for (const auto& [reference, name] : FormReferences())
+            parts.emplace_back(base + reference, PlainFormDir() / name);
+        EXPECT_EQ(CheckWithPython(mht, PlainFormDir() / "form.htm", parts), "ok\n") << argument;
+    }
+}
+
+TEST_F(BundledScripts, WrongArgumentsAndFilesAreReported) {
+    struct Case {
+        std::string script;
+        std::vector<std::string> args;
+        int exitCode;
+        std::string err;
+    };
+    const Case cases[] = {
+        {kPackScript, {}, 2, "usage: scripthost pack-form.js FORM.htm > FORM.mht\n"},
+        {kPackScript, {"a", "b"}, 2, "usage: scripthost pack-form.js FORM.htm > FORM.mht\n"},
+        {kPackScript,
+         {"form.htm"},
+         2,
+         "pack-form.js: give the form page as an absolute path or a URL: form.htm\n"},
+        {kPackScript, {"c:\\form\\missing.htm"}, 1, "pack-form.js: cannot read file://c:/form/missing.htm\n"},
+        {kUnpackScript, {}, 2, "usage: scripthost unpack-form.js FORM.mht > FORM.htm\n"},
+        {kUnpackScript,
+         {"leave.mht"},
+         2,
+         "unpack-form.js: give the MHT document as an absolute path or a URL: leave.mht\n"},
+        {kUnpackScript,
+         {"c:\\form\\form.htm"},
+         1,
+         "unpack-form.js: file://c:/form/form.htm is not an MHT document\n"},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> args = {c.script};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        const Outcome o = Run(args);
+        EXPECT_EQ(o.exitCode, c.exitCode) << c.err;
+        EXPECT_EQ(o.err, c.err);
+        EXPECT_EQ(o.out, "");
+    }
+}
+
+TEST_F(BundledScripts, MhtWithoutPageIsRefused) {
+    const fs::path mht = Write("nopage.mht", "MIME-Version: 1.0\r\nContent-Type: Multipart/related;\r\n"
+                                             "  boundary=\"b\"\r\n\r\n--b\r\nContent-Type: Image/gif\r\n"
+                                             "Content-Transfer-Encoding: base64\r\n\r\nR0lG\r\n--b--\r\n");
+    const Outcome o = Run({kUnpackScript, mht.string()});
+    EXPECT_EQ(o.exitCode, 1);
+    EXPECT_EQ(o.err, "unpack-form.js: file://" + mht.string() + " holds no HTML page\n");
+    EXPECT_EQ(o.out, "");
+}
+
+} // namespace
