@@ -82,6 +82,30 @@ TEST_F(BundledScripts, PathsAndUrlsOfEveryForm) {
     }
 }
 
+TEST_F(BundledScripts, KoreanPageKeepsItsAnsiBytesInTheDocument) {
+    // "휴가 신청" in code page 949, the system's ANSI code page.
+    const std::string page = "<html><body><p>\xC8\xDE\xB0\xA1 \xBD\xC5\xC3\xBB</p>"
+                             "<img src=\"images/logo.gif\"></body></html>\n";
+    const fs::path form = PlainFormDir() / "korean.htm";
+    std::ofstream(form, std::ios::binary) << page;
+    const Outcome packed = Run({kPackScript, form.string()});
+    ASSERT_EQ(packed.exitCode, 0) << packed.err;
+    const fs::path mht = dir_ / "korean.mht";
+    std::ofstream(mht, std::ios::binary) << packed.out;
+    EXPECT_EQ(CheckWithPython(mht, form,
+                              {{"file://" + PlainFormDir().string() + "/images/logo.gif",
+                                PlainFormDir() / "images" / "logo.gif"}}),
+              "ok\n");
+
+    // Standard output carries the unpacked page's text as UTF-8.
+    const Outcome unpacked = Run({kUnpackScript, mht.string()});
+    ASSERT_EQ(unpacked.exitCode, 0) << unpacked.err;
+    EXPECT_EQ(unpacked.out.rfind("<html><body><p>\xED\x9C\xB4\xEA\xB0\x80 \xEC\x8B\xA0\xEC\xB2\xAD</p>", 0),
+              0u)
+        << unpacked.out;
+    EXPECT_EQ(TemporaryReferences(unpacked.out).size(), 1u);
+}
+
 TEST_F(BundledScripts, WrongArgumentsAndFilesAreReported) {
     struct Case {
         std::string script;
