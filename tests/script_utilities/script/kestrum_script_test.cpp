@@ -1,5 +1,5 @@
-// Kestrum's classes from page script: scripthost creates them by ProgID through the registry
-// and calls every method by name.
+// Kestrum's classes from page script: regsvr registers the component file, scripthost creates
+// its classes by ProgID through the registry and calls every method by name.
 #include "../../platform/host/scripthost_process.h"
 
 #include <qxcom/bstr.h>
@@ -20,9 +20,9 @@ protected:
     void SetUp() override {
         ScriptHostProcess::SetUp();
         qx::registry::SetRootForTesting(dir_ / "registry");
-        Register(u"Kestrum.Calendar", u"{D2BCC8B5-4187-48DA-AC06-073CE127304F}");
-        Register(u"Kestrum.MiscFunc", u"{B8E6A1B2-67A4-4CA4-8098-7C4D9F7E05C2}");
-        Register(u"Kestrum.RegScript", u"{E2AC1D16-0E2C-4C15-88F0-2F085EC7E6A0}");
+        const Outcome reg = Regsvr({QX_KESTRUM_COMPONENT});
+        ASSERT_EQ(reg.exitCode, 0) << reg.out << reg.err;
+        ASSERT_EQ(reg.out, std::string(QX_KESTRUM_COMPONENT) + ": DllRegisterServer succeeded\n");
         fs::create_directories(dir_ / "drives" / "c");
         // The child scripthost inherits these.
         setenv("QX_DRIVE_ROOT", (dir_ / "drives").c_str(), 1);
@@ -39,10 +39,27 @@ protected:
                                static_cast<DWORD>((value.size() + 1) * sizeof(char16_t))),
                   ERROR_SUCCESS);
     }
-    static void Register(const std::u16string& progId, const std::u16string& clsid) {
-        Set(HKEY_CLASSES_ROOT, progId + u"\\CLSID", clsid);
-        Set(HKEY_CLASSES_ROOT, u"CLSID\\" + clsid + u"\\InprocServer32",
-            qx::com::Utf8ToUtf16(QX_KESTRUM_TEST_SERVER));
+    // Runs build/bin/regsvr on the test's registry, as an installer would.
+    Outcome Regsvr(const std::vector<std::string>& args) {
+        const fs::path out = dir_ / "regsvr.out", err = dir_ / "regsvr.err";
+        const pid_t pid = fork();
+        if (pid == 0) {
+            std::freopen(out.c_str(), "w", stdout);
+            std::freopen(err.c_str(), "w", stderr);
+            setenv("QX_REGISTRY_DIR", (dir_ / "registry").c_str(), 1);
+            std::string program = QX_BIN_DIR "/regsvr";
+            std::vector<std::string> copies(args);
+            std::vector<char*> argv{program.data()};
+            for (auto& a : copies)
+                argv.push_back(a.data());
+            argv.push_back(nullptr);
+            execv(program.c_str(), argv.data());
+            _exit(127);
+        }
+        int status = 0;
+        waitpid(pid, &status, 0);
+        return Outcome{WIFEXITED(status) ? WEXITSTATUS(status) : -1, qx::test::ReadAll(out),
+                       qx::test::ReadAll(err)};
     }
     fs::path Drive(const std::string& name) const { return dir_ / "drives" / "c" / name; }
     Outcome RunScript(const std::string& text) {
@@ -182,6 +199,40 @@ WScript.Echo(r.GetEnumListKey("KestrumTest\\Gamma").Item(0));
     EXPECT_EQ(o.out, "3 alpha Beta Gamma\npast the end -2147024809\nbelow zero -2147024809\nclosed 0\n1 Sub\n"
                      "[] app value \xED\x95\x9C\xEA\xB8\x80\nbad hive 0 []\nleaf\n[] []\nDeep\n");
     EXPECT_EQ(o.err, "");
+}
+
+TEST_F(KestrumScript, OnlyTheRegisteredClassesAreCreatedAndUnregisteringEndsThat) {
+    const std::string script = R"(
+var names = ["Kestrum.Calendar", "Kestrum.Calendar.1", "Kestrum.MiscFunc.1", "Kestrum.RegScript.1",
+             "Kestrum.RegEnumList", "Kestrum.RegEnumList.1", "Kestrum.ContactIO"];
+for (var i = 0; i < names.length; i++) {
+    try { new ActiveXObject(names[i]); WScript.Echo(names[i], "created"); }
+    catch (e) { WScript.Echo(names[i], "refused"); }
+}
+var r = new ActiveXObject("Kestrum.RegScript");
+r.OpenKey(0, "CLSID");
+var l = r.GetEnumListKey("");
+var ids = [];
+for (var i = 0; i < l.Count; i++) ids.push(l.Item(i));
+var text = ids.join(" ");
+WScript.Echo(text.indexOf("{B8E6A1B2-67A4-4CA4-8098-7C4D9F7E05C2}") >= 0, text.indexOf("{D2BCC8B5-4187-48DA-AC06-073CE127304F}") >= 0,
+             text.indexOf("{E2AC1D16-0E2C-4C15-88F0-2F085EC7E6A0}") >= 0, text.indexOf("{1E7AB8C8-6B41-4348-B2DE-59EC0AB810D7}") < 0);
+WScript.Echo(r.ReadValue(0, "CLSID\\{D2BCC8B5-4187-48DA-AC06-073CE127304F}\\InprocServer32") == ")" +
+                               std::string(QX_KESTRUM_COMPONENT) + R"(");
+)";
+    Outcome o = RunScript(script);
+    EXPECT_EQ(o.exitCode, 0) << o.err;
+    EXPECT_EQ(o.out,
+              "Kestrum.Calendar created\nKestrum.Calendar.1 created\nKestrum.MiscFunc.1 created\n"
+              "Kestrum.RegScript.1 created\nKestrum.RegEnumList refused\nKestrum.RegEnumList.1 refused\n"
+              "Kestrum.ContactIO refused\ntrue true true true\ntrue\n");
+
+    const Outcome unreg = Regsvr({"-u", QX_KESTRUM_COMPONENT});
+    ASSERT_EQ(unreg.exitCode, 0) << unreg.out << unreg.err;
+    o = RunScript(R"(
+try { new ActiveXObject("Kestrum.Calendar"); WScript.Echo("created"); } catch (e) { WScript.Echo("refused"); }
+)");
+    EXPECT_EQ(o.out, "refused\n");
 }
 
 } // namespace
