@@ -1,7 +1,10 @@
 // The calling thread's apartment: its kind and how many successful CoInitialize calls it holds.
+// Each call also enters (and CoUninitialize leaves) the COM apartment registry, which marshalling
+// reads: without it an object could not be handed to another thread.
 #include "apartment.h"
 
 #include "objbase_activation.h"
+#include "qxcom/apartment.h"
 
 namespace qx::activation {
 namespace {
@@ -34,19 +37,22 @@ HRESULT CoInitializeEx(LPVOID pvReserved, DWORD dwCoInit) {
     const DWORD kind = dwCoInit & COINIT_APARTMENTTHREADED;
     qx::activation::EnsureSystemServices();
     auto& apartment = qx::activation::t_apartment;
-    if (apartment.initCount > 0) {
-        if (apartment.kind != kind)
-            return RPC_E_CHANGED_MODE;
-        ++apartment.initCount;
-        return S_FALSE;
-    }
+    if (apartment.initCount > 0 && apartment.kind != kind)
+        return RPC_E_CHANGED_MODE;
+    const HRESULT hr =
+        qx::com::EnterApartment(kind == COINIT_APARTMENTTHREADED ? qx::com::ApartmentType::SingleThreaded
+                                                                 : qx::com::ApartmentType::MultiThreaded);
+    if (FAILED(hr))
+        return hr;
     apartment.kind = kind;
-    apartment.initCount = 1;
-    return S_OK;
+    ++apartment.initCount;
+    return hr;
 }
 
 void CoUninitialize() {
     auto& apartment = qx::activation::t_apartment;
-    if (apartment.initCount > 0)
+    if (apartment.initCount > 0) {
         --apartment.initCount;
+        qx::com::LeaveApartment();
+    }
 }
