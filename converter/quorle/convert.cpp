@@ -2,8 +2,10 @@
 
 #include <fileapi.h>
 #include <handleapi.h>
+#include <objbase_activation.h>
 #include <processthreadsapi.h>
 #include <shellapi.h>
+#include <synchapi.h>
 
 #include <atomic>
 
@@ -41,11 +43,15 @@ void ReplaceBstr(BSTR& target, BSTR value) {
     target = value;
 }
 
+// What the worker needs: the object to convert on (a reference is held for it), the direction,
+// the stream with the marshalled notice target, and a gate that opens once the start notice has
+// been sent from the object's own thread.
 struct ConversionJob {
     CConvert* object;
     int direction;
-    IDispatch* notice; // the script object, or the object's own IDispatch
+    IStream* notice; // the script object, or the object's own IUnknown, as IDispatch
     bool toScript;
+    HANDLE startGate;
 };
 
 } // namespace
@@ -105,51 +111,106 @@ HRESULT CConvert::StartConversion(Direction direction, BSTR pathBase, VARIANT_BO
         return S_OK;
     }
 
-    ConversionJob* job = new ConversionJob{this, direction, NULL, false};
+    return StartWorker(direction, pVal);
+}
+
+HRESULT CConvert::StartWorker(Direction direction, VARIANT_BOOL* pVal) {
+    IUnknown* target = NULL;
+    bool toScript = false;
     {
         std::lock_guard<std::mutex> guard(m_lock);
         if (direction == MhtToHtml)
             ReplaceBstr(m_htmlData, NULL);
         if (m_script) {
-            job->notice = m_script.Get();
-            job->toScript = true;
+            target = m_script.Get();
+            toScript = true;
         } else {
-            job->notice = static_cast<IConvert*>(this);
+            target = ControllingUnknown();
         }
-        job->notice->AddRef();
+        target->AddRef(); // a script object replaced meanwhile stays alive for the marshal
     }
-    if (direction == HtmlToMht)
-        FireStartConvert();
-    static_cast<IConvert*>(this)->AddRef(); // held until the worker has finished
-    HANDLE thread = CreateThread(NULL, 0, &CConvert::ConversionThread, job, 0, NULL);
-    if (thread == NULL) {
-        job->notice->Release();
+    IUnknown* self = ControllingUnknown();
+    self->AddRef(); // held until the worker has finished
+
+    IStream* stream = NULL;
+    HRESULT hr = CoMarshalInterThreadInterfaceInStream(IID_IDispatch, target, &stream);
+    target->Release();
+    HANDLE gate = NULL;
+    if (SUCCEEDED(hr)) {
+        gate = CreateEventA(NULL, TRUE, FALSE, NULL);
+        if (gate == NULL)
+            hr = E_OUTOFMEMORY;
+    }
+    ConversionJob* job = NULL;
+    HANDLE thread = NULL;
+    if (SUCCEEDED(hr)) {
+        job = new ConversionJob{this, direction, stream, toScript, gate};
+        thread = CreateThread(NULL, 0, &CConvert::ConversionThread, job, 0, NULL);
+        if (thread == NULL)
+            hr = E_OUTOFMEMORY;
+    }
+    if (FAILED(hr)) {
+        // Nothing runs: the marshalled reference, the self-reference and the busy flag go back.
         delete job;
-        static_cast<IConvert*>(this)->Release();
+        if (gate != NULL)
+            CloseHandle(gate);
+        if (stream != NULL) {
+            CoReleaseMarshalData(stream);
+            stream->Release();
+        }
+        self->Release();
         ReleaseBusy();
         return S_OK;
     }
     CloseHandle(thread);
+    // The start notice goes out on this thread, before the worker touches the object.
+    if (direction == HtmlToMht)
+        FireStartConvert();
+    SetEvent(gate);
     *pVal = VARIANT_TRUE;
     return S_OK;
 }
 
 DWORD WINAPI CConvert::ConversionThread(LPVOID parameter) {
     ConversionJob* job = static_cast<ConversionJob*>(parameter);
+    WaitForSingleObject(job->startGate, INFINITE);
+    CloseHandle(job->startGate);
+
+    const HRESULT init = CoInitialize(NULL);
+    IDispatch* notice = NULL;
+    if (SUCCEEDED(init)) {
+        if (FAILED(CoGetInterfaceAndReleaseStream(job->notice, IID_IDispatch,
+                                                  reinterpret_cast<void**>(&notice))))
+            notice = NULL;
+    } else {
+        CoReleaseMarshalData(job->notice);
+        job->notice->Release();
+    }
+
     CConvert* object = job->object;
     object->RunConversion(static_cast<Direction>(job->direction));
     ReleaseBusy(); // before the notice, so that its handler may start the next conversion
-    if (job->toScript) {
-        qx::com::Variant argument(LONG(job->direction));
-        CallScriptFunction(argument, u"mhtml_encodecomplete", job->notice);
-    } else {
-        qx::com::ComPtr<IConvert> convert;
-        if (SUCCEEDED(job->notice->QueryInterface(IID_IConvert, reinterpret_cast<void**>(&convert))))
-            convert->FireEvent2(2, job->direction);
+
+    // The notice runs on the object's thread through the marshalled pointer; a page without the
+    // function, a sink that fails or an apartment that has gone away are all ignored.
+    if (notice != NULL) {
+        if (job->toScript) {
+            qx::com::Variant argument(LONG(job->direction));
+            CallScriptFunction(argument, u"mhtml_encodecomplete", notice);
+        } else {
+            IConvert* convert = NULL;
+            if (SUCCEEDED(notice->QueryInterface(IID_IConvert, reinterpret_cast<void**>(&convert))) &&
+                convert != NULL) {
+                convert->FireEvent2(2, job->direction);
+                convert->Release();
+            }
+        }
+        notice->Release();
     }
-    job->notice->Release();
     delete job;
-    static_cast<IConvert*>(object)->Release();
+    object->ControllingUnknown()->Release();
+    if (SUCCEEDED(init))
+        CoUninitialize();
     return 0;
 }
 

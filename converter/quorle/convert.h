@@ -60,6 +60,9 @@ private:
     enum Direction { MhtToHtml = 0, HtmlToMht = 1 };
 
     HRESULT StartConversion(Direction direction, BSTR pathBase, VARIANT_BOOL* pVal);
+    // The asynchronous road: marshals the notice target and starts the worker; on any failure it
+    // gives back the busy flag and the self-reference and leaves *pVal false.
+    HRESULT StartWorker(Direction direction, VARIANT_BOOL* pVal);
     void RunConversion(Direction direction);
     void FireStartConvert();
     void FireEndConvert(LONG nType);

@@ -1,9 +1,11 @@
 #include "convert.h"
 
 #include <gtest/gtest.h>
+#include <objbase_activation.h>
 #include <qxcom/bstr.h>
 #include <qxcom/variant.h>
 #include <qxwin/shell_opener.h>
+#include <winuser_message.h>
 
 #include <atomic>
 #include <chrono>
@@ -176,6 +178,8 @@ TEST_F(ConvertTest, ViewMhtInBrowserWritesAnMhtFile) {
 }
 
 TEST_F(ConvertTest, AsynchronousConversionRefusesASecondOneAndNotifies) {
+    // The completion comes back to this thread's apartment while it pumps.
+    ASSERT_EQ(CoInitialize(nullptr), S_OK);
     qxtest::LoopbackHttpServer server;
     qxtest::HttpResponse slow = qxtest::Reply(200, std::string(4000, 'x'));
     slow.pieceSize = 100;
@@ -196,8 +200,12 @@ TEST_F(ConvertTest, AsynchronousConversionRefusesASecondOneAndNotifies) {
     EXPECT_EQ(started, VARIANT_FALSE);
 
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (sink->ends < 2 && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    while (sink->ends < 2 && std::chrono::steady_clock::now() < deadline) {
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageA(&msg);
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
     EXPECT_EQ(sink->ends, 2);
     EXPECT_EQ(sink->lastEnd, 1);
     EXPECT_EQ(sink->starts, 1);
@@ -205,6 +213,10 @@ TEST_F(ConvertTest, AsynchronousConversionRefusesASecondOneAndNotifies) {
     // The busy flag is clear again.
     Put(disp_.Get(), u"sync", Variant(true));
     EXPECT_TRUE(CallBool(disp_.Get(), u"filterIn"));
+    other = nullptr;
+    disp_ = nullptr;
+    object_ = nullptr;
+    CoUninitialize();
 }
 
 } // namespace
