@@ -6,9 +6,13 @@
 #include <qxwin/ui_driver.h>
 #include <winreg.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <thread>
 #include <unistd.h>
+#include <winuser_msgbox.h>
 
 using kestrum_test::CallByName;
 using kestrum_test::NumberOf;
@@ -243,6 +247,46 @@ TEST_F(RegScriptTest, DeletesWholeSubtreesButNeverAHive) {
     EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, u"Software\\Kept"));
     EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, u"Kestrum.Kept"));
     EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, u"Software\\Classes"));
+}
+
+// Another thread deletes the last subkey while the list is read: the enumeration stops where the
+// registry says there is no more, shows the error in a box captioned with the system's text for
+// it, and gives the names read so far.
+TEST_F(RegScriptTest, EnumerationCutShortShowsTheSystemErrorBox) {
+    constexpr int kKeys = 200;
+    Names all;
+    for (int i = 0; i < kKeys; ++i) {
+        const std::u16string name = u"k" + qx::com::Utf8ToUtf16(std::to_string(1000 + i));
+        MakeKey(HKEY_LOCAL_MACHINE, (u"Software\\Race\\" + name).c_str());
+        all.push_back(name);
+    }
+    std::vector<qxwin::MessageBoxCall> boxes;
+    Names got;
+    for (int attempt = 0; attempt < 400 && boxes.empty(); ++attempt) {
+        MakeKey(HKEY_LOCAL_MACHINE, u"Software\\Race\\zz");
+        boxes_.Clear();
+        std::atomic<bool> go{false};
+        std::thread deleter([&go, attempt] {
+            while (!go.load())
+                std::this_thread::yield();
+            std::this_thread::sleep_for(std::chrono::microseconds(attempt % 40 * 25));
+            RegDeleteKeyW(HKEY_LOCAL_MACHINE, u"Software\\Race\\zz");
+        });
+        go = true;
+        got = List(u"Software\\Race");
+        deleter.join();
+        boxes = boxes_.Calls();
+    }
+    ASSERT_EQ(boxes.size(), 1u) << "the deletion never fell inside an enumeration";
+    const qxwin::MessageBoxCall& box = boxes[0];
+    EXPECT_EQ(box.ansiText, "259 RegEnumKeyEx\nC:\\Projects\\Kestrum\\RegistryEx 939");
+    EXPECT_TRUE(box.captionGiven);
+    EXPECT_EQ(box.ansiCaption, "No more data is available.\r\n");
+    EXPECT_EQ(box.type, static_cast<UINT>(MB_OK | MB_ICONINFORMATION));
+    EXPECT_EQ(box.owner, nullptr);
+    // The names before the gap, in order, with nothing made up for the missing one.
+    ASSERT_LE(got.size(), all.size());
+    EXPECT_TRUE(std::equal(got.begin(), got.end(), all.begin()));
 }
 
 } // namespace
