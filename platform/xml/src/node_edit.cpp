@@ -27,9 +27,18 @@ bool CanBeChild(xmlNodePtr parent, xmlNodePtr child) {
 
 xmlNodePtr CloneInto(XmlTree& tree, xmlNodePtr node, bool deep) {
     xmlNodePtr copy = nullptr;
-    if (node->type == XML_ATTRIBUTE_NODE)
+    if (node->type == XML_ATTRIBUTE_NODE) {
         copy = reinterpret_cast<xmlNodePtr>(xmlCopyProp(nullptr, reinterpret_cast<xmlAttrPtr>(node)));
-    else
+    } else if (node->type == XML_DTD_NODE) {
+        // A document type is copied with its declarations (the node copy leaves it out); the copy
+        // belongs to the document but is linked nowhere.
+        copy = reinterpret_cast<xmlNodePtr>(xmlCopyDtd(reinterpret_cast<xmlDtdPtr>(node)));
+        if (copy) {
+            copy->doc = tree.doc;
+            tree.Adopt(copy);
+        }
+        return copy;
+    } else
         copy = xmlDocCopyNode(node, tree.doc, deep ? 1 : 2);
     if (copy) {
         if (copy->doc != tree.doc)

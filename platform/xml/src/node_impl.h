@@ -247,7 +247,8 @@ public:
 
 protected:
     HRESULT Wrap(xmlNodePtr node, IDispatch** out) { return WrapNode(Owner(), Tree(), node, out); }
-    bool HasChildList() { return Node()->type != XML_ATTRIBUTE_NODE; }
+    // Attribute values are not handed out as nodes, nor the declarations inside a document type.
+    bool HasChildList() { return Node()->type != XML_ATTRIBUTE_NODE && Node()->type != XML_DTD_NODE; }
     HRESULT InsertAndWrap(IDispatch* newChild, xmlNodePtr before, IDispatch** out) {
         xmlNodePtr inserted = nullptr;
         HRESULT hr = InsertChild(Tree(), Node(), newChild, before, &inserted);

@@ -89,15 +89,18 @@ public:
 
     xmlNodePtr parent_ = nullptr;
 
+    // Attribute values and the declarations inside a document type are not nodes of the tree.
+    bool HasChildren() const { return parent_->type != XML_ATTRIBUTE_NODE && parent_->type != XML_DTD_NODE; }
+
     std::vector<xmlNodePtr> Nodes() override {
         std::vector<xmlNodePtr> out;
-        if (parent_->type != XML_ATTRIBUTE_NODE)
+        if (HasChildren())
             for (xmlNodePtr c = parent_->children; c; c = c->next)
                 out.push_back(c);
         return out;
     }
     xmlNodePtr At(LONG index) override {
-        if (index < 0 || parent_->type == XML_ATTRIBUTE_NODE)
+        if (index < 0 || !HasChildren())
             return nullptr;
         xmlNodePtr c = parent_->children;
         for (LONG i = 0; c && i < index; ++i)

@@ -1,5 +1,7 @@
 #include "xml_serialize.h"
 
+#include <libxml/valid.h>
+
 #include <vector>
 
 namespace qx::xml {
@@ -71,6 +73,37 @@ void WriteStartTag(std::string& out, xmlNodePtr e) {
     out += e->children ? ">" : "/>";
 }
 
+// The declarations of the internal subset (element types, attribute lists, notations, comments,
+// processing instructions) as the parser's own writer gives each, so saving keeps them.
+void WriteInternalSubset(std::string& out, xmlDtdPtr dtd) {
+    if (!dtd->children && !dtd->notations)
+        return;
+    xmlBufferPtr buffer = xmlBufferCreate();
+    if (!buffer)
+        return;
+    out += " [";
+    for (xmlNodePtr d = dtd->children; d; d = d->next) {
+        xmlBufferEmpty(buffer);
+        if (xmlNodeDump(buffer, dtd->doc, d, 0, 0) < 0)
+            continue;
+        std::string text(reinterpret_cast<const char*>(xmlBufferContent(buffer)),
+                         static_cast<std::size_t>(xmlBufferLength(buffer)));
+        while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
+            text.pop_back();
+        out += text;
+    }
+    // Notations are kept in a table of their own, not among the declarations.
+    if (dtd->notations) {
+        xmlBufferEmpty(buffer);
+        xmlDumpNotationTable(buffer, static_cast<xmlNotationTablePtr>(dtd->notations));
+        for (const xmlChar* c = xmlBufferContent(buffer); c && *c; ++c)
+            if (*c != '\n' && *c != '\r')
+                out += static_cast<char>(*c);
+    }
+    out += ']';
+    xmlBufferFree(buffer);
+}
+
 // Writes a leaf (anything but an element with children or a document).
 void WriteLeaf(std::string& out, xmlNodePtr n) {
     switch (n->type) {
@@ -117,6 +150,7 @@ void WriteLeaf(std::string& out, xmlNodePtr n) {
             out += Str(dtd->SystemID);
             out += '"';
         }
+        WriteInternalSubset(out, dtd);
         out += '>';
         break;
     }

@@ -75,7 +75,10 @@ bool IsAncestorOrSelf(xmlNodePtr ancestor, xmlNodePtr node) {
 
 std::string QualifiedName(xmlNodePtr node) {
     std::string name;
-    if (node->ns && node->ns->prefix) {
+    // Only elements and attributes have a namespace: other kinds (the document type above all)
+    // keep something else where a node keeps it.
+    const bool named = node->type == XML_ELEMENT_NODE || node->type == XML_ATTRIBUTE_NODE;
+    if (named && node->ns && node->ns->prefix) {
         name = reinterpret_cast<const char*>(node->ns->prefix);
         name += ':';
     }
@@ -117,10 +120,15 @@ std::string NodeText(xmlNodePtr node) {
     case XML_ATTRIBUTE_NODE:
         AppendDescendantText(node, out, 0);
         break;
-    default:
+    case XML_TEXT_NODE:
+    case XML_CDATA_SECTION_NODE:
+    case XML_COMMENT_NODE:
+    case XML_PI_NODE:
         if (node->content)
             out = reinterpret_cast<const char*>(node->content);
         break;
+    default:
+        break; // the document type and its declarations hold no text of their own
     }
     return out;
 }

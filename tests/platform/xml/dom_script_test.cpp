@@ -129,6 +129,33 @@ WScript.Echo(q(d.xml));
 )",
          "\"<!-- c -->\\r\\n<?pi data?>\\r\\n<r t=\\\"&lt;&amp;&quot;>\\\">a &lt; b &amp; c &gt; "
          "d<![CDATA[<x>]]></r>\\r\\n\"\n"},
+        {"a document type keeps its internal declarations", R"(
+d.loadXML("<!DOCTYPE r SYSTEM 'r.dtd' [<!-- note --><!ELEMENT r (#PCDATA|b)*><!ATTLIST b k (one|two) #REQUIRED>" +
+          "<!NOTATION gif SYSTEM 'image/gif'>]><r>t<b k='one'/></r>");
+var x = d.xml;
+WScript.Echo(q(x));
+WScript.Echo(d.loadXML(x), d.xml == x, d.firstChild.nodeName, d.firstChild.nodeType);
+d.loadXML("<!DOCTYPE r PUBLIC '-//Q//X' 'r.dtd'><r/>");
+WScript.Echo(q(d.xml));
+)",
+         "\"<!DOCTYPE r SYSTEM \\\"r.dtd\\\" [<!-- note --><!ELEMENT r (#PCDATA | b)*><!ATTLIST b k (one | "
+         "two) "
+         "#REQUIRED><!NOTATION gif SYSTEM \\\"image/gif\\\" >]>\\r\\n<r>t<b k=\\\"one\\\"/></r>\\r\\n\"\n"
+         "true true r 10\n\"<!DOCTYPE r PUBLIC \\\"-//Q//X\\\" \\\"r.dtd\\\">\\r\\n<r/>\\r\\n\"\n"},
+        {"the document type node: its declarations are not child nodes", R"(
+d.loadXML("<!DOCTYPE r [<!ELEMENT r ANY><!ATTLIST r a CDATA 'x'><!NOTATION n SYSTEM 'n'>]><r/>");
+var t = d.firstChild;
+WScript.Echo(t.nodeName, t.nodeType, q(t.nodeValue), q(t.text), t.childNodes.length, t.firstChild, t.lastChild,
+             t.childNodes.item(0), t.hasChildNodes(), t.attributes, t.parentNode.nodeName);
+WScript.Echo(t.cloneNode(true).xml, t.selectNodes('node()').length, d.selectNodes('node()').length);
+WScript.Echo(fails(function () { t.appendChild(d.createElement("x")); }), fails(function () { t.text = "x"; }));
+WScript.Echo(d.removeChild(t).nodeName, q(d.xml), t.xml);
+)",
+         "r 10 null \"\" 0 null null null false null #document\n"
+         "<!DOCTYPE r [<!ELEMENT r ANY><!ATTLIST r a CDATA \"x\"><!NOTATION n SYSTEM \"n\" >]> 0 1\n"
+         "throws 0x80004005 throws 0x80004005\n"
+         "r \"<r/>\\r\\n\" <!DOCTYPE r [<!ELEMENT r ANY><!ATTLIST r a CDATA \"x\"><!NOTATION n SYSTEM \"n\" "
+         ">]>\n"},
         {"text joins the descendants' text and trims it", R"(
 d.loadXML("<r>  a  <b> c </b>  <!-- no --></r>");
 WScript.Echo(q(d.text), q(d.documentElement.text), q(d.documentElement.firstChild.text));
