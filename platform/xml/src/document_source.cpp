@@ -4,7 +4,6 @@
 #include "handleapi.h"
 #include "objidl.h"
 #include "qxcom/comptr.h"
-#include "qxwin/codepage.h"
 #include "urlmon.h"
 #include "winerror.h"
 
@@ -72,8 +71,10 @@ HRESULT ReadSourceText(const std::u16string& source, std::size_t limit, std::str
             return FAILED(hr) ? hr : E_FAIL;
         return ReadAll(stream.Get(), limit, bytes);
     }
-    std::string path = qxwin::WideToAnsi(source);
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+    if (source.find(u'\0') != std::u16string::npos)
+        return HRESULT_FROM_WIN32(ERROR_INVALID_NAME);
+    // File names go to the system as they came (a name the ANSI code page lacks still opens).
+    HANDLE file = CreateFileW(source.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return HRESULT_FROM_WIN32(GetLastError());
@@ -95,9 +96,10 @@ HRESULT ReadSourceText(const std::u16string& source, std::size_t limit, std::str
 }
 
 HRESULT WriteFileBytes(const std::u16string& path, const std::string& bytes) {
-    std::string ansi = qxwin::WideToAnsi(path);
+    if (path.find(u'\0') != std::u16string::npos)
+        return HRESULT_FROM_WIN32(ERROR_INVALID_NAME); // the name would end early
     HANDLE file =
-        CreateFileA(ansi.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return HRESULT_FROM_WIN32(GetLastError());
     HRESULT hr = S_OK;

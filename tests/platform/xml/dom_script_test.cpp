@@ -504,6 +504,27 @@ WScript.Echo(back.load("%DIR%/korean.xml"), back.xml == d.xml);
     EXPECT_FALSE(fs::exists(dir_ / "no"));
 }
 
+TEST_F(DomScript, FileNamesKeepEveryCharacter) {
+    // "한글 똠.xml" is in code page 949; "ก 😀.xml" is not, and still names its file.
+    const Outcome o = RunSnippet(R"(
+var names = ["%DIR%/\uD55C\uAE00 \uB620.xml", "%DIR%/\u0E01 \uD83D\uDE00.xml"];
+for (var i = 0; i < names.length; i++) {
+    d.loadXML("<r n='" + i + "'/>");
+    d.save(names[i]);
+    var back = new ActiveXObject("Microsoft.XMLDOM");
+    back.async = false;
+    WScript.Echo(back.load(names[i]), back.documentElement.getAttribute("n"));
+}
+WScript.Echo(fails(function () { d.save("%DIR%/cut\u0000off.xml"); }), d.load("%DIR%/cut\u0000off.xml"),
+             hex(d.parseError.errorCode));
+)");
+    EXPECT_EQ(o.exitCode, 0) << o.err;
+    EXPECT_EQ(o.out, "true 0\ntrue 1\nthrows 0x8007007B false 0x8007007B\n");
+    EXPECT_EQ(qx::test::ReadAll(dir_ / ("\xED\x95\x9C\xEA\xB8\x80 \xEB\x98\xA0.xml")), "<r n=\"0\"/>\r\n");
+    EXPECT_EQ(qx::test::ReadAll(dir_ / ("\xE0\xB8\x81 \xF0\x9F\x98\x80.xml")), "<r n=\"1\"/>\r\n");
+    EXPECT_FALSE(fs::exists(dir_ / "cut"));
+}
+
 TEST_F(DomScript, KoreanDocumentsReadTheSameAsTheirUtf8Twin) {
     const std::string body = "<IN><NAME a=\"" + kKorean + "\">" + kKorean + "</NAME></IN>";
     Write("utf8.xml", "<?xml version=\"1.0\" encoding=\"UTF-8\"?>" + body);
