@@ -58,6 +58,34 @@ TEST_F(BundledScripts, PackThenUnpackGivesThePageBack) {
     EXPECT_EQ(unpacked.out, expected);
 }
 
+TEST_F(BundledScripts, UnpackIntoAFolderCopiesEveryPartUnderItsName) {
+    Program kestrum = RunProgram({QX_BIN_DIR "/regsvr", QX_KESTRUM_COMPONENT});
+    ASSERT_EQ(kestrum.status, 0) << kestrum.output;
+    const fs::path form = PlainFormDir() / "form.htm";
+    const Outcome packed = Run({kPackScript, form.string()});
+    ASSERT_EQ(packed.exitCode, 0) << packed.err;
+    const fs::path mht = dir_ / "leave.mht";
+    std::ofstream(mht, std::ios::binary) << packed.out;
+
+    // A second part of the same name beside an existing file: both keep their bytes.
+    const fs::path out = dir_ / "unpacked";
+    fs::create_directories(out);
+    std::ofstream(out / "form.css") << "already here";
+    const Outcome unpacked = Run({kUnpackScript, mht.string(), out.string()});
+    ASSERT_EQ(unpacked.exitCode, 0) << unpacked.err;
+    EXPECT_EQ(unpacked.err, "");
+    std::string expected = ReadAll(form);
+    for (const auto& [reference, name] : FormReferences()) {
+        const std::string copy = reference == "form.css" ? "form-1.css" : fs::path(name).filename().string();
+        const std::string from = "\"" + reference + "\"";
+        expected.replace(expected.find(from), from.size(), "\"" + copy + "\"");
+        EXPECT_EQ(ReadAll(out / copy), ReadAll(PlainFormDir() / name)) << copy;
+    }
+    EXPECT_EQ(unpacked.out, expected);
+    EXPECT_EQ(ReadAll(out / "form.css"), "already here");
+    EXPECT_TRUE(fs::is_empty(dir_ / "temp")) << "the converter's own temporary files are gone";
+}
+
 TEST_F(BundledScripts, PathsAndUrlsOfEveryForm) {
     // A drive path, a file URL of it, and the page served over HTTP.
     qxtest::LoopbackHttpServer server;
@@ -121,11 +149,19 @@ TEST_F(BundledScripts, WrongArgumentsAndFilesAreReported) {
          2,
          "pack-form.js: give the form page as an absolute path or a URL: form.htm\n"},
         {kPackScript, {"c:\\form\\missing.htm"}, 1, "pack-form.js: cannot read file://c:/form/missing.htm\n"},
-        {kUnpackScript, {}, 2, "usage: scripthost unpack-form.js FORM.mht > FORM.htm\n"},
+        {kUnpackScript, {}, 2, "usage: scripthost unpack-form.js FORM.mht [FOLDER] > FOLDER/FORM.htm\n"},
         {kUnpackScript,
          {"leave.mht"},
          2,
          "unpack-form.js: give the MHT document as an absolute path or a URL: leave.mht\n"},
+        {kUnpackScript,
+         {"c:\\form\\form.htm", "out"},
+         2,
+         "unpack-form.js: give the folder as an absolute path: out\n"},
+        {kUnpackScript,
+         {"a", "b", "c"},
+         2,
+         "usage: scripthost unpack-form.js FORM.mht [FOLDER] > FOLDER/FORM.htm\n"},
         {kUnpackScript,
          {"c:\\form\\form.htm"},
          1,
