@@ -423,6 +423,21 @@ map.reset();
 WScript.Echo(map.nextNode().name, r.firstChild.attributes.length, d.attributes, d.firstChild.attributes.length);
 )",
          "2 z 1 null 26\nz 2 26 26 z=\"26\" null null\nz a null\nz 0 null 2\n"},
+        {"setNamedItem adds an attribute made by createAttribute, or replaces one of its name", R"(
+d.loadXML("<r a='1' z='9'/>");
+var r = d.documentElement, map = r.attributes;
+var b = d.createAttribute("b");
+b.value = "2";
+WScript.Echo(b.parentNode, b.xml, map.setNamedItem(b).name, r.xml, map.length);
+var a = d.createAttribute("a");
+a.value = "new";
+map.setNamedItem(a);
+WScript.Echo(map.length, r.getAttribute("a"), r.getAttributeNode("a").value, r.getAttributeNode("q"));
+WScript.Echo(fails(function () { map.setNamedItem(d.createElement("x")); }),
+             fails(function () { d.createElement("o").attributes.setNamedItem(a); }));
+)",
+         "null b=\"2\" b <r a=\"1\" z=\"9\" b=\"2\"/> 3\n3 new new null\nthrows 0x80070057 throws "
+         "0x80004005\n"},
         {"the attribute map is live and removeNamedItem answers the removed attribute", R"(
 d.loadXML("<r a='1'/>");
 var r = d.documentElement, map = r.attributes;
