@@ -3,7 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <set>
 #include <string>
 #include <thread>
@@ -82,6 +87,40 @@ TEST(CoCreateGuid, ThreadsNeverShareAGuid) {
         all.insert(list.begin(), list.end());
     }
     EXPECT_EQ(all.size(), static_cast<size_t>(kThreads * kEach));
+}
+
+// Python's uuid module reads each GUID's text as a random (version 4) UUID of the standard
+// variant, and writes the same hexadecimal digits back.
+TEST(CoCreateGuid, PythonsUuidModuleAgreesOnVersionVariantAndText) {
+    char path[] = "/tmp/qx-guids-XXXXXX";
+    const int fd = mkstemp(path);
+    ASSERT_GE(fd, 0);
+    close(fd);
+    {
+        std::ofstream out(path);
+        for (int i = 0; i < 200; ++i) {
+            GUID guid{};
+            ASSERT_EQ(CoCreateGuid(&guid), S_OK);
+            out << TextOf(guid) << "\n";
+        }
+    }
+    const std::string command =
+        "python3 -c \"import sys, uuid\n"
+        "bad = 0\n"
+        "for line in open(sys.argv[1]):\n"
+        "    text = line.strip()\n"
+        "    u = uuid.UUID(text)\n"
+        "    bad += u.version != 4 or u.variant != uuid.RFC_4122 or '{' + str(u).upper() + '}' != text\n"
+        "print('bad', bad)\" " +
+        std::string(path);
+    FILE* pipe = popen(command.c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    char line[64] = {};
+    const bool read = std::fgets(line, sizeof line, pipe) != nullptr;
+    EXPECT_EQ(pclose(pipe), 0);
+    std::remove(path);
+    ASSERT_TRUE(read);
+    EXPECT_STREQ(line, "bad 0\n");
 }
 
 } // namespace
