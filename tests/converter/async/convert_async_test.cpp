@@ -207,25 +207,49 @@ TEST_F(AsyncConvertTest, EndHandlerMayStartTheNextConversion) {
     sink_->onEnd = nullptr;
 }
 
+// Whether the notice goes to the sinks through the object's own proxy or to the page script, the
+// object outlives the caller's last reference until its worker has finished with it.
 TEST_F(AsyncConvertTest, CallerMayLetGoDuringTheConversion) {
-    // A load first, so that the object's final release has files to delete.
-    PutPackedForm();
-    object_->put_sync(VARIANT_TRUE);
-    ASSERT_TRUE(FilterIn(object_.Get()));
-    object_->put_sync(VARIANT_FALSE);
-    ASSERT_EQ(TempFileCount(), 5u);
+    for (const bool toScript : {false, true}) {
+        SCOPED_TRACE(toScript ? "page script" : "sinks");
+        if (!object_) {
+            ASSERT_EQ(qx::com::CreateObject<CCountedConvert>(object_), S_OK);
+            AdviseBoth(object_->ControllingUnknown(), static_cast<IConvertEvent*>(sink_.Get()));
+        }
+        CPageScript* script = new CPageScript;
+        const ComPtr<IDispatch> scriptRef = ComPtr<IDispatch>::Attach(script);
+        if (toScript) {
+            CPageDocument* document = new CPageDocument(script);
+            ASSERT_EQ(object_->SetDocumentDisp(document), S_OK);
+            document->Release();
+        }
+        // A load first, so that the object's final release has files to delete.
+        PutPackedForm();
+        object_->put_sync(VARIANT_TRUE);
+        ASSERT_TRUE(FilterIn(object_.Get()));
+        object_->put_sync(VARIANT_FALSE);
+        ASSERT_EQ(TempFileCount(), 5u);
+        const size_t endsBefore = sink_->EndCount();
 
-    PutSlowPage();
-    ASSERT_TRUE(FilterOut(object_.Get(), server_.Url("/page.htm")));
-    object_ = nullptr;
-    // The worker's reference keeps the object, its files and its sinks.
-    EXPECT_EQ(g_liveConverters, 1);
-    EXPECT_EQ(TempFileCount(), 5u);
+        PutSlowPage();
+        ASSERT_TRUE(FilterOut(object_.Get(), server_.Url("/page.htm")));
+        object_ = nullptr;
+        // The worker's reference keeps the object, its files, its sinks and its script.
+        EXPECT_EQ(g_liveConverters, 1);
+        EXPECT_EQ(TempFileCount(), 5u);
 
-    ASSERT_TRUE(PumpUntil([] { return g_liveConverters == 0; }));
-    EXPECT_EQ(TempFileCount(), 0u);
-    ASSERT_EQ(sink_->EndCount(), 2u);
-    EXPECT_EQ(sink_->Ends()[0].thread, owner_);
+        ASSERT_TRUE(PumpUntil([] { return g_liveConverters == 0; }));
+        EXPECT_EQ(TempFileCount(), 0u);
+        if (toScript) {
+            ASSERT_EQ(script->Calls().size(), 1u);
+            EXPECT_EQ(script->Calls()[0].thread, owner_);
+            EXPECT_EQ(sink_->EndCount(), endsBefore);
+            EXPECT_EQ(script->Refs(), 1u);
+        } else {
+            ASSERT_EQ(sink_->EndCount(), endsBefore + 2);
+            EXPECT_EQ(sink_->Ends().back().thread, owner_);
+        }
+    }
 }
 
 } // namespace
