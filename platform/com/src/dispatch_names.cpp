@@ -1,4 +1,5 @@
 // GetIDsOfNames over a dispatch declaration, and the registry of declarations by IID.
+#include "marshal_proxy.h"
 #include "name_compare.h"
 #include "qxcom/dispatch.h"
 
@@ -14,9 +15,10 @@ struct DeclRegistry {
     std::vector<const DispInterface*> decls;
 };
 
+// Never destroyed: component files unregister their declarations as they unload, also at exit.
 DeclRegistry& Registry() {
-    static DeclRegistry registry;
-    return registry;
+    static auto* registry = new DeclRegistry;
+    return *registry;
 }
 
 } // namespace
@@ -29,6 +31,15 @@ bool RegisterDispInterface(const DispInterface& decl) {
             return true;
     r.decls.push_back(&decl);
     return true;
+}
+
+void UnregisterDispInterface(const DispInterface& decl) {
+    {
+        DeclRegistry& r = Registry();
+        std::lock_guard lock(r.mutex);
+        std::erase(r.decls, &decl);
+    }
+    detail::ForgetDualVtable(decl);
 }
 
 const DispInterface* FindDispInterface(REFIID iid) {

@@ -16,23 +16,28 @@ std::mutex& TypeLock() {
     static auto* lock = new std::mutex;
     return *lock;
 }
-struct IidLess {
-    bool operator()(const IID& a, const IID& b) const { return std::memcmp(&a, &b, sizeof a) < 0; }
-};
-std::map<IID, std::vector<void*>, IidLess>& VtablesLocked() {
-    static auto* tables = new std::map<IID, std::vector<void*>, IidLess>;
+// By declaration: every module that declares an interface has its own declaration, and the
+// vtable built from one points into that module's code.
+std::map<const DispInterface*, std::vector<void*>>& VtablesLocked() {
+    static auto* tables = new std::map<const DispInterface*, std::vector<void*>>;
     return *tables;
 }
-std::map<IID, const std::type_info*, IidLess>& TypesLocked() {
-    static auto* types = new std::map<IID, const std::type_info*, IidLess>;
+std::map<const DispInterface*, const std::type_info*>& TypesLocked() {
+    static auto* types = new std::map<const DispInterface*, const std::type_info*>;
     return *types;
 }
 } // namespace
 
 bool RegisterDispInterfaceType(const DispInterface& decl, const std::type_info& type) {
     std::lock_guard guard(TypeLock());
-    TypesLocked()[*decl.iid] = &type;
+    TypesLocked()[&decl] = &type;
     return true;
+}
+
+void detail::ForgetDualVtable(const DispInterface& decl) {
+    std::lock_guard guard(TypeLock());
+    VtablesLocked().erase(&decl);
+    TypesLocked().erase(&decl);
 }
 
 } // namespace qx::com
@@ -99,10 +104,10 @@ void WriteValue(const VARIANT& v, void* to, unsigned size) {
 const void* const* DualVtable(const DispInterface& decl) {
     std::lock_guard guard(TypeLock());
     auto& tables = VtablesLocked();
-    auto it = tables.find(*decl.iid);
+    auto it = tables.find(&decl);
     if (it != tables.end())
         return const_cast<const void* const*>(it->second.data() + 2);
-    auto type = TypesLocked().find(*decl.iid);
+    auto type = TypesLocked().find(&decl);
     if (type == TypesLocked().end())
         return nullptr;
     for (UINT i = 0; i < decl.memberCount; ++i)
@@ -120,7 +125,7 @@ const void* const* DualVtable(const DispInterface& decl) {
                              Slot(&FrontInvoke)};
     for (UINT i = 0; i < decl.memberCount; ++i)
         table.push_back(decl.members[i].proxySlot());
-    auto& stored = tables[*decl.iid] = std::move(table);
+    auto& stored = tables[&decl] = std::move(table);
     return const_cast<const void* const*>(stored.data() + 2);
 }
 

@@ -18,6 +18,8 @@ struct DualFront {
 
 // The vtable of dual proxies for decl; null when decl's C++ type is not registered.
 const void* const* DualVtable(const DispInterface& decl);
+// Drops decl's vtable and type, when the module holding decl goes.
+void ForgetDualVtable(const DispInterface& decl);
 
 // Whether a proxy can stand for the riid interface (IUnknown, IDispatch, a dispinterface
 // or a dual interface with a registered declaration).

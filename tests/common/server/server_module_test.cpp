@@ -212,6 +212,20 @@ TEST_F(ServerModuleTest, ActivationByProgIdCreatesTheRegisteredClass) {
     CoTaskMemFree(progId);
 }
 
+TEST(ServerModuleUnload, AnUnloadedComponentLeavesNoInterfaceDeclarationsBehind) {
+    ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
+    HMODULE module = qx::module::LoadModule(QX_PROBE_COMPONENT);
+    ASSERT_NE(module, nullptr);
+    const qx::com::DispInterface* loaded = qx::com::FindDispInterface(IID_IProbe);
+    ASSERT_NE(loaded, nullptr);
+    qx::module::FreeModule(module);
+    // Every declaration is looked at: none may be one of the unloaded file's.
+    EXPECT_EQ(qx::com::FindDispInterface(IID_NULL), nullptr);
+    const qx::com::DispInterface* after = qx::com::FindDispInterface(IID_IProbe);
+    EXPECT_EQ(after, &kDisp_IProbe) << "the program's own declaration of the interface remains";
+    CoUninitialize();
+}
+
 TEST(ServerModuleUnload, FreeUnusedLibrariesUnloadsOnlyAnIdleComponent) {
     TempRegistry registry;
     const std::string log = registry.Parent() / "probe.log";

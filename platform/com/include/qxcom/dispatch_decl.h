@@ -96,8 +96,29 @@ inline constexpr const DispInterface& disp_decl_of = DispatchDeclaration<T>::val
 // Runtime lookup by IID for declarations made with QX_DISPATCH_INTERFACE / QX_DISPINTERFACE.
 const DispInterface* FindDispInterface(REFIID iid);
 bool RegisterDispInterface(const DispInterface& decl);
+// Forgets a declaration, with the proxy vtable built from it and its type.
+void UnregisterDispInterface(const DispInterface& decl);
 // The C++ type of a dual interface, for the proxies that stand for it on other threads.
 bool RegisterDispInterfaceType(const DispInterface& decl, const std::type_info& type);
+
+// Keeps a declaration registered while the module that holds it is loaded: a component file
+// that is unloaded takes its declarations (and the proxy vtables pointing into it) along.
+class DispInterfaceRegistration {
+public:
+    explicit DispInterfaceRegistration(const DispInterface& decl) : decl_(decl) {
+        RegisterDispInterface(decl);
+    }
+    DispInterfaceRegistration(const DispInterface& decl, const std::type_info& type) : decl_(decl) {
+        RegisterDispInterface(decl);
+        RegisterDispInterfaceType(decl, type);
+    }
+    ~DispInterfaceRegistration() { UnregisterDispInterface(decl_); }
+    DispInterfaceRegistration(const DispInterfaceRegistration&) = delete;
+    DispInterfaceRegistration& operator=(const DispInterfaceRegistration&) = delete;
+
+private:
+    const DispInterface& decl_;
+};
 
 namespace detail {
 
@@ -356,14 +377,15 @@ consteval DispMember DispEvent(const char16_t* name, DISPID id, const char16_t* 
 #define QX_DETAIL_DISPATCH_DECL(itf, decl_name, iid_ref, name, members, dual, help)                          \
     inline constexpr ::qx::com::DispInterface decl_name{                                                     \
         &(iid_ref), name, members, static_cast<UINT>(std::size(members)), dual, help};                       \
-    inline const bool decl_name##Registered = ::qx::com::RegisterDispInterface(decl_name)
+    inline const ::qx::com::DispInterfaceRegistration decl_name##Registered {                                \
+        decl_name                                                                                            \
+    }
 
 // Declares the dispatch table of the dual interface `itf` as kDisp_<itf> and binds it to the type.
 // Use at global scope, like QX_DECLARE_INTERFACE.
 #define QX_DISPATCH_INTERFACE(itf, name, members, help)                                                      \
     QX_DETAIL_DISPATCH_DECL(itf, kDisp_##itf, IID_##itf, name, members, true, help);                         \
-    inline const bool kDisp_##itf##TypeRegistered =                                                          \
-        ::qx::com::RegisterDispInterfaceType(kDisp_##itf, typeid(itf));                                      \
+    inline const ::qx::com::DispInterfaceRegistration kDisp_##itf##TypeRegistered{kDisp_##itf, typeid(itf)}; \
     template <>                                                                                              \
     struct qx::com::DispatchDeclaration<itf> {                                                               \
         static constexpr const ::qx::com::DispInterface& value = kDisp_##itf;                                \
