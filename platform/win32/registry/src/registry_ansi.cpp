@@ -1,159 +1,172 @@
-// The A forms: names and string data cross the ANSI code page (949) on their way in and out.
-#include "ansi_codepage.h"
+// The A forms: names and string data cross the ANSI code page on their way to and from the W
+// forms, which check the arguments and do the work. Sizes and lengths handed back are those of the
+// code-page text.
+#include "name_buffers.h"
+#include "qxwin/codepage.h"
 #include "registry_core.h"
+#include "registry_limits.h"
 #include "shlwapi_registry.h"
 
-#include <cstring>
+#include <string>
+#include <vector>
 
 using namespace qx::registry::detail;
 
 namespace {
 
-std::u16string Wide(LPCSTR text) {
-    return text ? AnsiToWide(text) : std::u16string();
-}
+// An ANSI name or text argument as a W form takes it; null stays null.
+class WideArgument {
+public:
+    explicit WideArgument(LPCSTR text)
+        : null_(text == nullptr), wide_(text ? qxwin::AnsiToWide(text) : u"") {}
+    operator LPCWSTR() const { return null_ ? nullptr : wide_.c_str(); }
+
+private:
+    bool null_;
+    std::u16string wide_;
+};
 
 // String data as the A functions hand it out: the UTF-16 units converted (an odd last byte is
 // dropped, as it cannot form a character).
-std::vector<BYTE> AnsiData(const Value& value) {
-    if (!IsStringType(value.type))
-        return value.data;
-    const std::string ansi = WideToAnsi(Utf16Units(value.data));
+std::vector<BYTE> AnsiData(DWORD type, const std::vector<BYTE>& data) {
+    if (!IsStringType(type))
+        return data;
+    const std::string ansi = qxwin::WideToAnsi(Utf16Units(data));
     return std::vector<BYTE>(ansi.begin(), ansi.end());
 }
 
 DWORD AnsiNameLength(std::u16string_view name) {
-    return static_cast<DWORD>(WideToAnsi(name).size());
+    return static_cast<DWORD>(qxwin::WideToAnsi(name).size());
 }
 DWORD AnsiDataBytes(const Value& value) {
-    return static_cast<DWORD>(AnsiData(value).size());
+    return static_cast<DWORD>(AnsiData(value.type, value.data).size());
 }
 const AnsiView kAnsiView{AnsiNameLength, AnsiDataBytes};
 
-LONG CopyName(std::u16string_view wide, LPSTR buffer, LPDWORD length) {
-    if (buffer == nullptr || length == nullptr)
-        return ERROR_INVALID_PARAMETER;
-    const std::string name = WideToAnsi(wide);
-    if (name.size() + 1 > *length)
-        return ERROR_MORE_DATA;
-    std::memcpy(buffer, name.data(), name.size());
-    buffer[name.size()] = '\0';
-    *length = static_cast<DWORD>(name.size());
-    return ERROR_SUCCESS;
+// Reads data in full through a W form: a size query, then the read, again when the data grew in
+// between (another thread or process may change it). read(data, size) is the W call.
+template <class Read>
+LONG ReadAll(const Read& read, std::vector<BYTE>& data) {
+    data.clear();
+    DWORD size = 0;
+    LONG rc = read(nullptr, &size);
+    while (rc == ERROR_SUCCESS && size > data.size()) {
+        data.resize(size);
+        rc = read(data.data(), &size);
+        if (rc == ERROR_MORE_DATA) {
+            rc = ERROR_SUCCESS; // size is what it needs now
+        } else if (rc == ERROR_SUCCESS) {
+            data.resize(size);
+            break;
+        }
+    }
+    return rc;
 }
 
-LONG EmptyClass(LPSTR cls, LPDWORD length) {
-    if (cls == nullptr || length == nullptr)
-        return ERROR_SUCCESS;
-    if (*length == 0)
-        return ERROR_MORE_DATA;
-    cls[0] = '\0';
-    *length = 0;
-    return ERROR_SUCCESS;
+// The same, or only the arguments' check and the lookup when the caller asks for no size.
+template <class Read>
+LONG ReadAllWhenAsked(const Read& read, LPBYTE callerData, LPDWORD callerSize, std::vector<BYTE>& data) {
+    if (callerSize == nullptr)
+        return read(callerData, nullptr); // refused when data comes without a size; nothing is written
+    return ReadAll(read, data);
 }
 
 } // namespace
 
 extern "C" {
 
-LONG WINAPI RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD, REGSAM samDesired, PHKEY phkResult) {
-    return OpenKey(hKey, Wide(lpSubKey), samDesired, phkResult);
+LONG WINAPI RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD ulOptions, REGSAM samDesired, PHKEY phkResult) {
+    return RegOpenKeyExW(hKey, WideArgument(lpSubKey), ulOptions, samDesired, phkResult);
 }
 
 LONG WINAPI RegOpenKeyA(HKEY hKey, LPCSTR lpSubKey, PHKEY phkResult) {
-    if (phkResult == nullptr)
-        return ERROR_INVALID_PARAMETER;
-    if (lpSubKey == nullptr || *lpSubKey == '\0') {
-        *phkResult = hKey;
-        return ERROR_SUCCESS;
-    }
-    return OpenKey(hKey, Wide(lpSubKey), MAXIMUM_ALLOWED, phkResult);
+    return RegOpenKeyW(hKey, WideArgument(lpSubKey), phkResult);
 }
 
-LONG WINAPI RegCreateKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD, LPSTR, DWORD, REGSAM samDesired,
-                            const SECURITY_ATTRIBUTES*, PHKEY phkResult, LPDWORD lpdwDisposition) {
-    return CreateKey(hKey, Wide(lpSubKey), samDesired, phkResult, lpdwDisposition);
+LONG WINAPI RegCreateKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD Reserved, LPSTR, DWORD dwOptions,
+                            REGSAM samDesired, const SECURITY_ATTRIBUTES* lpSecurityAttributes,
+                            PHKEY phkResult, LPDWORD lpdwDisposition) {
+    return RegCreateKeyExW(hKey, WideArgument(lpSubKey), Reserved, nullptr, dwOptions, samDesired,
+                           lpSecurityAttributes, phkResult, lpdwDisposition);
 }
 
 LONG WINAPI RegCreateKeyA(HKEY hKey, LPCSTR lpSubKey, PHKEY phkResult) {
-    if (phkResult == nullptr)
-        return ERROR_INVALID_PARAMETER;
-    if (lpSubKey == nullptr || *lpSubKey == '\0') {
-        *phkResult = hKey;
-        return ERROR_SUCCESS;
-    }
-    return CreateKey(hKey, Wide(lpSubKey), MAXIMUM_ALLOWED, phkResult, nullptr);
+    return RegCreateKeyW(hKey, WideArgument(lpSubKey), phkResult);
 }
 
 LONG WINAPI RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD lpReserved, LPDWORD lpType, LPBYTE lpData,
                              LPDWORD lpcbData) {
-    if (lpReserved != nullptr || (lpData != nullptr && lpcbData == nullptr))
-        return ERROR_INVALID_PARAMETER;
-    Value value;
-    const LONG rc = QueryValue(hKey, Wide(lpValueName), value);
+    const WideArgument name(lpValueName);
+    DWORD type = REG_NONE;
+    std::vector<BYTE> data;
+    const LONG rc = ReadAllWhenAsked(
+        [&](LPBYTE buffer, LPDWORD size) {
+            return RegQueryValueExW(hKey, name, lpReserved, &type, buffer, size);
+        },
+        lpData, lpcbData, data);
     if (rc != ERROR_SUCCESS)
         return rc;
     if (lpType != nullptr)
-        *lpType = value.type;
-    return CopyData(AnsiData(value), lpData, lpcbData);
+        *lpType = type;
+    return CopyData(AnsiData(type, data), lpData, lpcbData);
 }
 
-LONG WINAPI RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD, DWORD dwType, const BYTE* lpData,
+LONG WINAPI RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD Reserved, DWORD dwType, const BYTE* lpData,
                            DWORD cbData) {
-    if (lpData == nullptr && cbData != 0)
-        return ERROR_NOACCESS;
-    if (!IsStringType(dwType))
-        return SetValue(hKey, Wide(lpValueName), dwType, lpData, cbData);
-    const std::u16string wide =
-        cbData == 0 ? std::u16string()
-                    : AnsiToWide(std::string_view(reinterpret_cast<const char*>(lpData), cbData));
-    const std::vector<BYTE> bytes = Utf16Bytes(wide);
-    return SetValue(hKey, Wide(lpValueName), dwType, bytes.data(), bytes.size());
+    const WideArgument name(lpValueName);
+    if (!IsStringType(dwType) || lpData == nullptr)
+        return RegSetValueExW(hKey, name, Reserved, dwType, lpData, cbData);
+    const std::vector<BYTE> bytes =
+        Utf16Bytes(qxwin::AnsiToWide(std::string_view(reinterpret_cast<const char*>(lpData), cbData)));
+    if (bytes.size() > kMaxValueDataBytes) // beyond what a value holds, and what a DWORD counts
+        return ERROR_INVALID_PARAMETER;
+    return RegSetValueExW(hKey, name, Reserved, dwType, bytes.data(), static_cast<DWORD>(bytes.size()));
 }
 
 LONG WINAPI RegQueryValueA(HKEY hKey, LPCSTR lpSubKey, LPSTR lpData, PLONG lpcbData) {
-    if (lpData != nullptr && lpcbData == nullptr)
-        return ERROR_INVALID_PARAMETER;
-    std::u16string text;
-    const LONG rc = QuerySubkeyText(hKey, Wide(lpSubKey), text);
+    const WideArgument subKey(lpSubKey);
+    if (lpcbData == nullptr)
+        return RegQueryValueW(hKey, subKey, reinterpret_cast<LPWSTR>(lpData), nullptr);
+    std::vector<BYTE> bytes;
+    const LONG rc = ReadAll(
+        [&](LPBYTE buffer, LPDWORD size) {
+            LONG room = static_cast<LONG>(*size);
+            const LONG read = RegQueryValueW(hKey, subKey, reinterpret_cast<LPWSTR>(buffer), &room);
+            *size = static_cast<DWORD>(room);
+            return read;
+        },
+        bytes);
     if (rc != ERROR_SUCCESS)
         return rc;
-    const std::string ansi = WideToAnsi(text);
-    std::vector<BYTE> bytes(ansi.begin(), ansi.end());
-    bytes.push_back(0);
-    if (lpcbData == nullptr)
-        return ERROR_SUCCESS;
-    DWORD size = *lpcbData < 0 ? 0 : static_cast<DWORD>(*lpcbData);
-    const LONG copied = CopyData(bytes, reinterpret_cast<LPBYTE>(lpData), &size);
-    *lpcbData = static_cast<LONG>(size);
-    return copied;
+    std::u16string text = Utf16Units(bytes);
+    text.resize(text.find(u'\0') == std::u16string::npos ? text.size() : text.find(u'\0'));
+    const std::string ansi = qxwin::WideToAnsi(text);
+    std::vector<BYTE> terminated(ansi.begin(), ansi.end());
+    terminated.push_back(0);
+    return CopyText(terminated, reinterpret_cast<LPBYTE>(lpData), lpcbData);
 }
 
-LONG WINAPI RegSetValueA(HKEY hKey, LPCSTR lpSubKey, DWORD dwType, LPCSTR lpData, DWORD) {
-    if (dwType != REG_SZ || lpData == nullptr)
-        return ERROR_INVALID_PARAMETER;
-    return SetSubkeyText(hKey, Wide(lpSubKey), AnsiToWide(lpData));
+LONG WINAPI RegSetValueA(HKEY hKey, LPCSTR lpSubKey, DWORD dwType, LPCSTR lpData, DWORD cbData) {
+    return RegSetValueW(hKey, WideArgument(lpSubKey), dwType, WideArgument(lpData), cbData);
 }
 
 LONG WINAPI RegDeleteKeyA(HKEY hKey, LPCSTR lpSubKey) {
-    if (lpSubKey == nullptr)
-        return ERROR_INVALID_PARAMETER;
-    return DeleteKey(hKey, Wide(lpSubKey), false);
+    return RegDeleteKeyW(hKey, WideArgument(lpSubKey));
 }
 
 LONG WINAPI RegDeleteValueA(HKEY hKey, LPCSTR lpValueName) {
-    return DeleteValue(hKey, Wide(lpValueName));
+    return RegDeleteValueW(hKey, WideArgument(lpValueName));
 }
 
 LONG WINAPI RegEnumKeyExA(HKEY hKey, DWORD dwIndex, LPSTR lpName, LPDWORD lpcchName, LPDWORD lpReserved,
                           LPSTR lpClass, LPDWORD lpcchClass, LPFILETIME lpftLastWriteTime) {
-    if (lpReserved != nullptr || lpName == nullptr || lpcchName == nullptr)
-        return ERROR_INVALID_PARAMETER;
-    std::u16string name;
-    LONG rc = EnumKey(hKey, dwIndex, name);
+    WCHAR wide[kMaxKeyNameLength + 1];
+    DWORD length = kMaxKeyNameLength + 1;
+    LONG rc = RegEnumKeyExW(hKey, dwIndex, lpName ? wide : nullptr, lpcchName ? &length : nullptr, lpReserved,
+                            nullptr, nullptr, nullptr);
     if (rc != ERROR_SUCCESS)
         return rc;
-    rc = CopyName(name, lpName, lpcchName);
+    rc = CopyName<char>(qxwin::WideToAnsi(std::u16string_view(wide, length)), lpName, lpcchName);
     if (rc != ERROR_SUCCESS)
         return rc;
     if (lpftLastWriteTime != nullptr)
@@ -163,52 +176,40 @@ LONG WINAPI RegEnumKeyExA(HKEY hKey, DWORD dwIndex, LPSTR lpName, LPDWORD lpcchN
 
 LONG WINAPI RegEnumValueA(HKEY hKey, DWORD dwIndex, LPSTR lpValueName, LPDWORD lpcchValueName,
                           LPDWORD lpReserved, LPDWORD lpType, LPBYTE lpData, LPDWORD lpcbData) {
-    if (lpReserved != nullptr || lpValueName == nullptr || lpcchValueName == nullptr ||
-        (lpData != nullptr && lpcbData == nullptr))
-        return ERROR_INVALID_PARAMETER;
-    Value value;
-    LONG rc = EnumValue(hKey, dwIndex, value);
+    std::u16string name(kMaxValueNameLength + 1, u'\0');
+    DWORD length = 0;
+    DWORD type = REG_NONE;
+    std::vector<BYTE> data;
+    LONG rc = ReadAllWhenAsked(
+        [&](LPBYTE buffer, LPDWORD size) {
+            length = static_cast<DWORD>(name.size());
+            return RegEnumValueW(hKey, dwIndex, lpValueName ? name.data() : nullptr,
+                                 lpcchValueName ? &length : nullptr, lpReserved, &type, buffer, size);
+        },
+        lpData, lpcbData, data);
     if (rc != ERROR_SUCCESS)
         return rc;
-    rc = CopyName(value.name, lpValueName, lpcchValueName);
+    name.resize(length);
+    rc = CopyName<char>(qxwin::WideToAnsi(name), lpValueName, lpcchValueName);
     if (rc != ERROR_SUCCESS)
         return rc;
     if (lpType != nullptr)
-        *lpType = value.type;
-    return CopyData(AnsiData(value), lpData, lpcbData);
+        *lpType = type;
+    return CopyData(AnsiData(type, data), lpData, lpcbData);
 }
 
 LONG WINAPI RegQueryInfoKeyA(HKEY hKey, LPSTR lpClass, LPDWORD lpcchClass, LPDWORD lpReserved,
                              LPDWORD lpcSubKeys, LPDWORD lpcbMaxSubKeyLen, LPDWORD lpcbMaxClassLen,
                              LPDWORD lpcValues, LPDWORD lpcbMaxValueNameLen, LPDWORD lpcbMaxValueLen,
                              LPDWORD lpcbSecurityDescriptor, LPFILETIME lpftLastWriteTime) {
-    if (lpReserved != nullptr)
-        return ERROR_INVALID_PARAMETER;
-    KeyInfo info;
-    const LONG rc = QueryInfo(hKey, info, &kAnsiView);
-    if (rc != ERROR_SUCCESS)
-        return rc;
-    if (lpcSubKeys)
-        *lpcSubKeys = info.subKeys;
-    if (lpcbMaxSubKeyLen)
-        *lpcbMaxSubKeyLen = info.maxSubKeyLength;
-    if (lpcbMaxClassLen)
-        *lpcbMaxClassLen = 0;
-    if (lpcValues)
-        *lpcValues = info.values;
-    if (lpcbMaxValueNameLen)
-        *lpcbMaxValueNameLen = info.maxValueNameLength;
-    if (lpcbMaxValueLen)
-        *lpcbMaxValueLen = info.maxValueDataBytes;
-    if (lpcbSecurityDescriptor)
-        *lpcbSecurityDescriptor = 0;
-    if (lpftLastWriteTime)
-        *lpftLastWriteTime = FILETIME{0, 0};
-    return EmptyClass(lpClass, lpcchClass);
+    const LONG rc =
+        QueryInfoKey(hKey, lpReserved, &kAnsiView, lpcSubKeys, lpcbMaxSubKeyLen, lpcbMaxClassLen, lpcValues,
+                     lpcbMaxValueNameLen, lpcbMaxValueLen, lpcbSecurityDescriptor, lpftLastWriteTime);
+    return rc != ERROR_SUCCESS ? rc : EmptyClass(lpClass, lpcchClass);
 }
 
 LONG WINAPI SHDeleteKeyA(HKEY hKey, LPCSTR pszSubKey) {
-    return DeleteKey(hKey, Wide(pszSubKey), true);
+    return SHDeleteKeyW(hKey, WideArgument(pszSubKey));
 }
 
 } // extern "C"

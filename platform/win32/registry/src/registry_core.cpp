@@ -83,6 +83,43 @@ struct Cursor {
 Cursor<std::map<std::u16string, std::unique_ptr<Key>>> subkeyCursor;
 Cursor<std::map<std::u16string, Value>> valueCursor;
 
+// Resolves a handle for a read that needs the given rights. The key can be null with success:
+// HKEY_CLASSES_ROOT before its key exists.
+LONG ResolveForRead(ReadCall& call, HKEY handle, REGSAM rights, ResolvedKey& key) {
+    if (call.Status() != ERROR_SUCCESS)
+        return call.Status();
+    key = call.store().Resolve(handle, false);
+    if (key.error != ERROR_SUCCESS)
+        return key.error;
+    return (key.access & rights) == rights ? ERROR_SUCCESS : ERROR_ACCESS_DENIED;
+}
+
+// The same inside a change; a failure after the write began also ends it.
+LONG ResolveForWrite(WriteCall& call, HKEY handle, REGSAM rights, ResolvedKey& key) {
+    if (call.Status() != ERROR_SUCCESS)
+        return call.Status();
+    key = call.store().Resolve(handle, false);
+    if (key.error != ERROR_SUCCESS)
+        return call.Finish(key.error);
+    return (key.access & rights) == rights ? ERROR_SUCCESS : call.Finish(ERROR_ACCESS_DENIED);
+}
+
+// The index-th subkey or value of a key, in the order of enumeration, handed to take.
+template <class Map, class Take>
+LONG EnumerateAt(HKEY handle, REGSAM rights, Map Key::*items, Cursor<Map>& cursor, DWORD index, Take take) {
+    ReadCall call;
+    ResolvedKey key;
+    if (const LONG rc = ResolveForRead(call, handle, rights, key); rc != ERROR_SUCCESS)
+        return rc;
+    if (key.key == nullptr)
+        return ERROR_NO_MORE_ITEMS;
+    const auto* found = cursor.Nth(key.key->*items, key.key->serial, call.store().Generation(), index);
+    if (found == nullptr)
+        return ERROR_NO_MORE_ITEMS;
+    take(*found);
+    return ERROR_SUCCESS;
+}
+
 } // namespace
 
 bool IsStringType(DWORD type) {
@@ -120,6 +157,15 @@ LONG CopyData(const std::vector<BYTE>& bytes, LPBYTE data, LPDWORD size) {
     }
     *size = needed;
     return ERROR_SUCCESS;
+}
+
+LONG CopyText(const std::vector<BYTE>& bytes, LPBYTE data, PLONG size) {
+    if (size == nullptr)
+        return data == nullptr ? ERROR_SUCCESS : ERROR_INVALID_PARAMETER;
+    DWORD bytesRoom = *size < 0 ? 0 : static_cast<DWORD>(*size);
+    const LONG rc = CopyData(bytes, data, &bytesRoom);
+    *size = static_cast<LONG>(bytesRoom);
+    return rc;
 }
 
 LONG OpenKey(HKEY parent, std::u16string_view subKey, REGSAM access, HKEY* result) {
@@ -215,13 +261,9 @@ LONG CloseKey(HKEY key) {
 
 LONG QueryValue(HKEY handle, std::u16string_view name, Value& value) {
     ReadCall call;
-    if (call.Status() != ERROR_SUCCESS)
-        return call.Status();
-    const ResolvedKey key = call.store().Resolve(handle, false);
-    if (key.error != ERROR_SUCCESS)
-        return key.error;
-    if (!(key.access & KEY_QUERY_VALUE))
-        return ERROR_ACCESS_DENIED;
+    ResolvedKey key;
+    if (const LONG rc = ResolveForRead(call, handle, KEY_QUERY_VALUE, key); rc != ERROR_SUCCESS)
+        return rc;
     const Value* found = key.key ? key.key->FindValue(name) : nullptr;
     if (found == nullptr)
         return ERROR_FILE_NOT_FOUND;
@@ -235,17 +277,13 @@ LONG SetValue(HKEY handle, std::u16string_view name, DWORD type, const BYTE* dat
     if (name.size() > kMaxValueNameLength || size > kMaxValueDataBytes)
         return ERROR_INVALID_PARAMETER;
     WriteCall call;
-    if (call.Status() != ERROR_SUCCESS)
-        return call.Status();
-    Store& store = call.store();
     {
         // Check the handle before anything is made for it.
-        const ResolvedKey probe = store.Resolve(handle, false);
-        if (probe.error != ERROR_SUCCESS)
-            return call.Finish(probe.error);
-        if (!(probe.access & KEY_SET_VALUE))
-            return call.Finish(ERROR_ACCESS_DENIED);
+        ResolvedKey probe;
+        if (const LONG rc = ResolveForWrite(call, handle, KEY_SET_VALUE, probe); rc != ERROR_SUCCESS)
+            return rc;
     }
+    Store& store = call.store();
     const ResolvedKey key = store.Resolve(handle, true);
     // An existing value keeps the spelling of its name.
     Value& value = key.key->values[FoldName(name)];
@@ -262,12 +300,10 @@ LONG DeleteKey(HKEY handle, std::u16string_view subKey, bool withSubtree) {
     if (const LONG rc = SplitPath(subKey, false, parts); rc != ERROR_SUCCESS)
         return rc;
     WriteCall call;
-    if (call.Status() != ERROR_SUCCESS)
-        return call.Status();
+    ResolvedKey base;
+    if (const LONG rc = ResolveForWrite(call, handle, 0, base); rc != ERROR_SUCCESS)
+        return rc;
     Store& store = call.store();
-    const ResolvedKey base = store.Resolve(handle, false);
-    if (base.error != ERROR_SUCCESS)
-        return call.Finish(base.error);
     if (parts.empty() && (base.classesRoot || base.key == nullptr || base.key->parent == nullptr))
         return call.Finish(ERROR_ACCESS_DENIED); // a hive root or HKEY_CLASSES_ROOT itself stays
     Key* key = Walk(base.key, parts);
@@ -282,14 +318,10 @@ LONG DeleteKey(HKEY handle, std::u16string_view subKey, bool withSubtree) {
 
 LONG DeleteValue(HKEY handle, std::u16string_view name) {
     WriteCall call;
-    if (call.Status() != ERROR_SUCCESS)
-        return call.Status();
+    ResolvedKey key;
+    if (const LONG rc = ResolveForWrite(call, handle, KEY_SET_VALUE, key); rc != ERROR_SUCCESS)
+        return rc;
     Store& store = call.store();
-    const ResolvedKey key = store.Resolve(handle, false);
-    if (key.error != ERROR_SUCCESS)
-        return call.Finish(key.error);
-    if (!(key.access & KEY_SET_VALUE))
-        return call.Finish(ERROR_ACCESS_DENIED);
     if (key.key == nullptr || key.key->values.erase(FoldName(name)) == 0)
         return call.Finish(ERROR_FILE_NOT_FOUND);
     store.MarkChanged();
@@ -297,65 +329,53 @@ LONG DeleteValue(HKEY handle, std::u16string_view name) {
 }
 
 LONG EnumKey(HKEY handle, DWORD index, std::u16string& name) {
-    ReadCall call;
-    if (call.Status() != ERROR_SUCCESS)
-        return call.Status();
-    const ResolvedKey key = call.store().Resolve(handle, false);
-    if (key.error != ERROR_SUCCESS)
-        return key.error;
-    if (!(key.access & KEY_ENUMERATE_SUB_KEYS))
-        return ERROR_ACCESS_DENIED;
-    if (key.key == nullptr)
-        return ERROR_NO_MORE_ITEMS;
-    const auto* child = subkeyCursor.Nth(key.key->subkeys, key.key->serial, call.store().Generation(), index);
-    if (child == nullptr)
-        return ERROR_NO_MORE_ITEMS;
-    name = (*child)->name;
-    return ERROR_SUCCESS;
+    return EnumerateAt(handle, KEY_ENUMERATE_SUB_KEYS, &Key::subkeys, subkeyCursor, index,
+                       [&](const std::unique_ptr<Key>& child) { name = child->name; });
 }
 
 LONG EnumValue(HKEY handle, DWORD index, Value& value) {
-    ReadCall call;
-    if (call.Status() != ERROR_SUCCESS)
-        return call.Status();
-    const ResolvedKey key = call.store().Resolve(handle, false);
-    if (key.error != ERROR_SUCCESS)
-        return key.error;
-    if (!(key.access & KEY_QUERY_VALUE))
-        return ERROR_ACCESS_DENIED;
-    if (key.key == nullptr)
-        return ERROR_NO_MORE_ITEMS;
-    const Value* found = valueCursor.Nth(key.key->values, key.key->serial, call.store().Generation(), index);
-    if (found == nullptr)
-        return ERROR_NO_MORE_ITEMS;
-    value = *found;
-    return ERROR_SUCCESS;
+    return EnumerateAt(handle, KEY_QUERY_VALUE, &Key::values, valueCursor, index,
+                       [&](const Value& found) { value = found; });
 }
 
-LONG QueryInfo(HKEY handle, KeyInfo& info, const AnsiView* ansi) {
+LONG QueryInfoKey(HKEY handle, LPDWORD reserved, const AnsiView* ansi, LPDWORD subKeys,
+                  LPDWORD maxSubKeyLength, LPDWORD maxClassLength, LPDWORD values, LPDWORD maxValueNameLength,
+                  LPDWORD maxValueBytes, LPDWORD securityDescriptorBytes, LPFILETIME lastWriteTime) {
+    if (reserved != nullptr)
+        return ERROR_INVALID_PARAMETER;
     ReadCall call;
-    if (call.Status() != ERROR_SUCCESS)
-        return call.Status();
-    const ResolvedKey key = call.store().Resolve(handle, false);
-    if (key.error != ERROR_SUCCESS)
-        return key.error;
-    if (!(key.access & KEY_QUERY_VALUE))
-        return ERROR_ACCESS_DENIED;
-    info = KeyInfo{};
-    if (key.key == nullptr)
-        return ERROR_SUCCESS;
-    info.subKeys = static_cast<DWORD>(key.key->subkeys.size());
-    info.values = static_cast<DWORD>(key.key->values.size());
-    for (const auto& [folded, child] : key.key->subkeys) {
-        const DWORD length = ansi ? ansi->nameLength(child->name) : static_cast<DWORD>(child->name.size());
-        info.maxSubKeyLength = std::max(info.maxSubKeyLength, length);
+    ResolvedKey key;
+    if (const LONG rc = ResolveForRead(call, handle, KEY_QUERY_VALUE, key); rc != ERROR_SUCCESS)
+        return rc;
+    DWORD subKeyCount = 0, valueCount = 0, longestSubKey = 0, longestValueName = 0, largestData = 0;
+    if (key.key != nullptr) {
+        subKeyCount = static_cast<DWORD>(key.key->subkeys.size());
+        valueCount = static_cast<DWORD>(key.key->values.size());
+        for (const auto& [folded, child] : key.key->subkeys) {
+            const DWORD length =
+                ansi ? ansi->nameLength(child->name) : static_cast<DWORD>(child->name.size());
+            longestSubKey = std::max(longestSubKey, length);
+        }
+        for (const auto& [folded, value] : key.key->values) {
+            const DWORD length = ansi ? ansi->nameLength(value.name) : static_cast<DWORD>(value.name.size());
+            const DWORD bytes = ansi ? ansi->dataBytes(value) : static_cast<DWORD>(value.data.size());
+            longestValueName = std::max(longestValueName, length);
+            largestData = std::max(largestData, bytes);
+        }
     }
-    for (const auto& [folded, value] : key.key->values) {
-        const DWORD length = ansi ? ansi->nameLength(value.name) : static_cast<DWORD>(value.name.size());
-        const DWORD bytes = ansi ? ansi->dataBytes(value) : static_cast<DWORD>(value.data.size());
-        info.maxValueNameLength = std::max(info.maxValueNameLength, length);
-        info.maxValueDataBytes = std::max(info.maxValueDataBytes, bytes);
-    }
+    const auto put = [](LPDWORD out, DWORD number) {
+        if (out != nullptr)
+            *out = number;
+    };
+    put(subKeys, subKeyCount);
+    put(maxSubKeyLength, longestSubKey);
+    put(maxClassLength, 0); // classes are not kept
+    put(values, valueCount);
+    put(maxValueNameLength, longestValueName);
+    put(maxValueBytes, largestData);
+    put(securityDescriptorBytes, 0);
+    if (lastWriteTime != nullptr)
+        *lastWriteTime = FILETIME{0, 0};
     return ERROR_SUCCESS;
 }
 

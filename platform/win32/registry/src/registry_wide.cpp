@@ -1,8 +1,8 @@
-// The W forms: UTF-16 names and data, passed through unchanged.
+// The W forms: UTF-16 names and data, passed through unchanged. The A forms convert and come
+// here.
+#include "name_buffers.h"
 #include "registry_core.h"
 #include "shlwapi_registry.h"
-
-#include <cstring>
 
 using namespace qx::registry::detail;
 
@@ -10,27 +10,6 @@ namespace {
 
 std::u16string_view View(LPCWSTR text) {
     return text ? std::u16string_view(text) : std::u16string_view();
-}
-
-LONG CopyName(std::u16string_view name, LPWSTR buffer, LPDWORD length) {
-    if (buffer == nullptr || length == nullptr)
-        return ERROR_INVALID_PARAMETER;
-    if (name.size() + 1 > *length)
-        return ERROR_MORE_DATA;
-    std::memcpy(buffer, name.data(), name.size() * sizeof(WCHAR));
-    buffer[name.size()] = u'\0';
-    *length = static_cast<DWORD>(name.size());
-    return ERROR_SUCCESS;
-}
-
-LONG EmptyClass(LPWSTR cls, LPDWORD length) {
-    if (cls == nullptr || length == nullptr)
-        return ERROR_SUCCESS;
-    if (*length == 0)
-        return ERROR_MORE_DATA;
-    cls[0] = u'\0';
-    *length = 0;
-    return ERROR_SUCCESS;
 }
 
 } // namespace
@@ -96,13 +75,7 @@ LONG WINAPI RegQueryValueW(HKEY hKey, LPCWSTR lpSubKey, LPWSTR lpData, PLONG lpc
     if (rc != ERROR_SUCCESS)
         return rc;
     text += u'\0';
-    const std::vector<BYTE> bytes = Utf16Bytes(text);
-    if (lpcbData == nullptr)
-        return ERROR_SUCCESS;
-    DWORD size = *lpcbData < 0 ? 0 : static_cast<DWORD>(*lpcbData);
-    const LONG copied = CopyData(bytes, reinterpret_cast<LPBYTE>(lpData), &size);
-    *lpcbData = static_cast<LONG>(size);
-    return copied;
+    return CopyText(Utf16Bytes(text), reinterpret_cast<LPBYTE>(lpData), lpcbData);
 }
 
 LONG WINAPI RegSetValueW(HKEY hKey, LPCWSTR lpSubKey, DWORD dwType, LPCWSTR lpData, DWORD) {
@@ -129,7 +102,7 @@ LONG WINAPI RegEnumKeyExW(HKEY hKey, DWORD dwIndex, LPWSTR lpName, LPDWORD lpcch
     LONG rc = EnumKey(hKey, dwIndex, name);
     if (rc != ERROR_SUCCESS)
         return rc;
-    rc = CopyName(name, lpName, lpcchName);
+    rc = CopyName<WCHAR>(name, lpName, lpcchName);
     if (rc != ERROR_SUCCESS)
         return rc;
     if (lpftLastWriteTime != nullptr)
@@ -146,7 +119,7 @@ LONG WINAPI RegEnumValueW(HKEY hKey, DWORD dwIndex, LPWSTR lpValueName, LPDWORD 
     LONG rc = EnumValue(hKey, dwIndex, value);
     if (rc != ERROR_SUCCESS)
         return rc;
-    rc = CopyName(value.name, lpValueName, lpcchValueName);
+    rc = CopyName<WCHAR>(value.name, lpValueName, lpcchValueName);
     if (rc != ERROR_SUCCESS)
         return rc;
     if (lpType != nullptr)
@@ -158,29 +131,10 @@ LONG WINAPI RegQueryInfoKeyW(HKEY hKey, LPWSTR lpClass, LPDWORD lpcchClass, LPDW
                              LPDWORD lpcSubKeys, LPDWORD lpcbMaxSubKeyLen, LPDWORD lpcbMaxClassLen,
                              LPDWORD lpcValues, LPDWORD lpcbMaxValueNameLen, LPDWORD lpcbMaxValueLen,
                              LPDWORD lpcbSecurityDescriptor, LPFILETIME lpftLastWriteTime) {
-    if (lpReserved != nullptr)
-        return ERROR_INVALID_PARAMETER;
-    KeyInfo info;
-    const LONG rc = QueryInfo(hKey, info, nullptr);
-    if (rc != ERROR_SUCCESS)
-        return rc;
-    if (lpcSubKeys)
-        *lpcSubKeys = info.subKeys;
-    if (lpcbMaxSubKeyLen)
-        *lpcbMaxSubKeyLen = info.maxSubKeyLength;
-    if (lpcbMaxClassLen)
-        *lpcbMaxClassLen = 0;
-    if (lpcValues)
-        *lpcValues = info.values;
-    if (lpcbMaxValueNameLen)
-        *lpcbMaxValueNameLen = info.maxValueNameLength;
-    if (lpcbMaxValueLen)
-        *lpcbMaxValueLen = info.maxValueDataBytes;
-    if (lpcbSecurityDescriptor)
-        *lpcbSecurityDescriptor = 0;
-    if (lpftLastWriteTime)
-        *lpftLastWriteTime = FILETIME{0, 0};
-    return EmptyClass(lpClass, lpcchClass);
+    const LONG rc =
+        QueryInfoKey(hKey, lpReserved, nullptr, lpcSubKeys, lpcbMaxSubKeyLen, lpcbMaxClassLen, lpcValues,
+                     lpcbMaxValueNameLen, lpcbMaxValueLen, lpcbSecurityDescriptor, lpftLastWriteTime);
+    return rc != ERROR_SUCCESS ? rc : EmptyClass(lpClass, lpcchClass);
 }
 
 LONG WINAPI SHDeleteKeyW(HKEY hKey, LPCWSTR pszSubKey) {
