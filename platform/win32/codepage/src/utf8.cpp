@@ -1,5 +1,7 @@
 #include "utf8.h"
 
+#include "qxwin/codepage.h"
+
 namespace qxwin {
 
 long DecodeUtf8(const unsigned char* in, std::size_t length, std::size_t& consumed) {
@@ -70,6 +72,27 @@ std::size_t EncodeUtf8(char32_t cp, unsigned char* out) {
     out[2] = static_cast<unsigned char>(0x80 | ((cp >> 6) & 0x3F));
     out[3] = static_cast<unsigned char>(0x80 | (cp & 0x3F));
     return 4;
+}
+
+bool Utf8ToWideStrict(std::string_view text, std::u16string& result) {
+    result.clear();
+    const auto* in = reinterpret_cast<const unsigned char*>(text.data());
+    for (std::size_t i = 0; i < text.size();) {
+        std::size_t consumed = 1;
+        const long cp = DecodeUtf8(in + i, text.size() - i, consumed);
+        if (cp < 0) {
+            result.clear();
+            return false;
+        }
+        i += consumed;
+        if (cp >= 0x10000) {
+            result += static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10));
+            result += static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF));
+        } else {
+            result += static_cast<char16_t>(cp);
+        }
+    }
+    return true;
 }
 
 } // namespace qxwin

@@ -1,4 +1,5 @@
 // Applies a parsed registry script to the registry, all of it inside one transaction.
+#include "qxwin/codepage.h"
 #include "qxwin/registry.h"
 #include "qxwin/registry_script.h"
 #include "shlwapi_registry.h"
@@ -117,7 +118,7 @@ HRESULT RunScript(std::string_view scriptUtf8, const ReplacementMap& replacement
     if (scriptUtf8.size() > kMaxScriptLength)
         return DISP_E_EXCEPTION;
     std::u16string script;
-    if (!DecodeUtf8(scriptUtf8, script))
+    if (!qxwin::Utf8ToWideStrict(scriptUtf8, script))
         return DISP_E_EXCEPTION;
     return RunScript(std::u16string_view(script), replacements, doRegister);
 }

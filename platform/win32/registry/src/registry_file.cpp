@@ -1,5 +1,6 @@
 #include "registry_file.h"
 
+#include "qxwin/codepage.h"
 #include "registry_limits.h"
 #include "winreg.h"
 
@@ -33,18 +34,27 @@ void AppendHex32(std::string& out, std::uint32_t v) {
     out += buffer;
 }
 
-void AppendUtf8(std::string& out, std::uint32_t cp) {
-    if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+bool IsHighSurrogate(char16_t c) {
+    return c >= 0xD800 && c <= 0xDBFF;
+}
+bool IsLowSurrogate(char16_t c) {
+    return c >= 0xDC00 && c <= 0xDFFF;
+}
+
+// How many units from `at` on are written as UTF-8: characters from U+00A0 up, surrogates only
+// in pairs; 0 when the unit there is escaped or plain ASCII.
+std::size_t ShownAsUtf8(std::u16string_view text, std::size_t at) {
+    std::size_t end = at;
+    while (end < text.size()) {
+        const char16_t c = text[end];
+        if (IsHighSurrogate(c) && end + 1 < text.size() && IsLowSurrogate(text[end + 1]))
+            end += 2;
+        else if (c >= 0xA0 && !IsHighSurrogate(c) && !IsLowSurrogate(c))
+            ++end;
+        else
+            break;
     }
-    out += static_cast<char>(0x80 | (cp & 0x3F));
+    return end - at;
 }
 
 void AppendQuoted(std::string& out, std::u16string_view text) {
@@ -56,13 +66,9 @@ void AppendQuoted(std::string& out, std::u16string_view text) {
             out += static_cast<char>(c);
         } else if (c >= 0x20 && c < 0x7F) {
             out += static_cast<char>(c);
-        } else if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-                   text[i + 1] <= 0xDFFF) {
-            AppendUtf8(out,
-                       0x10000 + ((static_cast<std::uint32_t>(c) - 0xD800) << 10) + (text[i + 1] - 0xDC00));
-            ++i;
-        } else if (c >= 0xA0 && (c < 0xD800 || c > 0xDFFF)) {
-            AppendUtf8(out, c);
+        } else if (const std::size_t units = ShownAsUtf8(text, i); units != 0) {
+            out += qxwin::WideToUtf8(text.substr(i, units));
+            i += units - 1;
         } else {
             char buffer[8];
             std::snprintf(buffer, sizeof buffer, "\\u%04X", static_cast<unsigned>(c));
@@ -236,40 +242,16 @@ private:
         return true;
     }
 
+    // A run of non-ASCII bytes holds whole UTF-8 sequences only.
     bool ReadUtf8(std::size_t& i, std::u16string& text) {
-        const unsigned char lead = static_cast<unsigned char>(line_[i]);
-        std::size_t length;
-        std::uint32_t cp;
-        if (lead >= 0xC2 && lead <= 0xDF) {
-            length = 2;
-            cp = lead & 0x1F;
-        } else if (lead >= 0xE0 && lead <= 0xEF) {
-            length = 3;
-            cp = lead & 0x0F;
-        } else if (lead >= 0xF0 && lead <= 0xF4) {
-            length = 4;
-            cp = lead & 0x07;
-        } else {
+        std::size_t end = i;
+        while (end < line_.size() && static_cast<unsigned char>(line_[end]) >= 0x80)
+            ++end;
+        std::u16string decoded;
+        if (!qxwin::Utf8ToWideStrict(line_.substr(i, end - i), decoded))
             return false;
-        }
-        if (i + length > line_.size())
-            return false;
-        for (std::size_t k = 1; k < length; ++k) {
-            const unsigned char b = static_cast<unsigned char>(line_[i + k]);
-            if ((b & 0xC0) != 0x80)
-                return false;
-            cp = (cp << 6) | (b & 0x3F);
-        }
-        if ((length == 3 && cp < 0x800) || (length == 4 && (cp < 0x10000 || cp > 0x10FFFF)) ||
-            (cp >= 0xD800 && cp <= 0xDFFF))
-            return false;
-        if (cp >= 0x10000) {
-            text += static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10));
-            text += static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF));
-        } else {
-            text += static_cast<char16_t>(cp);
-        }
-        i += length;
+        text += decoded;
+        i = end;
         return true;
     }
 

@@ -54,6 +54,35 @@ TEST(RegistryFileTest, ReadsHandEditedFilesWithCommentsAndCrLf) {
     EXPECT_EQ(key->FindValue(u"N")->data, Bytes(u"caf\u00E9"));
 }
 
+// Text from U+00A0 up is written as UTF-8, runs of it and whole surrogate pairs alike; controls,
+// C1 characters and lone surrogates as escapes. It reads back unit for unit.
+TEST(RegistryFileTest, QuotedTextMixesUtf8AndEscapes) {
+    const struct {
+        const char* name;
+        std::u16string text;
+        std::string quoted;
+    } cases[] = {
+        {"run of Hangul and an emoji", u"\uD55C\uAE00\U0001F600",
+         "\"\xED\x95\x9C\xEA\xB8\x80\xF0\x9F\x98\x80\""},
+        {"edges of the written ranges", u"\u00A0\u009F\uFFFF\U0010FFFF",
+         "\"\xC2\xA0\\u009F\xEF\xBF\xBF\xF4\x8F\xBF\xBF\""},
+        {"lone surrogates between characters", u"\u00E9\xDC00\u00E9\xD800",
+         "\"\xC3\xA9\\uDC00\xC3\xA9\\uD800\""},
+        {"reversed pair", u"\xDC00\xD800x", "\"\\uDC00\\uD800x\""},
+    };
+    for (const auto& c : cases) {
+        Tree tree;
+        Key* key = tree.AddSubkey(tree.Root(Hive::Users), u"K");
+        key->values[FoldName(c.text)] = Value{c.text, REG_NONE, {}};
+        const std::string text = SerializeTree(tree);
+        EXPECT_NE(text.find("value " + c.quoted + " none hex \"\"\n"), std::string::npos) << c.name << "\n"
+                                                                                          << text;
+        ParsedTree parsed = ParseTree(text);
+        ASSERT_TRUE(parsed.tree) << c.name << ": " << parsed.error;
+        EXPECT_TRUE(parsed.tree->SameAs(tree)) << c.name;
+    }
+}
+
 struct DamagedCase {
     const char* name;
     std::string body; // after the header line
@@ -81,6 +110,9 @@ TEST(RegistryFileTest, DamagedFilesAreRecognisedWithTheirLine) {
         {"overlong UTF-8", "hive HKEY_USERS\nkey 16 \"\xC0\xAF\"\nend\n", 4},
         {"UTF-8 surrogate", "hive HKEY_USERS\nkey 16 \"\xED\xA0\x80\"\nend\n", 4},
         {"cut UTF-8", "hive HKEY_USERS\nkey 16 \"\xE3\x81\"\nend\n", 4},
+        {"UTF-8 beyond U+10FFFF", "hive HKEY_USERS\nkey 16 \"\xF4\x90\x80\x80\"\nend\n", 4},
+        {"stray continuation after a character", "hive HKEY_USERS\nkey 16 \"\xEA\xB0\x80\x80\"\nend\n", 4},
+        {"UTF-8 cut by ASCII", "hive HKEY_USERS\nkey 16 \"\xEA\xB0x\"\nend\n", 4},
         {"raw control byte", "hive HKEY_USERS\nkey 16 \"a\tb\x01\"\nend\n", 4},
         {"backslash in key name", "hive HKEY_USERS\nkey 16 \"a\\\\b\"\nend\n", 4},
         {"empty key name", "hive HKEY_USERS\nkey 16 \"\"\nend\n", 4},

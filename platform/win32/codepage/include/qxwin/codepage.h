@@ -23,5 +23,8 @@ std::string Utf8ToAnsi(std::string_view text, bool* lossy = nullptr);
 // UTF-16 and UTF-8; invalid sequences become U+FFFD.
 std::string WideToUtf8(std::u16string_view text);
 std::u16string Utf8ToWide(std::string_view text);
+// Well-formed UTF-8 only (no overlong forms, surrogates or code points beyond U+10FFFF): false,
+// with the result empty, at the first ill-formed sequence.
+bool Utf8ToWideStrict(std::string_view text, std::u16string& result);
 
 } // namespace qxwin

@@ -46,7 +46,4 @@ struct ParseFailure {
 HRESULT ParseScript(std::u16string_view script, const ReplacementMap& replacements, Script& result,
                     ParseFailure* failure = nullptr);
 
-// Decodes UTF-8 strictly; false on a malformed sequence.
-bool DecodeUtf8(std::string_view text, std::u16string& result);
-
 } // namespace qx::registrar
