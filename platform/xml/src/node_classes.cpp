@@ -204,9 +204,15 @@ HRESULT WrapNode(IXMLDOMDocument* owner, const TreePtr& tree, xmlNodePtr node, I
     *out = nullptr;
     if (!node)
         return S_FALSE;
-    switch (node->type) {
-    case XML_DOCUMENT_NODE:
+    if (node->type == XML_DOCUMENT_NODE)
         return owner->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(out));
+    // A node that already has an object gets the same one again.
+    if (auto known = tree->nodeObjects.find(node); known != tree->nodeObjects.end()) {
+        known->second->AddRef();
+        *out = known->second;
+        return S_OK;
+    }
+    switch (node->type) {
     case XML_ELEMENT_NODE:
         return MakeNode<CXmlElement>(owner, tree, node, out);
     case XML_ATTRIBUTE_NODE:

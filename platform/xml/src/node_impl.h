@@ -262,16 +262,29 @@ protected:
 template <typename Itf>
 class TreeNodeImpl : public NodeImpl<Itf> {
 public:
+    ~TreeNodeImpl() override {
+        if (!tree_)
+            return;
+        auto entry = tree_->nodeObjects.find(node_);
+        if (entry != tree_->nodeObjects.end() && entry->second == Self())
+            tree_->nodeObjects.erase(entry);
+    }
+
+    // Makes this object the node's one object in its tree.
     void Bind(IXMLDOMDocument* owner, TreePtr tree, xmlNodePtr node) {
         owner_ = owner;
         tree_ = std::move(tree);
         node_ = node;
+        tree_->nodeObjects.insert_or_assign(node_, Self());
     }
     xmlNodePtr Node() override { return node_; }
     TreePtr Tree() override { return tree_; }
     IXMLDOMDocument* Owner() override { return owner_.Get(); }
 
 protected:
+    // The pointer QueryInterface(IID_IDispatch) gives, which is what callers are handed.
+    IDispatch* Self() { return static_cast<Itf*>(this); }
+
     com::ComPtr<IXMLDOMDocument> owner_;
     TreePtr tree_;
     xmlNodePtr node_ = nullptr;

@@ -7,7 +7,10 @@
 
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
+
+struct IDispatch;
 
 namespace qx::xml {
 
@@ -20,6 +23,11 @@ struct XmlTree {
 
     xmlDocPtr doc = nullptr;
     std::unordered_set<xmlNodePtr> orphans;
+    // The one node object of each node that has a live one, so that asking twice for a node gives
+    // the same object. No reference is held: an object takes its entry out when it dies, and it
+    // holds the tree, so no entry outlives its node. A document and its nodes are used by one
+    // thread at a time, as the tree itself is.
+    std::unordered_map<xmlNodePtr, IDispatch*> nodeObjects;
     // The XML declaration the document had, as version/encoding/standalone; none when empty.
     bool hasDeclaration = false;
     std::string declVersion = "1.0";
