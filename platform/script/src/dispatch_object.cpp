@@ -19,6 +19,11 @@ constexpr const char* kHiddenMethodDispatch = "\xFF"
                                               "qxMethodDispatch";
 constexpr const char* kStashHandler = "\xFF"
                                       "qxDispatchHandler";
+// On the function behind a proxy: the proxy itself, and the COM identity it was made for.
+constexpr const char* kHiddenProxy = "\xFF"
+                                     "qxProxy";
+constexpr const char* kHiddenIdentity = "\xFF"
+                                        "qxIdentity";
 
 enum class MemberKind { Unknown, Method, Property };
 
@@ -45,7 +50,19 @@ duk_ret_t ReleaseHeld(duk_context* ctx, const char* key) {
     return 0;
 }
 
+// The identity's entry goes first, so that nothing run by the release below finds this object
+// again; dropping the proxy ends the cycle that kept it alive with its function.
 duk_ret_t FinalizeObject(duk_context* ctx) {
+    EngineCore& core = CoreOf(ctx);
+    duk_get_prop_string(ctx, 0, kHiddenIdentity);
+    auto* identity = static_cast<IUnknown*>(duk_get_pointer(ctx, -1));
+    duk_pop(ctx);
+    if (identity) {
+        auto entry = core.scriptObjects.find(identity);
+        if (entry != core.scriptObjects.end() && entry->second == duk_get_heapptr(ctx, 0))
+            core.scriptObjects.erase(entry);
+    }
+    duk_del_prop_string(ctx, 0, kHiddenProxy);
     return ReleaseHeld(ctx, kHiddenDispatch);
 }
 
@@ -394,11 +411,35 @@ void PushHandler(duk_context* ctx) {
     duk_remove(ctx, -2);
 }
 
+// The proxy of an identity that has one; false when it has none.
+bool PushKnownObject(EngineCore& core, IUnknown* identity) {
+    auto known = core.scriptObjects.find(identity);
+    if (known == core.scriptObjects.end())
+        return false;
+    duk_context* ctx = core.ctx;
+    // The function is alive until its finalizer has run, and the finalizer takes the entry out.
+    // One that only waits for its finalizer is taken back by the push, with its proxy.
+    duk_push_heapptr(ctx, known->second);
+    duk_get_prop_string(ctx, -1, kHiddenProxy);
+    duk_remove(ctx, -2);
+    if (duk_is_object(ctx, -1))
+        return true;
+    duk_pop(ctx);
+    return false;
+}
+
 } // namespace
 
+// The proxy's function holds the proxy: the two live and die together, by the collector, and the
+// function's finalizer, which releases the object, is the one place an identity's entry leaves.
 void PushDispatch(EngineCore& core, IDispatch* dispatch) {
     duk_context* ctx = core.ctx;
     if (PushScriptValueOf(core, dispatch))
+        return;
+    com::ComPtr<IUnknown> identity;
+    if (FAILED(dispatch->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&identity))))
+        identity = nullptr;
+    if (identity && PushKnownObject(core, identity.Get()))
         return;
     duk_push_c_function(ctx, CallObject, DUK_VARARGS);
     duk_push_c_function(ctx, FinalizeObject, 1);
@@ -406,8 +447,17 @@ void PushDispatch(EngineCore& core, IDispatch* dispatch) {
     dispatch->AddRef();
     duk_push_pointer(ctx, dispatch);
     duk_put_prop_string(ctx, -2, kHiddenDispatch);
+    duk_dup_top(ctx);
     PushHandler(ctx);
-    duk_push_proxy(ctx, 0);
+    duk_push_proxy(ctx, 0); // [ function proxy ]
+    if (identity) {
+        duk_push_pointer(ctx, identity.Get());
+        duk_put_prop_string(ctx, -3, kHiddenIdentity);
+        duk_dup_top(ctx);
+        duk_put_prop_string(ctx, -3, kHiddenProxy);
+        core.scriptObjects.insert_or_assign(identity.Get(), duk_get_heapptr(ctx, -2));
+    }
+    duk_remove(ctx, -2);
 }
 
 IDispatch* WrappedDispatch(duk_context* ctx, duk_idx_t index) {

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <mutex>
 #include <thread>
+#include <unordered_map>
 #include <vector>
 
 namespace qx::script {
@@ -38,6 +39,12 @@ struct EngineCore {
     std::uint64_t nextRefId = 1;
     std::mutex pendingMutex;
     std::vector<std::uint64_t> pendingReleases; // wrappers released on another thread
+
+    // The script object of each COM identity (its IUnknown) that has a live one, so that the same
+    // object handed to script twice is the same script value and `==` compares identity. The value
+    // is the heap pointer of the function behind the proxy, which carries the finalizer; no
+    // reference is held, the finalizer takes the entry out.
+    std::unordered_map<IUnknown*, void*> scriptObjects;
 
     bool OnOwnerThread() const { return std::this_thread::get_id() == owner; }
     bool MustStop() const { return terminating || outOfBudget; }
