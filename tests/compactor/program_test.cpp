@@ -1,53 +1,30 @@
 // The tersor program seen from outside: its messages and exit codes on every road.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <vector>
 
+#include "child_program.h"
 #include "compactor/compactor.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-struct ProgramRun {
-    int exitCode;
-    std::string output;
-};
+using qxtest::ProgramRun;
 
-std::string quoted(const std::string& argument) {
-    std::string result = "'";
-    for (char c : argument) {
-        if (c == '\'')
-            result += "'\\''";
-        else
-            result += c;
-    }
-    return result + "'";
-}
-
+// tersor's messages go to standard output; standard error is kept apart.
 ProgramRun runTersor(const std::vector<std::string>& arguments) {
-    std::string command = quoted(QX_BIN_DIR "/tersor");
-    for (const std::string& argument : arguments)
-        command += " " + quoted(argument);
-    ProgramRun run{-1, ""};
-    std::FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr)
-        return run;
-    char buffer[4096];
-    size_t got;
-    while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        run.output.append(buffer, got);
-    const int status = pclose(pipe);
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
+    std::vector<std::string> command{QX_BIN_DIR "/tersor"};
+    command.insert(command.end(), arguments.begin(), arguments.end());
+    qxtest::ChildOptions options;
+    options.streams = qxtest::Streams::Separate;
+    return qxtest::RunProgram(command, options);
 }
 
 std::string readFile(const fs::path& path) {
@@ -82,7 +59,7 @@ protected:
 
 TEST_F(TersorProgram, CompactsAndReportsSuccess) {
     const ProgramRun run = runTersor({In(), Out()});
-    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.output, "Compacting Successful.\nWrote to file: " + Out().string() + "\n");
     EXPECT_EQ(readFile(Out()), "function f(a){return a+1;}");
     EXPECT_EQ(readFile(In()), kScript);
@@ -90,20 +67,20 @@ TEST_F(TersorProgram, CompactsAndReportsSuccess) {
 
 TEST_F(TersorProgram, IgnoresArgumentsAfterTheSecond) {
     const ProgramRun run = runTersor({In(), Out(), "extra", "more"});
-    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.status, 0);
     EXPECT_EQ(readFile(Out()), "function f(a){return a+1;}");
 }
 
 TEST_F(TersorProgram, ReplacesAnExistingLongerOutput) {
     writeFile(Out(), std::string(10000, 'x'));
-    EXPECT_EQ(runTersor({In(), Out()}).exitCode, 0);
+    EXPECT_EQ(runTersor({In(), Out()}).status, 0);
     EXPECT_EQ(readFile(Out()), "function f(a){return a+1;}");
 }
 
 TEST_F(TersorProgram, EmptyResultGivesEmptyFileAndNormalMessages) {
     writeFile(In(), "  /* nothing */\n\n// at all\n");
     const ProgramRun run = runTersor({In(), Out()});
-    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.output, "Compacting Successful.\nWrote to file: " + Out().string() + "\n");
     ASSERT_TRUE(fs::exists(Out()));
     EXPECT_EQ(fs::file_size(Out()), 0u);
@@ -114,7 +91,7 @@ TEST_F(TersorProgram, StreamsALargeFileExactly) {
     for (int i = 0; script.size() < 3u * 1024 * 1024; ++i)
         script += "var  v" + std::to_string(i) + " = \"a  b\" + 'c' ; /* note */ if ( v ) {\n  w ++ ;\n}\n";
     writeFile(In(), script);
-    EXPECT_EQ(runTersor({In(), Out()}).exitCode, 0);
+    EXPECT_EQ(runTersor({In(), Out()}).status, 0);
     EXPECT_EQ(readFile(Out()), compactor::compact(script));
 }
 
@@ -137,7 +114,7 @@ TEST_P(TersorFailure, ReportsAndExitsNonZero) {
     fs::create_symlink(In(), m_dir / "link.js");
     fs::create_hard_link(In(), m_dir / "hard.js");
     const ProgramRun run = runTersor(GetParam().arguments(m_dir));
-    EXPECT_EQ(run.exitCode, GetParam().exitCode);
+    EXPECT_EQ(run.status, GetParam().exitCode);
     EXPECT_EQ(run.output, GetParam().message(m_dir));
     EXPECT_EQ(readFile(In()), kScript);
 }
@@ -231,11 +208,11 @@ INSTANTIATE_TEST_SUITE_P(
 
 // An input that cannot be read must not cost the output file: it is neither created nor emptied.
 TEST_F(TersorProgram, UnreadableInputLeavesOutputAlone) {
-    EXPECT_EQ(runTersor({(m_dir / "none.js").string(), Out()}).exitCode, 2);
+    EXPECT_EQ(runTersor({(m_dir / "none.js").string(), Out()}).status, 2);
     EXPECT_FALSE(fs::exists(Out()));
 
     writeFile(Out(), "keep me");
-    EXPECT_EQ(runTersor({(m_dir / "none.js").string(), Out()}).exitCode, 2);
+    EXPECT_EQ(runTersor({(m_dir / "none.js").string(), Out()}).status, 2);
     EXPECT_EQ(readFile(Out()), "keep me");
 }
 

@@ -5,11 +5,9 @@
 #pragma once
 
 #include "../../platform/host/scripthost_process.h"
+#include "child_program.h"
+#include "regsvr_program.h"
 
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <array>
 #include <cstdio>
 #include <map>
 #include <regex>
@@ -58,7 +56,7 @@ protected:
         // The children inherit these.
         setenv("QX_DRIVE_ROOT", (dir_ / "drives").c_str(), 1);
         setenv("QX_TEMP_DIR", (dir_ / "temp").c_str(), 1);
-        Program regsvr = RunProgram({QX_BIN_DIR "/regsvr", QX_QUORLE_COMPONENT});
+        const Program regsvr = qxtest::RunRegsvr(dir_ / "registry", {QX_QUORLE_COMPONENT});
         ASSERT_EQ(regsvr.status, 0) << regsvr.output;
     }
     void TearDown() override {
@@ -67,40 +65,10 @@ protected:
         ScriptHostProcess::TearDown();
     }
 
-    struct Program {
-        int status = -1;
-        std::string output;
-    };
+    using Program = qxtest::ProgramRun;
     // Runs a program against the test's registry with its standard output and error captured.
     Program RunProgram(const std::vector<std::string>& args) {
-        int fds[2];
-        if (pipe(fds) != 0)
-            return {};
-        const pid_t pid = fork();
-        if (pid == 0) {
-            dup2(fds[1], 1);
-            dup2(fds[1], 2);
-            close(fds[0]);
-            close(fds[1]);
-            setenv("QX_REGISTRY_DIR", (dir_ / "registry").c_str(), 1);
-            std::vector<char*> argv;
-            for (const auto& a : args)
-                argv.push_back(const_cast<char*>(a.c_str()));
-            argv.push_back(nullptr);
-            execv(argv[0], argv.data());
-            _exit(127);
-        }
-        close(fds[1]);
-        Program run;
-        std::array<char, 4096> buffer;
-        ssize_t n;
-        while ((n = read(fds[0], buffer.data(), buffer.size())) > 0)
-            run.output.append(buffer.data(), static_cast<size_t>(n));
-        close(fds[0]);
-        int status = 0;
-        waitpid(pid, &status, 0);
-        run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        return run;
+        return qxtest::RunProgram(args, {{"QX_REGISTRY_DIR", (dir_ / "registry").string()}});
     }
 
     // Runs script text with scripthost; the script's Section(name, text) calls come back by name.

@@ -1,12 +1,10 @@
 // Runs the scripthost program in a fresh temporary directory whose registry it uses.
 #pragma once
 
+#include "child_program.h"
+
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -44,30 +42,16 @@ protected:
         return path;
     }
 
+    // Runs build/bin/scripthost with the arguments against the directory's registry, standard
+    // output and standard error apart.
     Outcome Run(const std::vector<std::string>& args) {
-        const fs::path out = dir_ / "stdout", err = dir_ / "stderr";
-        const pid_t pid = fork();
-        if (pid == 0) {
-            std::freopen(out.c_str(), "w", stdout);
-            std::freopen(err.c_str(), "w", stderr);
-            setenv("QX_REGISTRY_DIR", (dir_ / "registry").c_str(), 1);
-            std::vector<char*> argv;
-            std::string program = QX_BIN_DIR "/scripthost";
-            argv.push_back(program.data());
-            std::vector<std::string> copies(args);
-            for (auto& a : copies)
-                argv.push_back(a.data());
-            argv.push_back(nullptr);
-            execv(program.c_str(), argv.data());
-            _exit(127);
-        }
-        int status = 0;
-        waitpid(pid, &status, 0);
-        Outcome o;
-        o.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        o.out = ReadAll(out);
-        o.err = ReadAll(err);
-        return o;
+        std::vector<std::string> command{QX_BIN_DIR "/scripthost"};
+        command.insert(command.end(), args.begin(), args.end());
+        qxtest::ChildOptions options;
+        options.environment = {{"QX_REGISTRY_DIR", (dir_ / "registry").string()}};
+        options.streams = qxtest::Streams::Separate;
+        const qxtest::ProgramRun run = qxtest::RunProgram(command, options);
+        return Outcome{run.status, run.output, run.errors};
     }
 
     fs::path dir_;

@@ -1,6 +1,7 @@
 // Kestrum's classes from page script: regsvr registers the component file, scripthost creates
 // its classes by ProgID through the registry and calls every method by name.
 #include "../../platform/host/scripthost_process.h"
+#include "regsvr_program.h"
 
 #include <qxcom/bstr.h>
 #include <qxwin/registry.h>
@@ -41,25 +42,8 @@ protected:
     }
     // Runs build/bin/regsvr on the test's registry, as an installer would.
     Outcome Regsvr(const std::vector<std::string>& args) {
-        const fs::path out = dir_ / "regsvr.out", err = dir_ / "regsvr.err";
-        const pid_t pid = fork();
-        if (pid == 0) {
-            std::freopen(out.c_str(), "w", stdout);
-            std::freopen(err.c_str(), "w", stderr);
-            setenv("QX_REGISTRY_DIR", (dir_ / "registry").c_str(), 1);
-            std::string program = QX_BIN_DIR "/regsvr";
-            std::vector<std::string> copies(args);
-            std::vector<char*> argv{program.data()};
-            for (auto& a : copies)
-                argv.push_back(a.data());
-            argv.push_back(nullptr);
-            execv(program.c_str(), argv.data());
-            _exit(127);
-        }
-        int status = 0;
-        waitpid(pid, &status, 0);
-        return Outcome{WIFEXITED(status) ? WEXITSTATUS(status) : -1, qx::test::ReadAll(out),
-                       qx::test::ReadAll(err)};
+        const qxtest::ProgramRun run = qxtest::RunRegsvr(dir_ / "registry", args, qxtest::Streams::Separate);
+        return Outcome{run.status, run.output, run.errors};
     }
     fs::path Drive(const std::string& name) const { return dir_ / "drives" / "c" / name; }
     Outcome RunScript(const std::string& text) {
