@@ -1,7 +1,7 @@
 // The five component files seen from outside: the registry scripts each one carries (also those
 // of classes without a row), what DllRegisterServer writes, the classes they hand out, and the
 // version information read from the file without loading it.
-#include "server_test_support.h"
+#include "component_test_support.h"
 
 #include "objbase.h"
 #include "qxcom/bstr.h"
@@ -15,7 +15,7 @@
 #include <ostream>
 #include <vector>
 
-using namespace probe_test;
+using namespace qxtest;
 
 namespace {
 
@@ -96,7 +96,7 @@ const ComponentFile kFiles[] = {
 };
 
 std::string Narrow(const char16_t* text) {
-    return ToUtf8(text);
+    return Utf8(text);
 }
 
 // The keys one class's script writes, as Dump shows them. Every class has the same layout; the
@@ -105,35 +105,36 @@ std::string ExpectedClassKeys(const ComponentFile& file, const ComponentClass& c
     const std::string progId = std::string(file.word) + "." + c.name;
     const std::string clsid = Narrow(c.clsid);
     std::string out;
-    out += "[" + progId + "]\n  =" + c.description + "\n";
-    out += "[" + progId + "\\CLSID]\n  =" + clsid + "\n";
-    out += "[" + progId + "\\CurVer]\n  =" + progId + ".1\n";
-    out += "[" + progId + ".1]\n  =" + c.description + "\n";
-    out += "[" + progId + ".1\\CLSID]\n  =" + clsid + "\n";
+    out += "[" + progId + "]\n  =\"" + c.description + "\"\n";
+    out += "[" + progId + "\\CLSID]\n  =\"" + clsid + "\"\n";
+    out += "[" + progId + "\\CurVer]\n  =\"" + progId + ".1\"\n";
+    out += "[" + progId + ".1]\n  =\"" + c.description + "\"\n";
+    out += "[" + progId + ".1\\CLSID]\n  =\"" + clsid + "\"\n";
     const std::string key = "CLSID\\" + clsid;
-    out += "[" + key + "]\n  =" + c.description + "\n";
+    out += "[" + key + "]\n  =\"" + c.description + "\"\n";
     if (std::string(c.name) == "Velkor")
         out += "[" + key + "\\Control]\n";
-    out += "[" + key + "\\InprocServer32]\n  =" + file.path + "\n  ThreadingModel=Apartment\n";
+    out += "[" + key + "\\InprocServer32]\n  =\"" + file.path + "\"\n  ThreadingModel=\"Apartment\"\n";
     if (std::string(c.name) == "Velkor") {
         out += "[" + key + "\\Insertable]\n";
-        out += "[" + key + "\\MiscStatus]\n  =0\n";
-        out += "[" + key + "\\MiscStatus\\1]\n  =131473\n";
+        out += "[" + key + "\\MiscStatus]\n  =\"0\"\n";
+        out += "[" + key + "\\MiscStatus\\1]\n  =\"131473\"\n";
     }
-    out += "[" + key + "\\ProgID]\n  =" + progId + ".1\n";
+    out += "[" + key + "\\ProgID]\n  =\"" + progId + ".1\"\n";
     out += "[" + key + "\\Programmable]\n";
     if (std::string(c.name) == "Velkor")
-        out += "[" + key + "\\ToolboxBitmap32]\n  =" + file.path + ", 101\n";
-    out += "[" + key + "\\TypeLib]\n  =" + Narrow(file.libid) + "\n";
+        out += "[" + key + "\\ToolboxBitmap32]\n  =\"" + file.path + ", 101\"\n";
+    out += "[" + key + "\\TypeLib]\n  =\"" + Narrow(file.libid) + "\"\n";
     if (std::string(c.name) == "Velkor")
-        out += "[" + key + "\\Version]\n  =1.0\n";
-    out += "[" + key + "\\VersionIndependentProgID]\n  =" + progId + "\n";
+        out += "[" + key + "\\Version]\n  =\"1.0\"\n";
+    out += "[" + key + "\\VersionIndependentProgID]\n  =\"" + progId + "\"\n";
     return out;
 }
 
 std::string ClassKeys(const ComponentFile& file, const ComponentClass& c) {
     const std::u16string progId = qx::com::Utf8ToUtf16(std::string(file.word) + "." + c.name);
-    return Dump(progId) + Dump(progId + u".1") + Dump(std::u16string(u"CLSID\\") + c.clsid);
+    return RegistryDump(progId) + RegistryDump(progId + u".1") +
+           RegistryDump(std::u16string(u"CLSID\\") + c.clsid);
 }
 
 class ComponentFiles : public ::testing::TestWithParam<ComponentFile> {
@@ -145,8 +146,9 @@ protected:
 
 TEST_P(ComponentFiles, EveryCarriedScriptWritesTheClassKeysAndRemovesThem) {
     const ComponentFile& file = GetParam();
-    HMODULE module = qx::module::LoadModule(file.path);
-    ASSERT_NE(module, nullptr);
+    LoadedComponent component(file.path);
+    ASSERT_TRUE(component.Loaded());
+    const HMODULE module = component.Handle();
     qx::registrar::ReplacementMap replacements;
     replacements.Add(std::string_view("MODULE"), std::string_view(file.path));
     for (const ComponentClass& c : file.classes) {
@@ -161,16 +163,13 @@ TEST_P(ComponentFiles, EveryCarriedScriptWritesTheClassKeysAndRemovesThem) {
         EXPECT_EQ(ClassKeys(file, c), "");
         EXPECT_TRUE(KeyExists(u"CLSID"));
     }
-    qx::module::FreeModule(module);
 }
 
 TEST_P(ComponentFiles, RegistrationWritesOnlyTheMappedClassesAndTheTypeLibrary) {
     const ComponentFile& file = GetParam();
-    HMODULE module = qx::module::LoadModule(file.path);
-    ASSERT_NE(module, nullptr);
-    auto call = [&](const char* name) {
-        return reinterpret_cast<ServerFunction>(qx::module::FindExport(module, name))();
-    };
+    LoadedComponent component(file.path);
+    ASSERT_TRUE(component.Loaded());
+    auto call = [&](const char* name) { return component.Call(name); };
     ASSERT_EQ(call("DllRegisterServer"), S_OK);
     for (const ComponentClass& c : file.classes) {
         SCOPED_TRACE(c.name);
@@ -184,7 +183,7 @@ TEST_P(ComponentFiles, RegistrationWritesOnlyTheMappedClassesAndTheTypeLibrary) 
         EXPECT_EQ(ClassKeys(file, c), expected);
     }
     const std::u16string typeLib = std::u16string(u"TypeLib\\") + file.libid + u"\\1.0";
-    EXPECT_EQ(ToUtf8(DefaultValue(typeLib)), file.library);
+    EXPECT_EQ(Utf8(DefaultValue(typeLib)), file.library);
     EXPECT_EQ(DefaultValue(typeLib + u"\\0\\win32"), qx::com::Utf8ToUtf16(file.path));
 
     ASSERT_EQ(call("DllUnregisterServer"), S_OK);
@@ -195,20 +194,17 @@ TEST_P(ComponentFiles, RegistrationWritesOnlyTheMappedClassesAndTheTypeLibrary) 
         std::any_of(file.classes.begin(), file.classes.end(), [](auto& c) { return c.mapped; });
     EXPECT_EQ(KeyExists(u"CLSID"), anyMapped) << "CLSID itself is never removed, nor made without a class";
     EXPECT_EQ(call("DllCanUnloadNow"), S_OK);
-    qx::module::FreeModule(module);
 }
 
 TEST_P(ComponentFiles, ClassesWithoutARowAreNotHandedOut) {
     const ComponentFile& file = GetParam();
-    HMODULE module = qx::module::LoadModule(file.path);
-    ASSERT_NE(module, nullptr);
-    auto getClassObject =
-        reinterpret_cast<GetClassObjectFunction>(qx::module::FindExport(module, "DllGetClassObject"));
+    LoadedComponent component(file.path);
+    ASSERT_TRUE(component.Loaded());
     for (const ComponentClass& c : file.classes) {
         CLSID clsid{};
         ASSERT_EQ(CLSIDFromString(c.clsid, &clsid), S_OK);
         void* factory = reinterpret_cast<void*>(1);
-        const HRESULT hr = getClassObject(clsid, IID_IClassFactory, &factory);
+        const HRESULT hr = component.GetClassObject(clsid, IID_IClassFactory, &factory);
         if (c.mapped) {
             EXPECT_EQ(hr, S_OK) << c.name;
             if (factory)
@@ -218,7 +214,6 @@ TEST_P(ComponentFiles, ClassesWithoutARowAreNotHandedOut) {
             EXPECT_EQ(factory, nullptr) << c.name;
         }
     }
-    qx::module::FreeModule(module);
 }
 
 TEST_P(ComponentFiles, VersionInformationIsReadFromTheFile) {

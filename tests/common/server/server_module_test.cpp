@@ -1,6 +1,6 @@
 // The server module seen from outside: the test component loaded as a file, its server functions
 // called directly and through activation, its registry keys read back.
-#include "server_test_support.h"
+#include "component_test_support.h"
 #include "testcomponent/probe_interfaces.h"
 
 #include "objbase.h"
@@ -10,9 +10,10 @@
 #include "qxcom/object.h"
 
 #include <fstream>
+#include <optional>
 #include <sstream>
 
-using namespace probe_test;
+using namespace qxtest;
 
 namespace {
 
@@ -26,25 +27,20 @@ class ServerModuleTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
-        module_ = qx::module::LoadModule(QX_PROBE_COMPONENT);
-        ASSERT_NE(module_, nullptr);
+        component_.emplace(QX_PROBE_COMPONENT);
+        ASSERT_TRUE(component_->Loaded());
     }
     void TearDown() override {
-        if (module_)
-            qx::module::FreeModule(module_);
+        component_.reset();
         CoUninitialize();
     }
-    template <typename F>
-    F Export(const char* name) {
-        return reinterpret_cast<F>(qx::module::FindExport(module_, name));
-    }
-    HRESULT Call(const char* name) { return Export<ServerFunction>(name)(); }
+    HRESULT Call(const char* name) { return component_->Call(name); }
     HRESULT GetClassObject(REFCLSID clsid, REFIID iid, void** out) {
-        return Export<GetClassObjectFunction>("DllGetClassObject")(clsid, iid, out);
+        return component_->GetClassObject(clsid, iid, out);
     }
 
     TempRegistry registry_;
-    HMODULE module_ = nullptr;
+    std::optional<LoadedComponent> component_;
 };
 
 TEST_F(ServerModuleTest, UnknownClassGivesClassNotAvailableAndNullPointer) {
@@ -173,9 +169,9 @@ TEST_F(ServerModuleTest, RegistrationWritesEveryKeyOfTheMappedClasses) {
 
 TEST_F(ServerModuleTest, RegisteringTwiceLeavesTheSameKeys) {
     ASSERT_EQ(Call("DllRegisterServer"), S_OK);
-    const std::string once = Dump(u"");
+    const std::string once = RegistryDump(u"");
     ASSERT_EQ(Call("DllRegisterServer"), S_OK);
-    EXPECT_EQ(Dump(u""), once);
+    EXPECT_EQ(RegistryDump(u""), once);
 }
 
 TEST_F(ServerModuleTest, UnregisteringRemovesClassAndProgIdKeysAndKeepsClsid) {
@@ -189,7 +185,7 @@ TEST_F(ServerModuleTest, UnregisteringRemovesClassAndProgIdKeysAndKeepsClsid) {
     for (const auto& key :
          {kWidgetKey, kSoloKey, kFlakyKey, std::u16string(u"Probe.Widget"), std::u16string(u"Probe.Widget.1"),
           std::u16string(u"Probe.Solo"), std::u16string(u"Probe.Flaky.1"), kTypeLibKey})
-        EXPECT_FALSE(KeyExists(key)) << ToUtf8(key);
+        EXPECT_FALSE(KeyExists(key)) << Utf8(key);
     EXPECT_TRUE(KeyExists(u"CLSID"));
     EXPECT_TRUE(KeyExists(u"CLSID\\{00000000-1111-2222-3333-444444444444}"));
     // Unregistering what is not registered is no error.
@@ -232,11 +228,9 @@ TEST(ServerModuleUnload, FreeUnusedLibrariesUnloadsOnlyAnIdleComponent) {
     setenv("QX_TEST_COMPONENT_LOG", log.c_str(), 1);
     ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
     {
-        HMODULE module = qx::module::LoadModule(QX_PROBE_COMPONENT);
-        ASSERT_NE(module, nullptr);
-        ASSERT_EQ(reinterpret_cast<ServerFunction>(qx::module::FindExport(module, "DllRegisterServer"))(),
-                  S_OK);
-        qx::module::FreeModule(module);
+        LoadedComponent component(QX_PROBE_COMPONENT);
+        ASSERT_TRUE(component.Loaded());
+        ASSERT_EQ(component.Call("DllRegisterServer"), S_OK);
     }
     auto read = [&] {
         std::ifstream in(log);

@@ -26,7 +26,7 @@ protected:
         char pattern[] = "/tmp/quorle-activation-temp-XXXXXX";
         temp_ = mkdtemp(pattern);
         setenv("QX_TEMP_DIR", temp_.c_str(), 1);
-        LoadedComponent component;
+        LoadedComponent component(kComponent);
         ASSERT_TRUE(component.Loaded());
         ASSERT_EQ(component.Call("DllRegisterServer"), S_OK);
     }
@@ -59,8 +59,8 @@ TEST_F(QuorleActivation, ProgIdsNameTheirClasses) {
     };
     for (const auto& [progId, clsid] : cases) {
         CLSID found{};
-        ASSERT_EQ(CLSIDFromProgID(progId, &found), S_OK) << Narrow(progId);
-        EXPECT_TRUE(IsEqualGUID(found, *clsid)) << Narrow(progId);
+        ASSERT_EQ(CLSIDFromProgID(progId, &found), S_OK) << Utf8(progId);
+        EXPECT_TRUE(IsEqualGUID(found, *clsid)) << Utf8(progId);
     }
     LPOLESTR progId = nullptr;
     ASSERT_EQ(ProgIDFromCLSID(CLSID_Convert, &progId), S_OK);
@@ -83,7 +83,7 @@ TEST_F(QuorleActivation, ConvertCreatedByEitherProgIdPacksAndUnpacks) {
     Bstr mht;
     ASSERT_EQ(packer->get_mhtData(&mht), S_OK);
     const std::u16string text(mht.Get(), SysStringLen(mht.Get()));
-    EXPECT_NE(text.find(u"Content-Type: Multipart/related;"), std::u16string::npos) << Narrow(text);
+    EXPECT_NE(text.find(u"Content-Type: Multipart/related;"), std::u16string::npos) << Utf8(text);
     VARIANT_BOOL isMht = VARIANT_FALSE;
     ASSERT_EQ(unpacker->IsMHTML(mht.Get(), &isMht), S_OK);
     EXPECT_EQ(isMht, VARIANT_TRUE);
@@ -109,8 +109,8 @@ TEST_F(QuorleActivation, ConvertAnswersByNameAndTellsItsEventInterface) {
     for (const auto& [name, expected] : names) {
         DISPID id = -1;
         LPOLESTR list[] = {const_cast<LPOLESTR>(name)};
-        ASSERT_EQ(convert->GetIDsOfNames(IID_NULL, list, 1, LOCALE_USER_DEFAULT, &id), S_OK) << Narrow(name);
-        EXPECT_EQ(id, expected) << Narrow(name);
+        ASSERT_EQ(convert->GetIDsOfNames(IID_NULL, list, 1, LOCALE_USER_DEFAULT, &id), S_OK) << Utf8(name);
+        EXPECT_EQ(id, expected) << Utf8(name);
     }
     qx::com::Variant result;
     qx::com::Variant text(u"MIME-Version: 1.0\r\n\r\nx");
@@ -167,15 +167,15 @@ TEST_F(QuorleActivation, AggregationIsRefusedByBothClasses) {
 }
 
 TEST_F(QuorleActivation, FileCannotUnloadWhileAnObjectLives) {
-    LoadedComponent component;
+    LoadedComponent component(kComponent);
     ASSERT_TRUE(component.Loaded());
     EXPECT_EQ(component.Call("DllCanUnloadNow"), S_OK);
     for (const char16_t* progId : {u"Quorle.Convert", u"Quorle.MailFormat"}) {
         ComPtr<IUnknown> object;
         ASSERT_EQ(Create(progId, IID_IUnknown, object), S_OK);
-        EXPECT_EQ(component.Call("DllCanUnloadNow"), S_FALSE) << Narrow(progId);
+        EXPECT_EQ(component.Call("DllCanUnloadNow"), S_FALSE) << Utf8(progId);
         object = nullptr;
-        EXPECT_EQ(component.Call("DllCanUnloadNow"), S_OK) << Narrow(progId);
+        EXPECT_EQ(component.Call("DllCanUnloadNow"), S_OK) << Utf8(progId);
     }
     ComPtr<IClassFactory> factory;
     ASSERT_EQ(component.GetClassObject(CLSID_Convert, IID_IClassFactory, reinterpret_cast<void**>(&factory)),
@@ -188,7 +188,7 @@ TEST_F(QuorleActivation, FileCannotUnloadWhileAnObjectLives) {
 }
 
 TEST_F(QuorleActivation, UnknownClassIsNotAvailable) {
-    LoadedComponent component;
+    LoadedComponent component(kComponent);
     void* out = reinterpret_cast<void*>(0x1234);
     EXPECT_EQ(component.GetClassObject(IID_IConvert, IID_IClassFactory, &out), CLASS_E_CLASSNOTAVAILABLE);
     EXPECT_EQ(out, nullptr);
@@ -228,7 +228,7 @@ TEST_F(QuorleActivation, RegisteredTypeLibraryDescribesTheClasses) {
     };
     for (const auto& [guid, typeName, typeDoc] : types) {
         ComPtr<ITypeInfo> info;
-        ASSERT_EQ(library->GetTypeInfoOfGuid(*guid, &info), S_OK) << Narrow(typeName);
+        ASSERT_EQ(library->GetTypeInfoOfGuid(*guid, &info), S_OK) << Utf8(typeName);
         Bstr n, d;
         ASSERT_EQ(info->GetDocumentation(MEMBERID_NIL, &n, &d, nullptr, nullptr), S_OK);
         EXPECT_EQ(std::u16string(n.Get()), typeName);

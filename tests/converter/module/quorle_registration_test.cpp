@@ -23,100 +23,100 @@ const std::u16string kTypeLibKey = u"TypeLib\\{6DF30454-DF5F-4654-8D72-8AA069997
 const char kRegistered[] = R"([]
 [CLSID]
 [CLSID\{241828DA-76FC-412D-8FFC-099704F25959}]
-  @="Convert Class"
+  ="Convert Class"
 [CLSID\{241828DA-76FC-412D-8FFC-099704F25959}\Implemented Categories]
 [CLSID\{241828DA-76FC-412D-8FFC-099704F25959}\Implemented Categories\{7DD95801-9882-11CF-9FA9-00AA006C42C4}]
 [CLSID\{241828DA-76FC-412D-8FFC-099704F25959}\Implemented Categories\{7DD95802-9882-11CF-9FA9-00AA006C42C4}]
 [CLSID\{241828DA-76FC-412D-8FFC-099704F25959}\InprocServer32]
-  @="MODULE"
+  ="MODULE"
   ThreadingModel="Apartment"
 [CLSID\{241828DA-76FC-412D-8FFC-099704F25959}\ProgID]
-  @="Quorle.Convert.1"
+  ="Quorle.Convert.1"
 [CLSID\{241828DA-76FC-412D-8FFC-099704F25959}\Programmable]
 [CLSID\{241828DA-76FC-412D-8FFC-099704F25959}\TypeLib]
-  @="{6DF30454-DF5F-4654-8D72-8AA069997695}"
+  ="{6DF30454-DF5F-4654-8D72-8AA069997695}"
 [CLSID\{241828DA-76FC-412D-8FFC-099704F25959}\VersionIndependentProgID]
-  @="Quorle.Convert"
+  ="Quorle.Convert"
 [CLSID\{4EF9D88C-D1C9-4E46-AE98-FF800C62B286}]
-  @="MailFormat Class"
+  ="MailFormat Class"
 [CLSID\{4EF9D88C-D1C9-4E46-AE98-FF800C62B286}\InprocServer32]
-  @="MODULE"
+  ="MODULE"
   ThreadingModel="Apartment"
 [CLSID\{4EF9D88C-D1C9-4E46-AE98-FF800C62B286}\ProgID]
-  @="Quorle.MailFormat.1"
+  ="Quorle.MailFormat.1"
 [CLSID\{4EF9D88C-D1C9-4E46-AE98-FF800C62B286}\Programmable]
 [CLSID\{4EF9D88C-D1C9-4E46-AE98-FF800C62B286}\TypeLib]
-  @="{6DF30454-DF5F-4654-8D72-8AA069997695}"
+  ="{6DF30454-DF5F-4654-8D72-8AA069997695}"
 [CLSID\{4EF9D88C-D1C9-4E46-AE98-FF800C62B286}\VersionIndependentProgID]
-  @="Quorle.MailFormat"
+  ="Quorle.MailFormat"
 [Interface]
 [Interface\{0E9689FD-BDAD-4DA4-B574-876C3CF52E94}]
-  @="_DIConvertEvent"
+  ="_DIConvertEvent"
 [Interface\{0E9689FD-BDAD-4DA4-B574-876C3CF52E94}\ProxyStubClsid]
-  @="{00020420-0000-0000-C000-000000000046}"
+  ="{00020420-0000-0000-C000-000000000046}"
 [Interface\{0E9689FD-BDAD-4DA4-B574-876C3CF52E94}\ProxyStubClsid32]
-  @="{00020420-0000-0000-C000-000000000046}"
+  ="{00020420-0000-0000-C000-000000000046}"
 [Interface\{0E9689FD-BDAD-4DA4-B574-876C3CF52E94}\TypeLib]
-  @="{6DF30454-DF5F-4654-8D72-8AA069997695}"
+  ="{6DF30454-DF5F-4654-8D72-8AA069997695}"
   Version="1.0"
 [Interface\{2375E653-28CB-403A-96FD-435A1968FC04}]
-  @="IConvert"
+  ="IConvert"
 [Interface\{2375E653-28CB-403A-96FD-435A1968FC04}\ProxyStubClsid]
-  @="{00020424-0000-0000-C000-000000000046}"
+  ="{00020424-0000-0000-C000-000000000046}"
 [Interface\{2375E653-28CB-403A-96FD-435A1968FC04}\ProxyStubClsid32]
-  @="{00020424-0000-0000-C000-000000000046}"
+  ="{00020424-0000-0000-C000-000000000046}"
 [Interface\{2375E653-28CB-403A-96FD-435A1968FC04}\TypeLib]
-  @="{6DF30454-DF5F-4654-8D72-8AA069997695}"
+  ="{6DF30454-DF5F-4654-8D72-8AA069997695}"
   Version="1.0"
 [Interface\{4F619509-2D97-4462-AE07-06D0478751AD}]
-  @="IConvertEvent"
+  ="IConvertEvent"
 [Interface\{4F619509-2D97-4462-AE07-06D0478751AD}\ProxyStubClsid]
-  @="{00020424-0000-0000-C000-000000000046}"
+  ="{00020424-0000-0000-C000-000000000046}"
 [Interface\{4F619509-2D97-4462-AE07-06D0478751AD}\ProxyStubClsid32]
-  @="{00020424-0000-0000-C000-000000000046}"
+  ="{00020424-0000-0000-C000-000000000046}"
 [Interface\{4F619509-2D97-4462-AE07-06D0478751AD}\TypeLib]
-  @="{6DF30454-DF5F-4654-8D72-8AA069997695}"
+  ="{6DF30454-DF5F-4654-8D72-8AA069997695}"
   Version="1.0"
 [Interface\{CC15CC4C-EC24-42A2-9C10-54A24CF4FB13}]
-  @="IMailFormat"
+  ="IMailFormat"
 [Interface\{CC15CC4C-EC24-42A2-9C10-54A24CF4FB13}\ProxyStubClsid]
-  @="{00020424-0000-0000-C000-000000000046}"
+  ="{00020424-0000-0000-C000-000000000046}"
 [Interface\{CC15CC4C-EC24-42A2-9C10-54A24CF4FB13}\ProxyStubClsid32]
-  @="{00020424-0000-0000-C000-000000000046}"
+  ="{00020424-0000-0000-C000-000000000046}"
 [Interface\{CC15CC4C-EC24-42A2-9C10-54A24CF4FB13}\TypeLib]
-  @="{6DF30454-DF5F-4654-8D72-8AA069997695}"
+  ="{6DF30454-DF5F-4654-8D72-8AA069997695}"
   Version="1.0"
 [Quorle.Convert]
-  @="Convert Class"
+  ="Convert Class"
 [Quorle.Convert\CLSID]
-  @="{241828DA-76FC-412D-8FFC-099704F25959}"
+  ="{241828DA-76FC-412D-8FFC-099704F25959}"
 [Quorle.Convert\CurVer]
-  @="Quorle.Convert.1"
+  ="Quorle.Convert.1"
 [Quorle.Convert.1]
-  @="Convert Class"
+  ="Convert Class"
 [Quorle.Convert.1\CLSID]
-  @="{241828DA-76FC-412D-8FFC-099704F25959}"
+  ="{241828DA-76FC-412D-8FFC-099704F25959}"
 [Quorle.MailFormat]
-  @="MailFormat Class"
+  ="MailFormat Class"
 [Quorle.MailFormat\CLSID]
-  @="{4EF9D88C-D1C9-4E46-AE98-FF800C62B286}"
+  ="{4EF9D88C-D1C9-4E46-AE98-FF800C62B286}"
 [Quorle.MailFormat\CurVer]
-  @="Quorle.MailFormat.1"
+  ="Quorle.MailFormat.1"
 [Quorle.MailFormat.1]
-  @="MailFormat Class"
+  ="MailFormat Class"
 [Quorle.MailFormat.1\CLSID]
-  @="{4EF9D88C-D1C9-4E46-AE98-FF800C62B286}"
+  ="{4EF9D88C-D1C9-4E46-AE98-FF800C62B286}"
 [TypeLib]
 [TypeLib\{6DF30454-DF5F-4654-8D72-8AA069997695}]
 [TypeLib\{6DF30454-DF5F-4654-8D72-8AA069997695}\1.0]
-  @="Quorle 1.0 Type Library"
+  ="Quorle 1.0 Type Library"
 [TypeLib\{6DF30454-DF5F-4654-8D72-8AA069997695}\1.0\0]
 [TypeLib\{6DF30454-DF5F-4654-8D72-8AA069997695}\1.0\0\win32]
-  @="MODULE"
+  ="MODULE"
 [TypeLib\{6DF30454-DF5F-4654-8D72-8AA069997695}\1.0\FLAGS]
-  @="0"
+  ="0"
 [TypeLib\{6DF30454-DF5F-4654-8D72-8AA069997695}\1.0\HELPDIR]
-  @="FOLDER"
+  ="FOLDER"
 )";
 
 std::string Expected(const char* text) {
@@ -134,25 +134,24 @@ protected:
     void TearDown() override { CoUninitialize(); }
 
     TempRegistry registry_;
-    LoadedComponent component_;
+    LoadedComponent component_{kComponent};
 };
 
 TEST_F(QuorleRegistration, WritesEveryKeyAndValueOfBothClassesAndTheTypeLibrary) {
     ASSERT_EQ(component_.Call("DllRegisterServer"), S_OK);
-    EXPECT_EQ(Dump(u""), Expected(kRegistered));
+    EXPECT_EQ(RegistryDump(u""), Expected(kRegistered));
 }
 
 TEST_F(QuorleRegistration, CategoriesOnlyForConvert) {
     ASSERT_EQ(component_.Call("DllRegisterServer"), S_OK);
-    EXPECT_EQ(Dump(kConvertKey + u"\\Implemented Categories"),
-              "[" + Narrow(kConvertKey) +
+    EXPECT_EQ(RegistryDump(kConvertKey + u"\\Implemented Categories"),
+              "[" + Utf8(kConvertKey) +
                   "\\Implemented Categories]\n"
                   "[" +
-                  Narrow(kConvertKey) +
+                  Utf8(kConvertKey) +
                   "\\Implemented Categories\\{7DD95801-9882-11CF-9FA9-00AA006C42C4}]\n"
                   "[" +
-                  Narrow(kConvertKey) +
-                  "\\Implemented Categories\\{7DD95802-9882-11CF-9FA9-00AA006C42C4}]\n");
+                  Utf8(kConvertKey) + "\\Implemented Categories\\{7DD95802-9882-11CF-9FA9-00AA006C42C4}]\n");
     EXPECT_FALSE(KeyExists(kConvertKey + u"\\Required Categories"));
     EXPECT_FALSE(KeyExists(kMailFormatKey + u"\\Implemented Categories"));
     EXPECT_FALSE(KeyExists(kMailFormatKey + u"\\Required Categories"));
@@ -160,9 +159,9 @@ TEST_F(QuorleRegistration, CategoriesOnlyForConvert) {
 
 TEST_F(QuorleRegistration, RegisteringTwiceLeavesTheSameKeys) {
     ASSERT_EQ(component_.Call("DllRegisterServer"), S_OK);
-    const std::string once = Dump(u"");
+    const std::string once = RegistryDump(u"");
     ASSERT_EQ(component_.Call("DllRegisterServer"), S_OK);
-    EXPECT_EQ(Dump(u""), once);
+    EXPECT_EQ(RegistryDump(u""), once);
 }
 
 TEST_F(QuorleRegistration, UnregisteringRemovesClassProgIdAndTypeLibraryKeysAndKeepsClsid) {
@@ -181,7 +180,7 @@ TEST_F(QuorleRegistration, UnregisteringRemovesClassProgIdAndTypeLibraryKeysAndK
         kTypeLibKey,          u"Interface\\{2375E653-28CB-403A-96FD-435A1968FC04}",
     };
     for (const auto& key : gone)
-        EXPECT_FALSE(KeyExists(key)) << Narrow(key);
+        EXPECT_FALSE(KeyExists(key)) << Utf8(key);
     EXPECT_TRUE(KeyExists(u"CLSID"));
     EXPECT_TRUE(KeyExists(u"CLSID\\{00000000-1111-2222-3333-444444444444}"));
     // Unregistering what is not registered is no error, and registering again restores it all.

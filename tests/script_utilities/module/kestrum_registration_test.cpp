@@ -74,22 +74,22 @@ TEST_F(KestrumModuleTest, RegistrationWritesEveryKeyAndValueExactly) {
     std::string classes = "[CLSID]\n";
     for (const auto& c : kClasses)
         classes += ClassKeyText(c, module);
-    EXPECT_EQ(Dump(u"CLSID"), classes);
+    EXPECT_EQ(RegistryDump(u"CLSID"), classes);
 
     for (const auto& c : kClasses) {
         SCOPED_TRACE(c.name);
         const std::u16string progId = u"Kestrum." + qx::com::Utf8ToUtf16(c.name);
-        EXPECT_EQ(Dump(progId), ProgIdText(c));
-        EXPECT_EQ(Dump(progId + u".1"), VersionedProgIdText(c));
+        EXPECT_EQ(RegistryDump(progId), ProgIdText(c));
+        EXPECT_EQ(RegistryDump(progId + u".1"), VersionedProgIdText(c));
     }
 
     std::string interfaces = "[Interface]\n";
     for (const auto& i : kInterfaces)
         interfaces += InterfaceText(i);
-    EXPECT_EQ(Dump(u"Interface"), interfaces);
+    EXPECT_EQ(RegistryDump(u"Interface"), interfaces);
 
     const std::string lib = "[TypeLib\\" + kLibId;
-    EXPECT_EQ(Dump(u"TypeLib"),
+    EXPECT_EQ(RegistryDump(u"TypeLib"),
               "[TypeLib]\n" + lib + "]\n" + lib + "\\1.0]\n  =\"Kestrum 1.0 Type Library\"\n" + lib +
                   "\\1.0\\0]\n" + lib + "\\1.0\\0\\win32]\n  =\"" + module + "\"\n" + lib +
                   "\\1.0\\FLAGS]\n  =\"0\"\n" + lib + "\\1.0\\HELPDIR]\n  =\"" + folder + "\"\n");
@@ -121,9 +121,9 @@ TEST_F(KestrumModuleTest, ClassesWithoutARowAreNeverRegistered) {
 
 TEST_F(KestrumModuleTest, RegisteringTwiceLeavesTheSameKeys) {
     ASSERT_EQ(Call("DllRegisterServer"), S_OK);
-    const std::string once = Dump(u"");
+    const std::string once = RegistryDump(u"");
     ASSERT_EQ(Call("DllRegisterServer"), S_OK);
-    EXPECT_EQ(Dump(u""), once);
+    EXPECT_EQ(RegistryDump(u""), once);
     // A damaged class key is written whole again (ForceRemove): a stale value goes.
     HKEY key = nullptr;
     ASSERT_EQ(RegCreateKeyExW(HKEY_CLASSES_ROOT, u"CLSID\\{D2BCC8B5-4187-48DA-AC06-073CE127304F}\\Stale", 0,
@@ -133,7 +133,7 @@ TEST_F(KestrumModuleTest, RegisteringTwiceLeavesTheSameKeys) {
     ASSERT_EQ(RegDeleteKeyW(HKEY_CLASSES_ROOT, u"CLSID\\{D2BCC8B5-4187-48DA-AC06-073CE127304F}\\ProgID"),
               ERROR_SUCCESS);
     ASSERT_EQ(Call("DllRegisterServer"), S_OK);
-    EXPECT_EQ(Dump(u""), once);
+    EXPECT_EQ(RegistryDump(u""), once);
 }
 
 TEST_F(KestrumModuleTest, UnregisteringRemovesClassAndProgIdKeysAndKeepsClsid) {
@@ -145,8 +145,8 @@ TEST_F(KestrumModuleTest, UnregisteringRemovesClassAndProgIdKeysAndKeepsClsid) {
     RegCloseKey(other);
     ASSERT_EQ(Call("DllRegisterServer"), S_OK);
     ASSERT_EQ(Call("DllUnregisterServer"), S_OK);
-    EXPECT_EQ(Dump(u"CLSID"), "[CLSID]\n[CLSID\\{00000000-1111-2222-3333-444444444444}]\n"
-                              "[CLSID\\{00000000-1111-2222-3333-444444444444}\\InprocServer32]\n");
+    EXPECT_EQ(RegistryDump(u"CLSID"), "[CLSID]\n[CLSID\\{00000000-1111-2222-3333-444444444444}]\n"
+                                      "[CLSID\\{00000000-1111-2222-3333-444444444444}\\InprocServer32]\n");
     for (const auto& c : kClasses) {
         const std::u16string progId = u"Kestrum." + qx::com::Utf8ToUtf16(c.name);
         EXPECT_FALSE(KeyExists(progId)) << c.name;
