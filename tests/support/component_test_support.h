@@ -13,6 +13,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -204,6 +205,32 @@ public:
 
 private:
     HMODULE module_;
+};
+
+// A test of one component file: a private registry, the apartment, and the file loaded for
+// each test and unloaded before the apartment ends.
+class ComponentFileTest : public ::testing::Test {
+protected:
+    explicit ComponentFileTest(std::string path) : path_(std::move(path)) {}
+    void SetUp() override {
+        ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
+        component_.emplace(path_);
+        ASSERT_TRUE(component_->Loaded()) << path_;
+    }
+    void TearDown() override {
+        component_.reset();
+        CoUninitialize();
+    }
+    HRESULT Call(const char* name) { return component_->Call(name); }
+    HRESULT GetClassObject(REFCLSID clsid, REFIID iid, void** out) {
+        return component_->GetClassObject(clsid, iid, out);
+    }
+
+    TempRegistry registry_;
+    std::optional<LoadedComponent> component_;
+
+private:
+    std::string path_;
 };
 
 } // namespace qxtest

@@ -10,7 +10,6 @@
 #include "qxcom/object.h"
 
 #include <fstream>
-#include <optional>
 #include <sstream>
 
 using namespace qxtest;
@@ -23,24 +22,9 @@ const std::u16string kFlakyKey = u"CLSID\\{8C2F0B14-5D1E-4C7A-9B3E-1A2B3C4D5E60}
 const std::u16string kHiddenKey = u"CLSID\\{8C2F0B15-5D1E-4C7A-9B3E-1A2B3C4D5E60}";
 const std::u16string kTypeLibKey = u"TypeLib\\{8C2F0B11-5D1E-4C7A-9B3E-1A2B3C4D5E60}";
 
-class ServerModuleTest : public ::testing::Test {
+class ServerModuleTest : public ComponentFileTest {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
-        component_.emplace(QX_PROBE_COMPONENT);
-        ASSERT_TRUE(component_->Loaded());
-    }
-    void TearDown() override {
-        component_.reset();
-        CoUninitialize();
-    }
-    HRESULT Call(const char* name) { return component_->Call(name); }
-    HRESULT GetClassObject(REFCLSID clsid, REFIID iid, void** out) {
-        return component_->GetClassObject(clsid, iid, out);
-    }
-
-    TempRegistry registry_;
-    std::optional<LoadedComponent> component_;
+    ServerModuleTest() : ComponentFileTest(QX_PROBE_COMPONENT) {}
 };
 
 TEST_F(ServerModuleTest, UnknownClassGivesClassNotAvailableAndNullPointer) {

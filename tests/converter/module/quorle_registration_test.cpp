@@ -125,25 +125,18 @@ std::string Expected(const char* text) {
     return std::regex_replace(out, std::regex("FOLDER"), folder);
 }
 
-class QuorleRegistration : public ::testing::Test {
+class QuorleRegistration : public ComponentFileTest {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
-        ASSERT_TRUE(component_.Loaded()) << kComponent;
-    }
-    void TearDown() override { CoUninitialize(); }
-
-    TempRegistry registry_;
-    LoadedComponent component_{kComponent};
+    QuorleRegistration() : ComponentFileTest(kComponent) {}
 };
 
 TEST_F(QuorleRegistration, WritesEveryKeyAndValueOfBothClassesAndTheTypeLibrary) {
-    ASSERT_EQ(component_.Call("DllRegisterServer"), S_OK);
+    ASSERT_EQ(Call("DllRegisterServer"), S_OK);
     EXPECT_EQ(RegistryDump(u""), Expected(kRegistered));
 }
 
 TEST_F(QuorleRegistration, CategoriesOnlyForConvert) {
-    ASSERT_EQ(component_.Call("DllRegisterServer"), S_OK);
+    ASSERT_EQ(Call("DllRegisterServer"), S_OK);
     EXPECT_EQ(RegistryDump(kConvertKey + u"\\Implemented Categories"),
               "[" + Utf8(kConvertKey) +
                   "\\Implemented Categories]\n"
@@ -158,9 +151,9 @@ TEST_F(QuorleRegistration, CategoriesOnlyForConvert) {
 }
 
 TEST_F(QuorleRegistration, RegisteringTwiceLeavesTheSameKeys) {
-    ASSERT_EQ(component_.Call("DllRegisterServer"), S_OK);
+    ASSERT_EQ(Call("DllRegisterServer"), S_OK);
     const std::string once = RegistryDump(u"");
-    ASSERT_EQ(component_.Call("DllRegisterServer"), S_OK);
+    ASSERT_EQ(Call("DllRegisterServer"), S_OK);
     EXPECT_EQ(RegistryDump(u""), once);
 }
 
@@ -171,8 +164,8 @@ TEST_F(QuorleRegistration, UnregisteringRemovesClassProgIdAndTypeLibraryKeysAndK
                               0, KEY_ALL_ACCESS, nullptr, &other, nullptr),
               ERROR_SUCCESS);
     RegCloseKey(other);
-    ASSERT_EQ(component_.Call("DllRegisterServer"), S_OK);
-    ASSERT_EQ(component_.Call("DllUnregisterServer"), S_OK);
+    ASSERT_EQ(Call("DllRegisterServer"), S_OK);
+    ASSERT_EQ(Call("DllUnregisterServer"), S_OK);
     const std::u16string gone[] = {
         kConvertKey,          kMailFormatKey,
         u"Quorle.Convert",    u"Quorle.Convert.1",
@@ -184,8 +177,8 @@ TEST_F(QuorleRegistration, UnregisteringRemovesClassProgIdAndTypeLibraryKeysAndK
     EXPECT_TRUE(KeyExists(u"CLSID"));
     EXPECT_TRUE(KeyExists(u"CLSID\\{00000000-1111-2222-3333-444444444444}"));
     // Unregistering what is not registered is no error, and registering again restores it all.
-    EXPECT_EQ(component_.Call("DllUnregisterServer"), S_OK);
-    ASSERT_EQ(component_.Call("DllRegisterServer"), S_OK);
+    EXPECT_EQ(Call("DllUnregisterServer"), S_OK);
+    ASSERT_EQ(Call("DllRegisterServer"), S_OK);
     EXPECT_TRUE(KeyExists(kConvertKey + u"\\InprocServer32"));
 }
 
