@@ -272,6 +272,71 @@ WScript.Echo(list.length, names(list), d.createElement("x").childNodes.length);
     });
 }
 
+// Page script compares nodes (`n != stop`): a node asked for twice, by any road, is one object.
+TEST_F(DomScript, NodesAreTheSameObjectByEveryRoad) {
+    RunRows({
+        {"asking twice gives the same node", R"js(
+d.loadXML("<r><a k='1'>x</a><b/></r>");
+var e = d.documentElement;
+WScript.Echo(e.firstChild === e.firstChild, e.firstChild == e.firstChild, e.childNodes.item(1) === e.lastChild,
+             e.firstChild.firstChild === e.firstChild.firstChild, d.documentElement === e);
+)js",
+         "true true true true true\n"},
+        {"a node found by a query is the node reached by walking", R"js(
+d.loadXML("<r><a k='1'>x</a><b/></r>");
+var e = d.documentElement, a = e.firstChild;
+WScript.Echo(d.selectSingleNode("r/b") === e.lastChild, d.selectSingleNode("//a/text()") == a.firstChild,
+             d.selectSingleNode("r/a/@k") === a.getAttributeNode("k"),
+             a.attributes.getNamedItem("k") === a.attributes.item(0),
+             d.getElementsByTagName("b").item(0) === e.lastChild, d.selectNodes("r/*").item(0) === a);
+WScript.Echo(a.parentNode === e, e.parentNode === d, a.ownerDocument == d, e.lastChild.previousSibling === a);
+)js",
+         "true true true true true true\ntrue true true true\n"},
+        {"walking up to the document and along to a stop node", R"js(
+d.loadXML("<r><i>1</i><i>2</i><i>3</i><stop/><i>4</i></r>");
+var stop = d.selectSingleNode("r/stop"), out = [];
+for (var n = d.documentElement.firstChild; n != stop; n = n.nextSibling) out.push(n.text);
+var up = 0;
+for (var m = d.selectSingleNode("//stop"); m != d; m = m.parentNode) up++;
+WScript.Echo(out.join(","), up);
+)js",
+         "1,2,3 2\n"},
+        {"a removed node stays equal to the reference held before", R"js(
+d.loadXML("<r><a k='1'>x</a><b/></r>");
+var e = d.documentElement, held = e.firstChild;
+var removed = e.removeChild(held);
+WScript.Echo(removed === held, held.parentNode, held.xml, e.firstChild === held);
+WScript.Echo(e.appendChild(held) === held, e.lastChild === held, held.parentNode === e);
+var old = e.replaceChild(d.createElement("c"), held);
+WScript.Echo(old === held, e.lastChild.nodeName, held.text);
+)js",
+         "true null <a k=\"1\">x</a> false\ntrue true true\ntrue c x\n"},
+        {"different nodes differ, and so does a copy from its original", R"js(
+d.loadXML("<r><a/><a/></r>");
+var e = d.documentElement, one = e.firstChild, two = e.lastChild, copy = one.cloneNode(true);
+WScript.Echo(one === two, one == two, one.xml == two.xml, copy === one, copy == one, copy.xml == one.xml);
+var whole = d.cloneNode(true);
+WScript.Echo(whole == d, whole.documentElement == e, whole.documentElement === whole.documentElement);
+)js",
+         "false false true false false true\nfalse false true\n"},
+        {"a node given to another document is copied; a new load gives new nodes", R"js(
+var other = new ActiveXObject("Microsoft.XMLDOM");
+other.async = false;
+other.loadXML("<o/>");
+d.loadXML("<r><a/></r>");
+var a = d.documentElement.firstChild;
+var moved = other.documentElement.appendChild(a);
+WScript.Echo(moved === a, moved === other.documentElement.firstChild, a.parentNode === d.documentElement,
+             a.ownerDocument === d, moved.ownerDocument === other);
+d.loadXML("<r><a/></r>");
+WScript.Echo(a === d.selectSingleNode("r/a"), a.xml, a.parentNode.nodeName,
+             d.selectSingleNode("r/a") === d.documentElement.firstChild);
+)js",
+         "false true true true true\nfalse <a/> r true\n"},
+    } // namespace
+    );
+}
+
 TEST_F(DomScript, BuildingAndEditing) {
     RunRows({
         {"createElement and createTextNode make detached nodes", R"(
