@@ -84,6 +84,11 @@ int LoopbackHttpServer::RequestCount(const std::string& path) const {
     return it == requests_.end() ? 0 : it->second;
 }
 
+std::string LoopbackHttpServer::LastRequestLine() const {
+    std::lock_guard<std::mutex> guard(lock_);
+    return lastRequestLine_;
+}
+
 void LoopbackHttpServer::Run() {
     while (!stopping_) {
         pollfd waiting{listener_, POLLIN, 0};
@@ -119,6 +124,7 @@ void LoopbackHttpServer::Answer(int connection) {
     {
         std::lock_guard<std::mutex> guard(lock_);
         ++requests_[path];
+        lastRequestLine_ = request.substr(0, request.find("\r\n"));
         auto it = responses_.find(path);
         if (it == responses_.end()) {
             response.status = 404;
@@ -156,6 +162,9 @@ void LoopbackHttpServer::Answer(int connection) {
     }
     if (response.chunked && limit == response.body.size())
         SendAll(connection, "0\r\n\r\n");
+    const auto until = std::chrono::steady_clock::now() + response.hold;
+    while (!stopping_ && std::chrono::steady_clock::now() < until)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
 }
 
 } // namespace qxtest

@@ -21,6 +21,9 @@ struct HttpResponse {
     std::chrono::milliseconds pause{0};    // between pieces
     size_t closeAfter = std::string::npos; // body bytes sent before the connection is dropped
     std::string location;                  // for redirects
+    // After what was sent, the connection stays open and silent this long (less when the server
+    // stops), so that a client's stall timeout can be seen.
+    std::chrono::milliseconds hold{0};
 };
 
 // A plain response with the given status and body.
@@ -42,6 +45,8 @@ public:
     // "http://127.0.0.1:<port><path>"
     std::string Url(const std::string& path) const;
     int RequestCount(const std::string& path) const;
+    // The request line of the last request, as it came ("GET /a%20b HTTP/1.1").
+    std::string LastRequestLine() const;
 
 private:
     void Run();
@@ -53,6 +58,7 @@ private:
     mutable std::mutex lock_;
     std::map<std::string, HttpResponse> responses_;
     std::map<std::string, int> requests_;
+    std::string lastRequestLine_;
     std::thread thread_;
 };
 

@@ -1,6 +1,7 @@
 // URLOpenStreamA: callbacks come on the starting thread, only while it pumps, in order.
-#include "loopback_server.h"
+#include "canned_server.h"
 #include "processthreadsapi.h"
+#include "stream_surface.h"
 #include "urlmon.h"
 #include "winerror.h"
 #include "winuser_message.h"
@@ -30,6 +31,10 @@ public:
         Note("start");
         this->binding = binding;
         binding->AddRef();
+        if (keep) {
+            keptBinding = binding;
+            keptBinding->AddRef();
+        }
         if (abortAtStart) {
             binding->Abort();
         }
@@ -67,6 +72,10 @@ public:
         lastSize = size;
         EXPECT_EQ(format->tymed, static_cast<DWORD>(TYMED_ISTREAM));
         EXPECT_EQ(medium->tymed, static_cast<DWORD>(TYMED_ISTREAM));
+        if (keep && keptStream == nullptr) {
+            keptStream = medium->pstm;
+            keptStream->AddRef();
+        }
         char buffer[1000];
         HRESULT hr = S_OK;
         while (hr == S_OK) {
@@ -102,6 +111,9 @@ public:
     IBinding* binding = nullptr;
     bool abortAtStart = false;
     bool suspendAtStart = false;
+    bool keep = false; // holds on to the binding and the data stream for the test
+    IBinding* keptBinding = nullptr;
+    IStream* keptStream = nullptr;
     bool stopped = false;
     HRESULT result = E_FAIL;
     std::vector<std::string> events;
@@ -112,12 +124,12 @@ public:
 };
 
 TEST(AsyncBinding, CallbacksRunOnlyWhileTheOwnerPumps) {
-    qxtest::LoopbackServer server;
+    qxtest::CannedServer server;
     Recorder recorder;
     ASSERT_EQ(URLOpenStreamA(nullptr, server.Url("/slow").c_str(), 0, &recorder), S_OK);
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
     EXPECT_TRUE(recorder.events.empty());
-    EXPECT_EQ(server.Requests(), 0); // nothing starts before OnStartBinding
+    EXPECT_EQ(server.RequestCount("/slow"), 0); // nothing starts before OnStartBinding
     recorder.PumpUntilStopped();
     ASSERT_TRUE(recorder.stopped);
     EXPECT_EQ(recorder.result, S_OK);
@@ -142,7 +154,7 @@ TEST(AsyncBinding, CallbacksRunOnlyWhileTheOwnerPumps) {
 }
 
 TEST(AsyncBinding, FailuresEndInOnStopBinding) {
-    qxtest::LoopbackServer server;
+    qxtest::CannedServer server;
     const std::pair<std::string, HRESULT> cases[] = {
         {server.Url("/missing"), INET_E_RESOURCE_NOT_FOUND},
         {server.Url("/early"), INET_E_DOWNLOAD_FAILURE},
@@ -161,7 +173,7 @@ TEST(AsyncBinding, FailuresEndInOnStopBinding) {
 }
 
 TEST(AsyncBinding, EarlyCloseDeliversWhatArrived) {
-    qxtest::LoopbackServer server;
+    qxtest::CannedServer server;
     Recorder recorder;
     ASSERT_EQ(URLOpenStreamA(nullptr, server.Url("/early").c_str(), 0, &recorder), S_OK);
     recorder.PumpUntilStopped();
@@ -170,7 +182,7 @@ TEST(AsyncBinding, EarlyCloseDeliversWhatArrived) {
 }
 
 TEST(AsyncBinding, AbortStopsWithEAbort) {
-    qxtest::LoopbackServer server;
+    qxtest::CannedServer server(true);
     Recorder recorder;
     recorder.abortAtStart = true;
     ASSERT_EQ(URLOpenStreamA(nullptr, server.Url("/large").c_str(), 0, &recorder), S_OK);
@@ -181,7 +193,7 @@ TEST(AsyncBinding, AbortStopsWithEAbort) {
 }
 
 TEST(AsyncBinding, SuspendHoldsTheTransferUntilResume) {
-    qxtest::LoopbackServer server;
+    qxtest::CannedServer server;
     Recorder recorder;
     recorder.suspendAtStart = true;
     ASSERT_EQ(URLOpenStreamA(nullptr, server.Url("/fixed").c_str(), 0, &recorder), S_OK);
@@ -215,12 +227,52 @@ TEST(AsyncBinding, SuspendHoldsTheTransferUntilResume) {
 }
 
 TEST(AsyncBinding, LargeBodyArrivesWhole) {
-    qxtest::LoopbackServer server;
+    qxtest::CannedServer server(true);
     Recorder recorder;
     ASSERT_EQ(URLOpenStreamA(nullptr, server.Url("/large").c_str(), 0, &recorder), S_OK);
     recorder.PumpUntilStopped();
     EXPECT_EQ(recorder.result, S_OK);
-    EXPECT_EQ(recorder.body.size(), qxtest::LoopbackServer::kLargeSize);
+    EXPECT_EQ(recorder.body.size(), qxtest::CannedServer::kLargeSize);
+}
+
+TEST(AsyncBinding, TheBindingAndItsDataStreamAnswerAsCOMObjects) {
+    qxtest::CannedServer server;
+    Recorder recorder;
+    recorder.keep = true;
+    ASSERT_EQ(URLOpenStreamA(nullptr, server.Url("/fixed").c_str(), 0, &recorder), S_OK);
+    recorder.PumpUntilStopped();
+    ASSERT_EQ(recorder.result, S_OK);
+    ASSERT_NE(recorder.keptStream, nullptr);
+    ASSERT_NE(recorder.keptBinding, nullptr);
+
+    IStream* stream = recorder.keptStream;
+    qxtest::ExpectReadOnlyStreamSurface(stream, recorder.body.size());
+    // Data arrives once and in order: no seeking, no copying.
+    LARGE_INTEGER start{};
+    ULARGE_INTEGER where{};
+    EXPECT_EQ(stream->Seek(start, STREAM_SEEK_CUR, &where), STG_E_INVALIDFUNCTION);
+    EXPECT_EQ(stream->CopyTo(stream, ULARGE_INTEGER{}, nullptr, nullptr), STG_E_INVALIDFUNCTION);
+    char byte = 0;
+    ULONG got = 9;
+    EXPECT_EQ(stream->Read(&byte, 1, &got), S_FALSE);
+    EXPECT_EQ(got, 0u);
+    EXPECT_EQ(stream->Release(), 1u); // the binding's own reference; it goes with the binding
+
+    IBinding* binding = recorder.keptBinding;
+    const std::pair<const IID*, HRESULT> queries[] = {
+        {&IID_IUnknown, S_OK},
+        {&IID_IBinding, S_OK},
+        {&IID_IStream, E_NOINTERFACE},
+    };
+    for (const auto& [iid, hr] : queries) {
+        void* out = nullptr;
+        EXPECT_EQ(binding->QueryInterface(*iid, &out), hr);
+        EXPECT_EQ(out, hr == S_OK ? static_cast<void*>(binding) : nullptr);
+        if (out != nullptr)
+            binding->Release();
+    }
+    EXPECT_EQ(binding->QueryInterface(IID_IBinding, nullptr), E_POINTER);
+    EXPECT_EQ(binding->Release(), 0u);
 }
 
 TEST(AsyncBinding, BadArguments) {

@@ -1,8 +1,9 @@
 // URLOpenBlockingStreamA over a loopback web server, local files and packed resources.
-#include "loopback_server.h"
+#include "canned_server.h"
 #include "qxnet/transfer_limits.h"
 #include "qxwin/codepage.h"
 #include "qxwin/file_paths.h"
+#include "stream_surface.h"
 #include "urlmon.h"
 #include "winerror.h"
 
@@ -47,7 +48,7 @@ Download Fetch(const std::string& url, ULONG size = 8190) {
 }
 
 TEST(BlockingHttp, BodiesArriveExactlyAsSent) {
-    qxtest::LoopbackServer server;
+    qxtest::CannedServer server;
     struct Case {
         const char* path;
         std::string body;
@@ -69,21 +70,21 @@ TEST(BlockingHttp, BodiesArriveExactlyAsSent) {
 }
 
 TEST(BlockingHttp, FailuresAreReportedAtOpen) {
-    qxtest::LoopbackServer server;
+    qxtest::CannedServer server;
     EXPECT_EQ(Fetch(server.Url("/missing")).open, INET_E_RESOURCE_NOT_FOUND);
     EXPECT_EQ(Fetch(server.Url("/error")).open, INET_E_DOWNLOAD_FAILURE);
     EXPECT_EQ(Fetch(server.Url("/loop")).open, INET_E_REDIRECT_FAILED);
     // A port that nobody listens on.
     int port = 0;
     {
-        qxtest::LoopbackServer gone;
+        qxtest::CannedServer gone;
         port = std::stoi(gone.Url("").substr(std::string("http://127.0.0.1:").size()));
     }
     EXPECT_EQ(Fetch("http://127.0.0.1:" + std::to_string(port) + "/").open, INET_E_CANNOT_CONNECT);
 }
 
 TEST(BlockingHttp, EarlyCloseGivesTheBytesThenTheFailure) {
-    qxtest::LoopbackServer server;
+    qxtest::CannedServer server;
     Download d = Fetch(server.Url("/early"));
     EXPECT_EQ(d.open, S_OK);
     EXPECT_EQ(d.body, "only ten b");
@@ -91,7 +92,7 @@ TEST(BlockingHttp, EarlyCloseGivesTheBytesThenTheFailure) {
 }
 
 TEST(BlockingHttp, ShortPiecesFillWholeReads) {
-    qxtest::LoopbackServer server;
+    qxtest::CannedServer server;
     Download d = Fetch(server.Url("/slow"));
     ASSERT_EQ(d.open, S_OK);
     ASSERT_EQ(d.body.size(), 20000u);
@@ -103,7 +104,7 @@ TEST(BlockingHttp, ShortPiecesFillWholeReads) {
 }
 
 TEST(BlockingHttp, LargeBodyIsStreamed) {
-    qxtest::LoopbackServer server;
+    qxtest::CannedServer server(true);
     IStream* stream = nullptr;
     ASSERT_EQ(URLOpenBlockingStreamA(nullptr, server.Url("/large").c_str(), &stream, 0, nullptr), S_OK);
     std::string buffer(100000, '\0');
@@ -119,11 +120,11 @@ TEST(BlockingHttp, LargeBodyIsStreamed) {
     }
     stream->Release();
     EXPECT_EQ(hr, S_FALSE);
-    EXPECT_EQ(total, qxtest::LoopbackServer::kLargeSize);
+    EXPECT_EQ(total, qxtest::CannedServer::kLargeSize);
 }
 
 TEST(BlockingHttp, SilentServerTimesOut) {
-    qxtest::LoopbackServer server;
+    qxtest::CannedServer server;
     qx::net::TransferLimits saved = qx::net::GetTransferLimits();
     qx::net::TransferLimits quick = saved;
     quick.connect = std::chrono::milliseconds(200);
@@ -135,9 +136,43 @@ TEST(BlockingHttp, SilentServerTimesOut) {
 }
 
 TEST(BlockingHttp, UnsafeBytesAreEscapedOnceOnTheWire) {
-    qxtest::LoopbackServer server;
+    qxtest::CannedServer server;
     Fetch(server.Url("/a%20b c.gif#frag"));
     EXPECT_EQ(server.LastRequestLine(), "GET /a%20b%20c.gif HTTP/1.1");
+}
+
+TEST(BlockingHttp, TheStreamAnswersAsACOMObjectAndSeeksOnlyWhereItIs) {
+    qxtest::CannedServer server;
+    IStream* stream = nullptr;
+    ASSERT_EQ(URLOpenBlockingStreamA(nullptr, server.Url("/fixed").c_str(), &stream, 0, nullptr), S_OK);
+    qxtest::ExpectReadOnlyStreamSurface(stream, 18);
+    char head[4];
+    ULONG got = 0;
+    ASSERT_EQ(stream->Read(head, sizeof head, &got), S_OK);
+    ASSERT_EQ(got, 4u);
+    const struct {
+        const char* name;
+        LONGLONG move;
+        DWORD origin;
+        HRESULT hr;
+    } seeks[] = {
+        {"nowhere from here", 0, STREAM_SEEK_CUR, S_OK},
+        {"to where it is", 4, STREAM_SEEK_SET, S_OK},
+        {"back to the start", 0, STREAM_SEEK_SET, STG_E_INVALIDFUNCTION},
+        {"ahead", 1, STREAM_SEEK_CUR, STG_E_INVALIDFUNCTION},
+        {"from the end", 0, STREAM_SEEK_END, STG_E_INVALIDFUNCTION},
+    };
+    for (const auto& s : seeks) {
+        LARGE_INTEGER move;
+        move.QuadPart = s.move;
+        ULARGE_INTEGER where{};
+        EXPECT_EQ(stream->Seek(move, s.origin, &where), s.hr) << s.name;
+        if (s.hr == S_OK) {
+            EXPECT_EQ(where.QuadPart, 4u) << s.name;
+        }
+    }
+    EXPECT_EQ(stream->CopyTo(nullptr, ULARGE_INTEGER{}, nullptr, nullptr), STG_E_INVALIDPOINTER);
+    EXPECT_EQ(stream->Release(), 0u);
 }
 
 class BlockingFile : public ::testing::Test {
