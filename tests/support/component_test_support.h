@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -132,16 +133,16 @@ inline std::u16string DefaultValue(const std::u16string& path, const char16_t* n
 }
 
 // A fresh registry directory for one test: this process's registry and, through
-// QX_REGISTRY_DIR, every child's. The parent folder is left readable for a child that runs
-// as another user.
+// QX_REGISTRY_DIR, every child's, until it goes (one at a time: the last made is the one in
+// use). The parent folder is left readable for a child that runs as another user.
 class TempRegistry {
 public:
     TempRegistry() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "qx-registry-XXXXXX").string();
-        if (mkdtemp(pattern.data()) == nullptr) {
-            ADD_FAILURE() << "cannot make a registry directory under " << pattern;
-            return;
-        }
+        // Under /tmp whatever TMPDIR says: a child running as another user must reach it.
+        std::string pattern = "/tmp/qx-registry-XXXXXX";
+        // Without one the test would run against the user's own registry: it stops instead.
+        if (mkdtemp(pattern.data()) == nullptr)
+            throw std::runtime_error("cannot make a registry directory " + pattern);
         dir_ = pattern;
         std::error_code ignored;
         std::filesystem::permissions(dir_, std::filesystem::perms(0755), ignored);
@@ -150,8 +151,6 @@ public:
         qx::registry::SetRootForTesting(registry_);
     }
     ~TempRegistry() {
-        if (dir_.empty())
-            return;
         // Nothing may go on writing into the folder once it is gone.
         qx::registry::SetRootForTesting(dir_ / "unused");
         unsetenv("QX_REGISTRY_DIR");
