@@ -5,6 +5,7 @@
 #include "processthreadsapi.h"
 #include "qxwin/codepage.h"
 #include "qxwin/message_queue.h"
+#include "read_only_stream.h"
 #include "ref_counted.h"
 #include "urlmon.h"
 #include "winerror.h"
@@ -38,30 +39,9 @@ struct Pipe {
 };
 
 // The stream of STGMEDIUM: reads what has arrived without waiting.
-class PipeStream final : public IStream {
+class PipeStream final : public ReadOnlyStream {
 public:
     explicit PipeStream(std::shared_ptr<Pipe> pipe) : pipe_(std::move(pipe)) {}
-
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-        if (ppv == nullptr) {
-            return E_POINTER;
-        }
-        if (riid == IID_IUnknown || riid == IID_ISequentialStream || riid == IID_IStream) {
-            *ppv = static_cast<IStream*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return refs_.Add(); }
-    STDMETHODIMP_(ULONG) Release() override {
-        ULONG left = refs_.Drop();
-        if (left == 0) {
-            delete this;
-        }
-        return left;
-    }
 
     STDMETHODIMP Read(void* pv, ULONG cb, ULONG* pcbRead) override {
         ULONG ignored = 0;
@@ -85,43 +65,19 @@ public:
         }
         return S_OK;
     }
-    STDMETHODIMP Write(const void*, ULONG, ULONG* written) override {
-        if (written != nullptr) {
-            *written = 0;
-        }
-        return STG_E_ACCESSDENIED;
-    }
     STDMETHODIMP Seek(LARGE_INTEGER, DWORD, ULARGE_INTEGER*) override { return STG_E_INVALIDFUNCTION; }
-    STDMETHODIMP SetSize(ULARGE_INTEGER) override { return STG_E_ACCESSDENIED; }
     STDMETHODIMP CopyTo(IStream*, ULARGE_INTEGER, ULARGE_INTEGER*, ULARGE_INTEGER*) override {
-        return STG_E_INVALIDFUNCTION;
-    }
-    STDMETHODIMP Commit(DWORD) override { return S_OK; }
-    STDMETHODIMP Revert() override { return S_OK; }
-    STDMETHODIMP LockRegion(ULARGE_INTEGER, ULARGE_INTEGER, DWORD) override { return STG_E_INVALIDFUNCTION; }
-    STDMETHODIMP UnlockRegion(ULARGE_INTEGER, ULARGE_INTEGER, DWORD) override {
-        return STG_E_INVALIDFUNCTION;
-    }
-    STDMETHODIMP Stat(STATSTG* stat, DWORD) override {
-        if (stat == nullptr) {
-            return STG_E_INVALIDPOINTER;
-        }
-        std::memset(stat, 0, sizeof *stat);
-        stat->type = STGTY_STREAM;
-        std::lock_guard guard(pipe_->lock);
-        stat->cbSize.QuadPart = pipe_->total;
-        return S_OK;
-    }
-    STDMETHODIMP Clone(IStream** out) override {
-        if (out != nullptr) {
-            *out = nullptr;
-        }
         return STG_E_INVALIDFUNCTION;
     }
 
 private:
-    ~PipeStream() = default;
-    RefCount refs_;
+    ~PipeStream() override = default;
+
+    ULONGLONG Size() override {
+        std::lock_guard guard(pipe_->lock);
+        return pipe_->total;
+    }
+
     std::shared_ptr<Pipe> pipe_;
 };
 
@@ -139,33 +95,12 @@ void ReleaseBindInfo(BINDINFO& info) {
     }
 }
 
-class UrlBinding final : public IBinding {
+class UrlBinding final : public UrlObject<IBinding, IID_IBinding> {
 public:
     UrlBinding(std::string url, IBindStatusCallback* callback, DWORD owner)
         : url_(std::move(url)), wideUrl_(qxwin::AnsiToWide(url_)), callback_(callback), owner_(owner),
           pipe_(std::make_shared<Pipe>()), stream_(new PipeStream(pipe_)) {
         callback_->AddRef();
-    }
-
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-        if (ppv == nullptr) {
-            return E_POINTER;
-        }
-        if (riid == IID_IUnknown || riid == IID_IBinding) {
-            *ppv = static_cast<IBinding*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return refs_.Add(); }
-    STDMETHODIMP_(ULONG) Release() override {
-        ULONG left = refs_.Drop();
-        if (left == 0) {
-            delete this;
-        }
-        return left;
     }
 
     STDMETHODIMP Abort() override {
@@ -253,7 +188,7 @@ public:
     }
 
 private:
-    ~UrlBinding() {
+    ~UrlBinding() override {
         stream_->Release();
         if (callback_ != nullptr) {
             callback_->Release();
@@ -412,7 +347,6 @@ private:
         callback->Release();
     }
 
-    RefCount refs_;
     std::string url_;
     std::u16string wideUrl_;
     IBindStatusCallback* callback_;

@@ -1,7 +1,7 @@
 // URLOpenBlockingStream: a read fills the whole request unless the body ends first, so callers
 // that assemble pieces of a fixed size see the same pieces whatever the network delivers.
 #include "qxwin/codepage.h"
-#include "ref_counted.h"
+#include "read_only_stream.h"
 #include "url_stream.h"
 #include "urlmon.h"
 #include "winerror.h"
@@ -13,34 +13,13 @@
 namespace qx::net {
 namespace {
 
-class BlockingStream final : public IStream {
+class BlockingStream final : public ReadOnlyStream {
 public:
     BlockingStream(std::unique_ptr<ByteSource> source, IBindStatusCallback* callback)
         : source_(std::move(source)), callback_(callback) {
         if (callback_ != nullptr) {
             callback_->AddRef();
         }
-    }
-
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-        if (ppv == nullptr) {
-            return E_POINTER;
-        }
-        if (riid == IID_IUnknown || riid == IID_ISequentialStream || riid == IID_IStream) {
-            *ppv = static_cast<IStream*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return refs_.Add(); }
-    STDMETHODIMP_(ULONG) Release() override {
-        ULONG left = refs_.Drop();
-        if (left == 0) {
-            delete this;
-        }
-        return left;
     }
 
     STDMETHODIMP Read(void* pv, ULONG cb, ULONG* pcbRead) override {
@@ -79,13 +58,6 @@ public:
         return ended ? S_FALSE : S_OK;
     }
 
-    STDMETHODIMP Write(const void*, ULONG, ULONG* pcbWritten) override {
-        if (pcbWritten != nullptr) {
-            *pcbWritten = 0;
-        }
-        return STG_E_ACCESSDENIED;
-    }
-
     // Only the position can be asked for: the body is read once, from the start.
     STDMETHODIMP Seek(LARGE_INTEGER dlibMove, DWORD dwOrigin, ULARGE_INTEGER* plibNewPosition) override {
         std::lock_guard guard(lock_);
@@ -99,8 +71,6 @@ public:
         }
         return S_OK;
     }
-    STDMETHODIMP SetSize(ULARGE_INTEGER) override { return STG_E_ACCESSDENIED; }
-
     STDMETHODIMP CopyTo(IStream* pstm, ULARGE_INTEGER cb, ULARGE_INTEGER* pcbRead,
                         ULARGE_INTEGER* pcbWritten) override {
         if (pstm == nullptr) {
@@ -141,37 +111,16 @@ public:
         return hr;
     }
 
-    STDMETHODIMP Commit(DWORD) override { return S_OK; }
-    STDMETHODIMP Revert() override { return S_OK; }
-    STDMETHODIMP LockRegion(ULARGE_INTEGER, ULARGE_INTEGER, DWORD) override { return STG_E_INVALIDFUNCTION; }
-    STDMETHODIMP UnlockRegion(ULARGE_INTEGER, ULARGE_INTEGER, DWORD) override {
-        return STG_E_INVALIDFUNCTION;
-    }
-
-    STDMETHODIMP Stat(STATSTG* pstatstg, DWORD) override {
-        if (pstatstg == nullptr) {
-            return STG_E_INVALIDPOINTER;
-        }
-        std::memset(pstatstg, 0, sizeof *pstatstg);
-        pstatstg->type = STGTY_STREAM;
-        std::int64_t length = source_->Length();
-        pstatstg->cbSize.QuadPart = length >= 0 ? static_cast<ULONGLONG>(length) : 0;
-        pstatstg->grfMode = STGM_READ;
-        return S_OK;
-    }
-
-    STDMETHODIMP Clone(IStream** ppstm) override {
-        if (ppstm != nullptr) {
-            *ppstm = nullptr;
-        }
-        return STG_E_INVALIDFUNCTION;
-    }
-
 private:
-    ~BlockingStream() {
+    ~BlockingStream() override {
         if (callback_ != nullptr) {
             callback_->Release();
         }
+    }
+
+    ULONGLONG Size() override {
+        std::int64_t length = source_->Length();
+        return length >= 0 ? static_cast<ULONGLONG>(length) : 0;
     }
 
     HRESULT Progress(bool ended) {
@@ -188,7 +137,6 @@ private:
         return hr == E_ABORT ? E_ABORT : S_OK;
     }
 
-    RefCount refs_;
     std::mutex lock_;
     std::unique_ptr<ByteSource> source_;
     IBindStatusCallback* callback_;
