@@ -1,6 +1,7 @@
 #include "child_program.h"
 
 #include <fcntl.h>
+#include <grp.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -97,7 +98,9 @@ ProgramRun RunProgram(const std::vector<std::string>& args, const ChildOptions& 
             _exit(127);
         if (nothing > 2)
             close(nothing);
-        if (dropPrivileges && (setgid(65534) != 0 || setuid(65534) != 0))
+        // The groups first: root's supplementary groups would outlive setuid.
+        const gid_t nobody = 65534;
+        if (dropPrivileges && (setgroups(1, &nobody) != 0 || setgid(65534) != 0 || setuid(65534) != 0))
             _exit(127);
         execve(argv[0], argv.data(), envp.data());
         _exit(127);

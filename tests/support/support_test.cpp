@@ -8,6 +8,7 @@
 
 #include <cstring>
 #include <fstream>
+#include <thread>
 
 namespace {
 
@@ -175,9 +176,43 @@ TEST(ChildProgram, FailuresToStartAndSignalsAreTold) {
 TEST(ChildProgram, UnprivilegedChildRunsAsNobodyWhenTheTestIsRoot) {
     ChildOptions options;
     options.unprivileged = true;
-    const ProgramRun run = RunProgram({"/usr/bin/id", "-u"}, options);
-    EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.output, geteuid() == 0 ? "65534\n" : std::to_string(geteuid()) + "\n");
+    const ProgramRun user = RunProgram({"/usr/bin/id", "-u"}, options);
+    EXPECT_EQ(user.status, 0);
+    EXPECT_EQ(user.output, geteuid() == 0 ? "65534\n" : std::to_string(geteuid()) + "\n");
+    if (geteuid() == 0) {
+        const ProgramRun groups = RunProgram({"/usr/bin/id", "-G"}, options);
+        EXPECT_EQ(groups.output, "65534\n") << "no group of root's is kept";
+    }
+}
+
+// Runs from several threads at once each get their own program's output and status, however
+// the starts interleave.
+TEST(ChildProgram, RunsFromManyThreadsAtOnceKeepTheirOutputApart) {
+    constexpr int kThreads = 8;
+    constexpr int kRounds = 10;
+    std::vector<std::string> failures(kThreads);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+        threads.emplace_back([t, &failures] {
+            for (int round = 0; round < kRounds; ++round) {
+                const std::string word = std::to_string(t) + "-" + std::to_string(round);
+                ChildOptions options;
+                options.streams = Streams::Separate;
+                options.environment = {{"QX_WORD", word}};
+                const ProgramRun run =
+                    RunProgram({kShell, "-c",
+                                "printf \"$QX_WORD\"; printf \"e$QX_WORD\" >&2; exit " + std::to_string(t)},
+                               options);
+                if (run.status != t || run.output != word || run.errors != "e" + word)
+                    failures[t] += word + ": " + std::to_string(run.status) + " [" + run.output + "] [" +
+                                   run.errors + "]\n";
+            }
+        });
+    }
+    for (std::thread& thread : threads)
+        thread.join();
+    for (const std::string& failure : failures)
+        EXPECT_EQ(failure, "");
 }
 
 TEST(ChildProgram, RegsvrRunsAgainstTheGivenRegistry) {
