@@ -88,7 +88,7 @@ BOOL WINAPI CreateProcessA(LPCSTR lpApplicationName, LPSTR lpCommandLine, LPSECU
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    std::vector<std::string> args = qxwin::SplitCommandLine(lpCommandLine ? lpCommandLine : "");
+    std::vector<std::string> args = qxwin::SplitProcessCommandLine(lpCommandLine ? lpCommandLine : "");
     std::string program = lpApplicationName ? lpApplicationName : (args.empty() ? "" : args[0]);
     if (program.empty()) {
         SetLastError(ERROR_FILE_NOT_FOUND);

@@ -37,9 +37,13 @@ TEST(CommandLine, WindowsSplittingRules) {
         {"p \"a\"\"b\"", {"p", "a\"b"}},
         {"p \"unclosed arg", {"p", "unclosed arg"}},
         {"c:\\dir\\prog.exe\\ x", {"c:\\dir\\prog.exe\\", "x"}},
+        {"\"prog\"x a", {"progx", "a"}},
+        {"a\\\"b c\" d", {"a\\b c", "d"}},
+        {"p\t\"x y\"\t", {"p", "x y"}},
+        {"\"\" a", {"", "a"}},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(qxwin::SplitCommandLine(c.line), c.args) << c.line;
+        EXPECT_EQ(qxwin::SplitProcessCommandLine(c.line), c.args) << c.line;
 }
 
 DWORD RunAndWait(std::string line, DWORD* error = nullptr) {

@@ -1,7 +1,8 @@
-// The Windows rules for splitting a command line into arguments: blanks and tabs separate;
-// double quotes group; 2n backslashes before a quote give n backslashes and the quote acts,
-// 2n+1 give n and a literal quote; backslashes elsewhere are literal; "" inside quotes is a
-// literal quote. The first word (the program) is taken up to the next blank or closing quote.
+// A command line as CreateProcess reads it: the first word (the program) is taken up to the next
+// blank or tab outside double quotes, the quotes only grouping and backslashes kept as they are;
+// the arguments after it follow the rules of qxwin::SplitCommandLine (blanks and tabs separate,
+// double quotes group, 2n backslashes before a quote give n backslashes and the quote acts, 2n+1
+// give n and a literal quote, "" inside quotes is a literal quote).
 #pragma once
 
 #include <string>
@@ -10,6 +11,7 @@
 
 namespace qxwin {
 
-std::vector<std::string> SplitCommandLine(std::string_view commandLine);
+// The program name first, then its arguments; empty for a blank line.
+std::vector<std::string> SplitProcessCommandLine(std::string_view commandLine);
 
 } // namespace qxwin
