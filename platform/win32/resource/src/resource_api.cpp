@@ -48,6 +48,37 @@ std::optional<ResourceEntry> Entry(HMODULE module, HRSRC resource) {
     return *entry;
 }
 
+// Hands each name of one type to the callback, a named one as text in the caller's width
+// (nameText), a numbered one as its MAKEINTRESOURCE form; the callback can stop it.
+template <class Char, class Callback, class NameText>
+BOOL EnumNames(HMODULE hModule, const std::optional<ResourceId>& type, const Char* lpType,
+               Callback lpEnumFunc, LONG_PTR lParam, NameText nameText) {
+    if (!type || lpEnumFunc == nullptr) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    auto set = qx::resource::ModuleResourceSet(hModule);
+    if (!set) {
+        return FALSE;
+    }
+    auto names = set->Names(*type);
+    if (names.empty()) {
+        SetLastError(ERROR_RESOURCE_TYPE_NOT_FOUND);
+        return FALSE;
+    }
+    for (const auto& name : names) {
+        auto text = name.IsNamed() ? nameText(name) : decltype(nameText(name))();
+        Char* argument = name.IsNamed()
+                             ? text.data()
+                             : reinterpret_cast<Char*>(static_cast<ULONG_PTR>(static_cast<WORD>(name.id)));
+        if (!lpEnumFunc(hModule, lpType, argument, lParam)) {
+            SetLastError(kErrorResourceEnumUserStop);
+            return FALSE;
+        }
+    }
+    return TRUE;
+}
+
 } // namespace
 
 HRSRC FindResourceA(HMODULE hModule, LPCSTR lpName, LPCSTR lpType) {
@@ -89,53 +120,11 @@ BOOL FreeResource(HGLOBAL) {
 }
 
 BOOL EnumResourceNamesA(HMODULE hModule, LPCSTR lpType, ENUMRESNAMEPROCA lpEnumFunc, LONG_PTR lParam) {
-    auto type = ResourceId::FromAnsi(lpType);
-    if (!type || lpEnumFunc == nullptr) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return FALSE;
-    }
-    auto set = qx::resource::ModuleResourceSet(hModule);
-    if (!set) {
-        return FALSE;
-    }
-    auto names = set->Names(*type);
-    if (names.empty()) {
-        SetLastError(ERROR_RESOURCE_TYPE_NOT_FOUND);
-        return FALSE;
-    }
-    for (const auto& name : names) {
-        std::string text = name.IsNamed() ? qx::module::Utf16ToAnsi(name.name) : std::string();
-        LPSTR argument = name.IsNamed() ? text.data() : MAKEINTRESOURCEA(name.id);
-        if (!lpEnumFunc(hModule, lpType, argument, lParam)) {
-            SetLastError(kErrorResourceEnumUserStop);
-            return FALSE;
-        }
-    }
-    return TRUE;
+    return EnumNames(hModule, ResourceId::FromAnsi(lpType), lpType, lpEnumFunc, lParam,
+                     [](const ResourceId& name) { return qx::module::Utf16ToAnsi(name.name); });
 }
 
 BOOL EnumResourceNamesW(HMODULE hModule, LPCWSTR lpType, ENUMRESNAMEPROCW lpEnumFunc, LONG_PTR lParam) {
-    auto type = ResourceId::FromWide(lpType);
-    if (!type || lpEnumFunc == nullptr) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return FALSE;
-    }
-    auto set = qx::resource::ModuleResourceSet(hModule);
-    if (!set) {
-        return FALSE;
-    }
-    auto names = set->Names(*type);
-    if (names.empty()) {
-        SetLastError(ERROR_RESOURCE_TYPE_NOT_FOUND);
-        return FALSE;
-    }
-    for (const auto& name : names) {
-        std::u16string text = name.name;
-        LPWSTR argument = name.IsNamed() ? text.data() : MAKEINTRESOURCEW(name.id);
-        if (!lpEnumFunc(hModule, lpType, argument, lParam)) {
-            SetLastError(kErrorResourceEnumUserStop);
-            return FALSE;
-        }
-    }
-    return TRUE;
+    return EnumNames(hModule, ResourceId::FromWide(lpType), lpType, lpEnumFunc, lParam,
+                     [](const ResourceId& name) { return name.name; });
 }

@@ -167,6 +167,64 @@ TEST_P(FindResourceTest, EnumeratesNamesOfAType) {
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_RESOURCE_TYPE_NOT_FOUND));
 }
 
+BOOL CollectWideNames(HMODULE, LPCWSTR type, LPWSTR name, LONG_PTR param) {
+    auto* names = reinterpret_cast<std::vector<std::string>*>(param);
+    std::string text = IS_INTRESOURCE(type) ? "" : "typed:";
+    if (IS_INTRESOURCE(name)) {
+        text += "#" + std::to_string(reinterpret_cast<ULONG_PTR>(name));
+    } else {
+        for (const WCHAR* p = name; *p != 0; ++p)
+            text += static_cast<char>(*p);
+    }
+    names->push_back(text);
+    return TRUE;
+}
+
+BOOL StopAtSecondWide(HMODULE, LPCWSTR, LPWSTR, LONG_PTR param) {
+    return ++*reinterpret_cast<int*>(param) < 2;
+}
+
+// The W form lists the same names, the type handed back as it was given; its failures are the A
+// form's.
+TEST_P(FindResourceTest, WideEnumerationMatchesTheAnsiOne) {
+    std::vector<std::string> names;
+    EXPECT_TRUE(EnumResourceNamesW(module_, MAKEINTRESOURCEW(23), CollectWideNames,
+                                   reinterpret_cast<LONG_PTR>(&names)));
+    EXPECT_EQ(names, (std::vector<std::string>{"#102", "#103", "#104", "#105", "TOOLBAR.GIF"}));
+    names.clear();
+    EXPECT_TRUE(
+        EnumResourceNamesW(module_, u"REGISTRY", CollectWideNames, reinterpret_cast<LONG_PTR>(&names)));
+    std::vector<std::string> ansi;
+    EXPECT_TRUE(EnumResourceNamesA(module_, "REGISTRY", CollectNames, reinterpret_cast<LONG_PTR>(&ansi)));
+    ASSERT_FALSE(names.empty());
+    ASSERT_EQ(names.size(), ansi.size());
+    for (std::size_t i = 0; i < names.size(); ++i)
+        EXPECT_EQ(names[i], "typed:" + ansi[i]);
+    int seen = 0;
+    EXPECT_FALSE(EnumResourceNamesW(module_, MAKEINTRESOURCEW(23), StopAtSecondWide,
+                                    reinterpret_cast<LONG_PTR>(&seen)));
+    EXPECT_EQ(seen, 2);
+    const struct {
+        const char* what;
+        BOOL ansi;
+        DWORD ansiError;
+        BOOL wide;
+        DWORD wideError;
+    } failures[] = {
+        {"no such type", EnumResourceNamesA(module_, "NOSUCHTYPE", CollectNames, 0), GetLastError(),
+         EnumResourceNamesW(module_, u"NOSUCHTYPE", CollectWideNames, 0), GetLastError()},
+        {"no callback", EnumResourceNamesA(module_, RT_HTML, nullptr, 0), GetLastError(),
+         EnumResourceNamesW(module_, MAKEINTRESOURCEW(23), nullptr, 0), GetLastError()},
+    };
+    for (const auto& f : failures) {
+        EXPECT_FALSE(f.ansi) << f.what;
+        EXPECT_FALSE(f.wide) << f.what;
+        EXPECT_EQ(f.ansiError, f.wideError) << f.what;
+    }
+    EXPECT_EQ(failures[0].wideError, static_cast<DWORD>(ERROR_RESOURCE_TYPE_NOT_FOUND));
+    EXPECT_EQ(failures[1].wideError, static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+}
+
 INSTANTIATE_TEST_SUITE_P(Modules, FindResourceTest, ::testing::Values(Source::Loaded, Source::Static),
                          qx::resource::testing::SourceName);
 
