@@ -43,10 +43,6 @@ USHORT FeaturesFor(VARTYPE vt) {
     }
 }
 
-bool IsArrayElementType(VARTYPE vt) {
-    return vt != VT_EMPTY && vt != VT_NULL && (qx::com::detail::IsValueType(vt) || vt == VT_VARIANT);
-}
-
 // Total element count; false on overflow or a zero-dimension array.
 bool CellCount(SAFEARRAY* psa, ULONG& count) {
     unsigned long long total = 1;
@@ -155,7 +151,7 @@ HRESULT SafeArrayAllocDescriptor(UINT cDims, SAFEARRAY** ppsaOut) {
 }
 
 HRESULT SafeArrayAllocDescriptorEx(VARTYPE vt, UINT cDims, SAFEARRAY** ppsaOut) {
-    if (!IsArrayElementType(vt))
+    if (!qx::com::detail::IsElementType(vt))
         return E_INVALIDARG;
     HRESULT hr = SafeArrayAllocDescriptor(cDims, ppsaOut);
     if (FAILED(hr))

@@ -1,6 +1,8 @@
 // Type models from dispatch declarations and library descriptions.
 #include "type_model.h"
 
+#include "variant_type.h"
+
 #include <string_view>
 
 namespace qx::com::detail {
@@ -21,32 +23,7 @@ bool IsParamType(VARTYPE vt) {
         return base == VT_VARIANT || base == VT_BSTR || base == VT_I4 || base == VT_I2 || base == VT_UI1 ||
                base == VT_R8 || base == VT_BOOL || base == VT_DISPATCH || base == VT_UNKNOWN;
     }
-    switch (vt) {
-    case VT_I2:
-    case VT_I4:
-    case VT_R4:
-    case VT_R8:
-    case VT_CY:
-    case VT_DATE:
-    case VT_BSTR:
-    case VT_DISPATCH:
-    case VT_ERROR:
-    case VT_BOOL:
-    case VT_VARIANT:
-    case VT_UNKNOWN:
-    case VT_DECIMAL:
-    case VT_I1:
-    case VT_UI1:
-    case VT_UI2:
-    case VT_UI4:
-    case VT_I8:
-    case VT_UI8:
-    case VT_INT:
-    case VT_UINT:
-        return true;
-    default:
-        return false;
-    }
+    return IsElementType(vt);
 }
 
 TypeModel ModelOf(const DispInterface& decl) {

@@ -36,6 +36,10 @@ bool IsValueType(VARTYPE vt) {
     }
 }
 
+bool IsElementType(VARTYPE vt) {
+    return vt != VT_EMPTY && vt != VT_NULL && (IsValueType(vt) || vt == VT_VARIANT);
+}
+
 bool IsValidVariantType(VARTYPE vt) {
     VARTYPE base = vt & VT_TYPEMASK;
     VARTYPE flags = vt & ~VT_TYPEMASK;

@@ -129,6 +129,53 @@ TEST(SafeArray, VariantAndInterfaceElementsAreReleased) {
     EXPECT_EQ(obj.refs, 0u);
 }
 
+// Elements are the value types a VARIANT holds, and VARIANT itself; never EMPTY, NULL, flags or
+// types that only type descriptions use.
+TEST(SafeArray, ElementTypes) {
+    const struct {
+        VARTYPE vt;
+        bool made;
+    } cases[] = {
+        {VT_I2, true},
+        {VT_I4, true},
+        {VT_R4, true},
+        {VT_R8, true},
+        {VT_CY, true},
+        {VT_DATE, true},
+        {VT_BSTR, true},
+        {VT_DISPATCH, true},
+        {VT_ERROR, true},
+        {VT_BOOL, true},
+        {VT_VARIANT, true},
+        {VT_UNKNOWN, true},
+        {VT_DECIMAL, true},
+        {VT_I1, true},
+        {VT_UI1, true},
+        {VT_UI2, true},
+        {VT_UI4, true},
+        {VT_I8, true},
+        {VT_UI8, true},
+        {VT_INT, true},
+        {VT_UINT, true},
+        {VT_EMPTY, false},
+        {VT_NULL, false},
+        {VT_VOID, false},
+        {VT_HRESULT, false},
+        {VT_PTR, false},
+        {VT_LPSTR, false},
+        {VT_LPWSTR, false},
+        {VT_USERDEFINED, false},
+        {VT_I4 | VT_BYREF, false},
+        {VT_I4 | VT_ARRAY, false},
+    };
+    for (const auto& c : cases) {
+        SAFEARRAY* psa = SafeArrayCreateVector(c.vt, 0, 2);
+        EXPECT_EQ(psa != nullptr, c.made) << c.vt;
+        if (psa != nullptr)
+            SafeArrayDestroy(psa);
+    }
+}
+
 TEST(SafeArray, BadArgumentsFail) {
     EXPECT_EQ(SafeArrayCreateVector(VT_EMPTY, 0, 1), nullptr);
     EXPECT_EQ(SafeArrayCreate(VT_I4, 0, nullptr), nullptr);
