@@ -28,6 +28,17 @@ bool IsStringType(DWORD type) {
     return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_LINK || type == REG_MULTI_SZ;
 }
 
+// The value of a hexadecimal digit of the file's text or of quoted text; -1 for anything else.
+int HexDigit(char32_t c) {
+    if (c >= U'0' && c <= U'9')
+        return static_cast<int>(c - U'0');
+    if (c >= U'a' && c <= U'f')
+        return static_cast<int>(c - U'a' + 10);
+    if (c >= U'A' && c <= U'F')
+        return static_cast<int>(c - U'A' + 10);
+    return -1;
+}
+
 void AppendHex32(std::string& out, std::uint32_t v) {
     char buffer[16];
     std::snprintf(buffer, sizeof buffer, "0x%08X", static_cast<unsigned>(v));
@@ -177,16 +188,6 @@ public:
     }
 
 private:
-    static int HexDigit(char c) {
-        if (c >= '0' && c <= '9')
-            return c - '0';
-        if (c >= 'a' && c <= 'f')
-            return c - 'a' + 10;
-        if (c >= 'A' && c <= 'F')
-            return c - 'A' + 10;
-        return -1;
-    }
-
     bool ReadQuoted(std::size_t& i, std::u16string& text, std::string& error) {
         ++i; // opening quote
         while (true) {
@@ -275,14 +276,8 @@ std::optional<std::uint32_t> ParseHex32(std::string_view word) {
         return std::nullopt;
     std::uint32_t v = 0;
     for (char c : word.substr(2)) {
-        int d;
-        if (c >= '0' && c <= '9')
-            d = c - '0';
-        else if (c >= 'a' && c <= 'f')
-            d = c - 'a' + 10;
-        else if (c >= 'A' && c <= 'F')
-            d = c - 'A' + 10;
-        else
+        const int d = HexDigit(c);
+        if (d < 0)
             return std::nullopt;
         v = v * 16 + static_cast<std::uint32_t>(d);
     }
@@ -495,8 +490,8 @@ private:
                 return false;
             }
             for (std::size_t i = 0; i < payload.text.size(); i += 2) {
-                const int hi = Nibble(payload.text[i]);
-                const int lo = Nibble(payload.text[i + 1]);
+                const int hi = HexDigit(payload.text[i]);
+                const int lo = HexDigit(payload.text[i + 1]);
                 if (hi < 0 || lo < 0) {
                     error = "bad hex data";
                     return false;
@@ -514,16 +509,6 @@ private:
         }
         current_->values.emplace(std::move(folded), std::move(value));
         return true;
-    }
-
-    static int Nibble(char16_t c) {
-        if (c >= u'0' && c <= u'9')
-            return c - u'0';
-        if (c >= u'a' && c <= u'f')
-            return c - u'a' + 10;
-        if (c >= u'A' && c <= u'F')
-            return c - u'A' + 10;
-        return -1;
     }
 
     std::unique_ptr<Tree> tree_;
