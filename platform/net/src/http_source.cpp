@@ -2,6 +2,7 @@
 // only while a reader waits, so what is held in memory stays small however long the body is.
 #include "byte_source.h"
 #include "qxnet/transfer_limits.h"
+#include "qxnet/url_text.h"
 #include "winerror.h"
 
 #include <curl/curl.h>
@@ -210,7 +211,6 @@ private:
 // The URL as the server must see it: blanks, control bytes, bytes above 127 and a "%" that
 // starts no escape are escaped; existing escapes stay; the fragment stays here.
 std::string TransportForm(const std::string& url) {
-    static const char digits[] = "0123456789ABCDEF";
     std::string out;
     for (std::size_t i = 0; i < url.size(); ++i) {
         auto c = static_cast<unsigned char>(url[i]);
@@ -220,13 +220,10 @@ std::string TransportForm(const std::string& url) {
         bool escape = c <= 0x20 || c >= 0x7F || c == '"' || c == '<' || c == '>' || c == '\\' || c == '^' ||
                       c == '`' || c == '{' || c == '|' || c == '}';
         if (c == '%') {
-            escape = !(i + 2 < url.size() && std::isxdigit(static_cast<unsigned char>(url[i + 1])) &&
-                       std::isxdigit(static_cast<unsigned char>(url[i + 2])));
+            escape = !StartsEscape(url, i);
         }
         if (escape) {
-            out += '%';
-            out += digits[c >> 4];
-            out += digits[c & 0xF];
+            AppendEscape(out, c);
         } else {
             out += static_cast<char>(c);
         }

@@ -16,14 +16,6 @@ std::string Lower(std::string_view text) {
     return out;
 }
 
-bool IsHexDigit(char c) {
-    return std::isxdigit(static_cast<unsigned char>(c)) != 0;
-}
-
-bool StartsEscape(std::string_view text, std::size_t at) {
-    return at + 2 < text.size() && text[at] == '%' && IsHexDigit(text[at + 1]) && IsHexDigit(text[at + 2]);
-}
-
 // Leading and trailing blanks and control characters are not part of a URL.
 std::string_view Trim(std::string_view text) {
     auto blank = [](char c) { return static_cast<unsigned char>(c) <= 0x20; };
@@ -160,7 +152,6 @@ std::string UnescapeKeepingStructure(std::string_view text) {
 }
 
 std::string Escape(std::string_view text, DWORD flags) {
-    static const char digits[] = "0123456789ABCDEF";
     bool spacesOnly = (flags & URL_ESCAPE_SPACES_ONLY) != 0;
     bool usual = (flags & URL_UNESCAPE) == 0 && !spacesOnly;
     std::string out;
@@ -176,9 +167,7 @@ std::string Escape(std::string_view text, DWORD flags) {
             escape = usual;
         }
         if (escape) {
-            out += '%';
-            out += digits[c >> 4];
-            out += digits[c & 0xF];
+            AppendEscape(out, c);
         } else {
             out += static_cast<char>(c);
         }

@@ -100,6 +100,18 @@ std::string ComposeUrl(const UrlParts& parts) {
     return out;
 }
 
+bool StartsEscape(std::string_view text, std::size_t at) {
+    auto hex = [](char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; };
+    return at + 2 < text.size() && text[at] == '%' && hex(text[at + 1]) && hex(text[at + 2]);
+}
+
+void AppendEscape(std::string& out, unsigned char byte) {
+    static const char digits[] = "0123456789ABCDEF";
+    out += '%';
+    out += digits[byte >> 4];
+    out += digits[byte & 0xF];
+}
+
 std::string UnescapeOnce(std::string_view text) {
     auto hex = [](char c) -> int {
         if (c >= '0' && c <= '9') {

@@ -139,6 +139,19 @@ TEST(BlockingHttp, UnsafeBytesAreEscapedOnceOnTheWire) {
     qxtest::CannedServer server;
     Fetch(server.Url("/a%20b c.gif#frag"));
     EXPECT_EQ(server.LastRequestLine(), "GET /a%20b%20c.gif HTTP/1.1");
+    const std::pair<std::string, std::string> cases[] = {
+        {"/100%zz", "/100%25zz"},
+        {"/cut%4", "/cut%254"},
+        {"/end%", "/end%25"},
+        {"/kept%4a%4A", "/kept%4a%4A"},
+        {"/\xC7\xD1.htm", "/%C7%D1.htm"},
+        {"/q\"<x>\\^`{|}", "/q%22%3Cx%3E%5C%5E%60%7B%7C%7D"},
+        {"/tab\there?a=b c", "/tab%09here?a=b%20c"},
+    };
+    for (const auto& [path, wire] : cases) {
+        Fetch(server.Url(path));
+        EXPECT_EQ(server.LastRequestLine(), "GET " + wire + " HTTP/1.1") << path;
+    }
 }
 
 TEST(BlockingHttp, TheStreamAnswersAsACOMObjectAndSeeksOnlyWhereItIs) {

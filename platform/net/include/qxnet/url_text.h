@@ -31,6 +31,10 @@ std::string ComposeUrl(const UrlParts& parts);
 
 // Decodes every %XX once; a "%" without two hex digits stays as it is.
 std::string UnescapeOnce(std::string_view text);
+// True when text[at] is a "%" followed by two hex digits.
+bool StartsEscape(std::string_view text, std::size_t at);
+// Appends "%XX" for the byte, the hex digits upper-case.
+void AppendEscape(std::string& out, unsigned char byte);
 
 // The URL flags of shlwapi_url.h.
 std::string CombineUrl(std::string_view base, std::string_view relative, DWORD flags);
