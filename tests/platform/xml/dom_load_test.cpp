@@ -3,6 +3,7 @@
 
 #include <iconv.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
@@ -27,10 +28,10 @@ std::string Iconv(const std::string& utf8, const char* to) {
 class DomFiles : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir = std::filesystem::path(::testing::TempDir()) /
-              ("qx_xml_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        std::filesystem::remove_all(dir);
-        std::filesystem::create_directories(dir);
+        // A folder of its own, so that runs from other build trees at the same time never meet.
+        std::string pattern = (std::filesystem::path(::testing::TempDir()) / "qx_xml_XXXXXX").string();
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        dir = pattern;
     }
     void TearDown() override { std::filesystem::remove_all(dir); }
     std::string Write(const std::string& name, const std::string& bytes) {
