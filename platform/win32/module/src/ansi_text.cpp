@@ -157,7 +157,9 @@ std::u16string Utf8ToUtf16(std::string_view text) {
             }
             cp = (cp << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
         }
-        if (!valid || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
+        // An overlong form (C0 AF for "/") is no character: it must not pass for the short one.
+        static constexpr char32_t kShortest[] = {0, 0x80, 0x800, 0x10000};
+        if (!valid || cp < kShortest[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
             out.push_back(u'\uFFFD');
             ++i;
             continue;
