@@ -20,17 +20,18 @@ void ReplacementMap::Add(std::u16string_view name, std::u16string_view value) {
 }
 
 void ReplacementMap::Add(std::string_view nameUtf8, std::string_view valueUtf8) {
-    std::u16string name;
-    std::u16string value;
-    // A malformed file name still gets in, each bad byte as U+FFFD, so that it shows in the keys.
-    if (!qxwin::Utf8ToWideStrict(nameUtf8, name))
-        name.assign(nameUtf8.begin(), nameUtf8.end());
-    if (!qxwin::Utf8ToWideStrict(valueUtf8, value)) {
-        value.clear();
-        for (char c : valueUtf8)
-            value += static_cast<unsigned char>(c) < 0x80 ? static_cast<char16_t>(c) : u'\uFFFD';
-    }
-    Add(name, value);
+    // A malformed file name still gets in, each byte that is not ASCII as U+FFFD, so that it
+    // shows in the keys.
+    auto decode = [](std::string_view utf8) {
+        std::u16string text;
+        if (!qxwin::Utf8ToWideStrict(utf8, text)) {
+            text.clear();
+            for (char c : utf8)
+                text += static_cast<unsigned char>(c) < 0x80 ? static_cast<char16_t>(c) : u'\uFFFD';
+        }
+        return text;
+    };
+    Add(decode(nameUtf8), decode(valueUtf8));
 }
 
 const std::u16string* ReplacementMap::Find(std::u16string_view name) const {
