@@ -10,13 +10,7 @@
 namespace qx::test {
 namespace {
 
-struct BridgeCase {
-    const char* name;
-    const char* script;
-    const char* output;
-};
-
-const BridgeCase kCases[] = {
+const ThingScriptCase kCases[] = {
     {"ValuesCrossAsAutomationTypes",
      "echo(t.Describe(1), t.Describe(-7), t.Describe(2147483648), t.Describe(1.5), t.Describe('s'),"
      " t.Describe(true), t.Describe(null), t.Describe(undefined), t.Describe(new Date(2020, 0, 1)),"
@@ -78,17 +72,10 @@ const BridgeCase kCases[] = {
      "4 \xED\x95\x9C\xEA\xB8\x80\xF0\x9F\x98\x80\ntrue"},
 };
 
-class BridgeTest : public ::testing::TestWithParam<BridgeCase> {};
+class BridgeTest : public ::testing::TestWithParam<ThingScriptCase> {};
 
 TEST_P(BridgeTest, ScriptSeesComponent) {
-    {
-        ScriptHarness h;
-        const std::string script =
-            std::string("var t = new ActiveXObject('Test.Thing');\n") + GetParam().script;
-        ASSERT_EQ(h.Run(script), script::RunResult::Completed) << h.error.message << " line " << h.error.line;
-        EXPECT_EQ(h.Output(), GetParam().output);
-    }
-    EXPECT_EQ(g_liveTestObjects.load(), 0);
+    ExpectThingScript(GetParam());
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, BridgeTest, ::testing::ValuesIn(kCases),

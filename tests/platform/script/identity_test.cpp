@@ -11,13 +11,7 @@
 namespace qx::test {
 namespace {
 
-struct IdentityCase {
-    const char* name;
-    const char* script;
-    const char* output;
-};
-
-const IdentityCase kCases[] = {
+const ThingScriptCase kCases[] = {
     {"SameObjectTwice",
      "t.Child = t.Items; var a = t.Child;"
      " echo(a === t.Child, a == t.Child, t.Child === t.Child, a !== t.Child, a != t.Child)",
@@ -36,17 +30,10 @@ const IdentityCase kCases[] = {
      "true"},
 };
 
-class IdentityTest : public ::testing::TestWithParam<IdentityCase> {};
+class IdentityTest : public ::testing::TestWithParam<ThingScriptCase> {};
 
 TEST_P(IdentityTest, ScriptComparesComIdentity) {
-    {
-        ScriptHarness h;
-        const std::string script =
-            std::string("var t = new ActiveXObject('Test.Thing');\n") + GetParam().script;
-        ASSERT_EQ(h.Run(script), script::RunResult::Completed) << h.error.message << " line " << h.error.line;
-        EXPECT_EQ(h.Output(), GetParam().output);
-    }
-    EXPECT_EQ(g_liveTestObjects.load(), 0);
+    ExpectThingScript(GetParam());
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, IdentityTest, ::testing::ValuesIn(kCases),

@@ -6,6 +6,8 @@
 #include <qxcom/bstr.h>
 #include <qxscript/script_engine.h>
 
+#include <gtest/gtest.h>
+
 #include <memory>
 #include <string>
 #include <vector>
@@ -45,5 +47,23 @@ public:
     std::vector<std::string> lines;
     script::ScriptError error;
 };
+
+// A script run against a new "Test.Thing" named t, with the lines it must echo; every test object
+// is gone once the engine is.
+struct ThingScriptCase {
+    const char* name;
+    const char* script;
+    const char* output;
+};
+
+inline void ExpectThingScript(const ThingScriptCase& c) {
+    {
+        ScriptHarness h;
+        const std::string script = std::string("var t = new ActiveXObject('Test.Thing');\n") + c.script;
+        ASSERT_EQ(h.Run(script), script::RunResult::Completed) << h.error.message << " line " << h.error.line;
+        EXPECT_EQ(h.Output(), c.output);
+    }
+    EXPECT_EQ(g_liveTestObjects.load(), 0);
+}
 
 } // namespace qx::test

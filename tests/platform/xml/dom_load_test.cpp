@@ -1,7 +1,7 @@
 // Loading from files in several encodings, saving, and the bounds of loading.
 #include "dom_test_util.h"
 
-#include <iconv.h>
+#include "iconv_text.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -10,20 +10,6 @@
 using namespace xmltest;
 
 namespace {
-
-// UTF-8 text in another encoding, by glibc iconv (the peer the code-page tables must agree with).
-std::string Iconv(const std::string& utf8, const char* to) {
-    iconv_t cd = iconv_open(to, "UTF-8");
-    EXPECT_NE(cd, reinterpret_cast<iconv_t>(-1));
-    std::string out(utf8.size() * 4 + 16, '\0');
-    char* in = const_cast<char*>(utf8.data());
-    size_t inLeft = utf8.size(), outLeft = out.size();
-    char* o = out.data();
-    EXPECT_NE(iconv(cd, &in, &inLeft, &o, &outLeft), static_cast<size_t>(-1));
-    iconv_close(cd);
-    out.resize(out.size() - outLeft);
-    return out;
-}
 
 class DomFiles : public ::testing::Test {
 protected:

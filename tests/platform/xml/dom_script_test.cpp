@@ -5,7 +5,7 @@
 
 #include <loopback_http_server.h>
 
-#include <iconv.h>
+#include "iconv_text.h"
 
 #include <string>
 #include <vector>
@@ -14,6 +14,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using qx::test::Outcome;
+using xmltest::Iconv;
 
 struct Row {
     const char* name;
@@ -39,20 +40,6 @@ function names(list) {
     return s.join(",");
 }
 )";
-
-// UTF-8 text in another encoding, by glibc iconv.
-std::string Iconv(const std::string& utf8, const char* to) {
-    iconv_t cd = iconv_open(to, "UTF-8");
-    EXPECT_NE(cd, reinterpret_cast<iconv_t>(-1));
-    std::string out(utf8.size() * 4 + 16, '\0');
-    char* in = const_cast<char*>(utf8.data());
-    size_t inLeft = utf8.size(), outLeft = out.size();
-    char* o = out.data();
-    EXPECT_NE(iconv(cd, &in, &inLeft, &o, &outLeft), static_cast<size_t>(-1));
-    iconv_close(cd);
-    out.resize(out.size() - outLeft);
-    return out;
-}
 
 void ReplaceAll(std::string& text, const std::string& from, const std::string& to) {
     for (std::size_t at = 0; (at = text.find(from, at)) != std::string::npos; at += to.size())
