@@ -374,18 +374,19 @@ consteval DispMember DispEvent(const char16_t* name, DISPID id, const char16_t* 
 
 } // namespace qx::com
 
-#define QX_DETAIL_DISPATCH_DECL(itf, decl_name, iid_ref, name, members, dual, help)                          \
+// The declaration and its one registration; a dual interface's registration also names its
+// C++ type (the optional last argument).
+#define QX_DETAIL_DISPATCH_DECL(itf, decl_name, iid_ref, name, members, dual, help, ...)                     \
     inline constexpr ::qx::com::DispInterface decl_name{                                                     \
         &(iid_ref), name, members, static_cast<UINT>(std::size(members)), dual, help};                       \
     inline const ::qx::com::DispInterfaceRegistration decl_name##Registered {                                \
-        decl_name                                                                                            \
+        decl_name __VA_OPT__(, ) __VA_ARGS__                                                                 \
     }
 
 // Declares the dispatch table of the dual interface `itf` as kDisp_<itf> and binds it to the type.
 // Use at global scope, like QX_DECLARE_INTERFACE.
 #define QX_DISPATCH_INTERFACE(itf, name, members, help)                                                      \
-    QX_DETAIL_DISPATCH_DECL(itf, kDisp_##itf, IID_##itf, name, members, true, help);                         \
-    inline const ::qx::com::DispInterfaceRegistration kDisp_##itf##TypeRegistered{kDisp_##itf, typeid(itf)}; \
+    QX_DETAIL_DISPATCH_DECL(itf, kDisp_##itf, IID_##itf, name, members, true, help, typeid(itf));            \
     template <>                                                                                              \
     struct qx::com::DispatchDeclaration<itf> {                                                               \
         static constexpr const ::qx::com::DispInterface& value = kDisp_##itf;                                \
