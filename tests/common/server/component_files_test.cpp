@@ -95,15 +95,11 @@ const ComponentFile kFiles[] = {
       {"qxMultiField", 125, u"{441253A6-8899-496E-A535-30A8FB3E5CBE}", "qxMultiField Class", false}}},
 };
 
-std::string Narrow(const char16_t* text) {
-    return Utf8(text);
-}
-
 // The keys one class's script writes, as Dump shows them. Every class has the same layout; the
 // form control adds the keys of an insertable control.
 std::string ExpectedClassKeys(const ComponentFile& file, const ComponentClass& c) {
     const std::string progId = std::string(file.word) + "." + c.name;
-    const std::string clsid = Narrow(c.clsid);
+    const std::string clsid = Utf8(c.clsid);
     std::string out;
     out += "[" + progId + "]\n  =\"" + c.description + "\"\n";
     out += "[" + progId + "\\CLSID]\n  =\"" + clsid + "\"\n";
@@ -111,21 +107,22 @@ std::string ExpectedClassKeys(const ComponentFile& file, const ComponentClass& c
     out += "[" + progId + ".1]\n  =\"" + c.description + "\"\n";
     out += "[" + progId + ".1\\CLSID]\n  =\"" + clsid + "\"\n";
     const std::string key = "CLSID\\" + clsid;
+    const bool control = std::string(c.name) == "Velkor";
     out += "[" + key + "]\n  =\"" + c.description + "\"\n";
-    if (std::string(c.name) == "Velkor")
+    if (control)
         out += "[" + key + "\\Control]\n";
     out += "[" + key + "\\InprocServer32]\n  =\"" + file.path + "\"\n  ThreadingModel=\"Apartment\"\n";
-    if (std::string(c.name) == "Velkor") {
+    if (control) {
         out += "[" + key + "\\Insertable]\n";
         out += "[" + key + "\\MiscStatus]\n  =\"0\"\n";
         out += "[" + key + "\\MiscStatus\\1]\n  =\"131473\"\n";
     }
     out += "[" + key + "\\ProgID]\n  =\"" + progId + ".1\"\n";
     out += "[" + key + "\\Programmable]\n";
-    if (std::string(c.name) == "Velkor")
+    if (control)
         out += "[" + key + "\\ToolboxBitmap32]\n  =\"" + file.path + ", 101\"\n";
-    out += "[" + key + "\\TypeLib]\n  =\"" + Narrow(file.libid) + "\"\n";
-    if (std::string(c.name) == "Velkor")
+    out += "[" + key + "\\TypeLib]\n  =\"" + Utf8(file.libid) + "\"\n";
+    if (control)
         out += "[" + key + "\\Version]\n  =\"1.0\"\n";
     out += "[" + key + "\\VersionIndependentProgID]\n  =\"" + progId + "\"\n";
     return out;
@@ -175,10 +172,10 @@ TEST_P(ComponentFiles, RegistrationWritesOnlyTheMappedClassesAndTheTypeLibrary) 
         SCOPED_TRACE(c.name);
         std::string expected = c.mapped ? ExpectedClassKeys(file, c) : "";
         if (c.safe) {
-            const std::string key = "[CLSID\\" + Narrow(c.clsid) + "\\Implemented Categories";
+            const std::string key = "[CLSID\\" + Utf8(c.clsid) + "\\Implemented Categories";
             const std::string categories = key + "]\n" + key + "\\{7DD95801-9882-11CF-9FA9-00AA006C42C4}]\n" +
                                            key + "\\{7DD95802-9882-11CF-9FA9-00AA006C42C4}]\n";
-            expected.insert(expected.find("[CLSID\\" + Narrow(c.clsid) + "\\InprocServer32]"), categories);
+            expected.insert(expected.find("[CLSID\\" + Utf8(c.clsid) + "\\InprocServer32]"), categories);
         }
         EXPECT_EQ(ClassKeys(file, c), expected);
     }

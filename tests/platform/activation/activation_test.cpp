@@ -139,14 +139,14 @@ TEST_F(Activation, ServerFailuresHaveTheirOwnCodes) {
     std::ofstream(notElf) << "plain text";
     struct Case {
         const char* name;
-        const char* server; // nullptr: no InprocServer32 key
+        std::string server; // empty: no InprocServer32 key
         DWORD context;
         HRESULT result;
     };
     const Case cases[] = {
-        {"not registered", nullptr, CLSCTX_INPROC_SERVER, REGDB_E_CLASSNOTREG},
+        {"not registered", "", CLSCTX_INPROC_SERVER, REGDB_E_CLASSNOTREG},
         {"missing file", "/nonexistent/libnothing.so", CLSCTX_INPROC_SERVER, CO_E_DLLNOTFOUND},
-        {"not a library", nullptr, CLSCTX_INPROC_SERVER, CO_E_DLLNOTFOUND},
+        {"not a library", notElf.string(), CLSCTX_INPROC_SERVER, CO_E_DLLNOTFOUND},
         {"no DllGetClassObject", QX_NO_ENTRY_MODULE, CLSCTX_INPROC_SERVER, CO_E_ERRORINDLL},
         {"class the server lacks", QX_PROBE_COMPONENT, CLSCTX_INPROC_SERVER, CLASS_E_CLASSNOTAVAILABLE},
         {"local server only", QX_PROBE_COMPONENT, CLSCTX_LOCAL_SERVER, REGDB_E_CLASSNOTREG},
@@ -154,10 +154,8 @@ TEST_F(Activation, ServerFailuresHaveTheirOwnCodes) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         SHDeleteKeyW(HKEY_CLASSES_ROOT, u"CLSID");
-        if (c.server)
+        if (!c.server.empty())
             RegisterServer(u"{0B6C1E54-3A29-4D17-8E0F-5C9A7B2D4E61}", c.server);
-        else if (std::string(c.name) == "not a library")
-            RegisterServer(u"{0B6C1E54-3A29-4D17-8E0F-5C9A7B2D4E61}", notElf.string());
         void* out = reinterpret_cast<void*>(1);
         EXPECT_EQ(CoGetClassObject(kOther, c.context, nullptr, IID_IClassFactory, &out), c.result);
         EXPECT_EQ(out, nullptr);
