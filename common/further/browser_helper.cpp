@@ -1,7 +1,7 @@
 #include "browser_helper.h"
 
 #include <exdisp.h>
-#include <qxcom/comptr.h>
+#include <qx/com/comptr.h>
 #include <servprov.h>
 
 HRESULT BrowserHelper::GetHostDocument(IOleClientSite* site, IHTMLDocument2** document) {

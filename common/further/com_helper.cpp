@@ -4,8 +4,8 @@
 #include <objbase.h>
 #include <oleauto.h>
 #include <processthreadsapi_process.h>
-#include <qxcom/bstr.h>
-#include <qxcom/comptr.h>
+#include <qx/com/bstr.h>
+#include <qx/com/comptr.h>
 #include <stringapiset.h>
 #include <synchapi.h>
 #include <winmodule.h>

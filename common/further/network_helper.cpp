@@ -10,8 +10,8 @@
 #include <nb30.h>
 #include <objbase_activation.h>
 #include <oleauto.h>
-#include <qxcom/bstr.h>
-#include <qxcom/comptr.h>
+#include <qx/com/bstr.h>
+#include <qx/com/comptr.h>
 #include <stringapiset.h>
 #include <urlmon.h>
 #include <winuser_msgbox.h>

@@ -3,8 +3,8 @@
 #include "server_module.h"
 
 #include "oleauto.h"
-#include "qxcom/comptr.h"
-#include "qxwin/registrar.h"
+#include "qx/com/comptr.h"
+#include "qx/win32/registrar.h"
 #include "winmodule.h"
 #include "winnt_interlocked.h"
 #include "winresource.h"

@@ -15,7 +15,7 @@
 #include "oaidl.h"
 #include "objbase_activation.h"
 #include "objsafe.h"
-#include "qxcom/object.h"
+#include "qx/com/object.h"
 #include "unknwn.h"
 #include "wintypes.h"
 

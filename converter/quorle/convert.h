@@ -2,12 +2,12 @@
 // into the other, on the caller's thread or on a worker thread of its own.
 #pragma once
 
-#include <qxcom/class_info.h>
-#include <qxcom/comptr.h>
-#include <qxcom/connection_point.h>
-#include <qxcom/dispatch.h>
-#include <qxcom/object.h>
-#include <qxcom/object_safety.h>
+#include <qx/com/class_info.h>
+#include <qx/com/comptr.h>
+#include <qx/com/connection_point.h>
+#include <qx/com/dispatch.h>
+#include <qx/com/object.h>
+#include <qx/com/object_safety.h>
 
 #include <mutex>
 #include <string>

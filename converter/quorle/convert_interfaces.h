@@ -5,8 +5,8 @@
 
 #include <objbase.h>
 #include <ocidl.h>
-#include <qxcom/dispatch_decl.h>
-#include <qxcom/type_library.h>
+#include <qx/com/dispatch_decl.h>
+#include <qx/com/type_library.h>
 
 QX_DECLARE_INTERFACE(IConvert, "{2375E653-28CB-403A-96FD-435A1968FC04}");
 QX_DECLARE_INTERFACE(IConvertEvent, "{4F619509-2D97-4462-AE07-06D0478751AD}");

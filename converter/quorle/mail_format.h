@@ -1,8 +1,8 @@
 // MailFormat: the mail-composition class. Its members accept their arguments and do nothing.
 #pragma once
 
-#include <qxcom/dispatch.h>
-#include <qxcom/object.h>
+#include <qx/com/dispatch.h>
+#include <qx/com/object.h>
 
 #include "convert_interfaces.h"
 

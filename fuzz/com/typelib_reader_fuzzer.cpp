@@ -1,9 +1,9 @@
 // The type-library reader: any bytes either fail to load or give a library whose every type,
 // function, variable, name and implemented type can be read.
 #include "oleauto.h"
-#include "qxcom/bstr.h"
-#include "qxcom/comptr.h"
-#include "qxcom/type_library.h"
+#include "qx/com/bstr.h"
+#include "qx/com/comptr.h"
+#include "qx/com/type_library.h"
 
 #include <cstdint>
 #include <cstdlib>

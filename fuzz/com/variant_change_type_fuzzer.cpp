@@ -2,8 +2,8 @@
 // UTF-8 text. Whatever converts must convert back to text, and dates and integers must come back to
 // the same value through their text.
 #include "objbase.h"
-#include "qxcom/bstr.h"
-#include "qxcom/variant.h"
+#include "qx/com/bstr.h"
+#include "qx/com/variant.h"
 
 #include <cstdint>
 #include <cstdlib>

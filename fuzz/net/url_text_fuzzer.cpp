@@ -2,7 +2,7 @@
 // the rest is split at the first NUL into a base and a relative URL. Checks that parts compose
 // back to the text they came from, that the API's sizes agree with the text, and that a second
 // canonicalisation changes nothing it escaped.
-#include "qxnet/url_text.h"
+#include "qx/net/url_text.h"
 #include "shlwapi_url.h"
 #include "winerror.h"
 

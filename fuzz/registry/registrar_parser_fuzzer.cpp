@@ -1,7 +1,7 @@
 // Registry scripts from anywhere: the parser must answer S_OK or DISP_E_EXCEPTION, within its
 // bounds, and never let a replacement text change the tree.
-#include "qxwin/codepage.h"
-#include "qxwin/registry_script.h"
+#include "qx/win32/codepage.h"
+#include "qx/win32/registry_script.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -32,8 +32,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (wide) {
         for (size_t i = 1; i + 1 < size; i += 2)
             script += static_cast<char16_t>(data[i] | (data[i + 1] << 8));
-    } else if (!qxwin::Utf8ToWideStrict(std::string_view(reinterpret_cast<const char*>(data + 1), size - 1),
-                                          script)) {
+    } else if (!qx::win32::Utf8ToWideStrict(
+                   std::string_view(reinterpret_cast<const char*>(data + 1), size - 1), script)) {
         return 0;
     }
     qx::registrar::ReplacementMap replacements;

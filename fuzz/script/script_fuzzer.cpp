@@ -2,7 +2,7 @@
 // leak, no hang (the time budget ends endless loops), and every component reference returns.
 #include "test_component.h"
 
-#include <qxscript/script_engine.h>
+#include <qx/script/script_engine.h>
 
 #include <cstddef>
 #include <cstdint>

@@ -4,7 +4,7 @@
 #include "misc_func.h"
 
 #include <fileapi.h>
-#include <qxwin/file_paths.h>
+#include <qx/win32/file_paths.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -30,7 +30,7 @@ bool PrepareDrives() {
     write("a.txt", "12345");
     write("b.bin", "");
     write("\xED\x95\x9C.txt", "x");
-    qxwin::SetDriveRoot(root.string());
+    qx::win32::SetDriveRoot(root.string());
     return true;
 }
 

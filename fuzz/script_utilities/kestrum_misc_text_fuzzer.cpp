@@ -3,7 +3,7 @@
 #include "ansi_text.h"
 #include "misc_func.h"
 
-#include <qxwin/ui_driver.h>
+#include <qx/win32/ui_driver.h>
 
 #include <cstdint>
 #include <cstdlib>
@@ -11,12 +11,12 @@
 
 namespace {
 
-qxwin::MessageBoxRecorder g_boxes;
+qx::win32::MessageBoxRecorder g_boxes;
 
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static const bool prepared = (qxwin::SetUiDriver(&g_boxes), true);
+    static const bool prepared = (qx::win32::SetUiDriver(&g_boxes), true);
     (void)prepared;
     std::u16string input;
     for (size_t i = 0; i + 1 < size; i += 2)

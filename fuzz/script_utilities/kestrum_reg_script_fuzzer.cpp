@@ -3,8 +3,8 @@
 // to delete.
 #include "reg_script.h"
 
-#include <qxwin/registry.h>
-#include <qxwin/ui_driver.h>
+#include <qx/win32/registry.h>
+#include <qx/win32/ui_driver.h>
 #include <winreg.h>
 
 #include <cstdint>
@@ -15,7 +15,7 @@
 
 namespace {
 
-qxwin::MessageBoxRecorder g_boxes;
+qx::win32::MessageBoxRecorder g_boxes;
 
 void Seed() {
     for (const char16_t* path : {u"Software\\Seed\\A", u"Software\\Seed\\B\\C", u"Software\\Classes\\Seed"}) {
@@ -43,7 +43,7 @@ void Prepare() {
     if (!mkdtemp(pattern))
         std::abort();
     qx::registry::SetRootForTesting(pattern);
-    qxwin::SetUiDriver(&g_boxes);
+    qx::win32::SetUiDriver(&g_boxes);
     Seed();
 }
 

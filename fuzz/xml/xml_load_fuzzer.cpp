@@ -5,10 +5,10 @@
 #include "msxml.h"
 #include "objbase.h"
 #include "oleauto.h"
-#include "qxcom/bstr.h"
-#include "qxcom/comptr.h"
-#include "qxcom/variant.h"
-#include "qxxml/xml_dom.h"
+#include "qx/com/bstr.h"
+#include "qx/com/comptr.h"
+#include "qx/com/variant.h"
+#include "qx/xml/xml_dom.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -171,7 +171,7 @@ void Exercise(IXMLDOMDocument* doc) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ComPtr<IXMLDOMDocument> doc;
-    if (FAILED(qxxml::CreateDOMDocument(nullptr, IID_IXMLDOMDocument, reinterpret_cast<void**>(&doc))))
+    if (FAILED(qx::xml::CreateDOMDocument(nullptr, IID_IXMLDOMDocument, reinterpret_cast<void**>(&doc))))
         return 0;
     doc->put_async(VARIANT_FALSE);
 

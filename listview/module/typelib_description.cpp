@@ -2,7 +2,7 @@
 // classes.
 #include "orrin_ids.h"
 
-#include "qxcom/type_library.h"
+#include "qx/com/type_library.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include "kestrum_interfaces.h"
 
 #include <lunar_calendar.h>
-#include <qxcom/dispatch.h>
-#include <qxcom/object.h>
+#include <qx/com/dispatch.h>
+#include <qx/com/object.h>
 
 class CCalendar : public qx::com::ObjectRoot, public qx::com::DispatchImpl<ICalendar> {
 public:

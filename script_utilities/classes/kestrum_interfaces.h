@@ -3,7 +3,7 @@
 #pragma once
 
 #include <objbase.h>
-#include <qxcom/dispatch_decl.h>
+#include <qx/com/dispatch_decl.h>
 
 #include <iterator>
 

@@ -3,8 +3,8 @@
 
 #include "kestrum_interfaces.h"
 
-#include <qxcom/dispatch.h>
-#include <qxcom/object.h>
+#include <qx/com/dispatch.h>
+#include <qx/com/object.h>
 
 #include <string>
 

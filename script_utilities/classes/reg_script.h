@@ -5,8 +5,8 @@
 #include "kestrum_interfaces.h"
 #include "registry_ex.h"
 
-#include <qxcom/dispatch.h>
-#include <qxcom/object.h>
+#include <qx/com/dispatch.h>
+#include <qx/com/object.h>
 
 #include <string>
 #include <vector>

@@ -3,7 +3,7 @@
 
 #include "kestrum_interfaces.h"
 
-#include <qxcom/type_library.h>
+#include <qx/com/type_library.h>
 
 namespace kestrum {
 

@@ -1,6 +1,6 @@
 #include "string_array.h"
 
-#include <qxwin/ui_driver.h>
+#include <qx/win32/ui_driver.h>
 #include <winuser_msgbox.h>
 
 #include <gtest/gtest.h>
@@ -54,14 +54,14 @@ TEST(StringArray, CountStartsAtZeroAndSplitRefills) {
 }
 
 TEST(StringArray, OutOfRangeShowsTheMessageBoxAndGivesEmptyText) {
-    qxwin::MessageBoxRecorder recorder;
-    qxwin::UiDriver* previous = qxwin::SetUiDriver(&recorder);
+    qx::win32::MessageBoxRecorder recorder;
+    qx::win32::UiDriver* previous = qx::win32::SetUiDriver(&recorder);
     StringArray array;
     array.Split("", ",", 1);
     EXPECT_EQ(array.At(0), "");
     array.Split("a", ",", 1);
     EXPECT_EQ(array.At(static_cast<unsigned>(-1)), ""); // a negative index taken as unsigned
-    qxwin::SetUiDriver(previous);
+    qx::win32::SetUiDriver(previous);
 
     auto calls = recorder.Calls();
     ASSERT_EQ(calls.size(), 2u);

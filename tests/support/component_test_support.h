@@ -4,9 +4,9 @@
 #pragma once
 
 #include "objbase_activation.h"
+#include "qx/com/bstr.h"
 #include "qx/module/loader.h"
-#include "qxcom/bstr.h"
-#include "qxwin/registry.h"
+#include "qx/win32/registry.h"
 #include "winreg.h"
 
 #include <gtest/gtest.h>

@@ -4,7 +4,7 @@
 #include "apartment.h"
 
 #include "objbase_activation.h"
-#include "qxcom/apartment.h"
+#include "qx/com/apartment.h"
 
 namespace qx::activation {
 namespace {

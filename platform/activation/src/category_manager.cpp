@@ -4,8 +4,8 @@
 
 #include "classes_root.h"
 
-#include "qxcom/object.h"
-#include "qxwin/registry.h"
+#include "qx/com/object.h"
+#include "qx/win32/registry.h"
 #include "shlwapi_registry.h"
 #include "winreg.h"
 

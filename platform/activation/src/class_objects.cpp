@@ -6,9 +6,9 @@
 #include "classes_root.h"
 
 #include "objbase_activation.h"
+#include "qx/com/bstr.h"
+#include "qx/com/comptr.h"
 #include "qx/module/loader.h"
-#include "qxcom/bstr.h"
-#include "qxcom/comptr.h"
 
 #include <map>
 #include <mutex>

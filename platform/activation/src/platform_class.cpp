@@ -1,7 +1,7 @@
-#include "qxactivation/platform_class.h"
+#include "qx/activation/platform_class.h"
 
 #include "objbase_activation.h"
-#include "qxcom/comptr.h"
+#include "qx/com/comptr.h"
 #include "winreg.h"
 
 #include <string>

@@ -4,10 +4,10 @@
 #include "apartment.h"
 
 #include "oleauto.h"
+#include "qx/com/bstr.h"
+#include "qx/com/type_library.h"
 #include "qx/module/loader.h"
 #include "qx/resource/file_resources.h"
-#include "qxcom/bstr.h"
-#include "qxcom/type_library.h"
 
 #include <mutex>
 

@@ -113,14 +113,22 @@ using LRESULT = LONG_PTR;
 #endif
 
 #define MAX_PATH 260
+
+// Generic access rights, shared by files, kernel objects and registry keys.
+#define GENERIC_READ 0x80000000ul
+#define GENERIC_WRITE 0x40000000ul
+#define GENERIC_EXECUTE 0x20000000ul
+#define GENERIC_ALL 0x10000000ul
 #define INFINITE 0xFFFFFFFFu
 
 #define LOWORD(l) (static_cast<WORD>(static_cast<DWORD_PTR>(l) & 0xffff))
 #define HIWORD(l) (static_cast<WORD>((static_cast<DWORD_PTR>(l) >> 16) & 0xffff))
 #define LOBYTE(w) (static_cast<BYTE>(static_cast<DWORD_PTR>(w) & 0xff))
 #define HIBYTE(w) (static_cast<BYTE>((static_cast<DWORD_PTR>(w) >> 8) & 0xff))
-#define MAKEWORD(a, b) (static_cast<WORD>((static_cast<BYTE>(a)) | (static_cast<WORD>(static_cast<BYTE>(b)) << 8)))
-#define MAKELONG(a, b) (static_cast<LONG>((static_cast<WORD>(a)) | (static_cast<DWORD>(static_cast<WORD>(b)) << 16)))
+#define MAKEWORD(a, b)                                                                                       \
+    (static_cast<WORD>((static_cast<BYTE>(a)) | (static_cast<WORD>(static_cast<BYTE>(b)) << 8)))
+#define MAKELONG(a, b)                                                                                       \
+    (static_cast<LONG>((static_cast<WORD>(a)) | (static_cast<DWORD>(static_cast<WORD>(b)) << 16)))
 #define MAKELANGID(p, s) (static_cast<WORD>((static_cast<WORD>(s) << 10) | static_cast<WORD>(p)))
 
 struct FILETIME {
@@ -182,7 +190,7 @@ using LPCRECT = const RECT*;
 #define HRESULT_FACILITY(hr) (((hr) >> 16) & 0x1fff)
 #define HRESULT_SEVERITY(hr) (((hr) >> 31) & 0x1)
 #define MAKE_HRESULT(sev, fac, code)                                                                         \
-    static_cast<HRESULT>((static_cast<ULONG>(sev) << 31) | (static_cast<ULONG>(fac) << 16) |                  \
+    static_cast<HRESULT>((static_cast<ULONG>(sev) << 31) | (static_cast<ULONG>(fac) << 16) |                 \
                          static_cast<ULONG>(code))
 #define FACILITY_NULL 0
 #define FACILITY_RPC 1
@@ -195,9 +203,9 @@ using LPCRECT = const RECT*;
 #define SEVERITY_ERROR 1
 
 constexpr HRESULT HRESULT_FROM_WIN32(unsigned long x) {
-    return static_cast<HRESULT>(x) <= 0
-               ? static_cast<HRESULT>(x)
-               : static_cast<HRESULT>((static_cast<ULONG>(x) & 0x0000FFFF) | (FACILITY_WIN32 << 16) | 0x80000000u);
+    return static_cast<HRESULT>(x) <= 0 ? static_cast<HRESULT>(x)
+                                        : static_cast<HRESULT>((static_cast<ULONG>(x) & 0x0000FFFF) |
+                                                               (FACILITY_WIN32 << 16) | 0x80000000u);
 }
 
 struct SECURITY_ATTRIBUTES {

@@ -1,7 +1,7 @@
 // IUnknown and IClassFactory, the roots of every COM object.
 #pragma once
 
-#include "qxcom/interface.h"
+#include "qx/com/interface.h"
 #include "wtypes.h"
 
 // Interface methods: pure virtual, returning HRESULT unless a type is given.

@@ -3,7 +3,7 @@
 
 #include "handleapi.h"
 #include "processthreadsapi.h"
-#include "qxwin/message_queue.h"
+#include "qx/win32/message_queue.h"
 #include "synchapi.h"
 #include "winerror.h"
 #include "winuser_message.h"
@@ -136,7 +136,7 @@ void ReleaseStubRef(const std::shared_ptr<Stub>& stub) {
     }
     // An owner that ends with this still queued abandons it on its own thread: release there too.
     auto run = [released] { ReleaseAll(released); };
-    if (!qxwin::PostThreadCall(owner, run, run))
+    if (!qx::win32::PostThreadCall(owner, run, run))
         ReleaseAll(std::move(released));
 }
 
@@ -223,7 +223,7 @@ HRESULT CallOnOwner(const std::shared_ptr<Stub>& stub, const std::function<HRESU
         if (cancelled)
             SetEvent(call->done);
     };
-    if (!qxwin::PostThreadCall(apartment->owner, run, abandon))
+    if (!qx::win32::PostThreadCall(apartment->owner, run, abandon))
         abandon();
     for (;;) {
         MSG msg;

@@ -2,7 +2,7 @@
 // is ever called while it is held.
 #pragma once
 
-#include "qxcom/apartment.h"
+#include "qx/com/apartment.h"
 #include "unknwn.h"
 
 #include <cstring>

@@ -1,6 +1,6 @@
 // Connection points and their container.
-#include "qxcom/connection_point.h"
-#include "qxcom/enumerators.h"
+#include "qx/com/connection_point.h"
+#include "qx/com/enumerators.h"
 
 #include <algorithm>
 

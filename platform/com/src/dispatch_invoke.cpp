@@ -9,9 +9,9 @@
 // call). [out, retval] storage is initialised before the call. A failing member gives
 // DISP_E_EXCEPTION with an EXCEPINFO from the error information it set (when the caller passed
 // an EXCEPINFO), else its own HRESULT.
-#include "qxcom/bstr.h"
-#include "qxcom/comptr.h"
-#include "qxcom/dispatch.h"
+#include "qx/com/bstr.h"
+#include "qx/com/comptr.h"
+#include "qx/com/dispatch.h"
 
 #include <cstring>
 #include <vector>

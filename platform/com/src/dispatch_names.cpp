@@ -1,7 +1,7 @@
 // GetIDsOfNames over a dispatch declaration, and the registry of declarations by IID.
 #include "marshal_proxy.h"
 #include "name_compare.h"
-#include "qxcom/dispatch.h"
+#include "qx/com/dispatch.h"
 
 #include <mutex>
 #include <vector>

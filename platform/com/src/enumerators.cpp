@@ -1,6 +1,6 @@
 // Snapshot enumerators.
-#include "qxcom/enumerators.h"
-#include "qxcom/object.h"
+#include "qx/com/enumerators.h"
+#include "qx/com/object.h"
 
 #include <memory>
 #include <mutex>

@@ -1,7 +1,7 @@
 // Error information: one IErrorInfo per thread, and the error object that CreateErrorInfo makes.
-#include "qxcom/error_info.h"
-#include "qxcom/bstr.h"
-#include "qxcom/object.h"
+#include "qx/com/error_info.h"
+#include "qx/com/bstr.h"
+#include "qx/com/object.h"
 
 #include <mutex>
 

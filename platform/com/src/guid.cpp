@@ -1,6 +1,6 @@
 // GUID text forms and COM task memory.
 #include "objbase.h"
-#include "qxcom/comptr.h"
+#include "qx/com/comptr.h"
 
 #include <cstdlib>
 #include <cstring>

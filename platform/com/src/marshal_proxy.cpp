@@ -2,7 +2,7 @@
 #include "marshal_proxy.h"
 
 #include "oleauto.h"
-#include "qxcom/dispatch_decl.h"
+#include "qx/com/dispatch_decl.h"
 #include "winerror.h"
 
 #include <atomic>

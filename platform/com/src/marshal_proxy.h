@@ -4,7 +4,7 @@
 
 #include "apartment_state.h"
 #include "oaidl.h"
-#include "qxcom/dispatch_decl.h"
+#include "qx/com/dispatch_decl.h"
 
 namespace qx::com::detail {
 

@@ -1,8 +1,8 @@
 // The memory stream: a growable byte buffer shared by a stream and its clones, each with its own
 // seek pointer.
 #include "objbase.h"
-#include "qxcom/object.h"
-#include "qxcom/stream.h"
+#include "qx/com/object.h"
+#include "qx/com/stream.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,5 +1,5 @@
 // Interface tables.
-#include "qxcom/object.h"
+#include "qx/com/object.h"
 
 namespace qx::com {
 

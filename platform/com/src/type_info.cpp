@@ -8,9 +8,9 @@
 // with the enum's index as its HREFTYPE.
 #include "name_compare.h"
 #include "objbase.h"
-#include "qxcom/bstr.h"
-#include "qxcom/dispatch.h"
-#include "qxcom/object.h"
+#include "qx/com/bstr.h"
+#include "qx/com/dispatch.h"
+#include "qx/com/object.h"
 #include "type_model.h"
 
 #include <cstring>

@@ -3,8 +3,8 @@
 #pragma once
 
 #include "oaidl.h"
-#include "qxcom/dispatch_decl.h"
-#include "qxcom/type_library.h"
+#include "qx/com/dispatch_decl.h"
+#include "qx/com/type_library.h"
 
 #include <memory>
 #include <string>

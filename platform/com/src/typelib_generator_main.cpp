@@ -1,5 +1,5 @@
 // Writes the type library that GeneratedTypeLibrary() describes to the file named by argv[1].
-#include "qxcom/type_library.h"
+#include "qx/com/type_library.h"
 
 #include <cstdio>
 #include <fstream>

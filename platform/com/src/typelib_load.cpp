@@ -1,7 +1,7 @@
 // LoadTypeLib: a type-library file of ours, or a component file read through the resource loader.
 #include "oleauto.h"
-#include "qxcom/bstr.h"
-#include "qxcom/type_library.h"
+#include "qx/com/bstr.h"
+#include "qx/com/type_library.h"
 
 #include <atomic>
 #include <cstring>

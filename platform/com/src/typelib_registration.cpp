@@ -12,9 +12,9 @@
 // platform key is always win32. Everything is written in one registry transaction.
 #include "objbase.h"
 #include "oleauto.h"
-#include "qxcom/bstr.h"
-#include "qxcom/comptr.h"
-#include "qxwin/registry.h"
+#include "qx/com/bstr.h"
+#include "qx/com/comptr.h"
+#include "qx/win32/registry.h"
 #include "shlwapi_registry.h"
 #include "winreg.h"
 

@@ -1,5 +1,5 @@
 // UTF-8 <-> UTF-16 conversion for the platform's own texts.
-#include "qxcom/bstr.h"
+#include "qx/com/bstr.h"
 
 #include <memory>
 

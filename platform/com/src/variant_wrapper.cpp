@@ -1,5 +1,5 @@
 // The Variant wrapper.
-#include "qxcom/variant.h"
+#include "qx/com/variant.h"
 
 #include <utility>
 

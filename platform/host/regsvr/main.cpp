@@ -3,7 +3,7 @@
 // failed, 2 for a wrong command line.
 #include "objbase_activation.h"
 #include "qx/module/loader.h"
-#include "qxwin/registry.h"
+#include "qx/win32/registry.h"
 #include "winerror.h"
 
 #include <cstdio>

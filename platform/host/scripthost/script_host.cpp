@@ -1,12 +1,12 @@
 #include "script_host.h"
 
 #include <objbase_activation.h>
-#include <qxxml/xml_dom.h>
-#include <qxxmlhttp/xmlhttp.h>
+#include <qx/xml/xml_dom.h>
+#include <qx/xmlhttp/xmlhttp.h>
 
 #include "wscript_object.h"
 
-#include <qxscript/event_sink.h>
+#include <qx/script/event_sink.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -41,15 +41,15 @@ public:
     HostApartment() : m_hr(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {
         if (SUCCEEDED(m_hr)) {
             // A registry that cannot be written only leaves these classes out.
-            m_xml = SUCCEEDED(qxxml::RegisterXmlDomClass());
-            m_xmlHttp = SUCCEEDED(qxxmlhttp::RegisterXmlHttpClass());
+            m_xml = SUCCEEDED(qx::xml::RegisterXmlDomClass());
+            m_xmlHttp = SUCCEEDED(qx::xmlhttp::RegisterXmlHttpClass());
         }
     }
     ~HostApartment() {
         if (m_xmlHttp)
-            qxxmlhttp::RevokeXmlHttpClass();
+            qx::xmlhttp::RevokeXmlHttpClass();
         if (m_xml)
-            qxxml::RevokeXmlDomClass();
+            qx::xml::RevokeXmlDomClass();
         if (SUCCEEDED(m_hr))
             CoUninitialize();
     }

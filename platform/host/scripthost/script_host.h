@@ -1,7 +1,7 @@
 // The script host: runs one script file with WScript, ActiveXObject and event connections.
 #pragma once
 
-#include <qxscript/script_engine.h>
+#include <qx/script/script_engine.h>
 
 #include <ostream>
 #include <string>

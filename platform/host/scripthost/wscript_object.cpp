@@ -1,7 +1,7 @@
 #include "wscript_object.h"
 
-#include <qxcom/bstr.h>
-#include <qxcom/variant.h>
+#include <qx/com/bstr.h>
+#include <qx/com/variant.h>
 #include <synchapi.h>
 #include <winuser_message.h>
 

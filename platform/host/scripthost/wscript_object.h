@@ -1,8 +1,8 @@
 // The WScript object of the script host.
 #pragma once
 
-#include <qxscript/event_sink.h>
-#include <qxscript/script_engine.h>
+#include <qx/script/event_sink.h>
+#include <qx/script/script_engine.h>
 
 #include <optional>
 #include <ostream>

@@ -3,7 +3,7 @@
 #pragma once
 
 #include <oaidl.h>
-#include <qxcom/interface.h>
+#include <qx/com/interface.h>
 
 enum OLECMDID : LONG {
     OLECMDID_OPEN = 1,

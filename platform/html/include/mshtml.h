@@ -3,7 +3,7 @@
 #pragma once
 
 #include <oaidl.h>
-#include <qxcom/interface.h>
+#include <qx/com/interface.h>
 
 QX_DECLARE_INTERFACE(IHTMLDocument, "{626FC520-A41E-11CF-A731-00A0C9082637}");
 struct IHTMLDocument : IDispatch {

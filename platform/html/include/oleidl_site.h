@@ -2,7 +2,7 @@
 #pragma once
 
 #include <objidl.h>
-#include <qxcom/interface.h>
+#include <qx/com/interface.h>
 #include <unknwn.h>
 
 struct IMoniker;

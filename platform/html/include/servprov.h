@@ -1,7 +1,7 @@
 // The service provider of a container: the way from an embedded control to its browser.
 #pragma once
 
-#include <qxcom/interface.h>
+#include <qx/com/interface.h>
 #include <unknwn.h>
 
 QX_DECLARE_INTERFACE(IServiceProvider, "{6D5140C1-7436-11CE-8034-00AA006009FA}");

@@ -3,8 +3,8 @@
 #include "byte_source.h"
 #include "objbase.h"
 #include "processthreadsapi.h"
-#include "qxwin/codepage.h"
-#include "qxwin/message_queue.h"
+#include "qx/win32/codepage.h"
+#include "qx/win32/message_queue.h"
 #include "read_only_stream.h"
 #include "ref_counted.h"
 #include "urlmon.h"
@@ -98,7 +98,7 @@ void ReleaseBindInfo(BINDINFO& info) {
 class UrlBinding final : public UrlObject<IBinding, IID_IBinding> {
 public:
     UrlBinding(std::string url, IBindStatusCallback* callback, DWORD owner)
-        : url_(std::move(url)), wideUrl_(qxwin::AnsiToWide(url_)), callback_(callback), owner_(owner),
+        : url_(std::move(url)), wideUrl_(qx::win32::AnsiToWide(url_)), callback_(callback), owner_(owner),
           pipe_(std::make_shared<Pipe>()), stream_(new PipeStream(pipe_)) {
         callback_->AddRef();
     }
@@ -155,7 +155,7 @@ public:
     // Queues a call of this binding on the owner's thread.
     bool Post(void (UrlBinding::*step)()) {
         AddRef();
-        return qxwin::PostThreadCall(
+        return qx::win32::PostThreadCall(
             owner_,
             [this, step] {
                 (this->*step)();
@@ -389,7 +389,7 @@ HRESULT URLOpenStreamW(IUnknown* pCaller, LPCWSTR szURL, DWORD dwReserved, IBind
         return E_INVALIDARG;
     }
     bool lossy = false;
-    std::string url = qxwin::WideToAnsi(szURL, &lossy);
+    std::string url = qx::win32::WideToAnsi(szURL, &lossy);
     if (lossy) {
         return INET_E_INVALID_URL;
     }

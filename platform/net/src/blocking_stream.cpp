@@ -1,6 +1,6 @@
 // URLOpenBlockingStream: a read fills the whole request unless the body ends first, so callers
 // that assemble pieces of a fixed size see the same pieces whatever the network delivers.
-#include "qxwin/codepage.h"
+#include "qx/win32/codepage.h"
 #include "read_only_stream.h"
 #include "url_stream.h"
 #include "urlmon.h"
@@ -164,7 +164,7 @@ HRESULT URLOpenBlockingStreamA(IUnknown*, LPCSTR szURL, IStream** ppStream, DWOR
         return E_INVALIDARG;
     }
     std::string url(szURL);
-    std::u16string wideUrl = lpfnCB != nullptr ? qxwin::AnsiToWide(url) : std::u16string();
+    std::u16string wideUrl = lpfnCB != nullptr ? qx::win32::AnsiToWide(url) : std::u16string();
     if (lpfnCB != nullptr &&
         lpfnCB->OnProgress(0, 0, BINDSTATUS_SENDINGREQUEST, wideUrl.c_str()) == E_ABORT) {
         return E_ABORT;
@@ -194,7 +194,7 @@ HRESULT URLOpenBlockingStreamW(IUnknown* pCaller, LPCWSTR szURL, IStream** ppStr
         return E_INVALIDARG;
     }
     bool lossy = false;
-    std::string url = qxwin::WideToAnsi(szURL, &lossy);
+    std::string url = qx::win32::WideToAnsi(szURL, &lossy);
     if (lossy) {
         return INET_E_INVALID_URL;
     }

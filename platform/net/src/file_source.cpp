@@ -1,6 +1,6 @@
 // Bodies of local files, read as the reader asks for them.
 #include "byte_source.h"
-#include "qxwin/file_paths.h"
+#include "qx/win32/file_paths.h"
 #include "winerror.h"
 
 #include <fcntl.h>
@@ -59,7 +59,7 @@ private:
 } // namespace
 
 HRESULT OpenFileSource(const std::string& ansiPath, std::unique_ptr<ByteSource>& source) {
-    std::string path = qxwin::OsPathFromAnsi(ansiPath.c_str());
+    std::string path = qx::win32::OsPathFromAnsi(ansiPath.c_str());
     if (path.empty()) {
         return INET_E_RESOURCE_NOT_FOUND;
     }

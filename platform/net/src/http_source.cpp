@@ -1,8 +1,8 @@
 // Bodies of "http:" and "https:" URLs through libcurl, driven by the reader: the transfer moves
 // only while a reader waits, so what is held in memory stays small however long the body is.
 #include "byte_source.h"
-#include "qxnet/transfer_limits.h"
-#include "qxnet/url_text.h"
+#include "qx/net/transfer_limits.h"
+#include "qx/net/url_text.h"
 #include "winerror.h"
 
 #include <curl/curl.h>

@@ -1,6 +1,6 @@
 // Choosing the source of a URL by its scheme.
 #include "byte_source.h"
-#include "qxnet/url_text.h"
+#include "qx/net/url_text.h"
 #include "winerror.h"
 
 #include <cctype>

@@ -8,8 +8,8 @@
 #include "qx/module/loader.h"
 #include "qx/resource/file_resources.h"
 #include "qx/resource/resource_set.h"
-#include "qxwin/codepage.h"
-#include "qxwin/file_paths.h"
+#include "qx/win32/codepage.h"
+#include "qx/win32/file_paths.h"
 #include "winerror.h"
 
 #include <sys/stat.h>
@@ -34,7 +34,7 @@ std::optional<qx::resource::ResourceId> IdFromSegment(const std::string& text) {
         return std::nullopt;
     }
     bool lossy = false;
-    std::u16string wide = qxwin::AnsiToWide(text, &lossy);
+    std::u16string wide = qx::win32::AnsiToWide(text, &lossy);
     if (lossy) {
         return std::nullopt;
     }
@@ -48,7 +48,7 @@ bool IsFile(const std::string& path) {
 
 // The resources of the module that the text names; nullopt when there is no such module.
 std::optional<qx::resource::FileResources> FindModule(const std::string& ansiModule) {
-    std::string path = qxwin::OsPathFromAnsi(ansiModule.c_str());
+    std::string path = qx::win32::OsPathFromAnsi(ansiModule.c_str());
     if (path.empty()) {
         return std::nullopt;
     }

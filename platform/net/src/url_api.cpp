@@ -1,5 +1,5 @@
 // UrlCombineA and UrlCanonicalizeA: the URL text rules with the buffer conventions of the API.
-#include "qxnet/url_text.h"
+#include "qx/net/url_text.h"
 #include "shlwapi_url.h"
 #include "winerror.h"
 

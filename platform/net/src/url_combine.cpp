@@ -1,5 +1,5 @@
 // Combining a relative URL with its base and bringing URLs into their usual form.
-#include "qxnet/url_text.h"
+#include "qx/net/url_text.h"
 #include "shlwapi_url.h"
 
 #include <cctype>

@@ -1,5 +1,5 @@
 // Splitting a URL into its components and putting them back together.
-#include "qxnet/url_text.h"
+#include "qx/net/url_text.h"
 
 #include <cctype>
 

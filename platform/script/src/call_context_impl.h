@@ -3,7 +3,7 @@
 
 #include "engine_core.h"
 
-#include <qxcom/variant.h>
+#include <qx/com/variant.h>
 
 #include <limits>
 

@@ -6,8 +6,8 @@
 #include "value_conversion.h"
 
 #include <oleauto.h>
-#include <qxcom/bstr.h>
-#include <qxcom/comptr.h>
+#include <qx/com/bstr.h>
+#include <qx/com/comptr.h>
 
 #include <algorithm>
 

@@ -7,7 +7,7 @@
 
 #include <vector>
 
-#include <qxcom/variant.h>
+#include <qx/com/variant.h>
 
 namespace qx::script {
 

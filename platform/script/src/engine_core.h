@@ -2,7 +2,7 @@
 // may outlive it (a component can hold a script callback longer than the page lives).
 #pragma once
 
-#include "qxscript/script_engine.h"
+#include "qx/script/script_engine.h"
 
 #include <duktape.h>
 

@@ -4,8 +4,8 @@
 #include "value_conversion.h"
 #include "vbarray.h"
 
-#include <qxcom/comptr.h>
-#include <qxcom/variant.h>
+#include <qx/com/comptr.h>
+#include <qx/com/variant.h>
 
 namespace qx::script {
 namespace {

@@ -1,10 +1,10 @@
-#include "qxscript/event_sink.h"
+#include "qx/script/event_sink.h"
 
 #include "engine_core.h"
 
 #include <oleauto.h>
-#include <qxcom/bstr.h>
-#include <qxcom/variant.h>
+#include <qx/com/bstr.h>
+#include <qx/com/variant.h>
 
 #include <atomic>
 

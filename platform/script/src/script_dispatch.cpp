@@ -5,8 +5,8 @@
 #include "value_conversion.h"
 
 #include <oleauto.h>
-#include <qxcom/comptr.h>
-#include <qxcom/variant.h>
+#include <qx/com/comptr.h>
+#include <qx/com/variant.h>
 
 #include <atomic>
 #include <cwctype>

@@ -1,4 +1,4 @@
-#include "qxscript/script_engine.h"
+#include "qx/script/script_engine.h"
 
 #include "call_context_impl.h"
 #include "dispatch_object.h"
@@ -9,7 +9,7 @@
 #include "vbarray.h"
 
 #include <oleauto.h>
-#include <qxcom/comptr.h>
+#include <qx/com/comptr.h>
 
 #include <cstdio>
 #include <cstdlib>

@@ -3,8 +3,8 @@
 #include "script_text.h"
 
 #include <oleauto.h>
-#include <qxcom/bstr.h>
-#include <qxcom/comptr.h>
+#include <qx/com/bstr.h>
+#include <qx/com/comptr.h>
 
 #include <cstdio>
 

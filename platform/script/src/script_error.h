@@ -1,7 +1,7 @@
 // Script exceptions from HRESULTs and back.
 #pragma once
 
-#include "qxscript/script_engine.h"
+#include "qx/script/script_engine.h"
 
 #include <duktape.h>
 

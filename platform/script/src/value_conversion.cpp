@@ -6,8 +6,8 @@
 #include "vbarray.h"
 
 #include <oleauto.h>
-#include <qxcom/comptr.h>
-#include <qxcom/variant.h>
+#include <qx/com/comptr.h>
+#include <qx/com/variant.h>
 
 #include <cmath>
 #include <cstdint>

@@ -3,8 +3,8 @@
 #pragma once
 
 #include "oaidl.h"
-#include "qxcom/dispatch_decl.h"
-#include "qxcom/interface.h"
+#include "qx/com/dispatch_decl.h"
+#include "qx/com/interface.h"
 
 #include <iterator>
 

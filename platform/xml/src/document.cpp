@@ -4,9 +4,9 @@
 #include "node_impl.h"
 #include "xml_parse.h"
 
-#include "qxcom/bstr.h"
-#include "qxwin/codepage.h"
-#include "qxxml/xml_dom.h"
+#include "qx/com/bstr.h"
+#include "qx/win32/codepage.h"
+#include "qx/xml/xml_dom.h"
 #include "stringapiset.h"
 
 namespace qx::xml {
@@ -50,7 +50,7 @@ std::u16string ReasonOfSourceFailure(HRESULT hr) {
 std::string EncodeForSave(const XmlTree& tree, const std::u16string& text) {
     UINT cp = tree.hasDeclaration ? CodePageOfEncoding(tree.declEncoding) : 65001;
     if (cp == 0 || cp == 65001)
-        return qxwin::WideToUtf8(text);
+        return qx::win32::WideToUtf8(text);
     if (cp == 1200) {
         std::string out = "\xFF\xFE";
         for (char16_t c : text) {
@@ -339,7 +339,7 @@ private:
 } // namespace
 } // namespace qx::xml
 
-namespace qxxml {
+namespace qx::xml {
 
 HRESULT CreateDOMDocument(IUnknown* outer, REFIID riid, void** ppv) {
     return qx::com::CreateInstance<qx::xml::CXmlDocument>(outer, riid, ppv);
@@ -349,4 +349,4 @@ HRESULT GetDOMDocumentClassObject(REFIID riid, void** ppv) {
     return qx::com::CreateClassFactory(&CreateDOMDocument, riid, ppv);
 }
 
-} // namespace qxxml
+} // namespace qx::xml

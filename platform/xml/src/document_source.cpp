@@ -3,7 +3,7 @@
 #include "fileapi.h"
 #include "handleapi.h"
 #include "objidl.h"
-#include "qxcom/comptr.h"
+#include "qx/com/comptr.h"
 #include "urlmon.h"
 #include "winerror.h"
 

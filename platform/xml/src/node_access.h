@@ -5,7 +5,7 @@
 #include "msxml.h"
 #include "xml_tree.h"
 
-#include "qxcom/comptr.h"
+#include "qx/com/comptr.h"
 
 #include <string>
 #include <vector>

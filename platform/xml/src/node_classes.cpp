@@ -1,8 +1,8 @@
 // Element, attribute, text and other node objects, and the helpers every node object shares.
 #include "node_impl.h"
 
-#include "qxcom/variant.h"
-#include "qxwin/codepage.h"
+#include "qx/com/variant.h"
+#include "qx/win32/codepage.h"
 
 #include <libxml/parserInternals.h>
 
@@ -121,9 +121,10 @@ public:
         if (offset < 0 || static_cast<std::size_t>(offset) > text.size())
             return E_INVALIDARG;
         std::string right =
-            qxwin::WideToUtf8(std::u16string_view(text).substr(static_cast<std::size_t>(offset)));
-        SetNodeText(*tree_, node_,
-                    qxwin::WideToUtf8(std::u16string_view(text).substr(0, static_cast<std::size_t>(offset))));
+            qx::win32::WideToUtf8(std::u16string_view(text).substr(static_cast<std::size_t>(offset)));
+        SetNodeText(
+            *tree_, node_,
+            qx::win32::WideToUtf8(std::u16string_view(text).substr(0, static_cast<std::size_t>(offset))));
         xmlNodePtr r =
             node_->type == XML_CDATA_SECTION_NODE
                 ? xmlNewCDataBlock(node_->doc, BAD_CAST right.data(), static_cast<int>(right.size()))
@@ -161,13 +162,13 @@ HRESULT MakeNode(IXMLDOMDocument* owner, const TreePtr& tree, xmlNodePtr node, I
 } // namespace
 
 std::u16string ToWide(const std::string& utf8) {
-    return qxwin::Utf8ToWide(utf8);
+    return qx::win32::Utf8ToWide(utf8);
 }
 
 std::string ToUtf8(const OLECHAR* text) {
     if (!text)
         return {};
-    return qxwin::WideToUtf8(std::u16string_view(text, SysStringLen(const_cast<BSTR>(text))));
+    return qx::win32::WideToUtf8(std::u16string_view(text, SysStringLen(const_cast<BSTR>(text))));
 }
 
 HRESULT ReturnText(const std::string& utf8, BSTR* out) {

@@ -7,8 +7,8 @@
 #include "xml_serialize.h"
 
 #include "oleauto.h"
-#include "qxcom/dispatch.h"
-#include "qxcom/object.h"
+#include "qx/com/dispatch.h"
+#include "qx/com/object.h"
 #include "winerror.h"
 
 namespace qx::xml {

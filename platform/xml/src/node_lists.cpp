@@ -1,8 +1,8 @@
 // Node lists (the live child list, the fixed result of a query) and the attribute map.
 #include "node_impl.h"
 
-#include "qxcom/enumerators.h"
-#include "qxcom/variant.h"
+#include "qx/com/enumerators.h"
+#include "qx/com/variant.h"
 
 #include <vector>
 

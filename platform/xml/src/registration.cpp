@@ -1,11 +1,11 @@
 // In-process registration of DOMDocument under its two ProgIDs.
-#include "qxxml/xml_dom.h"
+#include "qx/xml/xml_dom.h"
 
-#include "qxactivation/platform_class.h"
+#include "qx/activation/platform_class.h"
 
 #include <iterator>
 
-namespace qxxml {
+namespace qx::xml {
 namespace {
 
 constexpr qx::activation::PlatformClassName kNames[] = {
@@ -29,4 +29,4 @@ void RevokeXmlDomClass() {
     Registration().Revoke();
 }
 
-} // namespace qxxml
+} // namespace qx::xml

@@ -1,6 +1,6 @@
 #include "xml_parse.h"
 
-#include "qxwin/codepage.h"
+#include "qx/win32/codepage.h"
 #include "stringapiset.h"
 
 #include <libxml/parser.h>
@@ -181,7 +181,7 @@ std::u16string LineOf(std::string_view utf8, LONG line, LONG* lineStart) {
         end = utf8.size();
     end = std::min(end, start + 1024);
     *lineStart = static_cast<LONG>(start);
-    return qxwin::Utf8ToWide(utf8.substr(start, end - start));
+    return qx::win32::Utf8ToWide(utf8.substr(start, end - start));
 }
 
 ParseResult ParseUtf8(std::string_view utf8, const Declaration& decl, bool preserveWhiteSpace) {
@@ -210,7 +210,7 @@ ParseResult ParseUtf8(std::string_view utf8, const Declaration& decl, bool prese
     if (reference) {
         std::string name = reference->name ? reinterpret_cast<const char*>(reference->name) : "";
         result.failure = Failure(kErrorUndefinedEntity,
-                                 qxwin::Utf8ToWide("Reference to undefined entity '" + name + "'."));
+                                 qx::win32::Utf8ToWide("Reference to undefined entity '" + name + "'."));
         result.failure.line = static_cast<LONG>(xmlGetLineNo(reference));
         xmlFreeDoc(doc);
         xmlFreeParserCtxt(ctxt);
@@ -243,7 +243,7 @@ ParseResult ParseUtf8(std::string_view utf8, const Declaration& decl, bool prese
         LONG code = err.code == XML_ERR_DOCUMENT_EMPTY || err.code == XML_ERR_DOCUMENT_END
                         ? kErrorMissingRoot
                         : kSyntaxErrorBase + static_cast<LONG>(err.code & 0xFFF);
-        result.failure = Failure(code, qxwin::Utf8ToWide(message));
+        result.failure = Failure(code, qx::win32::Utf8ToWide(message));
         result.failure.line = err.line;
         result.failure.linepos = err.column;
         LONG lineStart = 0;
@@ -312,7 +312,7 @@ ParseResult ParseBytes(std::string_view bytes, bool preserveWhiteSpace) {
         haveWide = true;
     }
     if (haveWide) {
-        std::string utf8 = qxwin::WideToUtf8(wide);
+        std::string utf8 = qx::win32::WideToUtf8(wide);
         return ParseUtf8(utf8, ReadDeclaration(utf8), preserveWhiteSpace);
     }
     Declaration decl = ReadDeclaration(bytes);
@@ -326,7 +326,7 @@ ParseResult ParseBytes(std::string_view bytes, bool preserveWhiteSpace) {
         r.failure.line = 1;
         return r;
     }
-    std::string utf8 = qxwin::WideToUtf8(FromCodePage(cp, bytes));
+    std::string utf8 = qx::win32::WideToUtf8(FromCodePage(cp, bytes));
     return ParseUtf8(utf8, decl, preserveWhiteSpace);
 }
 
@@ -338,7 +338,7 @@ ParseResult ParseText(std::u16string_view text, bool preserveWhiteSpace) {
         r.failure = Failure(kErrorDocumentTooLarge, u"The document is larger than the parser accepts.");
         return r;
     }
-    std::string utf8 = qxwin::WideToUtf8(text);
+    std::string utf8 = qx::win32::WideToUtf8(text);
     return ParseUtf8(utf8, ReadDeclaration(utf8), preserveWhiteSpace);
 }
 

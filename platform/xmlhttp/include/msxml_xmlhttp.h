@@ -5,8 +5,8 @@
 #include <oaidl.h>
 
 #include <iterator>
-#include <qxcom/dispatch_decl.h>
-#include <qxcom/interface.h>
+#include <qx/com/dispatch_decl.h>
+#include <qx/com/interface.h>
 
 QX_DEFINE_GUID(CLSID_XMLHTTPRequest, "{ED8C108E-4349-11D2-91A4-00C04F7969E8}");
 

@@ -1,11 +1,11 @@
 // In-process registration of the XML HTTP request class under both of its ProgIDs.
-#include "qxxmlhttp/xmlhttp.h"
+#include "qx/xmlhttp/xmlhttp.h"
 
-#include "qxactivation/platform_class.h"
+#include "qx/activation/platform_class.h"
 
 #include <iterator>
 
-namespace qxxmlhttp {
+namespace qx::xmlhttp {
 namespace {
 
 // Both ProgIDs name the one class; the class's own ProgID key ends as the last one written.
@@ -30,4 +30,4 @@ void RevokeXmlHttpClass() {
     Registration().Revoke();
 }
 
-} // namespace qxxmlhttp
+} // namespace qx::xmlhttp

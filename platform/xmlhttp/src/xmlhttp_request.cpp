@@ -1,14 +1,14 @@
 // IXMLHTTPRequest over libcurl. Requests run synchronously: an asynchronous open is accepted and
 // its send completes before it returns, with the onreadystatechange handler called on the way,
 // so script written for either mode sees the states it expects.
-#include "qxxmlhttp/xmlhttp.h"
+#include "qx/xmlhttp/xmlhttp.h"
 
 #include "oleauto.h"
-#include "qxcom/bstr.h"
-#include "qxcom/comptr.h"
-#include "qxcom/dispatch.h"
-#include "qxcom/object.h"
-#include "qxwin/codepage.h"
+#include "qx/com/bstr.h"
+#include "qx/com/comptr.h"
+#include "qx/com/dispatch.h"
+#include "qx/com/object.h"
+#include "qx/win32/codepage.h"
 
 #include <curl/curl.h>
 
@@ -17,11 +17,11 @@
 #include <utility>
 #include <vector>
 
-namespace qxxmlhttp {
+namespace qx::xmlhttp {
 namespace {
 
 std::string Utf8(BSTR text) {
-    return text ? qxwin::WideToUtf8(std::u16string_view(text, SysStringLen(text))) : std::string();
+    return text ? qx::win32::WideToUtf8(std::u16string_view(text, SysStringLen(text))) : std::string();
 }
 
 std::string Lower(std::string text) {
@@ -97,7 +97,7 @@ public:
             joined += (found ? ", " : "") + text;
             found = true;
         }
-        return ReturnText(qxwin::Utf8ToWide(joined), value);
+        return ReturnText(qx::win32::Utf8ToWide(joined), value);
     }
 
     STDMETHODIMP getAllResponseHeaders(BSTR* headers) override {
@@ -109,7 +109,7 @@ public:
         std::string all;
         for (const auto& [name, text] : responseHeaders_)
             all += name + ": " + text + "\r\n";
-        return ReturnText(qxwin::Utf8ToWide(all), headers);
+        return ReturnText(qx::win32::Utf8ToWide(all), headers);
     }
 
     STDMETHODIMP send(VARIANT body) override {
@@ -151,7 +151,7 @@ public:
         *text = nullptr;
         if (state_ != 4)
             return E_UNEXPECTED;
-        return ReturnText(qxwin::Utf8ToWide(statusText_), text);
+        return ReturnText(qx::win32::Utf8ToWide(statusText_), text);
     }
 
     STDMETHODIMP get_responseXML(IDispatch** body) override {
@@ -374,12 +374,12 @@ private:
             return text;
         }
         if (bytes.size() >= 3 && bytes.substr(0, 3) == "\xEF\xBB\xBF")
-            return qxwin::Utf8ToWide(bytes.substr(3));
+            return qx::win32::Utf8ToWide(bytes.substr(3));
         std::string charset = Charset();
         if (charset == "euc-kr" || charset == "ks_c_5601-1987" || charset == "cp949" ||
             charset == "x-windows-949" || charset == "ks_c_5601")
-            return qxwin::AnsiToWide(bytes);
-        return qxwin::Utf8ToWide(bytes);
+            return qx::win32::AnsiToWide(bytes);
+        return qx::win32::Utf8ToWide(bytes);
     }
 
     LONG state_ = 0;
@@ -403,4 +403,4 @@ HRESULT GetXmlHttpRequestClassObject(REFIID riid, void** ppv) {
     return qx::com::CreateClassFactory(&CreateXmlHttpRequest, riid, ppv);
 }
 
-} // namespace qxxmlhttp
+} // namespace qx::xmlhttp

@@ -2,9 +2,9 @@
 #include "version_helper.h"
 
 #include <oleauto.h>
-#include <qxcom/error_info.h>
-#include <qxcom/type_library.h>
-#include <qxwin/ui_driver.h>
+#include <qx/com/error_info.h>
+#include <qx/com/type_library.h>
+#include <qx/win32/ui_driver.h>
 #include <winuser_msgbox.h>
 
 #include <gtest/gtest.h>
@@ -96,8 +96,8 @@ TEST(ComHelper, RegistersLocalServer) {
 }
 
 TEST(ComHelper, ComErrorBox) {
-    qxwin::MessageBoxRecorder recorder;
-    auto* previous = qxwin::SetUiDriver(&recorder);
+    qx::win32::MessageBoxRecorder recorder;
+    auto* previous = qx::win32::SetUiDriver(&recorder);
     ICreateErrorInfo* create = nullptr;
     ASSERT_EQ(CreateErrorInfo(&create), S_OK);
     create->SetSource(const_cast<LPOLESTR>(u"Quorle.Convert"));
@@ -108,7 +108,7 @@ TEST(ComHelper, ComErrorBox) {
     ComHelper::ShowComError(static_cast<HRESULT>(0x80041234u), nullptr);
     info->Release();
     create->Release();
-    qxwin::SetUiDriver(previous);
+    qx::win32::SetUiDriver(previous);
     auto calls = recorder.Calls();
     ASSERT_EQ(calls.size(), 2u);
     EXPECT_EQ(calls[0].owner, nullptr);

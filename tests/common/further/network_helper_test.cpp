@@ -3,8 +3,8 @@
 
 #include <loopback_http_server.h>
 #include <objbase_activation.h>
-#include <qxwin/ui_driver.h>
-#include <qxxmlhttp/xmlhttp.h>
+#include <qx/win32/ui_driver.h>
+#include <qx/xmlhttp/xmlhttp.h>
 #include <winuser_msgbox.h>
 
 #include <gtest/gtest.h>
@@ -44,13 +44,13 @@ TEST(NetworkHelper, StartsWinsockAndNamesTheHost) {
 }
 
 TEST(NetworkHelper, FailedStartShowsTheBox) {
-    qxwin::MessageBoxRecorder recorder;
-    auto* previous = qxwin::SetUiDriver(&recorder);
+    qx::win32::MessageBoxRecorder recorder;
+    auto* previous = qx::win32::SetUiDriver(&recorder);
     {
         NetworkHelper helper(MAKEWORD(0, 0)); // no such version
         EXPECT_FALSE(helper.Started());
     }
-    qxwin::SetUiDriver(previous);
+    qx::win32::SetUiDriver(previous);
     auto calls = recorder.Calls();
     ASSERT_EQ(calls.size(), 1u);
     EXPECT_EQ(calls[0].text, "이 시스템에는 Winsock ver 2.0 이 설치되어 있지 않습니다.");
@@ -87,7 +87,7 @@ TEST(NetworkHelper, DownloadToFile) {
 
 TEST(NetworkHelper, XmlHttpRequestGivesTheResponseText) {
     ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
-    ASSERT_TRUE(SUCCEEDED(qxxmlhttp::RegisterXmlHttpClass()));
+    ASSERT_TRUE(SUCCEEDED(qx::xmlhttp::RegisterXmlHttpClass()));
     qxtest::LoopbackHttpServer server;
     qxtest::HttpResponse page;
     page.body = "\xED\x95\x9C <b>page</b>";
@@ -96,7 +96,7 @@ TEST(NetworkHelper, XmlHttpRequestGivesTheResponseText) {
     NetworkHelper helper;
     EXPECT_EQ(helper.XmlHttpRequest(server.Url("/page").c_str()), "\xC7\xD1 <b>page</b>"); // ANSI text
     EXPECT_EQ(helper.XmlHttpRequest("http://127.0.0.1:1/"), "");
-    qxxmlhttp::RevokeXmlHttpClass();
+    qx::xmlhttp::RevokeXmlHttpClass();
     EXPECT_EQ(helper.XmlHttpRequest(server.Url("/page").c_str()), "");
     CoUninitialize();
 }

@@ -4,9 +4,9 @@
 #include "component_test_support.h"
 
 #include "objbase.h"
-#include "qxcom/bstr.h"
-#include "qxcom/comptr.h"
-#include "qxwin/registrar.h"
+#include "qx/com/bstr.h"
+#include "qx/com/comptr.h"
+#include "qx/win32/registrar.h"
 #include "winresource.h"
 #include "winver.h"
 

@@ -4,8 +4,8 @@
 
 #include "objbase.h"
 #include "objbase_activation.h"
-#include "qxcom/bstr.h"
-#include "qxcom/comptr.h"
+#include "qx/com/bstr.h"
+#include "qx/com/comptr.h"
 
 #include <cstdio>
 #include <string>

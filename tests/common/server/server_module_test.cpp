@@ -5,9 +5,9 @@
 
 #include "objbase.h"
 #include "oleauto.h"
-#include "qxcom/bstr.h"
-#include "qxcom/comptr.h"
-#include "qxcom/object.h"
+#include "qx/com/bstr.h"
+#include "qx/com/comptr.h"
+#include "qx/com/object.h"
 
 #include <fstream>
 #include <sstream>

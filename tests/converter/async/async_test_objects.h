@@ -6,8 +6,8 @@
 #include <gtest/gtest.h>
 #include <objbase_activation.h>
 #include <processthreadsapi.h>
-#include <qxcom/bstr.h>
-#include <qxcom/variant.h>
+#include <qx/com/bstr.h>
+#include <qx/com/variant.h>
 #include <synchapi.h>
 #include <winuser_message.h>
 

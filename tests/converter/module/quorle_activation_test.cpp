@@ -8,10 +8,10 @@
 #include "objbase.h"
 #include "objsafe.h"
 #include "oleauto.h"
-#include "qxcom/bstr.h"
-#include "qxcom/comptr.h"
-#include "qxcom/dispatch.h"
-#include "qxcom/variant.h"
+#include "qx/com/bstr.h"
+#include "qx/com/comptr.h"
+#include "qx/com/dispatch.h"
+#include "qx/com/variant.h"
 
 using namespace quorle_module_test;
 using qx::com::Bstr;

@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 #include <objbase_activation.h>
-#include <qxcom/bstr.h>
-#include <qxcom/variant.h>
-#include <qxwin/shell_opener.h>
+#include <qx/com/bstr.h>
+#include <qx/com/variant.h>
+#include <qx/win32/shell_opener.h>
 #include <winuser_message.h>
 
 #include <atomic>
@@ -164,11 +164,11 @@ TEST_F(ConvertTest, FireEvent2AndDocumentWithoutScript) {
 }
 
 TEST_F(ConvertTest, ViewMhtInBrowserWritesAnMhtFile) {
-    qxwin::RecordingShellOpener opener;
-    qxwin::ShellOpener* previous = qxwin::SetShellOpener(&opener);
+    qx::win32::RecordingShellOpener opener;
+    qx::win32::ShellOpener* previous = qx::win32::SetShellOpener(&opener);
     Put(disp_.Get(), u"mhtData", Variant(u"MIME-Version: 1.0\r\n\r\nx"));
     EXPECT_EQ(Call(disp_.Get(), u"ViewMhtInBrowser", DISPATCH_METHOD, {}), S_OK);
-    qxwin::SetShellOpener(previous);
+    qx::win32::SetShellOpener(previous);
     const auto calls = opener.Calls();
     ASSERT_EQ(calls.size(), 1u);
     EXPECT_EQ(calls[0].verb, "open");

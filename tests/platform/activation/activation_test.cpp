@@ -3,11 +3,11 @@
 // registered by the program itself, and activation from several threads at once.
 #include "objbase.h"
 #include "objbase_activation.h"
+#include "qx/com/bstr.h"
+#include "qx/com/comptr.h"
+#include "qx/com/object.h"
 #include "qx/module/loader.h"
-#include "qxcom/bstr.h"
-#include "qxcom/comptr.h"
-#include "qxcom/object.h"
-#include "qxwin/registry.h"
+#include "qx/win32/registry.h"
 #include "shlwapi_registry.h"
 #include "winreg.h"
 

@@ -1,8 +1,8 @@
 // BSTR layout and the VARIANT lifetime functions.
 #include "objbase.h"
-#include "qxcom/bstr.h"
-#include "qxcom/comptr.h"
-#include "qxcom/variant.h"
+#include "qx/com/bstr.h"
+#include "qx/com/comptr.h"
+#include "qx/com/variant.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 // Memory streams and per-thread error information.
 #include "objbase.h"
-#include "qxcom/bstr.h"
-#include "qxcom/comptr.h"
-#include "qxcom/error_info.h"
-#include "qxcom/stream.h"
+#include "qx/com/bstr.h"
+#include "qx/com/comptr.h"
+#include "qx/com/error_info.h"
+#include "qx/com/stream.h"
 
 #include <gtest/gtest.h>
 

@@ -3,16 +3,16 @@
 
 #include "objbase.h"
 #include "ocidl.h"
-#include "qxcom/bstr.h"
-#include "qxcom/class_info.h"
-#include "qxcom/connection_point.h"
-#include "qxcom/dispatch.h"
-#include "qxcom/enumerators.h"
-#include "qxcom/error_info.h"
-#include "qxcom/object.h"
-#include "qxcom/object_safety.h"
-#include "qxcom/type_library.h"
-#include "qxcom/variant.h"
+#include "qx/com/bstr.h"
+#include "qx/com/class_info.h"
+#include "qx/com/connection_point.h"
+#include "qx/com/dispatch.h"
+#include "qx/com/enumerators.h"
+#include "qx/com/error_info.h"
+#include "qx/com/object.h"
+#include "qx/com/object_safety.h"
+#include "qx/com/type_library.h"
+#include "qx/com/variant.h"
 
 #include <vector>
 

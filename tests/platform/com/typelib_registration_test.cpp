@@ -1,5 +1,5 @@
 // RegisterTypeLib / UnRegisterTypeLib on a registry of the test's own.
-#include "qxwin/registry.h"
+#include "qx/win32/registry.h"
 #include "shlwapi_registry.h"
 #include "test_interfaces.h"
 #include "winreg.h"

@@ -1,7 +1,7 @@
 // The Automation coercions of VariantChangeType, as a table.
 #include "objbase.h"
-#include "qxcom/bstr.h"
-#include "qxcom/variant.h"
+#include "qx/com/bstr.h"
+#include "qx/com/variant.h"
 
 #include <gtest/gtest.h>
 

@@ -3,8 +3,8 @@
 #include "script_host.h"
 #include "scripthost_process.h"
 
-#include <qxcom/bstr.h>
-#include <qxwin/registry.h>
+#include <qx/com/bstr.h>
+#include <qx/win32/registry.h>
 #include <winmodule.h>
 #include <winreg.h>
 

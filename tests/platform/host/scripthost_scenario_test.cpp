@@ -5,10 +5,10 @@
 #include "script_host.h"
 
 #include <processthreadsapi.h>
-#include <qxcom/comptr.h>
-#include <qxcom/dispatch.h>
-#include <qxcom/variant.h>
-#include <qxwin/message_queue.h>
+#include <qx/com/comptr.h>
+#include <qx/com/dispatch.h>
+#include <qx/com/variant.h>
+#include <qx/win32/message_queue.h>
 #include <winuser_message.h>
 
 #include <gtest/gtest.h>
@@ -91,7 +91,7 @@ TEST(ScriptHostScenario, SleepPumpsPostedCalls) {
     std::thread poster([&] {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
         // Runs on the script's thread while it sleeps.
-        qxwin::PostThreadCall(self, [&] {
+        qx::win32::PostThreadCall(self, [&] {
             com::Variant code(LONG(77));
             if (created)
                 com::InvokeByDispid(created, 7, DISPATCH_METHOD, &code, 1, nullptr);

@@ -1,8 +1,8 @@
 // URLOpenBlockingStreamA over a loopback web server, local files and packed resources.
 #include "canned_server.h"
-#include "qxnet/transfer_limits.h"
-#include "qxwin/codepage.h"
-#include "qxwin/file_paths.h"
+#include "qx/net/transfer_limits.h"
+#include "qx/win32/codepage.h"
+#include "qx/win32/file_paths.h"
 #include "stream_surface.h"
 #include "urlmon.h"
 #include "winerror.h"
@@ -193,10 +193,10 @@ protected:
     void SetUp() override {
         root_ = std::filesystem::temp_directory_path() / ("qxnet-" + std::to_string(::getpid()));
         std::filesystem::create_directories(root_ / "c" / "my docs");
-        qxwin::SetDriveRoot(root_.string());
+        qx::win32::SetDriveRoot(root_.string());
     }
     void TearDown() override {
-        qxwin::SetDriveRoot("");
+        qx::win32::SetDriveRoot("");
         std::filesystem::remove_all(root_);
     }
     void Write(const std::filesystem::path& path, const std::string& bytes) {
@@ -211,7 +211,7 @@ TEST_F(BlockingFile, FileUrlsAndPlainPaths) {
     Write(root_ / "c" / "my docs" / "a b.htm", body);
     // "한글.htm": the URL carries the CP949 bytes, the disk name is UTF-8.
     std::string korean = "\xc7\xd1\xb1\xdb.htm";
-    Write(root_ / "c" / qxwin::AnsiToUtf8(korean), "korean");
+    Write(root_ / "c" / qx::win32::AnsiToUtf8(korean), "korean");
     Write(root_ / "c" / "a%20b.gif", "literal percent");
     Write(root_ / "plain.txt", "linux path");
     std::string linuxPath = (root_ / "plain.txt").string();
@@ -274,7 +274,7 @@ TEST_F(BlockingFile, Failures) {
 }
 
 TEST_F(BlockingFile, WideUrls) {
-    Write(root_ / "c" / qxwin::AnsiToUtf8("\xc7\xd1.htm"), "wide");
+    Write(root_ / "c" / qx::win32::AnsiToUtf8("\xc7\xd1.htm"), "wide");
     IStream* stream = nullptr;
     ASSERT_EQ(URLOpenBlockingStreamW(nullptr, u"file:///c:/\uD55C.htm", &stream, 0, nullptr), S_OK);
     char buffer[16] = {};

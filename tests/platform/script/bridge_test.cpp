@@ -2,8 +2,8 @@
 // and every reference returned when the engine goes.
 #include "script_harness.h"
 
-#include <qxcom/dispatch.h>
-#include <qxcom/variant.h>
+#include <qx/com/dispatch.h>
+#include <qx/com/variant.h>
 
 #include <gtest/gtest.h>
 

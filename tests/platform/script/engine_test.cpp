@@ -1,9 +1,9 @@
 // The engine's own behaviour: errors and their places, budgets, termination, threads, events.
 #include "script_harness.h"
 
-#include <qxcom/dispatch.h>
-#include <qxcom/variant.h>
-#include <qxscript/event_sink.h>
+#include <qx/com/dispatch.h>
+#include <qx/com/variant.h>
+#include <qx/script/event_sink.h>
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // value: `==` and `===` compare COM identity (IUnknown), and every reference still comes back.
 #include "script_harness.h"
 
-#include <qxcom/variant.h>
+#include <qx/com/variant.h>
 
 #include <gtest/gtest.h>
 

@@ -3,8 +3,8 @@
 
 #include "test_component.h"
 
-#include <qxcom/bstr.h>
-#include <qxscript/script_engine.h>
+#include <qx/com/bstr.h>
+#include <qx/script/script_engine.h>
 
 #include <gtest/gtest.h>
 

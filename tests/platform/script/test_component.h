@@ -5,7 +5,7 @@
 
 #include <objbase.h>
 #include <ocidl.h>
-#include <qxcom/dispatch_decl.h>
+#include <qx/com/dispatch_decl.h>
 
 #include <atomic>
 

@@ -10,8 +10,8 @@ namespace {
 
 TEST(DomActivation, CreatableByProgIdAfterRegistration) {
     ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
-    ASSERT_TRUE(SUCCEEDED(qxxml::RegisterXmlDomClass()));
-    EXPECT_EQ(qxxml::RegisterXmlDomClass(), S_FALSE);
+    ASSERT_TRUE(SUCCEEDED(qx::xml::RegisterXmlDomClass()));
+    EXPECT_EQ(qx::xml::RegisterXmlDomClass(), S_FALSE);
     for (const char16_t* progId : {u"Microsoft.XMLDOM", u"Msxml2.DOMDocument"}) {
         CLSID clsid{};
         ASSERT_EQ(CLSIDFromProgID(progId, &clsid), S_OK);
@@ -26,7 +26,7 @@ TEST(DomActivation, CreatableByProgIdAfterRegistration) {
     CLSID clsid{};
     ASSERT_EQ(CLSIDFromProgID(u"Microsoft.XMLDOM", &clsid), S_OK);
     EXPECT_TRUE(IsEqualGUID(clsid, CLSID_DOMDocument));
-    qxxml::RevokeXmlDomClass();
+    qx::xml::RevokeXmlDomClass();
     ComPtr<IDispatch> none;
     EXPECT_TRUE(FAILED(CoCreateInstance(CLSID_DOMDocument, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
                                         reinterpret_cast<void**>(&none))));

@@ -235,7 +235,7 @@ TEST_F(DomMembers, DocumentElementReplacedAndReloadKeepsOldNodes) {
 
 TEST(DomDocument, FlagsAndDefaults) {
     ComPtr<IDispatch> doc;
-    ASSERT_EQ(qxxml::CreateDOMDocument(nullptr, IID_IDispatch, reinterpret_cast<void**>(&doc)), S_OK);
+    ASSERT_EQ(qx::xml::CreateDOMDocument(nullptr, IID_IDispatch, reinterpret_cast<void**>(&doc)), S_OK);
     EXPECT_EQ(Get(doc.Get(), u"async").boolVal, VARIANT_TRUE);
     EXPECT_EQ(Put(doc.Get(), u"async", Variant(false)), S_OK);
     EXPECT_EQ(Get(doc.Get(), u"async").boolVal, VARIANT_FALSE);
@@ -246,11 +246,12 @@ TEST(DomDocument, FlagsAndDefaults) {
     EXPECT_EQ(Get(Obj(Get(doc.Get(), u"parseError")), u"errorCode").lVal, 0);
 
     ComPtr<IUnknown> outer;
-    ASSERT_EQ(qxxml::CreateDOMDocument(nullptr, IID_IUnknown, reinterpret_cast<void**>(&outer)), S_OK);
+    ASSERT_EQ(qx::xml::CreateDOMDocument(nullptr, IID_IUnknown, reinterpret_cast<void**>(&outer)), S_OK);
     void* p = nullptr;
-    EXPECT_EQ(qxxml::CreateDOMDocument(outer.Get(), IID_IUnknown, &p), CLASS_E_NOAGGREGATION);
+    EXPECT_EQ(qx::xml::CreateDOMDocument(outer.Get(), IID_IUnknown, &p), CLASS_E_NOAGGREGATION);
     ComPtr<IClassFactory> factory;
-    ASSERT_EQ(qxxml::GetDOMDocumentClassObject(IID_IClassFactory, reinterpret_cast<void**>(&factory)), S_OK);
+    ASSERT_EQ(qx::xml::GetDOMDocumentClassObject(IID_IClassFactory, reinterpret_cast<void**>(&factory)),
+              S_OK);
     ComPtr<IXMLDOMDocument> typed;
     EXPECT_EQ(factory->CreateInstance(nullptr, IID_IXMLDOMDocument, reinterpret_cast<void**>(&typed)), S_OK);
 }

@@ -3,10 +3,10 @@
 
 #include "msxml.h"
 #include "oleauto.h"
-#include "qxcom/bstr.h"
-#include "qxcom/comptr.h"
-#include "qxcom/variant.h"
-#include "qxxml/xml_dom.h"
+#include "qx/com/bstr.h"
+#include "qx/com/comptr.h"
+#include "qx/com/variant.h"
+#include "qx/xml/xml_dom.h"
 
 #include <gtest/gtest.h>
 
@@ -83,7 +83,7 @@ inline IDispatch* Obj(const VARIANT& v) {
 
 inline ComPtr<IDispatch> NewDocument() {
     ComPtr<IDispatch> doc;
-    EXPECT_EQ(qxxml::CreateDOMDocument(nullptr, IID_IDispatch, reinterpret_cast<void**>(&doc)), S_OK);
+    EXPECT_EQ(qx::xml::CreateDOMDocument(nullptr, IID_IDispatch, reinterpret_cast<void**>(&doc)), S_OK);
     EXPECT_EQ(Put(doc.Get(), u"async", Variant(false)), S_OK);
     return doc;
 }

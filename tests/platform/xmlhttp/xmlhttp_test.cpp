@@ -1,13 +1,13 @@
 // The XML HTTP request class created by ProgID, against a loopback server.
-#include "qxxmlhttp/xmlhttp.h"
+#include "qx/xmlhttp/xmlhttp.h"
 
 #include <loopback_http_server.h>
 #include <objbase.h>
 #include <objbase_activation.h>
 #include <oleauto.h>
-#include <qxcom/bstr.h>
-#include <qxcom/comptr.h>
-#include <qxcom/variant.h>
+#include <qx/com/bstr.h>
+#include <qx/com/comptr.h>
+#include <qx/com/variant.h>
 
 #include <gtest/gtest.h>
 
@@ -22,7 +22,7 @@ class XmlHttp : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
-        ASSERT_TRUE(SUCCEEDED(qxxmlhttp::RegisterXmlHttpClass()));
+        ASSERT_TRUE(SUCCEEDED(qx::xmlhttp::RegisterXmlHttpClass()));
     }
     void TearDown() override { CoUninitialize(); }
 

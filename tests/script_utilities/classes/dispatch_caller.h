@@ -2,10 +2,10 @@
 #pragma once
 
 #include <oleauto.h>
-#include <qxcom/bstr.h>
-#include <qxcom/comptr.h>
-#include <qxcom/object.h>
-#include <qxcom/variant.h>
+#include <qx/com/bstr.h>
+#include <qx/com/comptr.h>
+#include <qx/com/object.h>
+#include <qx/com/variant.h>
 
 #include <gtest/gtest.h>
 

@@ -2,9 +2,9 @@
 #include "dispatch_caller.h"
 #include "misc_func.h"
 
-#include <qxwin/debug_output.h>
-#include <qxwin/file_paths.h>
-#include <qxwin/ui_driver.h>
+#include <qx/win32/debug_output.h>
+#include <qx/win32/file_paths.h>
+#include <qx/win32/ui_driver.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -29,14 +29,14 @@ protected:
         ASSERT_NE(mkdtemp(pattern), nullptr);
         dir_ = pattern;
         fs::create_directories(dir_ / "drives" / "c");
-        qxwin::SetDriveRoot((dir_ / "drives").string());
+        qx::win32::SetDriveRoot((dir_ / "drives").string());
         setenv("QX_TEMP_DIR", (dir_ / "temp").c_str(), 1);
-        previousDriver_ = qxwin::SetUiDriver(&boxes_);
+        previousDriver_ = qx::win32::SetUiDriver(&boxes_);
         misc_ = kestrum_test::MakeObject<CMiscFunc>();
     }
     void TearDown() override {
-        qxwin::SetUiDriver(previousDriver_);
-        qxwin::SetDriveRoot("");
+        qx::win32::SetUiDriver(previousDriver_);
+        qx::win32::SetDriveRoot("");
         unsetenv("QX_TEMP_DIR");
         fs::remove_all(dir_);
     }
@@ -55,8 +55,8 @@ protected:
     }
 
     fs::path dir_;
-    qxwin::MessageBoxRecorder boxes_;
-    qxwin::UiDriver* previousDriver_ = nullptr;
+    qx::win32::MessageBoxRecorder boxes_;
+    qx::win32::UiDriver* previousDriver_ = nullptr;
     qx::com::ComPtr<IDispatch> misc_;
 };
 
@@ -258,9 +258,9 @@ TEST_F(MiscFuncTest, FailedTemporaryNameIsEmpty) {
 
 TEST_F(MiscFuncTest, DebugTraceWritesToTheDebuggerOutput) {
     std::vector<std::string> lines;
-    qxwin::SetDebugOutputHook([&](const std::string& text) { lines.push_back(text); });
+    qx::win32::SetDebugOutputHook([&](const std::string& text) { lines.push_back(text); });
     auto done = CallByName(misc_.Get(), u"DebugTrace", {Variant(u"trace \uD55C\uAE00")});
-    qxwin::SetDebugOutputHook({});
+    qx::win32::SetDebugOutputHook({});
     EXPECT_EQ(done.hr, S_OK);
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(lines[0], "trace \xED\x95\x9C\xEA\xB8\x80");

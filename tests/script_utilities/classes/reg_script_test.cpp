@@ -2,8 +2,8 @@
 #include "dispatch_caller.h"
 #include "reg_script.h"
 
-#include <qxwin/registry.h>
-#include <qxwin/ui_driver.h>
+#include <qx/win32/registry.h>
+#include <qx/win32/ui_driver.h>
 #include <winreg.h>
 
 #include <atomic>
@@ -30,12 +30,12 @@ protected:
         ASSERT_NE(mkdtemp(pattern), nullptr);
         dir_ = pattern;
         qx::registry::SetRootForTesting(dir_);
-        previousDriver_ = qxwin::SetUiDriver(&boxes_);
+        previousDriver_ = qx::win32::SetUiDriver(&boxes_);
         reg_ = kestrum_test::MakeObject<CRegScript>();
     }
     void TearDown() override {
         reg_ = nullptr;
-        qxwin::SetUiDriver(previousDriver_);
+        qx::win32::SetUiDriver(previousDriver_);
         qx::registry::SetRootForTesting(dir_ / "unused");
         fs::remove_all(dir_);
     }
@@ -83,8 +83,8 @@ protected:
     }
 
     fs::path dir_;
-    qxwin::MessageBoxRecorder boxes_;
-    qxwin::UiDriver* previousDriver_ = nullptr;
+    qx::win32::MessageBoxRecorder boxes_;
+    qx::win32::UiDriver* previousDriver_ = nullptr;
     qx::com::ComPtr<IDispatch> reg_;
 };
 
@@ -260,7 +260,7 @@ TEST_F(RegScriptTest, EnumerationCutShortShowsTheSystemErrorBox) {
         MakeKey(HKEY_LOCAL_MACHINE, (u"Software\\Race\\" + name).c_str());
         all.push_back(name);
     }
-    std::vector<qxwin::MessageBoxCall> boxes;
+    std::vector<qx::win32::MessageBoxCall> boxes;
     Names got;
     for (int attempt = 0; attempt < 400 && boxes.empty(); ++attempt) {
         MakeKey(HKEY_LOCAL_MACHINE, u"Software\\Race\\zz");
@@ -278,7 +278,7 @@ TEST_F(RegScriptTest, EnumerationCutShortShowsTheSystemErrorBox) {
         boxes = boxes_.Calls();
     }
     ASSERT_EQ(boxes.size(), 1u) << "the deletion never fell inside an enumeration";
-    const qxwin::MessageBoxCall& box = boxes[0];
+    const qx::win32::MessageBoxCall& box = boxes[0];
     EXPECT_EQ(box.ansiText, "259 RegEnumKeyEx\nC:\\Projects\\Kestrum\\RegistryEx 939");
     EXPECT_TRUE(box.captionGiven);
     EXPECT_EQ(box.ansiCaption, "No more data is available.\r\n");

@@ -4,8 +4,8 @@
 #include "kestrum_typelib.h"
 
 #include <oleauto.h>
-#include <qxcom/comptr.h>
-#include <qxcom/variant.h>
+#include <qx/com/comptr.h>
+#include <qx/com/variant.h>
 #include <winver.h>
 
 #include <vector>

@@ -3,8 +3,8 @@
 #include "../../platform/host/scripthost_process.h"
 #include "regsvr_program.h"
 
-#include <qxcom/bstr.h>
-#include <qxwin/registry.h>
+#include <qx/com/bstr.h>
+#include <qx/win32/registry.h>
 #include <winreg.h>
 
 #include <random>

@@ -1,5 +1,5 @@
 // Code page identifiers, conversion flags and code page queries. The ANSI code page is 949
-// (Korean, Unified Hangul Code) unless QX_ACP or qxwin::SetAnsiCodePage chooses another; the
+// (Korean, Unified Hangul Code) unless QX_ACP or qx::win32::SetAnsiCodePage chooses another; the
 // OEM code page follows it.
 #pragma once
 

@@ -7,11 +7,11 @@
 
 #include "code_page_table.h"
 #include "errhandlingapi.h"
-#include "qxwin/codepage.h"
+#include "qx/win32/codepage.h"
 #include "winerror.h"
 #include "winnls.h"
 
-namespace qxwin {
+namespace qx::win32 {
 namespace {
 
 constexpr UINT kDefaultAnsiCodePage = 949;
@@ -69,26 +69,26 @@ bool SetAnsiCodePage(UINT codePage) {
     return true;
 }
 
-} // namespace qxwin
+} // namespace qx::win32
 
 UINT WINAPI GetACP() {
-    return qxwin::ResolveCodePage(CP_ACP);
+    return qx::win32::ResolveCodePage(CP_ACP);
 }
 
 UINT WINAPI GetOEMCP() {
-    return qxwin::ResolveCodePage(CP_OEMCP);
+    return qx::win32::ResolveCodePage(CP_OEMCP);
 }
 
 BOOL WINAPI IsValidCodePage(UINT CodePage) {
-    return CodePage > CP_THREAD_ACP && qxwin::Usable(CodePage) ? TRUE : FALSE;
+    return CodePage > CP_THREAD_ACP && qx::win32::Usable(CodePage) ? TRUE : FALSE;
 }
 
 BOOL WINAPI IsDBCSLeadByteEx(UINT CodePage, BYTE TestChar) {
-    UINT codePage = qxwin::ResolveCodePage(CodePage);
+    UINT codePage = qx::win32::ResolveCodePage(CodePage);
     if (codePage == CP_UTF8) {
         return FALSE;
     }
-    const qxwin::CodePageTable* table = qxwin::FindCodePageTable(codePage);
+    const qx::win32::CodePageTable* table = qx::win32::FindCodePageTable(codePage);
     if (table == nullptr) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;

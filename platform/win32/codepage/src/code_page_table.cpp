@@ -9,7 +9,7 @@
 #include <mutex>
 #include <string>
 
-namespace qxwin {
+namespace qx::win32 {
 namespace {
 
 // glibc names of the code pages that are not plainly "CP<number>".
@@ -195,4 +195,4 @@ const CodePageTable* FindCodePageTable(UINT codePage) {
     return it->second.get();
 }
 
-} // namespace qxwin
+} // namespace qx::win32

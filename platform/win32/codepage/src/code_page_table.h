@@ -7,7 +7,7 @@
 
 #include "wintypes.h"
 
-namespace qxwin {
+namespace qx::win32 {
 
 constexpr char16_t kUnmapped = 0xFFFF;
 
@@ -35,4 +35,4 @@ const CodePageTable* FindCodePageTable(UINT codePage);
 // The code page number behind CP_ACP, CP_OEMCP, CP_MACCP and CP_THREAD_ACP.
 UINT ResolveCodePage(UINT codePage);
 
-} // namespace qxwin
+} // namespace qx::win32

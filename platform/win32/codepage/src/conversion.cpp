@@ -9,7 +9,7 @@
 #include "utf8.h"
 #include "winerror.h"
 
-namespace qxwin {
+namespace qx::win32 {
 namespace {
 
 template <class Unit>
@@ -224,11 +224,11 @@ int Fail(DWORD error) {
 }
 
 } // namespace
-} // namespace qxwin
+} // namespace qx::win32
 
 int WINAPI MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCSTR lpMultiByteStr, int cbMultiByte,
                                LPWSTR lpWideCharStr, int cchWideChar) {
-    using namespace qxwin;
+    using namespace qx::win32;
     if (lpMultiByteStr == nullptr || cbMultiByte == 0 || cbMultiByte < -1 || cchWideChar < 0 ||
         (cchWideChar > 0 && lpWideCharStr == nullptr) ||
         (cchWideChar > 0 &&
@@ -273,7 +273,7 @@ int WINAPI MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCSTR lpMultiByteS
 int WINAPI WideCharToMultiByte(UINT CodePage, DWORD dwFlags, LPCWSTR lpWideCharStr, int cchWideChar,
                                LPSTR lpMultiByteStr, int cbMultiByte, LPCSTR lpDefaultChar,
                                LPBOOL lpUsedDefaultChar) {
-    using namespace qxwin;
+    using namespace qx::win32;
     if (lpWideCharStr == nullptr || cchWideChar == 0 || cchWideChar < -1 || cbMultiByte < 0 ||
         (cbMultiByte > 0 && lpMultiByteStr == nullptr) ||
         (cbMultiByte > 0 &&

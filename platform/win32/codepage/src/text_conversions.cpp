@@ -1,10 +1,10 @@
 // String conversions for platform code, over the documented conversion functions.
 #include <climits>
 
-#include "qxwin/codepage.h"
+#include "qx/win32/codepage.h"
 #include "stringapiset.h"
 
-namespace qxwin {
+namespace qx::win32 {
 namespace {
 
 std::u16string ToWide(UINT codePage, std::string_view text, bool* lossy) {
@@ -90,4 +90,4 @@ std::u16string Utf8ToWide(std::string_view text) {
     return ToWide(CP_UTF8, text, nullptr);
 }
 
-} // namespace qxwin
+} // namespace qx::win32

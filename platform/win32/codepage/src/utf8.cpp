@@ -1,8 +1,8 @@
 #include "utf8.h"
 
-#include "qxwin/codepage.h"
+#include "qx/win32/codepage.h"
 
-namespace qxwin {
+namespace qx::win32 {
 
 long DecodeUtf8(const unsigned char* in, std::size_t length, std::size_t& consumed) {
     unsigned char b0 = in[0];
@@ -95,4 +95,4 @@ bool Utf8ToWideStrict(std::string_view text, std::u16string& result) {
     return true;
 }
 
-} // namespace qxwin
+} // namespace qx::win32

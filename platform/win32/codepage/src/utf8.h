@@ -4,7 +4,7 @@
 
 #include <cstddef>
 
-namespace qxwin {
+namespace qx::win32 {
 
 // Decodes one code point from in[0..length); sets `consumed` (at least 1). Returns the code
 // point, or -1 for an invalid sequence.
@@ -13,4 +13,4 @@ long DecodeUtf8(const unsigned char* in, std::size_t length, std::size_t& consum
 // Writes the UTF-8 form of a code point (at most 4 bytes); returns its length.
 std::size_t EncodeUtf8(char32_t codePoint, unsigned char* out);
 
-} // namespace qxwin
+} // namespace qx::win32

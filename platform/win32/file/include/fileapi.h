@@ -1,16 +1,12 @@
 // Files, folders, temporary names and path forms. Paths are ANSI text: "/" and "\" both
 // separate, and a drive-letter path ("c:\dir\x.htm") lies under the drive root (see
-// qxwin/file_paths.h). Names reach the file system as UTF-8.
+// qx/win32/file_paths.h). Names reach the file system as UTF-8.
 #pragma once
 
 #include "minwinbase.h"
 #include "winerror.h"
 #include "wintypes.h"
 
-#define GENERIC_READ 0x80000000u
-#define GENERIC_WRITE 0x40000000u
-#define GENERIC_EXECUTE 0x20000000u
-#define GENERIC_ALL 0x10000000u
 #define FILE_READ_DATA 0x0001u
 #define FILE_WRITE_DATA 0x0002u
 #define FILE_APPEND_DATA 0x0004u

@@ -7,7 +7,7 @@
 #include "errhandlingapi.h"
 #include "winerror.h"
 
-namespace qxwin {
+namespace qx::win32 {
 
 DWORD Win32ErrorFromErrno(int error) {
     switch (error) {
@@ -69,4 +69,4 @@ void SetLastErrorFromErrno(int error, const std::string& osPath) {
     SetLastError(error == ENOENT ? MissingPathError(osPath) : Win32ErrorFromErrno(error));
 }
 
-} // namespace qxwin
+} // namespace qx::win32

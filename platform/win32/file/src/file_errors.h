@@ -5,7 +5,7 @@
 
 #include "wintypes.h"
 
-namespace qxwin {
+namespace qx::win32 {
 
 DWORD Win32ErrorFromErrno(int error);
 // ERROR_PATH_NOT_FOUND when the folder of `osPath` is missing, else ERROR_FILE_NOT_FOUND.
@@ -17,4 +17,4 @@ void SetLastErrorFromErrno(int error, const std::string& osPath);
 // bytes that are no characters of the ANSI code page.
 bool ResolveAnsiPath(LPCSTR path, std::string& out);
 
-} // namespace qxwin
+} // namespace qx::win32

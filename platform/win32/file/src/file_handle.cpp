@@ -12,13 +12,13 @@
 #include "errhandlingapi.h"
 #include "file_errors.h"
 #include "fileapi.h"
-#include "qxwin/file_paths.h"
-#include "qxwin/kernel_object.h"
+#include "qx/win32/file_paths.h"
+#include "qx/win32/kernel_object.h"
 #include "winerror.h"
 
 namespace {
 
-class FileObject : public qxwin::KernelObject {
+class FileObject : public qx::win32::KernelObject {
 public:
     FileObject(int fd, std::string path, bool deleteOnClose)
         : fd_(fd), path_(std::move(path)), deleteOnClose_(deleteOnClose) {}
@@ -93,7 +93,7 @@ HANDLE CreateFileCommon(const std::string& path, DWORD access, DWORD disposition
     }
     if (fd < 0) {
         int error = errno;
-        qxwin::SetLastErrorFromErrno(error, path);
+        qx::win32::SetLastErrorFromErrno(error, path);
         if (error == EEXIST) {
             SetLastError(ERROR_FILE_EXISTS);
         }
@@ -104,8 +104,8 @@ HANDLE CreateFileCommon(const std::string& path, DWORD access, DWORD disposition
         close(fd);
         return Fail(ERROR_ACCESS_DENIED);
     }
-    HANDLE handle =
-        qxwin::InsertHandle(std::make_shared<FileObject>(fd, path, (flags & FILE_FLAG_DELETE_ON_CLOSE) != 0));
+    HANDLE handle = qx::win32::InsertHandle(
+        std::make_shared<FileObject>(fd, path, (flags & FILE_FLAG_DELETE_ON_CLOSE) != 0));
     if (handle == nullptr) {
         return Fail(ERROR_TOO_MANY_OPEN_FILES);
     }
@@ -114,7 +114,7 @@ HANDLE CreateFileCommon(const std::string& path, DWORD access, DWORD disposition
 }
 
 std::shared_ptr<FileObject> FileOf(HANDLE handle) {
-    auto file = qxwin::ReferenceHandleAs<FileObject>(handle);
+    auto file = qx::win32::ReferenceHandleAs<FileObject>(handle);
     if (!file) {
         SetLastError(ERROR_INVALID_HANDLE);
     }
@@ -123,7 +123,7 @@ std::shared_ptr<FileObject> FileOf(HANDLE handle) {
 
 // A read or write on a file opened without that access reports access denied.
 DWORD TransferError(int error) {
-    return error == EBADF ? ERROR_ACCESS_DENIED : qxwin::Win32ErrorFromErrno(error);
+    return error == EBADF ? ERROR_ACCESS_DENIED : qx::win32::Win32ErrorFromErrno(error);
 }
 
 bool Seek(HANDLE hFile, LONGLONG distance, DWORD method, LONGLONG& position) {
@@ -142,7 +142,7 @@ bool Seek(HANDLE hFile, LONGLONG distance, DWORD method, LONGLONG& position) {
         return false;
     }
     if (origin < 0) {
-        SetLastError(qxwin::Win32ErrorFromErrno(errno));
+        SetLastError(qx::win32::Win32ErrorFromErrno(errno));
         return false;
     }
     if ((distance < 0 && origin + distance < 0) || (distance > 0 && origin > INT64_MAX - distance)) {
@@ -151,7 +151,7 @@ bool Seek(HANDLE hFile, LONGLONG distance, DWORD method, LONGLONG& position) {
     }
     position = origin + distance;
     if (lseek(file->Fd(), position, SEEK_SET) < 0) {
-        SetLastError(qxwin::Win32ErrorFromErrno(errno));
+        SetLastError(qx::win32::Win32ErrorFromErrno(errno));
         return false;
     }
     return true;
@@ -164,7 +164,7 @@ bool Size(HANDLE hFile, LONGLONG& size) {
     }
     struct stat st;
     if (fstat(file->Fd(), &st) != 0) {
-        SetLastError(qxwin::Win32ErrorFromErrno(errno));
+        SetLastError(qx::win32::Win32ErrorFromErrno(errno));
         return false;
     }
     size = st.st_size;
@@ -175,13 +175,13 @@ bool Size(HANDLE hFile, LONGLONG& size) {
 
 HANDLE WINAPI CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD, LPSECURITY_ATTRIBUTES,
                           DWORD dwCreationDisposition, DWORD dwFlagsAndAttributes, HANDLE) {
-    return CreateFileCommon(qxwin::OsPathFromAnsi(lpFileName), dwDesiredAccess, dwCreationDisposition,
+    return CreateFileCommon(qx::win32::OsPathFromAnsi(lpFileName), dwDesiredAccess, dwCreationDisposition,
                             dwFlagsAndAttributes, lpFileName != nullptr && *lpFileName != '\0');
 }
 
 HANDLE WINAPI CreateFileW(LPCWSTR lpFileName, DWORD dwDesiredAccess, DWORD, LPSECURITY_ATTRIBUTES,
                           DWORD dwCreationDisposition, DWORD dwFlagsAndAttributes, HANDLE) {
-    return CreateFileCommon(qxwin::OsPathFromWide(lpFileName), dwDesiredAccess, dwCreationDisposition,
+    return CreateFileCommon(qx::win32::OsPathFromWide(lpFileName), dwDesiredAccess, dwCreationDisposition,
                             dwFlagsAndAttributes, lpFileName != nullptr && *lpFileName != u'\0');
 }
 

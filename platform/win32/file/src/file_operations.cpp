@@ -26,7 +26,7 @@ bool CopyContents(int from, const struct stat& source, const std::string& to, bo
     int out = open(to.c_str(), flags, source.st_mode & 0777);
     if (out < 0) {
         int error = errno;
-        qxwin::SetLastErrorFromErrno(error, to);
+        qx::win32::SetLastErrorFromErrno(error, to);
         if (error == EEXIST) {
             SetLastError(ERROR_FILE_EXISTS);
         }
@@ -40,7 +40,7 @@ bool CopyContents(int from, const struct stat& source, const std::string& to, bo
         }
         if (n <= 0) {
             if (n < 0) {
-                SetLastError(qxwin::Win32ErrorFromErrno(errno));
+                SetLastError(qx::win32::Win32ErrorFromErrno(errno));
                 close(out);
                 unlink(to.c_str());
                 return false;
@@ -53,7 +53,7 @@ bool CopyContents(int from, const struct stat& source, const std::string& to, bo
                 continue;
             }
             if (w < 0) {
-                SetLastError(qxwin::Win32ErrorFromErrno(errno));
+                SetLastError(qx::win32::Win32ErrorFromErrno(errno));
                 close(out);
                 unlink(to.c_str()); // a partial copy is worse than none
                 return false;
@@ -65,7 +65,7 @@ bool CopyContents(int from, const struct stat& source, const std::string& to, bo
     struct timespec times[2] = {source.st_atim, source.st_mtim};
     futimens(out, times);
     if (close(out) != 0) {
-        SetLastError(qxwin::Win32ErrorFromErrno(errno));
+        SetLastError(qx::win32::Win32ErrorFromErrno(errno));
         unlink(to.c_str());
         return false;
     }
@@ -75,7 +75,7 @@ bool CopyContents(int from, const struct stat& source, const std::string& to, bo
 BOOL CopyFileCommon(const std::string& from, const std::string& to, bool failIfExists) {
     int in = open(from.c_str(), O_RDONLY | O_CLOEXEC);
     if (in < 0) {
-        qxwin::SetLastErrorFromErrno(errno, from);
+        qx::win32::SetLastErrorFromErrno(errno, from);
         return FALSE;
     }
     struct stat source, target;
@@ -108,12 +108,12 @@ BOOL CopyFileCommon(const std::string& from, const std::string& to, bool failIfE
 
 BOOL WINAPI DeleteFileA(LPCSTR lpFileName) {
     std::string path;
-    if (!qxwin::ResolveAnsiPath(lpFileName, path)) {
+    if (!qx::win32::ResolveAnsiPath(lpFileName, path)) {
         return FALSE;
     }
     struct stat st;
     if (lstat(path.c_str(), &st) != 0) {
-        qxwin::SetLastErrorFromErrno(errno, path);
+        qx::win32::SetLastErrorFromErrno(errno, path);
         return FALSE;
     }
     if (S_ISDIR(st.st_mode) || (S_ISREG(st.st_mode) && IsReadOnly(st))) {
@@ -121,7 +121,7 @@ BOOL WINAPI DeleteFileA(LPCSTR lpFileName) {
         return FALSE;
     }
     if (unlink(path.c_str()) != 0) {
-        qxwin::SetLastErrorFromErrno(errno, path);
+        qx::win32::SetLastErrorFromErrno(errno, path);
         return FALSE;
     }
     return TRUE;
@@ -129,12 +129,12 @@ BOOL WINAPI DeleteFileA(LPCSTR lpFileName) {
 
 DWORD WINAPI GetFileAttributesA(LPCSTR lpFileName) {
     std::string path;
-    if (!qxwin::ResolveAnsiPath(lpFileName, path)) {
+    if (!qx::win32::ResolveAnsiPath(lpFileName, path)) {
         return INVALID_FILE_ATTRIBUTES;
     }
     struct stat st;
     if (stat(path.c_str(), &st) != 0) {
-        qxwin::SetLastErrorFromErrno(errno, path);
+        qx::win32::SetLastErrorFromErrno(errno, path);
         return INVALID_FILE_ATTRIBUTES;
     }
     DWORD attributes = S_ISDIR(st.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : 0;
@@ -146,14 +146,14 @@ DWORD WINAPI GetFileAttributesA(LPCSTR lpFileName) {
 
 BOOL WINAPI CreateDirectoryA(LPCSTR lpPathName, LPSECURITY_ATTRIBUTES) {
     std::string path;
-    if (!qxwin::ResolveAnsiPath(lpPathName, path)) {
+    if (!qx::win32::ResolveAnsiPath(lpPathName, path)) {
         return FALSE;
     }
     if (mkdir(path.c_str(), 0777) != 0) {
         int error = errno;
         SetLastError(error == EEXIST   ? ERROR_ALREADY_EXISTS
                      : error == ENOENT ? ERROR_PATH_NOT_FOUND
-                                       : qxwin::Win32ErrorFromErrno(error));
+                                       : qx::win32::Win32ErrorFromErrno(error));
         return FALSE;
     }
     return TRUE;
@@ -161,12 +161,12 @@ BOOL WINAPI CreateDirectoryA(LPCSTR lpPathName, LPSECURITY_ATTRIBUTES) {
 
 BOOL WINAPI PathFileExistsA(LPCSTR pszPath) {
     std::string path;
-    if (!qxwin::ResolveAnsiPath(pszPath, path)) {
+    if (!qx::win32::ResolveAnsiPath(pszPath, path)) {
         return FALSE;
     }
     struct stat st;
     if (stat(path.c_str(), &st) != 0) {
-        qxwin::SetLastErrorFromErrno(errno, path);
+        qx::win32::SetLastErrorFromErrno(errno, path);
         return FALSE;
     }
     return TRUE;
@@ -174,7 +174,8 @@ BOOL WINAPI PathFileExistsA(LPCSTR pszPath) {
 
 BOOL WINAPI CopyFileA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, BOOL bFailIfExists) {
     std::string from, to;
-    if (!qxwin::ResolveAnsiPath(lpExistingFileName, from) || !qxwin::ResolveAnsiPath(lpNewFileName, to)) {
+    if (!qx::win32::ResolveAnsiPath(lpExistingFileName, from) ||
+        !qx::win32::ResolveAnsiPath(lpNewFileName, to)) {
         return FALSE;
     }
     return CopyFileCommon(from, to, bFailIfExists != FALSE);
@@ -182,12 +183,13 @@ BOOL WINAPI CopyFileA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, BOOL bFai
 
 BOOL WINAPI MoveFileA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName) {
     std::string from, to;
-    if (!qxwin::ResolveAnsiPath(lpExistingFileName, from) || !qxwin::ResolveAnsiPath(lpNewFileName, to)) {
+    if (!qx::win32::ResolveAnsiPath(lpExistingFileName, from) ||
+        !qx::win32::ResolveAnsiPath(lpNewFileName, to)) {
         return FALSE;
     }
     struct stat st;
     if (lstat(from.c_str(), &st) != 0) {
-        qxwin::SetLastErrorFromErrno(errno, from);
+        qx::win32::SetLastErrorFromErrno(errno, from);
         return FALSE;
     }
     int result = renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE);
@@ -217,11 +219,11 @@ BOOL WINAPI MoveFileA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName) {
             return FALSE;
         }
         if (unlink(from.c_str()) != 0) {
-            SetLastError(qxwin::Win32ErrorFromErrno(errno));
+            SetLastError(qx::win32::Win32ErrorFromErrno(errno));
             return FALSE;
         }
         return TRUE;
     }
-    qxwin::SetLastErrorFromErrno(error, error == ENOENT ? to : from);
+    qx::win32::SetLastErrorFromErrno(error, error == ENOENT ? to : from);
     return FALSE;
 }

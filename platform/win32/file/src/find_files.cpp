@@ -16,9 +16,9 @@
 #include "file_errors.h"
 #include "fileapi.h"
 #include "find_pattern.h"
-#include "qxwin/codepage.h"
-#include "qxwin/file_paths.h"
-#include "qxwin/kernel_object.h"
+#include "qx/win32/codepage.h"
+#include "qx/win32/file_paths.h"
+#include "qx/win32/kernel_object.h"
 #include "winerror.h"
 
 namespace {
@@ -31,7 +31,7 @@ struct FoundEntry {
     WIN32_FIND_DATAA data;
 };
 
-class FindObject : public qxwin::KernelObject {
+class FindObject : public qx::win32::KernelObject {
 public:
     explicit FindObject(std::vector<FoundEntry> entries) : entries_(std::move(entries)) {}
     // The next entry after the first, which FindFirstFileA has already given.
@@ -114,7 +114,7 @@ bool ListFolder(const std::string& osFolder, const std::u16string& pattern, bool
     if (!dir) {
         const int error = errno;
         SetLastError(error == ENOENT || error == ENOTDIR ? ERROR_PATH_NOT_FOUND
-                                                         : qxwin::Win32ErrorFromErrno(error));
+                                                         : qx::win32::Win32ErrorFromErrno(error));
         return false;
     }
     std::vector<FoundEntry> dots;
@@ -123,12 +123,12 @@ bool ListFolder(const std::string& osFolder, const std::u16string& pattern, bool
         const bool dot = utf8 == "." || utf8 == "..";
         if (dot && !withDots)
             continue;
-        const std::u16string wide = qxwin::Utf8ToWide(utf8);
-        if (wide.find(u'\uFFFD') != std::u16string::npos || !qxwin::MatchesPattern(pattern, wide))
+        const std::u16string wide = qx::win32::Utf8ToWide(utf8);
+        if (wide.find(u'\uFFFD') != std::u16string::npos || !qx::win32::MatchesPattern(pattern, wide))
             continue;
         // A name that cannot be said in the code page would lead the caller to another file.
         bool lossy = false;
-        const std::string ansi = qxwin::WideToAnsi(wide, &lossy);
+        const std::string ansi = qx::win32::WideToAnsi(wide, &lossy);
         if (lossy || ansi.size() >= MAX_PATH)
             continue;
         FoundEntry item{SortKey(wide), {}};
@@ -156,7 +156,7 @@ HANDLE WINAPI FindFirstFileA(LPCSTR lpFileName, LPWIN32_FIND_DATAA lpFindFileDat
     if (!lpFileName || !*lpFileName)
         return Fail(ERROR_PATH_NOT_FOUND);
     bool lossy = false;
-    const std::u16string text = qxwin::AnsiToWide(lpFileName, &lossy);
+    const std::u16string text = qx::win32::AnsiToWide(lpFileName, &lossy);
     if (lossy)
         return Fail(ERROR_INVALID_NAME);
 
@@ -177,12 +177,12 @@ HANDLE WINAPI FindFirstFileA(LPCSTR lpFileName, LPWIN32_FIND_DATAA lpFindFileDat
         return Fail(ERROR_FILE_NOT_FOUND);
     if (HasBadCharacters(name))
         return Fail(ERROR_INVALID_NAME);
-    const std::string osFolder = qxwin::OsPathFromUtf8(qxwin::WideToUtf8(folder));
+    const std::string osFolder = qx::win32::OsPathFromUtf8(qx::win32::WideToUtf8(folder));
     if (osFolder.empty())
         return Fail(ERROR_INVALID_NAME);
 
     std::vector<FoundEntry> found;
-    if (qxwin::HasWildcards(name)) {
+    if (qx::win32::HasWildcards(name)) {
         std::u16string bare = folder;
         while (!bare.empty() && IsSeparator(bare.back()))
             bare.pop_back();
@@ -192,21 +192,21 @@ HANDLE WINAPI FindFirstFileA(LPCSTR lpFileName, LPWIN32_FIND_DATAA lpFindFileDat
         if (found.empty())
             return Fail(ERROR_FILE_NOT_FOUND);
     } else {
-        const std::string ansiName = qxwin::WideToAnsi(name);
+        const std::string ansiName = qx::win32::WideToAnsi(name);
         if (ansiName.size() >= MAX_PATH)
             return Fail(ERROR_FILENAME_EXCED_RANGE);
-        const std::string osPath = osFolder + "/" + qxwin::WideToUtf8(name);
+        const std::string osPath = osFolder + "/" + qx::win32::WideToUtf8(name);
         FoundEntry item{SortKey(name), {}};
         if (!DescribePath(osPath, ansiName, item.data)) {
             const int error = errno;
-            return Fail(error == ENOENT    ? qxwin::MissingPathError(osPath)
+            return Fail(error == ENOENT    ? qx::win32::MissingPathError(osPath)
                         : error == ENOTDIR ? ERROR_PATH_NOT_FOUND
-                                           : qxwin::Win32ErrorFromErrno(error));
+                                           : qx::win32::Win32ErrorFromErrno(error));
         }
         found.push_back(std::move(item));
     }
     const WIN32_FIND_DATAA first = found.front().data;
-    HANDLE handle = qxwin::InsertHandle(std::make_shared<FindObject>(std::move(found)));
+    HANDLE handle = qx::win32::InsertHandle(std::make_shared<FindObject>(std::move(found)));
     if (!handle)
         return Fail(ERROR_TOO_MANY_OPEN_FILES);
     *lpFindFileData = first;
@@ -214,7 +214,7 @@ HANDLE WINAPI FindFirstFileA(LPCSTR lpFileName, LPWIN32_FIND_DATAA lpFindFileDat
 }
 
 BOOL WINAPI FindNextFileA(HANDLE hFindFile, LPWIN32_FIND_DATAA lpFindFileData) {
-    auto find = qxwin::ReferenceHandleAs<FindObject>(hFindFile);
+    auto find = qx::win32::ReferenceHandleAs<FindObject>(hFindFile);
     if (!find) {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
@@ -231,7 +231,7 @@ BOOL WINAPI FindNextFileA(HANDLE hFindFile, LPWIN32_FIND_DATAA lpFindFileData) {
 }
 
 BOOL WINAPI FindClose(HANDLE hFindFile) {
-    if (!qxwin::ReferenceHandleAs<FindObject>(hFindFile) || !qxwin::RemoveHandle(hFindFile)) {
+    if (!qx::win32::ReferenceHandleAs<FindObject>(hFindFile) || !qx::win32::RemoveHandle(hFindFile)) {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }

@@ -1,6 +1,6 @@
 #include "find_pattern.h"
 
-namespace qxwin {
+namespace qx::win32 {
 namespace {
 
 char16_t Folded(char16_t c) {
@@ -45,4 +45,4 @@ bool MatchesPattern(std::u16string_view pattern, std::u16string_view name) {
     return false;
 }
 
-} // namespace qxwin
+} // namespace qx::win32

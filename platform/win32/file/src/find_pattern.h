@@ -3,7 +3,7 @@
 
 #include <string_view>
 
-namespace qxwin {
+namespace qx::win32 {
 
 // True when the pattern holds "*" or "?".
 bool HasWildcards(std::u16string_view pattern);
@@ -12,4 +12,4 @@ bool HasWildcards(std::u16string_view pattern);
 // matches every name, "a.*" matches "a").
 bool MatchesPattern(std::u16string_view pattern, std::u16string_view name);
 
-} // namespace qxwin
+} // namespace qx::win32

@@ -11,7 +11,7 @@
 
 #include "errhandlingapi.h"
 #include "fileapi.h"
-#include "qxwin/codepage.h"
+#include "qx/win32/codepage.h"
 #include "winerror.h"
 
 namespace {
@@ -74,7 +74,7 @@ DWORD WINAPI GetFullPathNameA(LPCSTR lpFileName, DWORD nBufferLength, LPSTR lpBu
                 SetLastError(ERROR_PATH_NOT_FOUND);
                 return 0;
             }
-            absolute = qxwin::Utf8ToAnsi(cwd) + "/" + name;
+            absolute = qx::win32::Utf8ToAnsi(cwd) + "/" + name;
         }
         full = Join("/", Components(absolute), separator);
     }

@@ -9,11 +9,11 @@
 
 #include "errhandlingapi.h"
 #include "file_errors.h"
-#include "qxwin/codepage.h"
-#include "qxwin/file_paths.h"
+#include "qx/win32/codepage.h"
+#include "qx/win32/file_paths.h"
 #include "winerror.h"
 
-namespace qxwin {
+namespace qx::win32 {
 namespace {
 
 std::mutex& RootLock() {
@@ -183,4 +183,4 @@ std::string TemporaryFolder(DWORD* error) {
     return folder == "/" ? folder : folder + "/";
 }
 
-} // namespace qxwin
+} // namespace qx::win32

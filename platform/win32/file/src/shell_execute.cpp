@@ -15,15 +15,15 @@
 #include <vector>
 
 #include "errhandlingapi.h"
-#include "qxwin/codepage.h"
-#include "qxwin/file_paths.h"
-#include "qxwin/shell_opener.h"
+#include "qx/win32/codepage.h"
+#include "qx/win32/file_paths.h"
+#include "qx/win32/shell_opener.h"
 #include "shellapi.h"
 #include "winerror.h"
 
 extern char** environ;
 
-namespace qxwin {
+namespace qx::win32 {
 namespace {
 
 std::atomic<ShellOpener*> g_opener{nullptr};
@@ -198,7 +198,7 @@ std::vector<std::string> SplitCommandLine(std::string_view text) {
     return arguments;
 }
 
-} // namespace qxwin
+} // namespace qx::win32
 
 HINSTANCE WINAPI ShellExecuteA(HWND hwnd, LPCSTR lpOperation, LPCSTR lpFile, LPCSTR lpParameters,
                                LPCSTR lpDirectory, INT nShowCmd) {
@@ -207,32 +207,32 @@ HINSTANCE WINAPI ShellExecuteA(HWND hwnd, LPCSTR lpOperation, LPCSTR lpFile, LPC
         SetLastError(ERROR_FILE_NOT_FOUND);
         return result(SE_ERR_FNF);
     }
-    qxwin::ShellExecuteCall call;
+    qx::win32::ShellExecuteCall call;
     call.owner = hwnd;
     call.verb = lpOperation != nullptr ? lpOperation : "";
     call.file = lpFile;
     call.parameters = lpParameters != nullptr ? lpParameters : "";
     call.directory = lpDirectory != nullptr ? lpDirectory : "";
     call.showCommand = nShowCmd;
-    call.isUrl = qxwin::IsUrl(call.file);
+    call.isUrl = qx::win32::IsUrl(call.file);
     if (!call.verb.empty() && call.verb != "open" && call.verb != "explore") {
         SetLastError(ERROR_NOT_SUPPORTED);
         return result(SE_ERR_NOASSOC);
     }
     if (call.isUrl) {
         bool lossy = false;
-        call.target = qxwin::AnsiToUtf8(call.file, &lossy);
+        call.target = qx::win32::AnsiToUtf8(call.file, &lossy);
     } else {
         std::string file = call.file;
         bool relative = file[0] != '/' && file[0] != '\\' && !(file.size() >= 2 && file[1] == ':');
         if (relative && !call.directory.empty()) {
             file = call.directory + "/" + file;
         }
-        call.target = qxwin::OsPathFromAnsi(file.c_str());
+        call.target = qx::win32::OsPathFromAnsi(file.c_str());
         struct stat st;
         if (call.target.empty() || stat(call.target.c_str(), &st) != 0) {
             std::string onPath = file.find_first_of("/\\") == std::string::npos
-                                     ? qxwin::FindOnPath(qxwin::AnsiToUtf8(call.file))
+                                     ? qx::win32::FindOnPath(qx::win32::AnsiToUtf8(call.file))
                                      : std::string();
             if (onPath.empty()) {
                 SetLastError(ERROR_FILE_NOT_FOUND);
@@ -241,7 +241,7 @@ HINSTANCE WINAPI ShellExecuteA(HWND hwnd, LPCSTR lpOperation, LPCSTR lpFile, LPC
             call.target = onPath;
         }
     }
-    qxwin::ShellOpener* opener = qxwin::g_opener.load();
-    INT_PTR value = opener != nullptr ? opener->Open(call) : qxwin::OpenWithoutHook(call);
+    qx::win32::ShellOpener* opener = qx::win32::g_opener.load();
+    INT_PTR value = opener != nullptr ? opener->Open(call) : qx::win32::OpenWithoutHook(call);
     return result(value);
 }

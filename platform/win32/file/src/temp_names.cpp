@@ -13,8 +13,8 @@
 #include "errhandlingapi.h"
 #include "file_errors.h"
 #include "fileapi.h"
-#include "qxwin/codepage.h"
-#include "qxwin/file_paths.h"
+#include "qx/win32/codepage.h"
+#include "qx/win32/file_paths.h"
 #include "winerror.h"
 
 namespace {
@@ -55,13 +55,13 @@ std::string NameFor(const std::string& folder, const std::string& prefix, UINT u
 
 DWORD WINAPI GetTempPathA(DWORD nBufferLength, LPSTR lpBuffer) {
     DWORD error = ERROR_SUCCESS;
-    std::string folder = qxwin::TemporaryFolder(&error);
+    std::string folder = qx::win32::TemporaryFolder(&error);
     if (folder.empty()) {
         SetLastError(error);
         return 0;
     }
     bool lossy = false;
-    std::string ansi = qxwin::Utf8ToAnsi(folder, &lossy);
+    std::string ansi = qx::win32::Utf8ToAnsi(folder, &lossy);
     if (lossy) {
         // A folder whose name has no ANSI form could not be named back to the system.
         SetLastError(ERROR_NO_UNICODE_TRANSLATION);
@@ -97,7 +97,7 @@ UINT WINAPI GetTempFileNameA(LPCSTR lpPathName, LPCSTR lpPrefixString, UINT uUni
         UINT unique = NextUnique();
         std::string name = NameFor(folder, prefix, unique);
         std::string path;
-        if (!qxwin::ResolveAnsiPath(name.c_str(), path)) {
+        if (!qx::win32::ResolveAnsiPath(name.c_str(), path)) {
             return 0;
         }
         // O_EXCL never follows a link planted under the name; O_NOFOLLOW says so twice.
@@ -111,7 +111,7 @@ UINT WINAPI GetTempFileNameA(LPCSTR lpPathName, LPCSTR lpPrefixString, UINT uUni
         if (errno != EEXIST) {
             int error = errno;
             SetLastError(error == ENOENT || error == ENOTDIR ? ERROR_DIRECTORY
-                                                             : qxwin::Win32ErrorFromErrno(error));
+                                                             : qx::win32::Win32ErrorFromErrno(error));
             return 0;
         }
     }
@@ -125,12 +125,12 @@ DWORD WINAPI GetShortPathNameA(LPCSTR lpszLongPath, LPSTR lpszShortPath, DWORD c
         return 0;
     }
     std::string path;
-    if (!qxwin::ResolveAnsiPath(lpszLongPath, path)) {
+    if (!qx::win32::ResolveAnsiPath(lpszLongPath, path)) {
         return 0;
     }
     struct stat st;
     if (stat(path.c_str(), &st) != 0) {
-        qxwin::SetLastErrorFromErrno(errno, path);
+        qx::win32::SetLastErrorFromErrno(errno, path);
         return 0;
     }
     // Names have no second, short form here: the path is its own short form.

@@ -63,7 +63,7 @@ DWORD WINAPI FormatMessageA(DWORD dwFlags, LPCVOID, DWORD dwMessageId, DWORD dwL
         return Fail((dwFlags & FORMAT_MESSAGE_FROM_HMODULE) ? ERROR_RESOURCE_TYPE_NOT_FOUND
                                                             : ERROR_INVALID_PARAMETER);
     // Component files carry no message tables, so FORMAT_MESSAGE_FROM_HMODULE adds nothing.
-    const char* found = qxwin::SystemMessageText(dwMessageId);
+    const char* found = qx::win32::SystemMessageText(dwMessageId);
     if (!found)
         return Fail(ERROR_MR_MID_NOT_FOUND);
     if (!IsSystemLanguage(dwLanguageId))

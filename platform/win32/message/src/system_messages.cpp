@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <iterator>
 
-namespace qxwin {
+namespace qx::win32 {
 namespace {
 
 struct MessageEntry {
@@ -108,4 +108,4 @@ const char* SystemMessageText(DWORD code) {
     return at != end && at->code == code ? at->text : nullptr;
 }
 
-} // namespace qxwin
+} // namespace qx::win32

@@ -3,9 +3,9 @@
 
 #include "wintypes.h"
 
-namespace qxwin {
+namespace qx::win32 {
 
 // The text, ending in "\r\n"; null for a code without one.
 const char* SystemMessageText(DWORD code);
 
-} // namespace qxwin
+} // namespace qx::win32

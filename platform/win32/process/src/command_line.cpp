@@ -1,8 +1,8 @@
-#include "qxwin/command_line.h"
+#include "qx/win32/command_line.h"
 
-#include "qxwin/shell_opener.h"
+#include "qx/win32/shell_opener.h"
 
-namespace qxwin {
+namespace qx::win32 {
 
 std::vector<std::string> SplitProcessCommandLine(std::string_view line) {
     std::size_t i = 0;
@@ -30,4 +30,4 @@ std::vector<std::string> SplitProcessCommandLine(std::string_view line) {
     return args;
 }
 
-} // namespace qxwin
+} // namespace qx::win32

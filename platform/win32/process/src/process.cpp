@@ -3,10 +3,10 @@
 #include "processthreadsapi_process.h"
 
 #include "errhandlingapi.h"
-#include "qxwin/codepage.h"
-#include "qxwin/command_line.h"
-#include "qxwin/file_paths.h"
-#include "qxwin/kernel_object.h"
+#include "qx/win32/codepage.h"
+#include "qx/win32/command_line.h"
+#include "qx/win32/file_paths.h"
+#include "qx/win32/kernel_object.h"
 #include "winerror.h"
 
 #include <spawn.h>
@@ -23,7 +23,7 @@ extern char** environ;
 
 namespace {
 
-class ProcessObject : public qxwin::Waitable {
+class ProcessObject : public qx::win32::Waitable {
 public:
     explicit ProcessObject(pid_t pid) : pid_(pid) {}
     bool IsSignaledLocked() const override { return exited_; }
@@ -55,7 +55,7 @@ void Watch(std::shared_ptr<ProcessObject> object) {
     do {
         rc = waitpid(object->Pid(), &status, 0);
     } while (rc < 0 && errno == EINTR);
-    std::lock_guard guard(qxwin::KernelLock());
+    std::lock_guard guard(qx::win32::KernelLock());
     object->ExitLocked(rc < 0 ? 1u : ExitCode(status));
 }
 
@@ -88,7 +88,7 @@ BOOL WINAPI CreateProcessA(LPCSTR lpApplicationName, LPSTR lpCommandLine, LPSECU
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    std::vector<std::string> args = qxwin::SplitProcessCommandLine(lpCommandLine ? lpCommandLine : "");
+    std::vector<std::string> args = qx::win32::SplitProcessCommandLine(lpCommandLine ? lpCommandLine : "");
     std::string program = lpApplicationName ? lpApplicationName : (args.empty() ? "" : args[0]);
     if (program.empty()) {
         SetLastError(ERROR_FILE_NOT_FOUND);
@@ -97,14 +97,14 @@ BOOL WINAPI CreateProcessA(LPCSTR lpApplicationName, LPSTR lpCommandLine, LPSECU
     if (args.empty())
         args.push_back(program);
     std::string file =
-        HasFolder(program) ? qxwin::OsPathFromAnsi(program.c_str()) : qxwin::AnsiToUtf8(program);
+        HasFolder(program) ? qx::win32::OsPathFromAnsi(program.c_str()) : qx::win32::AnsiToUtf8(program);
     if (file.empty()) {
         SetLastError(ERROR_FILE_NOT_FOUND);
         return FALSE;
     }
     std::vector<std::string> utf8Args;
     for (const auto& a : args)
-        utf8Args.push_back(qxwin::AnsiToUtf8(a));
+        utf8Args.push_back(qx::win32::AnsiToUtf8(a));
     std::vector<char*> argv;
     for (auto& a : utf8Args)
         argv.push_back(a.data());
@@ -113,7 +113,7 @@ BOOL WINAPI CreateProcessA(LPCSTR lpApplicationName, LPSTR lpCommandLine, LPSECU
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     if (lpCurrentDirectory != nullptr) {
-        std::string folder = qxwin::OsPathFromAnsi(lpCurrentDirectory);
+        std::string folder = qx::win32::OsPathFromAnsi(lpCurrentDirectory);
         if (folder.empty() || access(folder.c_str(), X_OK) != 0) {
             posix_spawn_file_actions_destroy(&actions);
             SetLastError(ERROR_DIRECTORY);
@@ -132,13 +132,13 @@ BOOL WINAPI CreateProcessA(LPCSTR lpApplicationName, LPSTR lpCommandLine, LPSECU
     }
     auto object = std::make_shared<ProcessObject>(pid);
     std::thread(Watch, object).detach();
-    HANDLE process = qxwin::InsertHandle(object);
-    HANDLE thread = qxwin::InsertHandle(object);
+    HANDLE process = qx::win32::InsertHandle(object);
+    HANDLE thread = qx::win32::InsertHandle(object);
     if (!process || !thread) {
         if (process)
-            qxwin::RemoveHandle(process);
+            qx::win32::RemoveHandle(process);
         if (thread)
-            qxwin::RemoveHandle(thread);
+            qx::win32::RemoveHandle(thread);
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return FALSE;
     }
@@ -151,18 +151,18 @@ BOOL WINAPI CreateProcessA(LPCSTR lpApplicationName, LPSTR lpCommandLine, LPSECU
 }
 
 BOOL WINAPI GetExitCodeProcess(HANDLE hProcess, LPDWORD lpExitCode) {
-    auto object = qxwin::ReferenceHandleAs<ProcessObject>(hProcess);
+    auto object = qx::win32::ReferenceHandleAs<ProcessObject>(hProcess);
     if (!object || lpExitCode == nullptr) {
         SetLastError(object ? ERROR_INVALID_PARAMETER : ERROR_INVALID_HANDLE);
         return FALSE;
     }
-    std::lock_guard guard(qxwin::KernelLock());
+    std::lock_guard guard(qx::win32::KernelLock());
     *lpExitCode = object->ExitCodeLocked();
     return TRUE;
 }
 
 DWORD WINAPI GetProcessId(HANDLE Process) {
-    auto object = qxwin::ReferenceHandleAs<ProcessObject>(Process);
+    auto object = qx::win32::ReferenceHandleAs<ProcessObject>(Process);
     if (!object) {
         SetLastError(ERROR_INVALID_HANDLE);
         return 0;
@@ -182,7 +182,7 @@ UINT WINAPI WinExec(LPCSTR lpCmdLine, UINT) {
         DWORD error = GetLastError();
         return error == ERROR_FILE_NOT_FOUND ? 2u : error == ERROR_BAD_EXE_FORMAT ? 11u : 0u;
     }
-    qxwin::RemoveHandle(info.hThread);
-    qxwin::RemoveHandle(info.hProcess);
+    qx::win32::RemoveHandle(info.hThread);
+    qx::win32::RemoveHandle(info.hProcess);
     return 33;
 }

@@ -1,5 +1,5 @@
-#include "qxwin/codepage.h"
-#include "qxwin/registry_script.h"
+#include "qx/win32/codepage.h"
+#include "qx/win32/registry_script.h"
 
 namespace qx::registrar {
 
@@ -24,7 +24,7 @@ void ReplacementMap::Add(std::string_view nameUtf8, std::string_view valueUtf8) 
     // shows in the keys.
     auto decode = [](std::string_view utf8) {
         std::u16string text;
-        if (!qxwin::Utf8ToWideStrict(utf8, text)) {
+        if (!qx::win32::Utf8ToWideStrict(utf8, text)) {
             text.clear();
             for (char c : utf8)
                 text += static_cast<unsigned char>(c) < 0x80 ? static_cast<char16_t>(c) : u'\uFFFD';

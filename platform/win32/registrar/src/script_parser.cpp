@@ -2,7 +2,7 @@
 // quote), braces, "=", the flags NoRemove, ForceRemove, Delete and val, the value types s and d,
 // and the hive names. %NAME% is put in after a word has been read, so a replacement text can
 // never change the script's structure.
-#include "qxwin/registry_script.h"
+#include "qx/win32/registry_script.h"
 
 #include <optional>
 

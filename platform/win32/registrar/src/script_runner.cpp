@@ -1,7 +1,7 @@
 // Applies a parsed registry script to the registry, all of it inside one transaction.
-#include "qxwin/codepage.h"
-#include "qxwin/registry.h"
-#include "qxwin/registry_script.h"
+#include "qx/win32/codepage.h"
+#include "qx/win32/registry.h"
+#include "qx/win32/registry_script.h"
 #include "shlwapi_registry.h"
 
 namespace qx::registrar {
@@ -118,7 +118,7 @@ HRESULT RunScript(std::string_view scriptUtf8, const ReplacementMap& replacement
     if (scriptUtf8.size() > kMaxScriptLength)
         return DISP_E_EXCEPTION;
     std::u16string script;
-    if (!qxwin::Utf8ToWideStrict(scriptUtf8, script))
+    if (!qx::win32::Utf8ToWideStrict(scriptUtf8, script))
         return DISP_E_EXCEPTION;
     return RunScript(std::u16string_view(script), replacements, doRegister);
 }

@@ -2,7 +2,7 @@
 // forms, which check the arguments and do the work. Sizes and lengths handed back are those of the
 // code-page text.
 #include "name_buffers.h"
-#include "qxwin/codepage.h"
+#include "qx/win32/codepage.h"
 #include "registry_core.h"
 #include "registry_limits.h"
 #include "shlwapi_registry.h"
@@ -18,7 +18,7 @@ namespace {
 class WideArgument {
 public:
     explicit WideArgument(LPCSTR text)
-        : null_(text == nullptr), wide_(text ? qxwin::AnsiToWide(text) : u"") {}
+        : null_(text == nullptr), wide_(text ? qx::win32::AnsiToWide(text) : u"") {}
     operator LPCWSTR() const { return null_ ? nullptr : wide_.c_str(); }
 
 private:
@@ -31,12 +31,12 @@ private:
 std::vector<BYTE> AnsiData(DWORD type, const std::vector<BYTE>& data) {
     if (!IsStringType(type))
         return data;
-    const std::string ansi = qxwin::WideToAnsi(Utf16Units(data));
+    const std::string ansi = qx::win32::WideToAnsi(Utf16Units(data));
     return std::vector<BYTE>(ansi.begin(), ansi.end());
 }
 
 DWORD AnsiNameLength(std::u16string_view name) {
-    return static_cast<DWORD>(qxwin::WideToAnsi(name).size());
+    return static_cast<DWORD>(qx::win32::WideToAnsi(name).size());
 }
 DWORD AnsiDataBytes(const Value& value) {
     return static_cast<DWORD>(AnsiData(value.type, value.data).size());
@@ -117,7 +117,7 @@ LONG WINAPI RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD Reserved, DWORD 
     if (!IsStringType(dwType) || lpData == nullptr)
         return RegSetValueExW(hKey, name, Reserved, dwType, lpData, cbData);
     const std::vector<BYTE> bytes =
-        Utf16Bytes(qxwin::AnsiToWide(std::string_view(reinterpret_cast<const char*>(lpData), cbData)));
+        Utf16Bytes(qx::win32::AnsiToWide(std::string_view(reinterpret_cast<const char*>(lpData), cbData)));
     if (bytes.size() > kMaxValueDataBytes) // beyond what a value holds, and what a DWORD counts
         return ERROR_INVALID_PARAMETER;
     return RegSetValueExW(hKey, name, Reserved, dwType, bytes.data(), static_cast<DWORD>(bytes.size()));
@@ -140,7 +140,7 @@ LONG WINAPI RegQueryValueA(HKEY hKey, LPCSTR lpSubKey, LPSTR lpData, PLONG lpcbD
         return rc;
     std::u16string text = Utf16Units(bytes);
     text.resize(text.find(u'\0') == std::u16string::npos ? text.size() : text.find(u'\0'));
-    const std::string ansi = qxwin::WideToAnsi(text);
+    const std::string ansi = qx::win32::WideToAnsi(text);
     std::vector<BYTE> terminated(ansi.begin(), ansi.end());
     terminated.push_back(0);
     return CopyText(terminated, reinterpret_cast<LPBYTE>(lpData), lpcbData);
@@ -166,7 +166,7 @@ LONG WINAPI RegEnumKeyExA(HKEY hKey, DWORD dwIndex, LPSTR lpName, LPDWORD lpcchN
                             nullptr, nullptr, nullptr);
     if (rc != ERROR_SUCCESS)
         return rc;
-    rc = CopyName<char>(qxwin::WideToAnsi(std::u16string_view(wide, length)), lpName, lpcchName);
+    rc = CopyName<char>(qx::win32::WideToAnsi(std::u16string_view(wide, length)), lpName, lpcchName);
     if (rc != ERROR_SUCCESS)
         return rc;
     if (lpftLastWriteTime != nullptr)
@@ -190,7 +190,7 @@ LONG WINAPI RegEnumValueA(HKEY hKey, DWORD dwIndex, LPSTR lpValueName, LPDWORD l
     if (rc != ERROR_SUCCESS)
         return rc;
     name.resize(length);
-    rc = CopyName<char>(qxwin::WideToAnsi(name), lpValueName, lpcchValueName);
+    rc = CopyName<char>(qx::win32::WideToAnsi(name), lpValueName, lpcchValueName);
     if (rc != ERROR_SUCCESS)
         return rc;
     if (lpType != nullptr)

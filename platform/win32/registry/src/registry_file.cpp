@@ -1,6 +1,6 @@
 #include "registry_file.h"
 
-#include "qxwin/codepage.h"
+#include "qx/win32/codepage.h"
 #include "registry_limits.h"
 #include "winreg.h"
 
@@ -78,7 +78,7 @@ void AppendQuoted(std::string& out, std::u16string_view text) {
         } else if (c >= 0x20 && c < 0x7F) {
             out += static_cast<char>(c);
         } else if (const std::size_t units = ShownAsUtf8(text, i); units != 0) {
-            out += qxwin::WideToUtf8(text.substr(i, units));
+            out += qx::win32::WideToUtf8(text.substr(i, units));
             i += units - 1;
         } else {
             char buffer[8];
@@ -249,7 +249,7 @@ private:
         while (end < line_.size() && static_cast<unsigned char>(line_[end]) >= 0x80)
             ++end;
         std::u16string decoded;
-        if (!qxwin::Utf8ToWideStrict(line_.substr(i, end - i), decoded))
+        if (!qx::win32::Utf8ToWideStrict(line_.substr(i, end - i), decoded))
             return false;
         text += decoded;
         i = end;

@@ -1,6 +1,6 @@
 #include "registry_store.h"
 
-#include "qxwin/registry.h"
+#include "qx/win32/registry.h"
 #include "registry_file.h"
 #include "registry_limits.h"
 

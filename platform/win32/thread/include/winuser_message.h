@@ -1,6 +1,6 @@
 // Message queues: one per thread, created when the thread first needs it. Posted messages go
 // to the queue of the window's thread (windows are looked up through the window manager that
-// the windowing layer installs, see qxwin/message_queue.h) or, with no window, to a thread.
+// the windowing layer installs, see qx/win32/message_queue.h) or, with no window, to a thread.
 #pragma once
 
 #include "wintypes.h"

@@ -3,13 +3,13 @@
 #include <memory>
 
 #include "errhandlingapi.h"
-#include "qxwin/kernel_object.h"
+#include "qx/win32/kernel_object.h"
 #include "synchapi.h"
 #include "winerror.h"
 
 namespace {
 
-class EventObject : public qxwin::Waitable {
+class EventObject : public qx::win32::Waitable {
 public:
     EventObject(bool manualReset, bool signaled) : manualReset_(manualReset), signaled_(signaled) {}
     bool IsSignaledLocked() const override { return signaled_; }
@@ -37,7 +37,7 @@ HANDLE CreateUnnamedEvent(BOOL bManualReset, BOOL bInitialState, bool named) {
         return nullptr;
     }
     HANDLE handle =
-        qxwin::InsertHandle(std::make_shared<EventObject>(bManualReset != FALSE, bInitialState != FALSE));
+        qx::win32::InsertHandle(std::make_shared<EventObject>(bManualReset != FALSE, bInitialState != FALSE));
     if (!handle) {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;
@@ -47,12 +47,12 @@ HANDLE CreateUnnamedEvent(BOOL bManualReset, BOOL bInitialState, bool named) {
 }
 
 BOOL ChangeEvent(HANDLE hEvent, bool signaled) {
-    auto event = qxwin::ReferenceHandleAs<EventObject>(hEvent);
+    auto event = qx::win32::ReferenceHandleAs<EventObject>(hEvent);
     if (!event) {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
-    std::lock_guard guard(qxwin::KernelLock());
+    std::lock_guard guard(qx::win32::KernelLock());
     event->SetLocked(signaled);
     return TRUE;
 }

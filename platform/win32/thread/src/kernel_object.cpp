@@ -1,6 +1,6 @@
 // The handle table: handle values are multiples of four, never 0 or -1, and not reused
 // until the counter wraps, so a stale handle is refused rather than taken for a new object.
-#include "qxwin/kernel_object.h"
+#include "qx/win32/kernel_object.h"
 
 #include <algorithm>
 #include <unordered_map>
@@ -10,7 +10,7 @@
 #include "thread_state.h"
 #include "winerror.h"
 
-namespace qxwin {
+namespace qx::win32 {
 namespace {
 
 struct HandleTable {
@@ -90,11 +90,11 @@ bool RemoveHandle(HANDLE handle) {
     return true;
 }
 
-} // namespace qxwin
+} // namespace qx::win32
 
 BOOL WINAPI CloseHandle(HANDLE hObject) {
-    std::shared_ptr<qxwin::KernelObject> object = qxwin::ReferenceHandle(hObject);
-    if (!object || !qxwin::RemoveHandle(hObject)) {
+    std::shared_ptr<qx::win32::KernelObject> object = qx::win32::ReferenceHandle(hObject);
+    if (!object || !qx::win32::RemoveHandle(hObject)) {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }

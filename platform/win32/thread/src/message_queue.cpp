@@ -5,12 +5,12 @@
 
 #include "errhandlingapi.h"
 #include "processthreadsapi.h"
-#include "qxwin/message_queue.h"
+#include "qx/win32/message_queue.h"
 #include "sysinfoapi.h"
 #include "thread_state.h"
 #include "winerror.h"
 
-namespace qxwin {
+namespace qx::win32 {
 namespace {
 
 std::atomic<WindowManager*> g_windowManager{nullptr};
@@ -240,61 +240,61 @@ bool PostThreadCall(DWORD threadId, std::function<void()> run, std::function<voi
     return PostThreadCall(threadId, std::make_unique<FunctionCall>(std::move(run), std::move(abandon)));
 }
 
-} // namespace qxwin
+} // namespace qx::win32
 
 BOOL WINAPI PostMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
-    return qxwin::PostMessageCommon(hWnd, Msg, wParam, lParam);
+    return qx::win32::PostMessageCommon(hWnd, Msg, wParam, lParam);
 }
 
 BOOL WINAPI PostMessageW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
-    return qxwin::PostMessageCommon(hWnd, Msg, wParam, lParam);
+    return qx::win32::PostMessageCommon(hWnd, Msg, wParam, lParam);
 }
 
 BOOL WINAPI PostThreadMessageA(DWORD idThread, UINT Msg, WPARAM wParam, LPARAM lParam) {
-    return qxwin::PostToThread(idThread, nullptr, Msg, wParam, lParam);
+    return qx::win32::PostToThread(idThread, nullptr, Msg, wParam, lParam);
 }
 
 BOOL WINAPI PostThreadMessageW(DWORD idThread, UINT Msg, WPARAM wParam, LPARAM lParam) {
-    return qxwin::PostToThread(idThread, nullptr, Msg, wParam, lParam);
+    return qx::win32::PostToThread(idThread, nullptr, Msg, wParam, lParam);
 }
 
 BOOL WINAPI GetMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax) {
-    return qxwin::GetMessageCommon(lpMsg, hWnd, wMsgFilterMin, wMsgFilterMax);
+    return qx::win32::GetMessageCommon(lpMsg, hWnd, wMsgFilterMin, wMsgFilterMax);
 }
 
 BOOL WINAPI GetMessageW(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax) {
-    return qxwin::GetMessageCommon(lpMsg, hWnd, wMsgFilterMin, wMsgFilterMax);
+    return qx::win32::GetMessageCommon(lpMsg, hWnd, wMsgFilterMin, wMsgFilterMax);
 }
 
 BOOL WINAPI PeekMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax, UINT wRemoveMsg) {
-    return qxwin::PeekMessageCommon(lpMsg, hWnd, wMsgFilterMin, wMsgFilterMax, wRemoveMsg);
+    return qx::win32::PeekMessageCommon(lpMsg, hWnd, wMsgFilterMin, wMsgFilterMax, wRemoveMsg);
 }
 
 BOOL WINAPI PeekMessageW(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax, UINT wRemoveMsg) {
-    return qxwin::PeekMessageCommon(lpMsg, hWnd, wMsgFilterMin, wMsgFilterMax, wRemoveMsg);
+    return qx::win32::PeekMessageCommon(lpMsg, hWnd, wMsgFilterMin, wMsgFilterMax, wRemoveMsg);
 }
 
 BOOL WINAPI TranslateMessage(const MSG* lpMsg) {
     if (lpMsg == nullptr) {
         return FALSE;
     }
-    qxwin::WindowManager* manager = qxwin::g_windowManager.load();
+    qx::win32::WindowManager* manager = qx::win32::g_windowManager.load();
     bool posted =
-        manager != nullptr ? manager->TranslateKeyMessage(*lpMsg) : qxwin::TranslatePlainKey(*lpMsg);
+        manager != nullptr ? manager->TranslateKeyMessage(*lpMsg) : qx::win32::TranslatePlainKey(*lpMsg);
     return posted ? TRUE : FALSE;
 }
 
 LRESULT WINAPI DispatchMessageA(const MSG* lpMsg) {
-    return qxwin::DispatchCommon(lpMsg);
+    return qx::win32::DispatchCommon(lpMsg);
 }
 
 LRESULT WINAPI DispatchMessageW(const MSG* lpMsg) {
-    return qxwin::DispatchCommon(lpMsg);
+    return qx::win32::DispatchCommon(lpMsg);
 }
 
 void WINAPI PostQuitMessage(int nExitCode) {
-    std::shared_ptr<qxwin::ThreadState> self = qxwin::CurrentThreadState();
-    std::lock_guard guard(qxwin::KernelLock());
+    std::shared_ptr<qx::win32::ThreadState> self = qx::win32::CurrentThreadState();
+    std::lock_guard guard(qx::win32::KernelLock());
     self->queue.quitPending = true;
     self->queue.quitCode = nExitCode;
     self->queue.newBits |= QS_POSTMESSAGE | QS_ALLPOSTMESSAGE;

@@ -9,13 +9,13 @@
 
 #include "errhandlingapi.h"
 #include "processthreadsapi.h"
-#include "qxwin/kernel_object.h"
+#include "qx/win32/kernel_object.h"
 #include "thread_state.h"
 #include "winerror.h"
 
 namespace {
 
-class ThreadObject : public qxwin::Waitable {
+class ThreadObject : public qx::win32::Waitable {
 public:
     explicit ThreadObject(DWORD id) : id_(id) {}
     bool IsSignaledLocked() const override { return exited_; }
@@ -35,17 +35,17 @@ private:
 
 struct StartBlock {
     std::shared_ptr<ThreadObject> object;
-    std::shared_ptr<qxwin::ThreadState> state;
+    std::shared_ptr<qx::win32::ThreadState> state;
     LPTHREAD_START_ROUTINE routine;
     LPVOID parameter;
 };
 
 void* ThreadMain(void* raw) {
     std::unique_ptr<StartBlock> start(static_cast<StartBlock*>(raw));
-    qxwin::AdoptThreadState(start->state);
+    qx::win32::AdoptThreadState(start->state);
     DWORD code = start->routine(start->parameter);
-    qxwin::EndCurrentThreadState();
-    std::lock_guard guard(qxwin::KernelLock());
+    qx::win32::EndCurrentThreadState();
+    std::lock_guard guard(qx::win32::KernelLock());
     start->object->ExitLocked(code);
     return nullptr;
 }
@@ -63,11 +63,11 @@ HANDLE WINAPI CreateThread(LPSECURITY_ATTRIBUTES, SIZE_T dwStackSize, LPTHREAD_S
         SetLastError((dwCreationFlags & CREATE_SUSPENDED) ? ERROR_NOT_SUPPORTED : ERROR_INVALID_PARAMETER);
         return nullptr;
     }
-    auto state = qxwin::NewThreadState();
+    auto state = qx::win32::NewThreadState();
     auto object = std::make_shared<ThreadObject>(state->id);
-    HANDLE handle = qxwin::InsertHandle(object);
+    HANDLE handle = qx::win32::InsertHandle(object);
     if (!handle) {
-        qxwin::EndThreadState(state);
+        qx::win32::EndThreadState(state);
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;
     }
@@ -84,9 +84,9 @@ HANDLE WINAPI CreateThread(LPSECURITY_ATTRIBUTES, SIZE_T dwStackSize, LPTHREAD_S
     pthread_attr_destroy(&attributes);
     if (error != 0) {
         delete start;
-        qxwin::RemoveHandle(handle);
+        qx::win32::RemoveHandle(handle);
         // The state was registered for a thread that never ran.
-        qxwin::EndThreadState(state);
+        qx::win32::EndThreadState(state);
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;
     }
@@ -98,16 +98,16 @@ HANDLE WINAPI CreateThread(LPSECURITY_ATTRIBUTES, SIZE_T dwStackSize, LPTHREAD_S
 }
 
 DWORD WINAPI GetCurrentThreadId() {
-    return qxwin::CurrentThreadState()->id;
+    return qx::win32::CurrentThreadState()->id;
 }
 
 BOOL WINAPI GetExitCodeThread(HANDLE hThread, LPDWORD lpExitCode) {
-    auto object = qxwin::ReferenceHandleAs<ThreadObject>(hThread);
+    auto object = qx::win32::ReferenceHandleAs<ThreadObject>(hThread);
     if (!object || lpExitCode == nullptr) {
         SetLastError(object ? ERROR_INVALID_PARAMETER : ERROR_INVALID_HANDLE);
         return FALSE;
     }
-    std::lock_guard guard(qxwin::KernelLock());
+    std::lock_guard guard(qx::win32::KernelLock());
     *lpExitCode = object->ExitCodeLocked();
     return TRUE;
 }

@@ -4,7 +4,7 @@
 #include <unordered_map>
 #include <vector>
 
-namespace qxwin {
+namespace qx::win32 {
 namespace {
 
 // Thread ids look like the system's: multiples of four, never 0.
@@ -121,4 +121,4 @@ DWORD MessageClass(UINT message) {
     return QS_POSTMESSAGE | QS_ALLPOSTMESSAGE;
 }
 
-} // namespace qxwin
+} // namespace qx::win32

@@ -5,10 +5,10 @@
 #include <deque>
 #include <memory>
 
-#include "qxwin/kernel_object.h"
-#include "qxwin/message_queue.h"
+#include "qx/win32/kernel_object.h"
+#include "qx/win32/message_queue.h"
 
-namespace qxwin {
+namespace qx::win32 {
 
 // The condition variable a thread sleeps on while it waits; every object it waits on and its
 // own queue wake it. Used with KernelLock().
@@ -48,4 +48,4 @@ std::shared_ptr<ThreadState> FindThreadLocked(DWORD id);
 // Queue status bit of a posted message.
 DWORD MessageClass(UINT message);
 
-} // namespace qxwin
+} // namespace qx::win32

@@ -2,7 +2,7 @@
 #include <chrono>
 #include <mutex>
 
-#include "qxwin/message_queue.h"
+#include "qx/win32/message_queue.h"
 #include "sysinfoapi.h"
 
 namespace {
@@ -21,7 +21,7 @@ std::function<DWORD()>& Source() {
 
 } // namespace
 
-void qxwin::SetTickCountSource(std::function<DWORD()> source) {
+void qx::win32::SetTickCountSource(std::function<DWORD()> source) {
     std::lock_guard guard(SourceLock());
     g_hasSource = static_cast<bool>(source);
     Source() = std::move(source);

@@ -9,7 +9,7 @@
 #include "thread_state.h"
 #include "winerror.h"
 
-namespace qxwin {
+namespace qx::win32 {
 namespace {
 
 DWORD QueueBitsLocked(const MessageQueue& queue, bool inputAvailable) {
@@ -123,4 +123,4 @@ bool ResolveWaitHandles(DWORD count, const HANDLE* handles, bool waitAll,
     return true;
 }
 
-} // namespace qxwin
+} // namespace qx::win32

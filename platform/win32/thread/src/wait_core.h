@@ -5,9 +5,9 @@
 #include <memory>
 #include <vector>
 
-#include "qxwin/kernel_object.h"
+#include "qx/win32/kernel_object.h"
 
-namespace qxwin {
+namespace qx::win32 {
 
 struct WaitRequest {
     std::vector<std::shared_ptr<Waitable>> objects;
@@ -28,4 +28,4 @@ DWORD WaitForObjects(const WaitRequest& request);
 bool ResolveWaitHandles(DWORD count, const HANDLE* handles, bool waitAll,
                         std::vector<std::shared_ptr<Waitable>>& objects);
 
-} // namespace qxwin
+} // namespace qx::win32

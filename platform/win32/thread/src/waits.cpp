@@ -17,13 +17,13 @@ DWORD WINAPI WaitForMultipleObjects(DWORD nCount, const HANDLE* lpHandles, BOOL 
         SetLastError(ERROR_INVALID_PARAMETER);
         return WAIT_FAILED;
     }
-    qxwin::WaitRequest request;
+    qx::win32::WaitRequest request;
     request.waitAll = bWaitAll != FALSE;
     request.milliseconds = dwMilliseconds;
-    if (!qxwin::ResolveWaitHandles(nCount, lpHandles, request.waitAll, request.objects)) {
+    if (!qx::win32::ResolveWaitHandles(nCount, lpHandles, request.waitAll, request.objects)) {
         return WAIT_FAILED;
     }
-    return qxwin::WaitForObjects(request);
+    return qx::win32::WaitForObjects(request);
 }
 
 DWORD WINAPI MsgWaitForMultipleObjects(DWORD nCount, const HANDLE* pHandles, BOOL fWaitAll,
@@ -41,15 +41,15 @@ DWORD WINAPI MsgWaitForMultipleObjectsEx(DWORD nCount, const HANDLE* pHandles, D
         SetLastError(ERROR_INVALID_PARAMETER);
         return WAIT_FAILED;
     }
-    qxwin::WaitRequest request;
+    qx::win32::WaitRequest request;
     request.waitAll = (dwFlags & MWMO_WAITALL) != 0;
     request.milliseconds = dwMilliseconds;
     request.wakeMask = dwWakeMask;
     request.inputAvailable = (dwFlags & MWMO_INPUTAVAILABLE) != 0;
-    if (!qxwin::ResolveWaitHandles(nCount, pHandles, request.waitAll, request.objects)) {
+    if (!qx::win32::ResolveWaitHandles(nCount, pHandles, request.waitAll, request.objects)) {
         return WAIT_FAILED;
     }
-    return qxwin::WaitForObjects(request);
+    return qx::win32::WaitForObjects(request);
 }
 
 void WINAPI Sleep(DWORD dwMilliseconds) {

@@ -1,4 +1,4 @@
-// Text for the debugger: written to standard error, or to the hook of qxwin/debug_output.h.
+// Text for the debugger: written to standard error, or to the hook of qx/win32/debug_output.h.
 #pragma once
 
 #include "wintypes.h"

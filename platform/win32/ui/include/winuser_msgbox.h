@@ -1,4 +1,4 @@
-// Message boxes. They are shown by the platform's UI driver (qxwin/ui_driver.h), which tests
+// Message boxes. They are shown by the platform's UI driver (qx/win32/ui_driver.h), which tests
 // install to read them and to answer; without one a box is written to standard error and
 // answered with its default button.
 #pragma once

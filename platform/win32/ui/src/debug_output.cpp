@@ -2,8 +2,8 @@
 #include <mutex>
 
 #include "debugapi.h"
-#include "qxwin/codepage.h"
-#include "qxwin/debug_output.h"
+#include "qx/win32/codepage.h"
+#include "qx/win32/debug_output.h"
 
 namespace {
 
@@ -33,19 +33,19 @@ void Emit(const std::string& utf8) {
 
 } // namespace
 
-void qxwin::SetDebugOutputHook(std::function<void(const std::string& utf8)> hook) {
+void qx::win32::SetDebugOutputHook(std::function<void(const std::string& utf8)> hook) {
     std::lock_guard guard(HookLock());
     Hook() = std::move(hook);
 }
 
 void WINAPI OutputDebugStringA(LPCSTR lpOutputString) {
     if (lpOutputString != nullptr) {
-        Emit(qxwin::AnsiToUtf8(lpOutputString));
+        Emit(qx::win32::AnsiToUtf8(lpOutputString));
     }
 }
 
 void WINAPI OutputDebugStringW(LPCWSTR lpOutputString) {
     if (lpOutputString != nullptr) {
-        Emit(qxwin::WideToUtf8(lpOutputString));
+        Emit(qx::win32::WideToUtf8(lpOutputString));
     }
 }

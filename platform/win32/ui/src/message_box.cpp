@@ -3,12 +3,12 @@
 
 #include "errhandlingapi.h"
 #include "processthreadsapi.h"
-#include "qxwin/codepage.h"
-#include "qxwin/ui_driver.h"
+#include "qx/win32/codepage.h"
+#include "qx/win32/ui_driver.h"
 #include "winerror.h"
 #include "winuser_msgbox.h"
 
-namespace qxwin {
+namespace qx::win32 {
 namespace {
 
 std::atomic<UiDriver*> g_driver{nullptr};
@@ -138,29 +138,29 @@ void MessageBoxRecorder::Clear() {
     answers_.clear();
 }
 
-} // namespace qxwin
+} // namespace qx::win32
 
 int WINAPI MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType) {
-    qxwin::MessageBoxCall call;
+    qx::win32::MessageBoxCall call;
     call.owner = hWnd;
     call.type = uType;
     call.ansiText = lpText != nullptr ? lpText : "";
     call.captionGiven = lpCaption != nullptr;
     call.ansiCaption = lpCaption != nullptr ? lpCaption : "Error";
-    call.text = qxwin::AnsiToUtf8(call.ansiText);
-    call.caption = qxwin::AnsiToUtf8(call.ansiCaption);
-    return qxwin::Show(call);
+    call.text = qx::win32::AnsiToUtf8(call.ansiText);
+    call.caption = qx::win32::AnsiToUtf8(call.ansiCaption);
+    return qx::win32::Show(call);
 }
 
 int WINAPI MessageBoxW(HWND hWnd, LPCWSTR lpText, LPCWSTR lpCaption, UINT uType) {
-    qxwin::MessageBoxCall call;
+    qx::win32::MessageBoxCall call;
     call.owner = hWnd;
     call.type = uType;
     call.wide = true;
     call.wideText = lpText != nullptr ? lpText : u"";
     call.captionGiven = lpCaption != nullptr;
     call.wideCaption = lpCaption != nullptr ? lpCaption : u"Error";
-    call.text = qxwin::WideToUtf8(call.wideText);
-    call.caption = qxwin::WideToUtf8(call.wideCaption);
-    return qxwin::Show(call);
+    call.text = qx::win32::WideToUtf8(call.wideText);
+    call.caption = qx::win32::WideToUtf8(call.wideCaption);
+    return qx::win32::Show(call);
 }

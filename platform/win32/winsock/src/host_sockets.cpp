@@ -10,7 +10,7 @@
 #include <sys/time.h>
 #include <unistd.h>
 
-namespace qxsock {
+namespace qx::winsock {
 namespace {
 
 // The Winsock code of a host errno.
@@ -176,4 +176,4 @@ int ResolveHost(const char* name, std::string& canonical, std::vector<std::uint3
     return 0;
 }
 
-} // namespace qxsock
+} // namespace qx::winsock

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace qxsock {
+namespace qx::winsock {
 
 int OpenSocket(int family, int type, int protocol, int* error);
 // address: IPv4 in network order.
@@ -21,4 +21,4 @@ int HostName(std::string& name, int* error);
 // The IPv4 addresses of a name (network order) and its canonical name.
 int ResolveHost(const char* name, std::string& canonical, std::vector<std::uint32_t>& addresses, int* error);
 
-} // namespace qxsock
+} // namespace qx::winsock

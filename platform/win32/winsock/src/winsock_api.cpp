@@ -92,7 +92,7 @@ SOCKET WINAPI socket(int af, int type, int protocol) {
     if (!Started())
         return INVALID_SOCKET;
     int error = 0;
-    int fd = qxsock::OpenSocket(af, type, protocol, &error);
+    int fd = qx::winsock::OpenSocket(af, type, protocol, &error);
     if (fd < 0) {
         lastError = error;
         return INVALID_SOCKET;
@@ -110,7 +110,7 @@ int WINAPI connect(SOCKET s, const sockaddr* name, int namelen) {
     if (to.sin_family != AF_INET)
         return Result(-1, WSAEAFNOSUPPORT);
     int error = 0;
-    int rc = qxsock::Connect(Descriptor(s), to.sin_addr.s_addr, to.sin_port, &error);
+    int rc = qx::winsock::Connect(Descriptor(s), to.sin_addr.s_addr, to.sin_port, &error);
     return Result(rc, error);
 }
 
@@ -120,7 +120,7 @@ int WINAPI send(SOCKET s, const char* buf, int len, int) {
     if (len < 0 || (buf == nullptr && len > 0))
         return Result(-1, WSAEFAULT);
     int error = 0;
-    int rc = static_cast<int>(qxsock::Send(Descriptor(s), buf, len, &error));
+    int rc = static_cast<int>(qx::winsock::Send(Descriptor(s), buf, len, &error));
     return Result(rc, error);
 }
 
@@ -130,7 +130,7 @@ int WINAPI recv(SOCKET s, char* buf, int len, int) {
     if (len < 0 || (buf == nullptr && len > 0))
         return Result(-1, WSAEFAULT);
     int error = 0;
-    int rc = static_cast<int>(qxsock::Receive(Descriptor(s), buf, len, &error));
+    int rc = static_cast<int>(qx::winsock::Receive(Descriptor(s), buf, len, &error));
     return Result(rc, error);
 }
 
@@ -138,7 +138,7 @@ int WINAPI shutdown(SOCKET s, int how) {
     if (!Started())
         return SOCKET_ERROR;
     int error = 0;
-    int rc = qxsock::Shutdown(Descriptor(s), how, &error);
+    int rc = qx::winsock::Shutdown(Descriptor(s), how, &error);
     return Result(rc, error);
 }
 
@@ -152,7 +152,7 @@ int WINAPI setsockopt(SOCKET s, int level, int optname, const char* optval, int 
     DWORD milliseconds;
     std::memcpy(&milliseconds, optval, sizeof milliseconds);
     int error = 0;
-    int rc = qxsock::SetTimeout(Descriptor(s), optname == SO_RCVTIMEO, milliseconds, &error);
+    int rc = qx::winsock::SetTimeout(Descriptor(s), optname == SO_RCVTIMEO, milliseconds, &error);
     return Result(rc, error);
 }
 
@@ -160,7 +160,7 @@ int WINAPI closesocket(SOCKET s) {
     if (!Started())
         return SOCKET_ERROR;
     int error = 0;
-    int rc = qxsock::Close(Descriptor(s), &error);
+    int rc = qx::winsock::Close(Descriptor(s), &error);
     return Result(rc, error);
 }
 
@@ -171,7 +171,7 @@ int WINAPI gethostname(char* name, int namelen) {
         return Result(-1, WSAEFAULT);
     std::string host;
     int error = 0;
-    if (qxsock::HostName(host, &error) < 0)
+    if (qx::winsock::HostName(host, &error) < 0)
         return Result(-1, error);
     // A buffer too small for the name and its NUL fails with WSAEFAULT.
     if (host.size() + 1 > static_cast<size_t>(namelen))
@@ -187,7 +187,7 @@ hostent* WINAPI gethostbyname(const char* name) {
     if (name == nullptr || *name == '\0') {
         // No name means the local host.
         int error = 0;
-        if (qxsock::HostName(local, &error) < 0) {
+        if (qx::winsock::HostName(local, &error) < 0) {
             lastError = error;
             return nullptr;
         }
@@ -196,7 +196,7 @@ hostent* WINAPI gethostbyname(const char* name) {
     HostEntryStorage fresh;
     std::vector<std::uint32_t> addresses;
     int error = 0;
-    if (qxsock::ResolveHost(name, fresh.name, addresses, &error) < 0) {
+    if (qx::winsock::ResolveHost(name, fresh.name, addresses, &error) < 0) {
         lastError = error;
         return nullptr;
     }

@@ -2,8 +2,8 @@
 #pragma once
 
 #include "objsafe.h"
-#include "qxcom/dispatch.h"
-#include "qxcom/type_library.h"
+#include "qx/com/dispatch.h"
+#include "qx/com/type_library.h"
 
 QX_DECLARE_INTERFACE(IProbe, "{8C2F0B10-5D1E-4C7A-9B3E-1A2B3C4D5E60}");
 QX_DEFINE_GUID(LIBID_PROBELib, "{8C2F0B11-5D1E-4C7A-9B3E-1A2B3C4D5E60}");

@@ -2,7 +2,7 @@
 #include "probe_interfaces.h"
 #include "server_module.h"
 
-#include "qxcom/bstr.h"
+#include "qx/com/bstr.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -3,7 +3,7 @@
 #include "../test_interfaces.h"
 #include "objbase.h"
 #include "processthreadsapi.h"
-#include "qxcom/apartment.h"
+#include "qx/com/apartment.h"
 #include "synchapi.h"
 #include "winuser_message.h"
 

@@ -3,8 +3,8 @@
 #include "objbase.h"
 #include "oleauto.h"
 #include "processthreadsapi.h"
-#include "qxcom/apartment.h"
-#include "qxcom/comptr.h"
+#include "qx/com/apartment.h"
+#include "qx/com/comptr.h"
 #include "synchapi.h"
 #include "winuser_message.h"
 

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "errhandlingapi.h"
-#include "qxwin/codepage.h"
+#include "qx/win32/codepage.h"
 #include "stringapiset.h"
 #include "winerror.h"
 #include "winnls.h"
@@ -52,12 +52,12 @@ TEST(CodePages, LeadBytesOf949) {
 }
 
 TEST(CodePages, TheHookChoosesAnotherAnsiCodePage) {
-    ASSERT_TRUE(qxwin::SetAnsiCodePage(1252));
+    ASSERT_TRUE(qx::win32::SetAnsiCodePage(1252));
     EXPECT_EQ(GetACP(), 1252u);
     EXPECT_EQ(Wide(CP_ACP, "\xE9"), u"\u00E9");
-    EXPECT_FALSE(qxwin::SetAnsiCodePage(12345));
+    EXPECT_FALSE(qx::win32::SetAnsiCodePage(12345));
     EXPECT_EQ(GetACP(), 1252u);
-    ASSERT_TRUE(qxwin::SetAnsiCodePage(0));
+    ASSERT_TRUE(qx::win32::SetAnsiCodePage(0));
     EXPECT_EQ(GetACP(), 949u);
 }
 
@@ -211,14 +211,14 @@ TEST(Utf8, EncodingAndStrictness) {
 
 TEST(TextConversions, ReportLoss) {
     bool lossy = false;
-    EXPECT_EQ(qxwin::Utf8ToAnsi("가\xE0\xB8\x81", &lossy), "\xB0\xA1?");
+    EXPECT_EQ(qx::win32::Utf8ToAnsi("가\xE0\xB8\x81", &lossy), "\xB0\xA1?");
     EXPECT_TRUE(lossy);
-    EXPECT_EQ(qxwin::Utf8ToAnsi("가", &lossy), "\xB0\xA1");
+    EXPECT_EQ(qx::win32::Utf8ToAnsi("가", &lossy), "\xB0\xA1");
     EXPECT_FALSE(lossy);
-    EXPECT_EQ(qxwin::AnsiToUtf8("\x80", &lossy), "?");
+    EXPECT_EQ(qx::win32::AnsiToUtf8("\x80", &lossy), "?");
     EXPECT_TRUE(lossy);
-    EXPECT_EQ(qxwin::WideToUtf8(u""), "");
-    EXPECT_EQ(qxwin::Utf8ToWide("a\xEA\xB0\x80"), u"a\uAC00");
+    EXPECT_EQ(qx::win32::WideToUtf8(u""), "");
+    EXPECT_EQ(qx::win32::Utf8ToWide("a\xEA\xB0\x80"), u"a\uAC00");
 }
 
 } // namespace

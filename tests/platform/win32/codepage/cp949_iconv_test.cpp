@@ -7,7 +7,7 @@
 #include <thread>
 #include <vector>
 
-#include "qxwin/codepage.h"
+#include "qx/win32/codepage.h"
 #include "stringapiset.h"
 
 namespace {
@@ -109,7 +109,7 @@ TEST(Cp949, MixedTextRoundTrips) {
     const std::u16string text = u"파일 c:\\문서\\똠방각하.htm 123 ABC \uAC00\uD7A3";
     std::string ansi = Encode(text);
     EXPECT_EQ(Decode(ansi), text);
-    EXPECT_EQ(qxwin::AnsiToUtf8(ansi), "파일 c:\\문서\\똠방각하.htm 123 ABC 가힣");
+    EXPECT_EQ(qx::win32::AnsiToUtf8(ansi), "파일 c:\\문서\\똠방각하.htm 123 ABC 가힣");
 }
 
 TEST(Cp949, ConcurrentConversionsAgree) {

@@ -1,6 +1,6 @@
 // Strict UTF-8 decoding: well-formed text converts, anything else is refused whole. Python's
 // strict UTF-8 codec is the reference for random byte strings.
-#include "qxwin/codepage.h"
+#include "qx/win32/codepage.h"
 
 #include <gtest/gtest.h>
 
@@ -43,7 +43,7 @@ TEST(Utf8Strict, WellFormedTextOnly) {
     };
     for (const auto& c : cases) {
         std::u16string result = u"left over";
-        EXPECT_EQ(qxwin::Utf8ToWideStrict(c.bytes, result), c.ok) << c.name;
+        EXPECT_EQ(qx::win32::Utf8ToWideStrict(c.bytes, result), c.ok) << c.name;
         EXPECT_EQ(result, c.expected) << c.name;
     }
 }
@@ -99,7 +99,7 @@ TEST(Utf8Strict, AgreesWithPythonOnRandomBytes) {
         std::string expected;
         ASSERT_TRUE(std::getline(out, expected));
         std::u16string wide;
-        const bool ok = qxwin::Utf8ToWideStrict(s, wide);
+        const bool ok = qx::win32::Utf8ToWideStrict(s, wide);
         std::string got = "refused";
         if (ok) {
             std::string bytes;

@@ -9,7 +9,7 @@
 #include <sstream>
 #include <string>
 
-#include "qxwin/file_paths.h"
+#include "qx/win32/file_paths.h"
 
 class FileTest : public ::testing::Test {
 public:
@@ -29,11 +29,11 @@ protected:
         char pattern[] = "/tmp/qx-file-test-XXXXXX";
         ASSERT_NE(mkdtemp(pattern), nullptr);
         dir_ = pattern;
-        qxwin::SetDriveRoot(dir_ + "/drives");
+        qx::win32::SetDriveRoot(dir_ + "/drives");
         setenv("QX_TEMP_DIR", (dir_ + "/temp").c_str(), 1);
     }
     void TearDown() override {
-        qxwin::SetDriveRoot("");
+        qx::win32::SetDriveRoot("");
         unsetenv("QX_TEMP_DIR");
         std::error_code ignored;
         std::filesystem::permissions(dir_, std::filesystem::perms::owner_all, ignored);

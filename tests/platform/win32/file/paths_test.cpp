@@ -18,7 +18,7 @@ struct DriveCase {
 class DriveMapping : public FileTest, public ::testing::WithParamInterface<DriveCase> {};
 
 TEST_P(DriveMapping, DrivePathsLieUnderTheRoot) {
-    EXPECT_EQ(qxwin::OsPathFromAnsi(GetParam().path), dir_ + "/drives" + GetParam().underRoot);
+    EXPECT_EQ(qx::win32::OsPathFromAnsi(GetParam().path), dir_ + "/drives" + GetParam().underRoot);
 }
 
 INSTANTIATE_TEST_SUITE_P(Paths, DriveMapping,

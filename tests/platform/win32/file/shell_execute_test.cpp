@@ -5,7 +5,7 @@
 #include <thread>
 
 #include "file_fixture.h"
-#include "qxwin/shell_opener.h"
+#include "qx/win32/shell_opener.h"
 #include "shellapi.h"
 
 namespace {
@@ -18,14 +18,14 @@ class ShellTest : public FileTest {
 protected:
     void SetUp() override {
         FileTest::SetUp();
-        previous_ = qxwin::SetShellOpener(&recorder_);
+        previous_ = qx::win32::SetShellOpener(&recorder_);
     }
     void TearDown() override {
-        qxwin::SetShellOpener(previous_);
+        qx::win32::SetShellOpener(previous_);
         FileTest::TearDown();
     }
-    qxwin::RecordingShellOpener recorder_;
-    qxwin::ShellOpener* previous_ = nullptr;
+    qx::win32::RecordingShellOpener recorder_;
+    qx::win32::ShellOpener* previous_ = nullptr;
 };
 
 TEST_F(ShellTest, AFileIsHandedOnWithItsMappedPath) {
@@ -64,14 +64,14 @@ TEST_F(ShellTest, MissingFilesAndUnknownVerbsFail) {
 
 TEST(CommandLine, SplitsAsTheSystemDoes) {
     using V = std::vector<std::string>;
-    EXPECT_EQ(qxwin::SplitCommandLine(""), V{});
-    EXPECT_EQ(qxwin::SplitCommandLine("  a  b\tc "), (V{"a", "b", "c"}));
-    EXPECT_EQ(qxwin::SplitCommandLine("\"a b\" c"), (V{"a b", "c"}));
-    EXPECT_EQ(qxwin::SplitCommandLine("a\\\\\"b c\""), (V{"a\\b c"}));
-    EXPECT_EQ(qxwin::SplitCommandLine("a\\\"b"), (V{"a\"b"}));
-    EXPECT_EQ(qxwin::SplitCommandLine("a\\b"), (V{"a\\b"}));
-    EXPECT_EQ(qxwin::SplitCommandLine("\"\""), (V{""}));
-    EXPECT_EQ(qxwin::SplitCommandLine("\"a\"\"b\""), (V{"a\"b"}));
+    EXPECT_EQ(qx::win32::SplitCommandLine(""), V{});
+    EXPECT_EQ(qx::win32::SplitCommandLine("  a  b\tc "), (V{"a", "b", "c"}));
+    EXPECT_EQ(qx::win32::SplitCommandLine("\"a b\" c"), (V{"a b", "c"}));
+    EXPECT_EQ(qx::win32::SplitCommandLine("a\\\\\"b c\""), (V{"a\\b c"}));
+    EXPECT_EQ(qx::win32::SplitCommandLine("a\\\"b"), (V{"a\"b"}));
+    EXPECT_EQ(qx::win32::SplitCommandLine("a\\b"), (V{"a\\b"}));
+    EXPECT_EQ(qx::win32::SplitCommandLine("\"\""), (V{""}));
+    EXPECT_EQ(qx::win32::SplitCommandLine("\"a\"\"b\""), (V{"a\"b"}));
 }
 
 bool WaitForFile(const std::string& path) {

@@ -1,7 +1,7 @@
 #include <errhandlingapi.h>
 #include <handleapi.h>
 #include <processthreadsapi_process.h>
-#include <qxwin/command_line.h>
+#include <qx/win32/command_line.h>
 #include <synchapi.h>
 #include <winerror.h>
 
@@ -43,7 +43,7 @@ TEST(CommandLine, WindowsSplittingRules) {
         {"\"\" a", {"", "a"}},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(qxwin::SplitProcessCommandLine(c.line), c.args) << c.line;
+        EXPECT_EQ(qx::win32::SplitProcessCommandLine(c.line), c.args) << c.line;
 }
 
 DWORD RunAndWait(std::string line, DWORD* error = nullptr) {

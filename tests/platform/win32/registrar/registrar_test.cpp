@@ -1,7 +1,7 @@
 // The registrar against a real (temporary) registry: the component scripts' shapes, repeated
 // registration, NoRemove, ForceRemove, Delete, replacements and bad scripts.
-#include "qxwin/registrar.h"
-#include "qxwin/registry_script.h"
+#include "qx/win32/registrar.h"
+#include "qx/win32/registry_script.h"
 #include "registry_test_support.h"
 #include "shlwapi_registry.h"
 

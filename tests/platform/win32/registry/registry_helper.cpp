@@ -1,7 +1,7 @@
 // A second process for the registry tests: reads and writes the registry named by
 // QX_REGISTRY_DIR, and prints what it got as "result=N" (and "value=..." for reads).
-#include "qxwin/registrar.h"
-#include "qxwin/registry.h"
+#include "qx/win32/registrar.h"
+#include "qx/win32/registry.h"
 #include "winreg.h"
 
 #include <cstdio>

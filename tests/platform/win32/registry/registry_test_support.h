@@ -1,7 +1,7 @@
 // A temporary registry directory per test, and a way to run the helper program in it.
 #pragma once
 
-#include "qxwin/registry.h"
+#include "qx/win32/registry.h"
 #include "winreg.h"
 
 #include <gtest/gtest.h>

@@ -8,7 +8,7 @@
 #include "errhandlingapi.h"
 #include "handleapi.h"
 #include "processthreadsapi.h"
-#include "qxwin/message_queue.h"
+#include "qx/win32/message_queue.h"
 #include "synchapi.h"
 #include "winerror.h"
 #include "winuser_message.h"
@@ -223,7 +223,7 @@ TEST_F(MessageQueueTest, TranslateMessagePostsCharactersOfPlainKeys) {
 }
 
 // A window manager with windows that belong to the thread that made them.
-class FakeWindows : public qxwin::WindowManager {
+class FakeWindows : public qx::win32::WindowManager {
 public:
     HWND Make(DWORD thread) {
         HWND hwnd = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(0x10000 + 0x10 * owners_.size()));
@@ -246,7 +246,7 @@ private:
 
 TEST_F(MessageQueueTest, WindowMessagesGoToTheOwnerAndAreDispatchedThroughTheManager) {
     FakeWindows windows;
-    qxwin::WindowManager* previous = qxwin::SetWindowManager(&windows);
+    qx::win32::WindowManager* previous = qx::win32::SetWindowManager(&windows);
     HWND mine = windows.Make(GetCurrentThreadId());
     HWND other = windows.Make(GetCurrentThreadId());
     ASSERT_TRUE(PostMessageA(mine, WM_USER + 1, 5, 6));
@@ -266,12 +266,12 @@ TEST_F(MessageQueueTest, WindowMessagesGoToTheOwnerAndAreDispatchedThroughTheMan
     ASSERT_EQ(windows.dispatched.size(), 1u);
     EXPECT_EQ(windows.dispatched[0].message, static_cast<UINT>(WM_USER + 1));
     EXPECT_EQ(windows.dispatched[0].wParam, 5u);
-    qxwin::SetWindowManager(previous);
+    qx::win32::SetWindowManager(previous);
 }
 
 TEST_F(MessageQueueTest, PostingToAWindowOfAnotherThreadReachesThatThread) {
     FakeWindows windows;
-    qxwin::WindowManager* previous = qxwin::SetWindowManager(&windows);
+    qx::win32::WindowManager* previous = qx::win32::SetWindowManager(&windows);
     std::vector<MSG> received;
     DWORD id = 0;
     HANDLE thread = CreateThread(nullptr, 0, PumpUntilQuit, &received, 0, &id);
@@ -283,7 +283,7 @@ TEST_F(MessageQueueTest, PostingToAWindowOfAnotherThreadReachesThatThread) {
     ASSERT_EQ(received.size(), 1u);
     EXPECT_EQ(received[0].hwnd, hwnd);
     CloseHandle(thread);
-    qxwin::SetWindowManager(previous);
+    qx::win32::SetWindowManager(previous);
 }
 
 } // namespace

@@ -6,7 +6,7 @@
 
 #include "handleapi.h"
 #include "processthreadsapi.h"
-#include "qxwin/message_queue.h"
+#include "qx/win32/message_queue.h"
 #include "synchapi.h"
 #include "winuser_message.h"
 
@@ -39,7 +39,7 @@ TEST(ThreadCalls, RunOnTheOwnerThreadOnlyWhenItPumps) {
 
     std::atomic<DWORD> ranOn{0};
     HANDLE done = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    ASSERT_TRUE(qxwin::PostThreadCall(owner.id, [&] {
+    ASSERT_TRUE(qx::win32::PostThreadCall(owner.id, [&] {
         ranOn = GetCurrentThreadId();
         SetEvent(done);
     }));
@@ -59,8 +59,8 @@ TEST(ThreadCalls, RunBeforePostedMessagesAndInOrder) {
     std::vector<int> order;
     DWORD self = GetCurrentThreadId();
     PostMessageA(nullptr, WM_USER, 0, 0);
-    qxwin::PostThreadCall(self, [&] { order.push_back(1); });
-    qxwin::PostThreadCall(self, [&] { order.push_back(2); });
+    qx::win32::PostThreadCall(self, [&] { order.push_back(1); });
+    qx::win32::PostThreadCall(self, [&] { order.push_back(2); });
     MSG msg;
     ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
     EXPECT_EQ(msg.message, static_cast<UINT>(WM_USER));
@@ -72,7 +72,7 @@ TEST(ThreadCalls, MsgWaitReportsAPendingCall) {
     bool ran = false;
     std::thread poster([&] {
         Sleep(20);
-        qxwin::PostThreadCall(self, [&] { ran = true; });
+        qx::win32::PostThreadCall(self, [&] { ran = true; });
     });
     EXPECT_EQ(MsgWaitForMultipleObjects(0, nullptr, FALSE, 5000, QS_SENDMESSAGE), WAIT_OBJECT_0);
     poster.join();
@@ -92,13 +92,13 @@ TEST(ThreadCalls, AreAbandonedWhenTheOwnerEndsWithoutPumping) {
     DWORD id = 0;
     HANDLE thread = CreateThread(nullptr, 0, EndAtOnce, go, 0, &id);
     std::atomic<int> ran{0}, abandoned{0};
-    ASSERT_TRUE(qxwin::PostThreadCall(
+    ASSERT_TRUE(qx::win32::PostThreadCall(
         id, [&] { ++ran; }, [&] { ++abandoned; }));
     SetEvent(go);
     WaitForSingleObject(thread, 5000);
     EXPECT_EQ(ran.load(), 0);
     EXPECT_EQ(abandoned.load(), 1);
-    EXPECT_FALSE(qxwin::PostThreadCall(id, [] {}));
+    EXPECT_FALSE(qx::win32::PostThreadCall(id, [] {}));
     CloseHandle(thread);
     CloseHandle(go);
 }

@@ -7,7 +7,7 @@
 #include "errhandlingapi.h"
 #include "handleapi.h"
 #include "processthreadsapi.h"
-#include "qxwin/message_queue.h"
+#include "qx/win32/message_queue.h"
 #include "synchapi.h"
 #include "sysinfoapi.h"
 #include "winerror.h"
@@ -108,11 +108,11 @@ TEST(Threads, BadArgumentsFail) {
 
 TEST(TickCount, FollowsTheInjectedClockAndReturnsToTheRealOne) {
     DWORD now = 1000;
-    qxwin::SetTickCountSource([&] { return now; });
+    qx::win32::SetTickCountSource([&] { return now; });
     EXPECT_EQ(GetTickCount(), 1000u);
     now = 0xFFFFFFFFu;
     EXPECT_EQ(GetTickCount(), 0xFFFFFFFFu);
-    qxwin::SetTickCountSource({});
+    qx::win32::SetTickCountSource({});
     DWORD a = GetTickCount();
     Sleep(30);
     DWORD b = GetTickCount();

@@ -4,17 +4,17 @@
 #include <vector>
 
 #include "debugapi.h"
-#include "qxwin/debug_output.h"
+#include "qx/win32/debug_output.h"
 
 namespace {
 
 TEST(DebugOutput, GoesToTheHookAsUtf8) {
     std::vector<std::string> seen;
-    qxwin::SetDebugOutputHook([&](const std::string& text) { seen.push_back(text); });
+    qx::win32::SetDebugOutputHook([&](const std::string& text) { seen.push_back(text); });
     OutputDebugStringA("trace \xB0\xA1\n");
     OutputDebugStringW(u"wide \uAC00");
     OutputDebugStringA(nullptr);
-    qxwin::SetDebugOutputHook({});
+    qx::win32::SetDebugOutputHook({});
     EXPECT_EQ(seen, (std::vector<std::string>{"trace 가\n", "wide 가"}));
 }
 

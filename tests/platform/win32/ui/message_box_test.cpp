@@ -5,7 +5,7 @@
 
 #include "errhandlingapi.h"
 #include "processthreadsapi.h"
-#include "qxwin/ui_driver.h"
+#include "qx/win32/ui_driver.h"
 #include "winerror.h"
 #include "winuser_msgbox.h"
 
@@ -13,10 +13,10 @@ namespace {
 
 class MessageBoxTest : public ::testing::Test {
 protected:
-    void SetUp() override { previous_ = qxwin::SetUiDriver(&recorder_); }
-    void TearDown() override { qxwin::SetUiDriver(previous_); }
-    qxwin::MessageBoxRecorder recorder_;
-    qxwin::UiDriver* previous_ = nullptr;
+    void SetUp() override { previous_ = qx::win32::SetUiDriver(&recorder_); }
+    void TearDown() override { qx::win32::SetUiDriver(previous_); }
+    qx::win32::MessageBoxRecorder recorder_;
+    qx::win32::UiDriver* previous_ = nullptr;
 };
 
 TEST_F(MessageBoxTest, AnAnsiBoxIsRecordedAsShownAndAsGiven) {
@@ -84,7 +84,7 @@ struct DefaultCase {
 class DefaultAnswers : public ::testing::TestWithParam<DefaultCase> {};
 
 TEST_P(DefaultAnswers, WithoutADriverTheDefaultButtonAnswers) {
-    qxwin::UiDriver* previous = qxwin::SetUiDriver(nullptr);
+    qx::win32::UiDriver* previous = qx::win32::SetUiDriver(nullptr);
     ::testing::internal::CaptureStderr();
     EXPECT_EQ(MessageBoxA(nullptr, "Quorle component is not registered", "Error", GetParam().type),
               GetParam().answer);
@@ -93,9 +93,9 @@ TEST_P(DefaultAnswers, WithoutADriverTheDefaultButtonAnswers) {
     EXPECT_NE(shown.find("\"Error\""), std::string::npos);
     std::vector<int> buttons;
     int defaultButton = 0;
-    ASSERT_TRUE(qxwin::MessageBoxButtons(GetParam().type, buttons, defaultButton));
+    ASSERT_TRUE(qx::win32::MessageBoxButtons(GetParam().type, buttons, defaultButton));
     EXPECT_EQ(buttons, GetParam().buttons);
-    qxwin::SetUiDriver(previous);
+    qx::win32::SetUiDriver(previous);
 }
 
 INSTANTIATE_TEST_SUITE_P(
