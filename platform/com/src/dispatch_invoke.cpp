@@ -13,7 +13,9 @@
 #include "qx/com/comptr.h"
 #include "qx/com/dispatch.h"
 
+#include <algorithm>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 namespace qx::com {
@@ -105,36 +107,42 @@ void FillException(HRESULT hr, EXCEPINFO* excep) {
     }
 }
 
-struct Storage {
-    explicit Storage(UINT n) : values(n), args(n, nullptr) {
-        for (VARIANT& v : values)
-            VariantInit(&v);
+// n values, on the stack for the usual few parameters.
+template <typename T>
+class Slots {
+public:
+    Slots(std::size_t n, T fill) : data_(n <= kInline ? inline_ : (heap_ = std::make_unique<T[]>(n)).get()) {
+        std::fill_n(data_, n, fill);
     }
-    ~Storage() {
-        for (VARIANT& v : values)
-            VariantClear(&v);
-    }
-    std::vector<VARIANT> values;
-    std::vector<VARIANT*> args;
-    std::vector<std::pair<UINT, VARIANT*>> writeBacks; // storage index -> caller's VARIANT
+    Slots(const Slots&) = delete;
+    Slots& operator=(const Slots&) = delete;
+    T& operator[](std::size_t i) { return data_[i]; }
+    T* data() { return data_; }
+
+private:
+    static constexpr std::size_t kInline = 8;
+    T inline_[kInline];
+    std::unique_ptr<T[]> heap_;
+    T* data_;
 };
 
-const DispMember* SelectMember(const DispInterface& decl, DISPID id, WORD flags) {
-    if (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) {
-        const DispMember* m = nullptr;
-        if (flags & DISPATCH_PROPERTYPUTREF)
-            m = decl.Find(id, INVOKE_PROPERTYPUTREF);
-        if (!m && (flags & DISPATCH_PROPERTYPUT))
-            m = decl.Find(id, INVOKE_PROPERTYPUT);
-        return m;
-    }
-    const DispMember* m = nullptr;
-    if (flags & DISPATCH_METHOD)
-        m = decl.Find(id, INVOKE_FUNC);
-    if (!m && (flags & DISPATCH_PROPERTYGET))
-        m = decl.Find(id, INVOKE_PROPERTYGET);
-    return m;
+VARIANT EmptyVariant() {
+    VARIANT v;
+    VariantInit(&v);
+    return v;
 }
+
+struct Storage {
+    explicit Storage(UINT n) : count(n), values(n, EmptyVariant()), args(n, nullptr) {}
+    ~Storage() {
+        for (UINT i = 0; i < count; ++i)
+            VariantClear(&values[i]);
+    }
+    UINT count;
+    Slots<VARIANT> values;
+    Slots<VARIANT*> args;
+    std::vector<std::pair<UINT, VARIANT*>> writeBacks; // storage index -> caller's VARIANT
+};
 
 } // namespace
 
@@ -145,9 +153,20 @@ HRESULT DispInvoke(const DispInterface& decl, void* itf, DISPID id, REFIID riid,
     if (!params || (params->cArgs && !params->rgvarg) || params->cNamedArgs > params->cArgs ||
         (params->cNamedArgs && !params->rgdispidNamedArgs))
         return E_INVALIDARG;
-    const DispMember* m = SelectMember(decl, id, flags);
-    if (!m || !m->thunk || !itf)
+    const DispMember* m = DispSelectMember(decl, id, flags);
+    if (!m)
         return DISP_E_MEMBERNOTFOUND;
+    return DispInvokeMember(*m, itf, params, result, excepInfo, argErr);
+}
+
+HRESULT DispInvokeMember(const DispMember& member, void* itf, DISPPARAMS* params, VARIANT* result,
+                         EXCEPINFO* excepInfo, UINT* argErr) {
+    const DispMember* m = &member;
+    if (!m->thunk || !itf)
+        return DISP_E_MEMBERNOTFOUND;
+    if (!params || (params->cArgs && !params->rgvarg) || params->cNamedArgs > params->cArgs ||
+        (params->cNamedArgs && !params->rgdispidNamedArgs))
+        return E_INVALIDARG;
     bool put = (m->kind & (INVOKE_PROPERTYPUT | INVOKE_PROPERTYPUTREF)) != 0;
     if (put && (params->cNamedArgs == 0 || params->rgdispidNamedArgs[0] != DISPID_PROPERTYPUT))
         return DISP_E_PARAMNOTFOUND;
@@ -156,7 +175,7 @@ HRESULT DispInvoke(const DispInterface& decl, void* itf, DISPID id, REFIID riid,
     if (params->cArgs > n)
         return DISP_E_BADPARAMCOUNT;
     // Which rgvarg entry feeds each parameter (-1: not given).
-    std::vector<long> source(n, -1);
+    Slots<long> source(n, -1);
     for (UINT k = 0; k < params->cNamedArgs; ++k) {
         DISPID named = params->rgdispidNamedArgs[k];
         long pos = (put && named == DISPID_PROPERTYPUT) ? static_cast<long>(n) - 1 : named;

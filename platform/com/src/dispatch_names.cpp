@@ -1,4 +1,5 @@
 // GetIDsOfNames over a dispatch declaration, and the registry of declarations by IID.
+#include "dispatch_tables.h"
 #include "marshal_proxy.h"
 #include "name_compare.h"
 #include "qx/com/dispatch.h"
@@ -40,6 +41,7 @@ void UnregisterDispInterface(const DispInterface& decl) {
         std::erase(r.decls, &decl);
     }
     detail::ForgetDualVtable(decl);
+    detail::ForgetTables(decl);
 }
 
 const DispInterface* FindDispInterface(REFIID iid) {
@@ -52,29 +54,25 @@ const DispInterface* FindDispInterface(REFIID iid) {
 }
 
 HRESULT DispGetIDsOfNames(const DispInterface& decl, REFIID riid, LPOLESTR* names, UINT count, DISPID* ids) {
-    if (!IsEqualIID(riid, IID_NULL))
-        return DISP_E_UNKNOWNINTERFACE;
-    if (count == 0)
-        return S_OK;
-    if (!names || !ids)
-        return E_INVALIDARG;
-    for (UINT i = 0; i < count; ++i)
-        ids[i] = DISPID_UNKNOWN;
-    std::u16string_view wanted = detail::TextOf(names[0]);
-    const DispMember* first = nullptr;
-    for (UINT i = 0; i < decl.memberCount && !first; ++i)
-        if (detail::NamesEqual(decl.members[i].name, wanted))
-            first = &decl.members[i];
+    if (HRESULT hr = detail::StartNameLookup(riid, names, count, ids); hr != S_OK)
+        return hr == S_FALSE ? S_OK : hr;
+    const DispMember* first = DispFindName(decl, detail::TextOf(names[0]));
     if (!first)
         return DISP_E_UNKNOWNNAME;
     ids[0] = first->dispid;
+    return DispParameterIDs(decl, *first, names + 1, count - 1, ids + 1);
+}
+
+HRESULT DispParameterIDs(const DispInterface& decl, const DispMember& member, LPOLESTR* names, UINT count,
+                         DISPID* ids) {
     HRESULT hr = S_OK;
-    // Parameter names: any member of that name (method, put or get) may declare them.
-    for (UINT n = 1; n < count; ++n) {
+    // Any member of that name and DISPID (method, put or get) may declare the parameter.
+    for (UINT n = 0; n < count; ++n) {
+        ids[n] = DISPID_UNKNOWN;
         std::u16string_view param = detail::TextOf(names[n]);
         for (UINT i = 0; i < decl.memberCount && ids[n] == DISPID_UNKNOWN; ++i) {
             const DispMember& m = decl.members[i];
-            if (m.dispid != first->dispid || !detail::NamesEqual(m.name, wanted))
+            if (m.dispid != member.dispid || !detail::NamesEqual(m.name, member.name))
                 continue;
             for (UINT p = 0; p < m.ArgumentCount(); ++p)
                 if (m.params[p].name && detail::NamesEqual(m.params[p].name, param)) {

@@ -6,6 +6,7 @@
 // parameters are VT_PTR to their type. A dispinterface lists no implemented types. Enum constants
 // are VAR_CONST VT_I4 values; a parameter declared as one of the library's enums is VT_USERDEFINED
 // with the enum's index as its HREFTYPE.
+#include "dispatch_tables.h"
 #include "name_compare.h"
 #include "objbase.h"
 #include "qx/com/bstr.h"
@@ -556,7 +557,62 @@ STDMETHODIMP TypeLibObject::GetTypeInfo(UINT index, ITypeInfo** ppTInfo) {
     return TypeInfoObject::CreateTypeInfoObject(model_, index, ppTInfo, ComPtr<ITypeLib>(this));
 }
 
+// An object that a cache keeps for good: the cache's own reference holds no module lock, every
+// further one does, so that a holder keeps the code behind the object loaded.
+template <typename T>
+class SharedObject final : public T {
+public:
+    template <typename... A>
+    explicit SharedObject(A&&... args) : T(std::forward<A>(args)...) {}
+
+    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
+        return ObjectRoot::InternalQueryInterface(static_cast<T*>(this), T::InterfaceTable(), riid, ppv);
+    }
+    STDMETHODIMP_(ULONG) AddRef() override {
+        const LONG count = ++refs_;
+        if (count == 2)
+            ModuleLock();
+        return static_cast<ULONG>(count);
+    }
+    STDMETHODIMP_(ULONG) Release() override {
+        const LONG count = --refs_;
+        if (count == 1)
+            ModuleUnlock();
+        else if (count == 0)
+            delete this;
+        return static_cast<ULONG>(count);
+    }
+
+private:
+    std::atomic<LONG> refs_{1}; // the cache's
+};
+
 } // namespace
+
+// A library of one type: the interface itself, with the interface's name.
+static std::shared_ptr<LibraryModel> LibraryOfOne(const DispInterface& decl) {
+    auto model = std::make_shared<LibraryModel>();
+    model->name = decl.name ? decl.name : u"";
+    model->types.push_back(ModelOf(decl));
+    return model;
+}
+
+HRESULT CreateSharedDispTypeInfo(const DispInterface& decl, ITypeInfo** out) {
+    *out = nullptr;
+    std::shared_ptr<LibraryModel> model = LibraryOfOne(decl);
+    auto* lib = new (std::nothrow) SharedObject<TypeLibObject>(model);
+    if (!lib)
+        return E_OUTOFMEMORY;
+    // The library's only reference goes to its type.
+    auto* info =
+        new (std::nothrow) SharedObject<TypeInfoObject>(ComPtr<ITypeLib>::Attach(lib), std::move(model), 0);
+    if (!info) {
+        lib->Release();
+        return E_OUTOFMEMORY;
+    }
+    *out = info;
+    return S_OK;
+}
 
 HRESULT CreateTypeLibObject(std::shared_ptr<const LibraryModel> model, ITypeLib** out) {
     if (!out)
@@ -586,15 +642,11 @@ HRESULT CreateTypeInfoObject(std::shared_ptr<const LibraryModel> model, UINT ind
 
 namespace qx::com {
 
-// A library of one type: the interface itself, with the interface's name.
 HRESULT CreateDispTypeInfo(const DispInterface& decl, ITypeInfo** out) {
     if (!out)
         return E_POINTER;
     *out = nullptr;
-    auto model = std::make_shared<detail::LibraryModel>();
-    model->name = decl.name ? decl.name : u"";
-    model->types.push_back(detail::ModelOf(decl));
-    return detail::CreateTypeInfoObject(std::move(model), 0, out);
+    return detail::CreateTypeInfoObject(detail::LibraryOfOne(decl), 0, out);
 }
 
 HRESULT GetClassTypeInfo(const LibraryDesc& library, REFCLSID clsid, ITypeInfo** out) {

@@ -25,6 +25,7 @@
 #include "qx/com/interface.h"
 #include "qx/com/proxy_slot.h"
 
+#include <atomic>
 #include <cstddef>
 #include <tuple>
 #include <type_traits>
@@ -67,6 +68,23 @@ struct DispMember {
     UINT ArgumentCount() const { return Retval() ? paramCount - 1 : paramCount; }
 };
 
+namespace detail {
+class DispTables;
+}
+
+// What is built from a declaration on first use and then shared by every object of it: the hashed
+// name index, the DISPID index and the one type information. QX_DISPATCH_INTERFACE gives each
+// declaration its own; a declaration without one keeps its tables in a registry by address until
+// it is unregistered.
+struct DispCache {
+    constexpr DispCache() = default;
+    ~DispCache();
+    DispCache(const DispCache&) = delete;
+    DispCache& operator=(const DispCache&) = delete;
+
+    std::atomic<detail::DispTables*> tables{nullptr}; // made by the first caller that needs them
+};
+
 struct DispInterface {
     const IID* iid;
     const char16_t* name;
@@ -75,7 +93,9 @@ struct DispInterface {
     bool dual; // a vtable interface deriving from IDispatch; else a dispinterface
     const char16_t* help = nullptr;
     WORD typeFlags = 0; // extra TYPEFLAG_* (hidden, nonextensible ...)
+    DispCache* cache = nullptr;
 
+    // A linear search, for small tables; Invoke and GetIDsOfNames use the hashed indexes.
     const DispMember* Find(DISPID id, WORD kind) const {
         for (UINT i = 0; i < memberCount; ++i)
             if (members[i].dispid == id && (members[i].kind & kind))
@@ -377,8 +397,9 @@ consteval DispMember DispEvent(const char16_t* name, DISPID id, const char16_t* 
 // The declaration and its one registration; a dual interface's registration also names its
 // C++ type (the optional last argument).
 #define QX_DETAIL_DISPATCH_DECL(itf, decl_name, iid_ref, name, members, dual, help, ...)                     \
+    inline ::qx::com::DispCache decl_name##Cache;                                                            \
     inline constexpr ::qx::com::DispInterface decl_name{                                                     \
-        &(iid_ref), name, members, static_cast<UINT>(std::size(members)), dual, help};                       \
+        &(iid_ref), name, members, static_cast<UINT>(std::size(members)), dual, help, 0, &decl_name##Cache}; \
     inline const ::qx::com::DispInterfaceRegistration decl_name##Registered {                                \
         decl_name __VA_OPT__(, ) __VA_ARGS__                                                                 \
     }
