@@ -5,6 +5,7 @@
 #include "script_text.h"
 #include "value_conversion.h"
 
+#include <dispex.h>
 #include <oleauto.h>
 #include <qx/com/bstr.h>
 #include <qx/com/comptr.h>
@@ -15,24 +16,23 @@ namespace qx::script {
 namespace {
 
 constexpr GUID kNullIid{};
-constexpr const char* kHiddenMethodDispatch = "\xFF"
-                                              "qxMethodDispatch";
-constexpr const char* kStashHandler = "\xFF"
-                                      "qxDispatchHandler";
+constexpr char kHiddenMethodDispatch[] = "\xFF"
+                                         "qxMethodDispatch";
+constexpr char kStashHandler[] = "\xFF"
+                                 "qxDispatchHandler";
 // On the function behind a proxy: the proxy itself, and the COM identity it was made for.
-constexpr const char* kHiddenProxy = "\xFF"
-                                     "qxProxy";
-constexpr const char* kHiddenIdentity = "\xFF"
-                                        "qxIdentity";
-
-enum class MemberKind { Unknown, Method, Property };
+constexpr char kHiddenProxy[] = "\xFF"
+                                "qxProxy";
+constexpr char kHiddenIdentity[] = "\xFF"
+                                   "qxIdentity";
 
 // Value members stand in for toString/valueOf on objects that do not have them.
 enum ValueMember { kCallMember = 0, kToString = 1, kValueOf = 2 };
 
-IDispatch* DispatchOfCurrentFunction(duk_context* ctx, const char* key) {
+template <std::size_t N>
+IDispatch* DispatchOfCurrentFunction(duk_context* ctx, const char (&key)[N]) {
     duk_push_current_function(ctx);
-    duk_get_prop_string(ctx, -1, key);
+    duk_get_prop_literal(ctx, -1, key);
     auto* dispatch = static_cast<IDispatch*>(duk_get_pointer(ctx, -1));
     duk_pop_2(ctx);
     return dispatch;
@@ -75,91 +75,6 @@ void CheckRunnable(duk_context* ctx) {
     if (core.MustStop())
         UnwindForStop(ctx);
     DrainPendingReleases(core);
-}
-
-// Tells methods from properties through the type information where the object has one.
-MemberKind KindFromTypeInfo(IDispatch* dispatch, DISPID dispid) {
-    UINT count = 0;
-    if (FAILED(dispatch->GetTypeInfoCount(&count)) || count == 0)
-        return MemberKind::Unknown;
-    com::ComPtr<ITypeInfo> info;
-    if (FAILED(dispatch->GetTypeInfo(0, LOCALE_USER_DEFAULT, &info)) || !info)
-        return MemberKind::Unknown;
-    TYPEATTR* attr = nullptr;
-    if (FAILED(info->GetTypeAttr(&attr)) || !attr)
-        return MemberKind::Unknown;
-    const WORD funcs = attr->cFuncs;
-    const WORD vars = attr->cVars;
-    info->ReleaseTypeAttr(attr);
-    MemberKind kind = MemberKind::Unknown;
-    bool decided = false;
-    for (UINT i = 0; i < funcs && !decided; ++i) {
-        FUNCDESC* desc = nullptr;
-        if (FAILED(info->GetFuncDesc(i, &desc)) || !desc)
-            continue;
-        if (desc->memid == dispid) {
-            if (desc->invkind == INVOKE_FUNC) {
-                kind = MemberKind::Method;
-                decided = true;
-            } else if (desc->invkind == INVOKE_PROPERTYGET) {
-                // A property that needs arguments (item(index)) is reached by a call.
-                int required = 0;
-                for (SHORT p = 0; p < desc->cParams; ++p) {
-                    const USHORT flags = desc->lprgelemdescParam[p].paramdesc.wParamFlags;
-                    if (!(flags &
-                          (PARAMFLAG_FRETVAL | PARAMFLAG_FLCID | PARAMFLAG_FOPT | PARAMFLAG_FHASDEFAULT)))
-                        ++required;
-                }
-                kind = required > 0 ? MemberKind::Method : MemberKind::Property;
-                decided = true;
-            } else {
-                kind = MemberKind::Property;
-            }
-        }
-        info->ReleaseFuncDesc(desc);
-    }
-    if (kind != MemberKind::Unknown)
-        return kind;
-    for (UINT i = 0; i < vars; ++i) {
-        VARDESC* desc = nullptr;
-        if (FAILED(info->GetVarDesc(i, &desc)) || !desc)
-            continue;
-        const bool match = desc->memid == dispid;
-        info->ReleaseVarDesc(desc);
-        if (match)
-            return MemberKind::Property;
-    }
-    return MemberKind::Unknown;
-}
-
-// Positions of the [out] (by-reference) parameters of a method, from its type information.
-std::vector<bool> OutParameters(IDispatch* dispatch, DISPID dispid) {
-    std::vector<bool> out;
-    UINT count = 0;
-    com::ComPtr<ITypeInfo> info;
-    TYPEATTR* attr = nullptr;
-    if (FAILED(dispatch->GetTypeInfoCount(&count)) || count == 0 ||
-        FAILED(dispatch->GetTypeInfo(0, LOCALE_USER_DEFAULT, &info)) || !info ||
-        FAILED(info->GetTypeAttr(&attr)) || !attr)
-        return out;
-    const WORD funcs = attr->cFuncs;
-    info->ReleaseTypeAttr(attr);
-    for (UINT i = 0; i < funcs && out.empty(); ++i) {
-        FUNCDESC* desc = nullptr;
-        if (FAILED(info->GetFuncDesc(i, &desc)) || !desc)
-            continue;
-        if (desc->memid == dispid && (desc->invkind == INVOKE_FUNC || desc->invkind == INVOKE_PROPERTYGET)) {
-            for (SHORT p = 0; p < desc->cParams; ++p) {
-                const USHORT flags = desc->lprgelemdescParam[p].paramdesc.wParamFlags;
-                if (!(flags & PARAMFLAG_FRETVAL))
-                    out.push_back((flags & PARAMFLAG_FOUT) != 0);
-            }
-            if (out.empty())
-                out.push_back(false);
-        }
-        info->ReleaseFuncDesc(desc);
-    }
-    return out;
 }
 
 void FreeExcepInfo(EXCEPINFO& info) {
@@ -225,9 +140,9 @@ void PushMemberFunction(duk_context* ctx, IDispatch* dispatch, DISPID dispid, in
             if (!target)
                 ThrowHresult(c, E_UNEXPECTED);
             duk_push_current_function(c);
-            duk_get_prop_string(c, -1, kHiddenDispid);
+            duk_get_prop_literal(c, -1, kHiddenDispid);
             const DISPID id = duk_get_int(c, -1);
-            duk_get_prop_string(c, -2, kHiddenKind);
+            duk_get_prop_literal(c, -2, kHiddenKind);
             const int member = duk_get_int(c, -1);
             duk_pop_3(c);
             if (member == kCallMember) {
@@ -260,17 +175,35 @@ void PushMemberFunction(duk_context* ctx, IDispatch* dispatch, DISPID dispid, in
     duk_push_c_function(ctx, FinalizeMethod, 1);
     duk_set_finalizer(ctx, -2);
     duk_push_int(ctx, dispid);
-    duk_put_prop_string(ctx, -2, kHiddenDispid);
+    duk_put_prop_literal(ctx, -2, kHiddenDispid);
     duk_push_int(ctx, valueMember);
-    duk_put_prop_string(ctx, -2, kHiddenKind);
+    duk_put_prop_literal(ctx, -2, kHiddenKind);
     dispatch->AddRef();
     duk_push_pointer(ctx, dispatch);
-    duk_put_prop_string(ctx, -2, kHiddenMethodDispatch);
+    duk_put_prop_literal(ctx, -2, kHiddenMethodDispatch);
 }
 
 bool LookUpName(IDispatch* dispatch, const std::u16string& name, DISPID* dispid) {
     LPOLESTR names[] = {const_cast<LPOLESTR>(name.c_str())};
     return SUCCEEDED(dispatch->GetIDsOfNames(kNullIid, names, 1, LOCALE_USER_DEFAULT, dispid));
+}
+
+// A name the object does not know, made by an object that takes new members (an expando).
+bool MakeName(IDispatch* dispatch, const std::u16string& name, DISPID* dispid) {
+    com::ComPtr<IDispatchEx> ex;
+    if (FAILED(dispatch->QueryInterface(IID_IDispatchEx, reinterpret_cast<void**>(&ex))) || !ex)
+        return false;
+    com::Bstr text(name);
+    return SUCCEEDED(ex->GetDispID(text.Get(), fdexNameEnsure, dispid));
+}
+
+// The IDispatch behind the proxy whose trap runs: its target is argument 0. (A literal key: the
+// engine's literal cache spares interning it on every access.)
+IDispatch* TrapTarget(duk_context* ctx) {
+    duk_get_prop_literal(ctx, 0, kHiddenDispatch);
+    auto* dispatch = static_cast<IDispatch*>(duk_get_pointer(ctx, -1));
+    duk_pop(ctx);
+    return dispatch;
 }
 
 // get(target, key, receiver)
@@ -281,9 +214,7 @@ duk_ret_t TrapGet(duk_context* ctx) {
         duk_push_undefined(ctx);
         return 1;
     }
-    duk_get_prop_string(ctx, 0, kHiddenDispatch);
-    auto* dispatch = static_cast<IDispatch*>(duk_get_pointer(ctx, -1));
-    duk_pop(ctx);
+    IDispatch* dispatch = TrapTarget(ctx);
     if (!dispatch)
         ThrowHresult(ctx, E_UNEXPECTED);
     com::ComPtr<IDispatch> hold(dispatch);
@@ -298,7 +229,7 @@ duk_ret_t TrapGet(duk_context* ctx) {
             duk_push_undefined(ctx);
         return 1;
     }
-    const MemberKind kind = KindFromTypeInfo(dispatch, dispid);
+    const MemberKind kind = core.memberFacts.Of(dispatch, dispid).kind;
     if (kind == MemberKind::Method) {
         PushMemberFunction(ctx, dispatch, dispid, kCallMember);
         return 1;
@@ -327,15 +258,13 @@ duk_ret_t TrapSet(duk_context* ctx) {
     EngineCore& core = CoreOf(ctx);
     if (duk_is_symbol(ctx, 1) || !duk_is_string(ctx, 1))
         ThrowHresult(ctx, DISP_E_UNKNOWNNAME);
-    duk_get_prop_string(ctx, 0, kHiddenDispatch);
-    auto* dispatch = static_cast<IDispatch*>(duk_get_pointer(ctx, -1));
-    duk_pop(ctx);
+    IDispatch* dispatch = TrapTarget(ctx);
     if (!dispatch)
         ThrowHresult(ctx, E_UNEXPECTED);
     com::ComPtr<IDispatch> hold(dispatch);
     const std::u16string name = ToText(ctx, 1);
     DISPID dispid = DISPID_UNKNOWN;
-    if (!LookUpName(dispatch, name, &dispid))
+    if (!LookUpName(dispatch, name, &dispid) && !MakeName(dispatch, name, &dispid))
         ThrowHresult(ctx, DISP_E_UNKNOWNNAME);
     std::vector<com::Variant> args(1);
     const HRESULT converted = ToVariant(core, 2, &args[0]);
@@ -366,16 +295,29 @@ duk_ret_t TrapHas(duk_context* ctx) {
         duk_push_false(ctx);
         return 1;
     }
-    duk_get_prop_string(ctx, 0, kHiddenDispatch);
-    auto* dispatch = static_cast<IDispatch*>(duk_get_pointer(ctx, -1));
-    duk_pop(ctx);
+    IDispatch* dispatch = TrapTarget(ctx);
     DISPID dispid = DISPID_UNKNOWN;
     duk_push_boolean(ctx, dispatch && LookUpName(dispatch, ToText(ctx, 1), &dispid));
     return 1;
 }
 
+// deleteProperty(target, key): only an object with members that come and go deletes one.
 duk_ret_t TrapDelete(duk_context* ctx) {
-    duk_push_false(ctx);
+    CheckRunnable(ctx);
+    IDispatch* dispatch = nullptr;
+    if (!duk_is_symbol(ctx, 1) && duk_is_string(ctx, 1))
+        dispatch = TrapTarget(ctx);
+    com::ComPtr<IDispatchEx> ex;
+    if (!dispatch || FAILED(dispatch->QueryInterface(IID_IDispatchEx, reinterpret_cast<void**>(&ex))) ||
+        !ex) {
+        duk_push_false(ctx);
+        return 1;
+    }
+    com::Bstr name(ToText(ctx, 1));
+    const HRESULT hr = ex->DeleteMemberByName(name.Get(), 0);
+    if (CoreOf(ctx).MustStop())
+        UnwindForStop(ctx);
+    duk_push_boolean(ctx, hr == S_OK);
     return 1;
 }
 
@@ -488,7 +430,7 @@ void InvokeAndPush(EngineCore& core, IDispatch* dispatch, DISPID dispid, WORD fl
     // own variable is passed by value, as in JScript.
     std::vector<com::Variant> referenced;
     if (count > 0) {
-        const std::vector<bool> out = OutParameters(dispatch, dispid);
+        const std::vector<bool>& out = core.memberFacts.Of(dispatch, dispid).out;
         referenced.resize(args.size());
         for (std::size_t i = 0; i < args.size() && i < out.size(); ++i) {
             if (!out[i])

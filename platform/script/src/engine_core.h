@@ -2,6 +2,7 @@
 // may outlive it (a component can hold a script callback longer than the page lives).
 #pragma once
 
+#include "member_facts.h"
 #include "qx/script/script_engine.h"
 
 #include <duktape.h>
@@ -46,6 +47,9 @@ struct EngineCore {
     // reference is held, the finalizer takes the entry out.
     std::unordered_map<IUnknown*, void*> scriptObjects;
 
+    // Method or property, and the [out] arguments, per type and DISPID of the objects script uses.
+    MemberFactsCache memberFacts;
+
     bool OnOwnerThread() const { return std::this_thread::get_id() == owner; }
     bool MustStop() const { return terminating || outOfBudget; }
 };
@@ -77,19 +81,19 @@ void DrainPendingReleases(EngineCore& core);
 [[noreturn]] void UnwindForStop(duk_context* ctx);
 
 // Hidden property names (the leading 0xFF byte keeps them out of script's reach).
-inline constexpr const char* kHiddenDispatch = "\xFF"
-                                               "qxDispatch";
-inline constexpr const char* kHiddenDispid = "\xFF"
-                                             "qxDispid";
-inline constexpr const char* kHiddenName = "\xFF"
-                                           "qxName";
-inline constexpr const char* kHiddenKind = "\xFF"
-                                           "qxKind";
-inline constexpr const char* kHiddenNative = "\xFF"
-                                             "qxNative";
-inline constexpr const char* kHiddenEnum = "\xFF"
-                                           "qxEnum";
-inline constexpr const char* kHiddenArray = "\xFF"
-                                            "qxArray";
+inline constexpr char kHiddenDispatch[] = "\xFF"
+                                          "qxDispatch";
+inline constexpr char kHiddenDispid[] = "\xFF"
+                                        "qxDispid";
+inline constexpr char kHiddenName[] = "\xFF"
+                                      "qxName";
+inline constexpr char kHiddenKind[] = "\xFF"
+                                      "qxKind";
+inline constexpr char kHiddenNative[] = "\xFF"
+                                        "qxNative";
+inline constexpr char kHiddenEnum[] = "\xFF"
+                                      "qxEnum";
+inline constexpr char kHiddenArray[] = "\xFF"
+                                       "qxArray";
 
 } // namespace qx::script

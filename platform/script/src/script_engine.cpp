@@ -341,6 +341,7 @@ ScriptEngine::~ScriptEngine() {
     core_->ctx = nullptr;
     core_->engine = nullptr;
     core_->natives.clear();
+    core_->memberFacts.Clear();
     std::lock_guard lock(core_->pendingMutex);
     core_->pendingReleases.clear();
 }
