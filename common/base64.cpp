@@ -27,35 +27,40 @@ constexpr DecodeTable kDecodeTable;
 
 } // namespace
 
-const std::string& Base64Encoder::Encode(const void* bytes, size_t length) {
+void AppendBase64(std::string& out, const void* bytes, size_t length) {
     const unsigned char* in = static_cast<const unsigned char*>(bytes);
-    m_result.clear();
     if (in == nullptr || length == 0)
-        return m_result;
-    m_result.resize((length + 2) / 3 * 4);
-    char* out = m_result.data();
+        return;
+    const size_t at = out.size();
+    out.resize(at + (length + 2) / 3 * 4);
+    char* dest = out.data() + at;
     size_t i = 0;
     for (; i + 3 <= length; i += 3) {
         unsigned b0 = in[i], b1 = in[i + 1], b2 = in[i + 2];
-        *out++ = kAlphabet[b0 >> 2];
-        *out++ = kAlphabet[((b0 & 3) << 4) | (b1 >> 4)];
-        *out++ = kAlphabet[((b1 & 0x0F) << 2) | (b2 >> 6)];
-        *out++ = kAlphabet[b2 & 0x3F];
+        *dest++ = kAlphabet[b0 >> 2];
+        *dest++ = kAlphabet[((b0 & 3) << 4) | (b1 >> 4)];
+        *dest++ = kAlphabet[((b1 & 0x0F) << 2) | (b2 >> 6)];
+        *dest++ = kAlphabet[b2 & 0x3F];
     }
     size_t rest = length - i;
     if (rest == 1) {
         unsigned b0 = in[i];
-        *out++ = kAlphabet[b0 >> 2];
-        *out++ = kAlphabet[(b0 & 3) << 4];
-        *out++ = '=';
-        *out++ = '=';
+        *dest++ = kAlphabet[b0 >> 2];
+        *dest++ = kAlphabet[(b0 & 3) << 4];
+        *dest++ = '=';
+        *dest++ = '=';
     } else if (rest == 2) {
         unsigned b0 = in[i], b1 = in[i + 1];
-        *out++ = kAlphabet[b0 >> 2];
-        *out++ = kAlphabet[((b0 & 3) << 4) | (b1 >> 4)];
-        *out++ = kAlphabet[(b1 & 0x0F) << 2];
-        *out++ = '=';
+        *dest++ = kAlphabet[b0 >> 2];
+        *dest++ = kAlphabet[((b0 & 3) << 4) | (b1 >> 4)];
+        *dest++ = kAlphabet[(b1 & 0x0F) << 2];
+        *dest++ = '=';
     }
+}
+
+const std::string& Base64Encoder::Encode(const void* bytes, size_t length) {
+    m_result.clear();
+    AppendBase64(m_result, bytes, length);
     return m_result;
 }
 

@@ -6,6 +6,9 @@
 #include <cstddef>
 #include <string>
 
+// Appends the base64 text of the bytes to out.
+void AppendBase64(std::string& out, const void* bytes, size_t length);
+
 class Base64Encoder {
 public:
     Base64Encoder() = default;

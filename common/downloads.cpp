@@ -1,6 +1,7 @@
 #include "downloads.h"
 
 #include "base64.h"
+#include "string_helpers.h"
 
 #include <urlmon.h>
 
@@ -22,6 +23,16 @@ IStream* OpenUrl(const char* url) {
             return stream;
     }
     return nullptr;
+}
+
+// The length the stream says it has, for reserving room; a length given by a server is not
+// trusted beyond a bound, and the text grows past it as needed.
+size_t ExpectedLength(IStream* stream) {
+    const ULONGLONG kMostReserved = 64u << 20;
+    STATSTG stat = {};
+    if (FAILED(stream->Stat(&stat, STATFLAG_NONAME)))
+        return 0;
+    return static_cast<size_t>(stat.cbSize.QuadPart < kMostReserved ? stat.cbSize.QuadPart : kMostReserved);
 }
 
 // Feeds every block the stream delivers to the sink; stops at the end of data, an error, or a
@@ -50,6 +61,7 @@ std::string DownloadUrlToString(const char* url) {
     IStream* stream = OpenUrl(url);
     if (stream == nullptr)
         return result;
+    result.reserve(ExpectedLength(stream));
     // A NUL byte ends the text of the block it is in; the following blocks still count.
     ReadAll(stream, [&](const unsigned char* bytes, ULONG count) {
         const void* nul = std::memchr(bytes, 0, count);
@@ -62,23 +74,60 @@ std::string DownloadUrlToString(const char* url) {
 
 std::string DownloadUrlToBase64(const char* url) {
     std::string result;
+    DownloadUrlToBase64(url, result);
+    return result;
+}
+
+bool DownloadUrlToBase64(const char* url, std::string& out) {
     IStream* stream = OpenUrl(url);
     if (stream == nullptr)
-        return result;
+        return false;
+    const size_t start = out.size();
+    out.reserve(start + (ExpectedLength(stream) + 2) / 3 * 4);
     // A short read can leave one or two bytes that do not fill a group of three: they wait for
     // the next read, so the pieces join into the base64 of the whole content with no "=" inside.
-    Base64Encoder encoder;
+    // Full reads hold whole groups and are encoded straight onto the text.
     std::string pending;
     ReadAll(stream, [&](const unsigned char* bytes, ULONG count) {
+        if (pending.empty() && count % 3 == 0) {
+            AppendBase64(out, bytes, count);
+            return;
+        }
         pending.append(reinterpret_cast<const char*>(bytes), count);
         size_t whole = pending.size() / 3 * 3;
         if (whole == 0)
             return;
-        result += encoder.Encode(pending.data(), whole);
+        AppendBase64(out, pending.data(), whole);
         pending.erase(0, whole);
     });
     if (!pending.empty())
-        result += encoder.Encode(pending.data(), pending.size());
+        AppendBase64(out, pending.data(), pending.size());
+    stream->Release();
+    return out.size() > start;
+}
+
+unsigned long long LocalUrlLength(const char* url) {
+    if (url == nullptr || FindNoCase(url, "http://", 0) == 0 || FindNoCase(url, "https://", 0) == 0)
+        return 0;
+    IStream* stream = nullptr;
+    if (FAILED(URLOpenBlockingStreamA(nullptr, url, &stream, 0, nullptr)) || stream == nullptr)
+        return 0;
+    STATSTG stat = {};
+    const unsigned long long length =
+        SUCCEEDED(stream->Stat(&stat, STATFLAG_NONAME)) ? stat.cbSize.QuadPart : 0;
+    stream->Release();
+    return length;
+}
+
+std::string DownloadUrlToBytes(const char* url) {
+    std::string result;
+    IStream* stream = OpenUrl(url);
+    if (stream == nullptr)
+        return result;
+    result.reserve(ExpectedLength(stream));
+    ReadAll(stream, [&](const unsigned char* bytes, ULONG count) {
+        result.append(reinterpret_cast<const char*>(bytes), count);
+    });
     stream->Release();
     return result;
 }

@@ -62,15 +62,33 @@ long FindNoCase(const std::string& text, const std::string& pattern, long start)
     return hit == std::string::npos ? -1 : static_cast<long>(hit);
 }
 
-std::string LfToCrLf(const std::string& text) {
-    const std::string source = BeforeFirstNul(text);
-    std::string result;
-    result.reserve(source.size() * 2);
-    for (size_t i = 0; i < source.size(); ++i) {
-        if (source[i] == '\n' && (i == 0 || source[i - 1] != '\r'))
-            result += '\r';
-        result += source[i];
+bool AppendLfToCrLf(std::string& out, std::string_view text) {
+    const size_t nul = text.find('\0');
+    if (nul != std::string_view::npos)
+        text = text.substr(0, nul);
+    size_t copied = 0;
+    for (size_t at = text.find('\n'); at != std::string_view::npos; at = text.find('\n', at + 1)) {
+        const bool afterReturn = at > 0 ? text[at - 1] == '\r' : !out.empty() && out.back() == '\r';
+        if (afterReturn)
+            continue;
+        out.append(text, copied, at - copied);
+        out += "\r\n";
+        copied = at + 1;
     }
+    out.append(text, copied, std::string_view::npos);
+    return nul == std::string_view::npos;
+}
+
+std::string LfToCrLf(std::string_view text) {
+    // The result is made in a buffer of its final size: the line feeds that need a carriage
+    // return are counted first.
+    const std::string_view source = text.substr(0, text.find('\0'));
+    size_t lone = 0;
+    for (size_t at = source.find('\n'); at != std::string_view::npos; at = source.find('\n', at + 1))
+        lone += (at == 0 || source[at - 1] != '\r') ? 1 : 0;
+    std::string result;
+    result.reserve(source.size() + lone);
+    AppendLfToCrLf(result, source);
     return result;
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 // Replaces every occurrence of find; matchCase 1 searches exactly, any other value ignores case.
 // An empty find leaves the text as it is.
@@ -17,7 +18,11 @@ std::string ToLowerAscii(const std::string& text);
 std::string ToUpperAscii(const std::string& text);
 
 // Every line feed not preceded by a carriage return becomes CR LF.
-std::string LfToCrLf(const std::string& text);
+std::string LfToCrLf(std::string_view text);
+
+// Appends text to out the same way, a line feed at its start counting as preceded by the last
+// byte of out; false when the text holds a NUL byte, before which it stops.
+bool AppendLfToCrLf(std::string& out, std::string_view text);
 
 // Removes leading and trailing blanks (0x20 only).
 std::string TrimSpaces(const std::string& text);
