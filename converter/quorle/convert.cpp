@@ -6,13 +6,16 @@
 #include <processthreadsapi.h>
 #include <shellapi.h>
 #include <synchapi.h>
+#include <winnls.h>
 
 #include <atomic>
 
 #include "ansi_text.h"
+#include "byte_text.h"
 #include "downloads.h"
 #include "mht_packer.h"
 #include "mht_unpacker.h"
+#include "page_text.h"
 #include "script_access.h"
 #include "string_array.h"
 #include "string_helpers.h"
@@ -220,7 +223,7 @@ void CConvert::RunConversion(Direction direction) {
         ResourceRecords loaded;
         {
             std::lock_guard<std::mutex> guard(m_lock);
-            input.html = BstrToAnsi(m_htmlData);
+            input.html = BstrToBytes(m_htmlData);
             input.pathBase = m_pathBase;
             input.subject = m_subject;
             loaded = m_resources;
@@ -230,23 +233,24 @@ void CConvert::RunConversion(Direction direction) {
         std::lock_guard<std::mutex> guard(m_lock);
         m_pathBase = input.pathBase;
         if (!mht.empty())
-            ReplaceBstr(m_mhtData, AnsiToBstr(mht));
+            ReplaceBstr(m_mhtData, BytesToBstr(mht));
         return;
     }
     std::string mht;
     ResourceRecords records;
     {
         std::lock_guard<std::mutex> guard(m_lock);
-        mht = BstrToAnsi(m_mhtData);
+        mht = BstrToBytes(m_mhtData);
         records.swap(m_resources);
     }
     std::string html;
-    const bool found = UnpackMht(mht, html, records);
+    UINT codePage = CP_ACP;
+    const bool found = UnpackMht(mht, html, records, &codePage);
     std::lock_guard<std::mutex> guard(m_lock);
     m_resources.swap(records);
     DeleteResourceFiles(records); // none unless a load raced with this one
     if (found)
-        ReplaceBstr(m_htmlData, AnsiToBstr(html));
+        ReplaceBstr(m_htmlData, PageBytesToBstr(html, codePage));
 }
 
 STDMETHODIMP CConvert::IsMHTML(BSTR bstrText, VARIANT_BOOL* pVal) {
@@ -294,11 +298,12 @@ STDMETHODIMP CConvert::put_mhtData(BSTR newVal) {
 }
 
 STDMETHODIMP CConvert::DownloadURL(BSTR htmURL, BSTR* htmlData) {
-    const std::string text = DownloadUrlToString(BstrToAnsi(htmURL).c_str());
+    // The document may hold binary parts: every byte is read and carried into the text.
+    const std::string text = DownloadUrlToBytes(BstrToAnsi(htmURL).c_str());
     BSTR copy = NULL;
     {
         std::lock_guard<std::mutex> guard(m_lock);
-        ReplaceBstr(m_htmlData, AnsiToBstr(text));
+        ReplaceBstr(m_htmlData, BytesToBstr(text));
         copy = SysAllocStringLen(m_htmlData, SysStringLen(m_htmlData));
     }
     if (htmlData != NULL)
@@ -317,7 +322,7 @@ STDMETHODIMP CConvert::ViewMhtInBrowser() {
     std::string text;
     {
         std::lock_guard<std::mutex> guard(m_lock);
-        text = BstrToAnsi(m_mhtData);
+        text = BstrToBytes(m_mhtData);
     }
     HANDLE file =
         CreateFileA(name.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);

@@ -2,11 +2,14 @@
 
 #include <shlwapi_url.h>
 
+#include <algorithm>
+#include <unordered_map>
 #include <unordered_set>
 
 #include "base64.h"
 #include "downloads.h"
 #include "html_references.h"
+#include "mht_text_writer.h"
 #include "mime_codecs.h"
 #include "mime_component.h"
 #include "mime_names.h"
@@ -62,34 +65,76 @@ struct Collected {
     ResourceRecords images, styleSheets, scripts, backgrounds;
 };
 
-void AddUnique(ResourceRecords& list, std::unordered_set<std::string>& seen, const HtmlReference& ref,
-               bool ignoreCase) {
-    const std::string key = ignoreCase ? ToLowerAscii(ref.text) : ref.text;
-    if (!seen.insert(key).second)
-        return;
-    ResourceRecord record;
-    record.urlText = ref.text;
-    list.push_back(std::move(record));
-}
-
-ResourceRecords CollectList(const std::string& html, const std::string& lowered, ReferenceKind kind,
-                            bool ignoreCase) {
+// The records of one kind, each value once: images compare ignoring case, the others exactly.
+ResourceRecords UniqueRecords(const HtmlReferences& references, bool ignoreCase) {
     ResourceRecords list;
     std::unordered_set<std::string> seen;
-    for (const HtmlReference& ref : CollectReferences(html, lowered, kind))
-        AddUnique(list, seen, ref, ignoreCase);
+    for (const HtmlReference& ref : references) {
+        if (!seen.insert(ignoreCase ? ToLowerAscii(ref.text) : ref.text).second)
+            continue;
+        ResourceRecord record;
+        record.urlText = ref.text;
+        list.push_back(std::move(record));
+    }
     return list;
 }
 
-std::string PartLocation(const ResourceRecord& record, const ResourceRecords* loaded) {
-    if (loaded != nullptr) {
-        const std::string path = ReplaceAll(record.location, "file://", "", 0);
-        for (const ResourceRecord& old : *loaded) {
-            if (!old.tempPath.empty() && old.tempPath == path)
-                return old.location;
+// The record of the last load whose file a resource was read from, if any.
+const ResourceRecord* LoadedRecordOf(const ResourceRecord& record, const ResourceRecords* loaded) {
+    if (loaded == nullptr)
+        return nullptr;
+    const std::string path = ReplaceAll(record.location, "file://", "", 0);
+    for (const ResourceRecord& old : *loaded) {
+        if (!old.tempPath.empty() && old.tempPath == path)
+            return &old;
+    }
+    return nullptr;
+}
+
+// The page with every "file://" + temporary path of the last load put back to the reference
+// text it had, in one pass over the page.
+std::string RestoreLoadedReferences(const std::string& html, const ResourceRecords* loaded) {
+    if (loaded == nullptr || loaded->empty())
+        return html;
+    std::unordered_map<std::string, const std::string*> byPath;
+    std::vector<size_t> lengths;
+    for (const ResourceRecord& old : *loaded) {
+        if (old.tempPath.empty() || !byPath.emplace(old.tempPath, &old.urlText).second)
+            continue;
+        if (std::find(lengths.begin(), lengths.end(), old.tempPath.size()) == lengths.end())
+            lengths.push_back(old.tempPath.size());
+    }
+    std::sort(lengths.rbegin(), lengths.rend()); // the longest path first
+    static const std::string kScheme = "file://";
+    std::string result;
+    result.reserve(html.size());
+    size_t copied = 0;
+    for (size_t at = html.find(kScheme); at != std::string::npos; at = html.find(kScheme, at + 1)) {
+        if (at < copied)
+            continue;
+        for (size_t length : lengths) {
+            const auto found = byPath.find(html.substr(at + kScheme.size(), length));
+            if (found == byPath.end())
+                continue;
+            result.append(html, copied, at - copied);
+            result += *found->second;
+            copied = at + kScheme.size() + length;
+            break;
         }
     }
-    return record.location;
+    result.append(html, copied, std::string::npos);
+    return result;
+}
+
+// A part made from a loaded part keeps its Content-ID, which the page's "cid:" references name.
+MimeString ContentIdOf(const ResourceRecord* old) {
+    if (old == nullptr || old->contentId.empty())
+        return MimeString();
+    return MimeString("<" + HeaderSafe(old->contentId) + ">");
+}
+
+std::string PartLocation(const ResourceRecord& record, const ResourceRecord* old) {
+    return old != nullptr ? old->location : record.location;
 }
 
 // The image subtype named by the location's extension; a name the table does not hold, and a
@@ -112,36 +157,56 @@ MimeString LineBrokenBase64(const std::string& bytes) {
     return encoded;
 }
 
-void AddBinaryParts(MultipartMessage& message, const ResourceRecords& list, const ResourceRecords* loaded) {
+void AddBinaryParts(MhtTextWriter& writer, const ResourceRecords& list, const ResourceRecords* loaded) {
     for (const ResourceRecord& record : list) {
-        const std::string body = DownloadUrlToBase64(record.location.c_str());
-        if (body.empty())
-            continue;
-        const std::string location = PartLocation(record, loaded);
+        const ResourceRecord* old = LoadedRecordOf(record, loaded);
+        const std::string location = PartLocation(record, old);
         MultipartPartInfo info;
         info.SetTypeStr("Image");
         info.SetSubtypeStr(ImageSubtype(location));
         info.SetContentTransferEncodingStr("base64");
         info.SetContentLocation(MimeString(HeaderSafe(location)));
-        info.SetBody(MimeString(body));
-        message.AddPart(info);
+        info.SetBody(MimeString());
+        writer.WritePartFromUrl(info, record.location.c_str(), ContentIdOf(old));
     }
 }
 
-void AddTextParts(MultipartMessage& message, const ResourceRecords& list, const ResourceRecords* loaded,
+void AddTextParts(MhtTextWriter& writer, const ResourceRecords& list, const ResourceRecords* loaded,
                   const char* type, const char* subtype) {
     for (const ResourceRecord& record : list) {
         const std::string text = DownloadUrlToString(record.location.c_str());
         if (text.empty())
             continue;
+        const ResourceRecord* old = LoadedRecordOf(record, loaded);
         MultipartPartInfo info;
         info.SetTypeStr(type);
         info.SetSubtypeStr(subtype);
         info.SetContentTransferEncodingStr("base64");
-        info.SetContentLocation(MimeString(HeaderSafe(PartLocation(record, loaded))));
+        info.SetContentLocation(MimeString(HeaderSafe(PartLocation(record, old))));
         info.SetBody(LineBrokenBase64(text));
-        message.AddPart(info);
+        writer.WritePart(info, ContentIdOf(old));
     }
+}
+
+// The length of the base64 of n bytes with a CR LF after every 76 characters and at its end.
+size_t LineBrokenLength(unsigned long long n) {
+    const unsigned long long encoded = (n + 2) / 3 * 4;
+    return static_cast<size_t>(encoded + (encoded / 76 + 2) * 2);
+}
+
+// The length the document will have: its header, the page and each resource whose length can
+// be known before it is read (local files), so that the text is made in one piece.
+size_t ExpectedLength(const Collected& found, size_t pageLength, const ResourceRecords* loaded) {
+    size_t length = 1024 + LineBrokenLength(pageLength);
+    for (const ResourceRecords* list :
+         {&found.images, &found.styleSheets, &found.scripts, &found.backgrounds}) {
+        for (const ResourceRecord& record : *list) {
+            const unsigned long long bytes = LocalUrlLength(record.location.c_str());
+            const ResourceRecord* old = LoadedRecordOf(record, loaded);
+            length += kMhtPartOverhead + PartLocation(record, old).size() + LineBrokenLength(bytes);
+        }
+    }
+    return length;
 }
 
 } // namespace
@@ -182,12 +247,13 @@ std::string PackHtml(PackInput& input) {
         return std::string();
     InitializeMimeLibrary();
 
-    const std::string lowered = ToLowerAscii(html);
+    HtmlReferences references[kReferenceKinds];
+    CollectAllReferences(html, references);
     Collected found;
-    found.images = CollectList(html, lowered, ReferenceKind::Image, true);
-    found.styleSheets = CollectList(html, lowered, ReferenceKind::StyleSheet, false);
-    found.scripts = CollectList(html, lowered, ReferenceKind::Script, false);
-    found.backgrounds = CollectList(html, lowered, ReferenceKind::Background, false);
+    found.images = UniqueRecords(references[static_cast<int>(ReferenceKind::Image)], true);
+    found.styleSheets = UniqueRecords(references[static_cast<int>(ReferenceKind::StyleSheet)], false);
+    found.scripts = UniqueRecords(references[static_cast<int>(ReferenceKind::Script)], false);
+    found.backgrounds = UniqueRecords(references[static_cast<int>(ReferenceKind::Background)], false);
 
     if (input.pathBase.empty())
         input.pathBase = kDefaultPathBase;
@@ -199,13 +265,7 @@ std::string PackHtml(PackInput& input) {
         }
     }
 
-    std::string restored = html;
-    if (input.loaded != nullptr) {
-        for (const ResourceRecord& old : *input.loaded) {
-            if (!old.tempPath.empty())
-                restored = ReplaceAll(restored, "file://" + old.tempPath, old.urlText, 1);
-        }
-    }
+    const std::string restored = RestoreLoadedReferences(html, input.loaded);
 
     MultipartMessage message;
     message.SetAutomaticFields();
@@ -215,18 +275,18 @@ std::string PackHtml(PackInput& input) {
         MimeString(input.subject.empty() ? std::string("HTML to Mime-HTML") : HeaderSafe(input.subject)));
     message.SetDate(MimeCurrentTime());
 
+    MhtTextWriter writer(message, ExpectedLength(found, restored.size(), input.loaded));
     MultipartPartInfo page;
     page.SetTypeStr("Text");
     page.SetSubtypeStr("HTML");
     page.SetContentTransferEncodingStr("base64");
     page.SetContentLocation(MimeString(HeaderSafe(input.pathBase)));
     page.SetBody(LineBrokenBase64(restored));
-    message.AddPart(page);
+    writer.WritePart(page);
 
-    AddBinaryParts(message, found.images, input.loaded);
-    AddTextParts(message, found.styleSheets, input.loaded, "Text", "css");
-    AddTextParts(message, found.scripts, input.loaded, "application", "x-javascript");
-    AddBinaryParts(message, found.backgrounds, input.loaded);
-
-    return LfToCrLf(message.AsString().ToStdString());
+    AddBinaryParts(writer, found.images, input.loaded);
+    AddTextParts(writer, found.styleSheets, input.loaded, "Text", "css");
+    AddTextParts(writer, found.scripts, input.loaded, "application", "x-javascript");
+    AddBinaryParts(writer, found.backgrounds, input.loaded);
+    return writer.Finish();
 }

@@ -2,79 +2,106 @@
 
 #include <fileapi.h>
 #include <handleapi.h>
+#include <winnls.h>
 
 #include <algorithm>
+#include <memory>
+#include <unordered_map>
 
 #include "base64.h"
 #include "html_references.h"
+#include "mht_document.h"
 #include "mime_codecs.h"
-#include "string_array.h"
-#include "string_helpers.h"
+#include "page_charset.h"
+#include "page_text.h"
 #include "temp_files.h"
+#include "url_text.h"
 
 namespace {
 
-const char kBreak[] = "\r\n\r\n";
+// The fixed From of the packer's own documents, whose page is always in the ANSI code page.
+const char kOwnWriter[] = "Dovrel MHT Component";
 
-std::string DecodeQp(const std::string& text) {
-    MimeString out;
-    DecodeQuotedPrintable(MimeString(text), out);
-    return out.ToStdString();
-}
-
-std::string DecodeB64(const std::string& text) {
-    std::string out(Base64Decoder::MaxDecodedSize(text.size()), '\0');
-    const Base64Decoder decoder;
-    const size_t written = decoder.Decode(text, reinterpret_cast<unsigned char*>(&out[0]), out.size());
-    out.resize(written);
-    return out;
-}
-
-// Sub-pieces first to last, each followed by CR LF.
-std::string JoinFrom(const StringArray& pieces, int first) {
-    std::string joined;
-    for (int i = first; i < pieces.Count; ++i)
-        joined += pieces.At(static_cast<unsigned int>(i)) + "\r\n";
-    return joined;
-}
-
-// The body of a part that is not encoded: everything after its header, without the line break
-// that belongs to the next delimiter.
-std::string RawBody(const std::string& piece) {
-    const size_t start = piece.find(kBreak);
-    if (start == std::string::npos)
-        return std::string();
-    std::string body = piece.substr(start + 4);
-    if (body.size() >= 2 && body.compare(body.size() - 2, 2, "\r\n") == 0)
-        body.resize(body.size() - 2);
-    return body;
-}
-
-// The media type without its parameters, lower-cased.
-std::string MediaType(const std::string& value) {
-    return ToLowerAscii(TrimSpaces(value.substr(0, value.find(';'))));
-}
-
-bool IsIdentityEncoding(const std::string& encoding) {
-    return encoding == "7bit" || encoding == "8bit" || encoding == "binary";
-}
-
-std::string DecodeBody(const std::string& piece, const StringArray& sub, const std::string& encoding,
-                       bool stripBreaks) {
-    if (encoding == "base64") {
-        std::string body = sub.At(1);
-        if (stripBreaks)
-            body = ReplaceAll(ReplaceAll(body, "\r\n", "", 1), " ", "", 1);
-        return DecodeB64(body);
+// A document whose header block ends its lines with a line feed alone is read as if every
+// such line feed were CR LF. The header block decides: its first line may be of any length.
+bool HasLineFeedHeader(const std::string& text) {
+    size_t lineStart = 0;
+    for (size_t feed = text.find('\n'); feed != std::string::npos; feed = text.find('\n', feed + 1)) {
+        if (feed > 0 && text[feed - 1] == '\r')
+            return false;
+        if (feed == lineStart)
+            return feed > 0; // the empty line that ends the header block
+        lineStart = feed + 1;
     }
-    if (encoding == "quoted-printable")
-        return DecodeQp(JoinFrom(sub, 1));
-    if (IsIdentityEncoding(encoding))
-        return RawBody(piece);
-    return std::string();
+    return lineStart > 0;
 }
 
-bool WriteWholeFile(const std::string& path, const std::string& bytes) {
+// Every line feed without a carriage return before it gets one; NUL bytes are kept.
+std::string WithCrLf(const std::string& text) {
+    std::string result;
+    result.reserve(text.size() + text.size() / 32);
+    size_t copied = 0;
+    for (size_t feed = text.find('\n'); feed != std::string::npos; feed = text.find('\n', feed + 1)) {
+        if (feed > 0 && text[feed - 1] == '\r')
+            continue;
+        result.append(text, copied, feed - copied);
+        result += "\r\n";
+        copied = feed + 1;
+    }
+    result.append(text, copied, std::string::npos);
+    return result;
+}
+
+std::string EncodingOf(const MhtEntity& entity) {
+    std::string encoding = MhtHeaderValue(entity.header, "Content-Transfer-Encoding");
+    for (char& ch : encoding)
+        ch = ch >= 'A' && ch <= 'Z' ? static_cast<char>(ch - 'A' + 'a') : ch;
+    return encoding;
+}
+
+// A part without Content-Transfer-Encoding is 7bit: its body is its bytes.
+bool IsIdentityEncoding(const std::string& encoding) {
+    return encoding.empty() || encoding == "7bit" || encoding == "8bit" || encoding == "binary";
+}
+
+// The decoded bytes of a body. The buffer is kept from part to part, so the document's
+// parts are decoded through one allocation.
+class BodyDecoder {
+public:
+    // Decodes body; false when the encoding is not one the unpacker reads. The bytes stay valid
+    // until the next call.
+    bool Decode(std::string_view body, const std::string& encoding, std::string_view& bytes) {
+        if (IsIdentityEncoding(encoding)) {
+            bytes = body;
+            return true;
+        }
+        if (encoding == "base64") {
+            const size_t room = Base64Decoder::MaxDecodedSize(body.size());
+            if (room > m_capacity) {
+                m_buffer.reset(new unsigned char[room]);
+                m_capacity = room;
+            }
+            const Base64Decoder decoder;
+            const size_t written = decoder.Decode(body.data(), body.size(), m_buffer.get(), room);
+            bytes = std::string_view(reinterpret_cast<const char*>(m_buffer.get()), written);
+            return true;
+        }
+        if (encoding == "quoted-printable") {
+            m_text.clear();
+            DecodeQuotedPrintable(MimeString(body), m_text);
+            bytes = m_text.view();
+            return true;
+        }
+        return false;
+    }
+
+private:
+    std::unique_ptr<unsigned char[]> m_buffer;
+    size_t m_capacity = 0;
+    MimeString m_text;
+};
+
+bool WriteWholeFile(const std::string& path, std::string_view bytes) {
     HANDLE file =
         CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
     if (file == INVALID_HANDLE_VALUE)
@@ -91,33 +118,114 @@ bool WriteWholeFile(const std::string& path, const std::string& bytes) {
     return ok;
 }
 
+// The page's code page: the charset its part declares; for a document of the packer's own, the
+// ANSI code page; else the charset its META names (UTF-8 only when the bytes are UTF-8); else
+// the ANSI code page.
+UINT PageCodePage(const MhtEntity& page, bool ownDocument, const std::string& html) {
+    const UINT declared = CodePageOfCharset(page.mediaType.Parameter("charset"));
+    if (declared != 0)
+        return NormaliseCodePage(declared);
+    if (ownDocument)
+        return CP_ACP;
+    const UINT named = CodePageOfCharset(MetaCharset(html));
+    if (named == 0 || (named == CP_UTF8 && !IsWellFormed(html, CP_UTF8)))
+        return CP_ACP;
+    return NormaliseCodePage(named);
+}
+
+bool StartsWithNoCase(const std::string& text, const char* prefix) {
+    for (size_t i = 0; prefix[i] != '\0'; ++i) {
+        if (i >= text.size())
+            return false;
+        char ch = text[i];
+        ch = ch >= 'A' && ch <= 'Z' ? static_cast<char>(ch - 'A' + 'a') : ch;
+        if (ch != prefix[i])
+            return false;
+    }
+    return true;
+}
+
+std::string RemoveAll(const std::string& text, const std::string& piece) {
+    std::string result;
+    result.reserve(text.size());
+    size_t copied = 0;
+    for (size_t at = text.find(piece); at != std::string::npos; at = text.find(piece, copied)) {
+        result.append(text, copied, at - copied);
+        copied = at + piece.size();
+    }
+    result.append(text, copied, std::string::npos);
+    return result;
+}
+
+// A reference as it is compared with the locations: without "../", "./" and single quotes,
+// one leading "/" dropped, "\" as "/", escapes undone.
 std::string NormaliseReference(const std::string& text) {
-    std::string normal = ReplaceAll(ReplaceAll(ReplaceAll(text, "../", "", 1), "./", "", 1), "'", "", 1);
+    std::string normal = RemoveAll(RemoveAll(RemoveAll(text, "../"), "./"), "'");
     if (!normal.empty() && normal[0] == '/')
         normal.erase(0, 1);
-    return ReplaceAll(normal, "\\", "/", 1);
+    std::replace(normal.begin(), normal.end(), '\\', '/');
+    return UrlText::Unescape(normal);
 }
 
-bool EndsWith(const std::string& text, const std::string& tail) {
-    return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
-}
-
-// The record a reference names: one whose location is the reference or ends with "/" and the
-// reference comes before one that merely contains it.
-ResourceRecord* MatchRecord(ResourceRecords& records, const std::string& normal) {
-    if (normal.empty())
-        return nullptr;
-    const std::string tail = "/" + normal;
-    ResourceRecord* contains = nullptr;
-    for (ResourceRecord& record : records) {
-        const std::string location = ReplaceAll(record.location, "\\", "/", 1);
-        if (location == normal || EndsWith(location, tail))
-            return &record;
-        if (contains == nullptr && location.find(normal) != std::string::npos)
-            contains = &record;
+// Finds the record a page's reference names: a "cid:" reference names the part of that
+// Content-ID; any other the part whose location is the reference or ends with "/" and the
+// reference, before one whose location merely contains it.
+class RecordMatcher {
+public:
+    explicit RecordMatcher(ResourceRecords& records) : m_records(records) {
+        m_locations.reserve(records.size());
+        for (size_t i = 0; i < records.size(); ++i) {
+            std::string location = records[i].location;
+            std::replace(location.begin(), location.end(), '\\', '/');
+            location = UrlText::Unescape(location);
+            m_byName.emplace(LastSegment(location), i);
+            m_locations.push_back(std::move(location));
+            if (!records[i].contentId.empty())
+                m_byId.emplace(records[i].contentId, i);
+        }
     }
-    return contains;
-}
+
+    ResourceRecord* Match(const std::string& text) {
+        const std::string bare = RemoveAll(text, "'");
+        if (StartsWithNoCase(bare, "cid:")) {
+            const auto found = m_byId.find(UrlText::Unescape(bare.substr(4)));
+            if (found != m_byId.end())
+                return &m_records[found->second];
+        }
+        const std::string normal = NormaliseReference(text);
+        if (normal.empty())
+            return nullptr;
+        const std::string tail = "/" + normal;
+        size_t best = m_records.size();
+        const auto range = m_byName.equal_range(LastSegment(normal));
+        for (auto it = range.first; it != range.second; ++it) {
+            const std::string& location = m_locations[it->second];
+            const bool whole = location == normal ||
+                               (location.size() >= tail.size() &&
+                                location.compare(location.size() - tail.size(), tail.size(), tail) == 0);
+            if (whole && it->second < best)
+                best = it->second;
+        }
+        if (best < m_records.size())
+            return &m_records[best];
+        for (size_t i = 0; i < m_locations.size(); ++i) {
+            if (m_locations[i].find(normal) != std::string::npos)
+                return &m_records[i];
+        }
+        return nullptr;
+    }
+
+private:
+    static std::string LastSegment(const std::string& path) {
+        const size_t slash = path.rfind('/');
+        return slash == std::string::npos ? path : path.substr(slash + 1);
+    }
+
+    ResourceRecords& m_records;
+    std::vector<std::string> m_locations;
+    std::unordered_multimap<std::string, size_t> m_byName;
+    std::unordered_map<std::string, size_t> m_byId;
+};
 
 struct Rewrite {
     size_t start;
@@ -125,36 +233,65 @@ struct Rewrite {
     const ResourceRecord* record;
 };
 
-std::string RewriteReferences(const std::string& html, ResourceRecords& records) {
+// Points the page's references at the records' files; each record keeps the text of the
+// first reference that names it.
+std::string RewriteReferences(const std::string& html, ResourceRecords& records, UINT codePage) {
     if (records.empty())
         return html;
-    const std::string lowered = ToLowerAscii(html);
+    HtmlReferences lists[kReferenceKinds];
+    CollectAllReferences(html, lists);
+    RecordMatcher matcher(records);
     std::vector<Rewrite> rewrites;
-    for (ReferenceKind kind : {ReferenceKind::Image, ReferenceKind::StyleSheet, ReferenceKind::Script,
-                               ReferenceKind::Background}) {
-        for (const HtmlReference& ref : CollectReferences(html, lowered, kind)) {
-            ResourceRecord* record = MatchRecord(records, NormaliseReference(ref.text));
+    for (const HtmlReferences& list : lists) {
+        for (const HtmlReference& ref : list) {
+            ResourceRecord* record = matcher.Match(ref.text);
             if (record == nullptr)
                 continue;
             if (record->urlText.empty())
-                record->urlText = ref.text;
+                record->urlText = RecodeText(ref.text, codePage, CP_ACP);
             rewrites.push_back({ref.valueStart, ref.valueLength, record});
         }
     }
     std::sort(rewrites.begin(), rewrites.end(),
               [](const Rewrite& a, const Rewrite& b) { return a.start < b.start; });
     std::string result;
-    result.reserve(html.size());
+    result.reserve(html.size() + rewrites.size() * 64);
     size_t copied = 0;
     for (const Rewrite& rewrite : rewrites) {
         if (rewrite.start < copied)
-            continue; // the same value found by two collectors
+            continue;
         result.append(html, copied, rewrite.start - copied);
-        result += "file://" + rewrite.record->tempPath;
+        result += "file://" + RecodeText(rewrite.record->tempPath, CP_ACP, codePage);
         copied = rewrite.start + rewrite.length;
     }
     result.append(html, copied, std::string::npos);
     return result;
+}
+
+// The page of a document without parts: base64 and quoted-printable bodies of any type (the
+// latter read as if its text ended with a line break), and HTML sent as it is.
+bool DecodeSinglePart(const MhtEntity& top, std::string& page) {
+    const std::string encoding = EncodingOf(top);
+    BodyDecoder decoder;
+    std::string_view bytes;
+    if (encoding == "quoted-printable") {
+        const std::string body = std::string(top.body) + "\r\n";
+        decoder.Decode(body, encoding, bytes);
+        page.assign(bytes);
+    } else if (encoding == "base64" || (IsIdentityEncoding(encoding) && top.mediaType.type == "text/html")) {
+        decoder.Decode(top.body, encoding, bytes);
+        page.assign(bytes);
+    } else {
+        return false;
+    }
+    return true;
+}
+
+// A page ends at its first NUL byte.
+void CutAtNul(std::string& page) {
+    const size_t nul = page.find('\0');
+    if (nul != std::string::npos)
+        page.resize(nul);
 }
 
 } // namespace
@@ -167,97 +304,49 @@ void DeleteResourceFiles(ResourceRecords& records) {
     records.clear();
 }
 
-std::string MhtHeaderValue(const std::string& header, const char* name) {
-    const std::string field = std::string(name) + ": ";
-    const long at = FindNoCase(header, field, 0);
-    if (at < 0)
-        return std::string();
-    const size_t start = static_cast<size_t>(at) + field.size();
-    const size_t end = header.find("\r\n", start);
-    return header.substr(start, end == std::string::npos ? std::string::npos : end - start);
-}
-
-std::string MhtBoundary(const std::string& header) {
-    const long word = FindNoCase(header, "boundary", 0);
-    if (word < 0)
-        return std::string();
-    size_t i = static_cast<size_t>(word) + 8;
-    while (i < header.size() && (header[i] == ' ' || header[i] == '\t'))
-        ++i;
-    if (i < header.size() && header[i] == '=') {
-        ++i;
-        while (i < header.size() && (header[i] == ' ' || header[i] == '\t'))
-            ++i;
-        if (i < header.size() && header[i] != '"') {
-            const size_t end = header.find_first_of("; \t\r\n", i);
-            return header.substr(i, end == std::string::npos ? std::string::npos : end - i);
-        }
-    }
-    const size_t open = header.find('"', static_cast<size_t>(word));
-    if (open == std::string::npos)
-        return std::string();
-    const size_t close = header.find('"', open + 1);
-    if (close == std::string::npos)
-        return std::string();
-    return header.substr(open + 1, close - open - 1);
-}
-
-bool UnpackMht(const std::string& mhtIn, std::string& html, ResourceRecords& records) {
-    std::string text = mhtIn;
-    if (text.substr(0, 100).find("\r\n") == std::string::npos)
-        text = ReplaceAll(text, "\n", "\r\n", 1);
+bool UnpackMht(const std::string& mhtIn, std::string& html, ResourceRecords& records, UINT* pageCodePage) {
     DeleteResourceFiles(records);
-    if (text.empty())
+    if (mhtIn.empty())
         return false;
+    std::string converted;
+    if (HasLineFeedHeader(mhtIn))
+        converted = WithCrLf(mhtIn);
+    const std::string_view text = converted.empty() ? std::string_view(mhtIn) : std::string_view(converted);
 
-    StringArray blocks;
-    blocks.Split(text, kBreak, 1);
-    const std::string header = blocks.At(0);
-    if (FindNoCase(header, "boundary", 0) < 0) {
-        const std::string encoding =
-            ToLowerAscii(TrimSpaces(MhtHeaderValue(header, "Content-Transfer-Encoding")));
-        std::string decoded;
-        if (encoding == "base64")
-            decoded = DecodeB64(blocks.At(1));
-        else if (encoding == "quoted-printable")
-            decoded = DecodeQp(JoinFrom(blocks, 1));
-        else
-            return false;
-        decoded = BeforeFirstNul(decoded);
-        if (decoded.empty())
-            return false;
-        html = decoded;
-        return true;
-    }
-
-    const std::string boundary = MhtBoundary(header);
-    if (boundary.empty())
+    MhtEntity top;
+    if (!ReadMhtEntity(text, top))
         return false;
-    StringArray parts;
-    parts.Split(text, "--" + boundary, 1);
-    bool haveHtml = false;
+    const bool ownDocument = MhtHeaderValue(top.header, "From") == kOwnWriter;
+
     std::string page;
-    for (int i = 1; i + 1 < parts.Count; ++i) {
-        const std::string piece = parts.At(static_cast<unsigned int>(i));
-        StringArray sub;
-        sub.Split(piece, kBreak, 1);
-        if (sub.Count < 2)
+    const MhtEntity* pageEntity = &top;
+    if (!top.split) {
+        if (!DecodeSinglePart(top, page))
+            return false;
+    } else {
+        pageEntity = FindMhtPage(top);
+        if (pageEntity == nullptr)
+            return false;
+        BodyDecoder decoder;
+        std::string_view bytes;
+        if (!decoder.Decode(pageEntity->body, EncodingOf(*pageEntity), bytes))
+            return false;
+        page.assign(bytes);
+    }
+    CutAtNul(page);
+    if (page.empty())
+        return false;
+    const UINT codePage = PageCodePage(*pageEntity, ownDocument, page);
+
+    std::vector<const MhtEntity*> leaves;
+    if (top.split)
+        CollectMhtLeaves(top, leaves);
+    BodyDecoder decoder;
+    for (const MhtEntity* part : leaves) {
+        if (part == pageEntity)
             continue;
-        const std::string partHeader = sub.At(0);
-        const std::string type = MediaType(MhtHeaderValue(partHeader, "Content-Type"));
-        const std::string encoding =
-            ToLowerAscii(TrimSpaces(MhtHeaderValue(partHeader, "Content-Transfer-Encoding")));
-        const std::string location = MhtHeaderValue(partHeader, "Content-Location");
-        if (type == "text/html") {
-            std::string decoded = BeforeFirstNul(DecodeBody(piece, sub, encoding, false));
-            if (decoded.empty())
-                return false; // the parts after it are not read
-            page = decoded;
-            haveHtml = true;
-            continue;
-        }
-        const std::string bytes = DecodeBody(piece, sub, encoding, true);
-        if (bytes.empty())
+        std::string_view bytes;
+        if (!decoder.Decode(part->body, EncodingOf(*part), bytes) || bytes.empty())
             continue;
         const std::string path = MakeTempFileName(TempPathForm::Short);
         if (path.empty())
@@ -266,10 +355,14 @@ bool UnpackMht(const std::string& mhtIn, std::string& html, ResourceRecords& rec
             DeleteFileA(path.c_str());
             continue;
         }
-        records.push_back({location, std::string(), path});
+        ResourceRecord record;
+        record.location = MhtLocationValue(part->header);
+        record.tempPath = path;
+        record.contentId = MhtBareId(MhtHeaderValue(part->header, "Content-ID"));
+        records.push_back(std::move(record));
     }
-    if (!haveHtml)
-        return false;
-    html = RewriteReferences(page, records);
+    html = RewriteReferences(page, records, codePage);
+    if (pageCodePage != nullptr)
+        *pageCodePage = codePage;
     return true;
 }

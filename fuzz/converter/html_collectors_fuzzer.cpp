@@ -4,14 +4,12 @@
 #include <string>
 
 #include "html_references.h"
-#include "string_helpers.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string html(reinterpret_cast<const char*>(data), size);
-    const std::string lowered = ToLowerAscii(html);
     for (ReferenceKind kind : {ReferenceKind::Image, ReferenceKind::StyleSheet, ReferenceKind::Script,
                                ReferenceKind::Background}) {
-        for (const HtmlReference& ref : CollectReferences(html, lowered, kind)) {
+        for (const HtmlReference& ref : CollectReferences(html, kind)) {
             if (ref.valueStart > html.size() || ref.valueLength > html.size() - ref.valueStart)
                 abort();
         }

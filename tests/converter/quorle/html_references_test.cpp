@@ -2,13 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include "string_helpers.h"
-
 namespace {
 
 std::vector<std::string> Texts(const std::string& html, ReferenceKind kind) {
     std::vector<std::string> texts;
-    for (const HtmlReference& ref : CollectReferences(html, ToLowerAscii(html), kind)) {
+    for (const HtmlReference& ref : CollectReferences(html, kind)) {
         texts.push_back(ref.text);
         if (ref.text.find('=') == std::string::npos && ref.text.find(' ') == std::string::npos) {
             EXPECT_EQ(html.substr(ref.valueStart, ref.valueLength), ref.text);
