@@ -99,3 +99,24 @@ std::string TrimSpaces(const std::string& text) {
     size_t last = text.find_last_not_of(' ');
     return text.substr(first, last - first + 1);
 }
+
+std::string_view TrimWhite(std::string_view text) {
+    const char* const white = " \t\r\n\f\v";
+    const size_t first = text.find_first_not_of(white);
+    if (first == std::string_view::npos)
+        return std::string_view();
+    return text.substr(first, text.find_last_not_of(white) - first + 1);
+}
+
+bool EqualsNoCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        char x = a[i], y = b[i];
+        x = (x >= 'A' && x <= 'Z') ? static_cast<char>(x - 'A' + 'a') : x;
+        y = (y >= 'A' && y <= 'Z') ? static_cast<char>(y - 'A' + 'a') : y;
+        if (x != y)
+            return false;
+    }
+    return true;
+}

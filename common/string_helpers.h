@@ -27,5 +27,11 @@ bool AppendLfToCrLf(std::string& out, std::string_view text);
 // Removes leading and trailing blanks (0x20 only).
 std::string TrimSpaces(const std::string& text);
 
+// The text without the white space around it (blank, tab, CR, LF, form feed, vertical tab).
+std::string_view TrimWhite(std::string_view text);
+
+// True when the texts are equal but for the case of 'A'-'Z'.
+bool EqualsNoCase(std::string_view a, std::string_view b);
+
 // The text before its first NUL byte: the case-folding helpers look no further.
 std::string BeforeFirstNul(const std::string& text);

@@ -1,6 +1,7 @@
 #include "html_references.h"
 
 #include "html_tags.h"
+#include "string_helpers.h"
 
 namespace {
 
@@ -35,7 +36,7 @@ void CollectAllReferences(std::string_view html, HtmlReferences (&lists)[kRefere
     HtmlStartTag tag;
     while (reader.Next(tag)) {
         for (const Collector& collector : kCollectors) {
-            if (!NameIs(tag.name, collector.tag))
+            if (!EqualsNoCase(tag.name, collector.tag))
                 continue;
             const HtmlAttribute* attribute = tag.Find(collector.attribute);
             if (attribute == nullptr || !attribute->hasValue)

@@ -1,34 +1,22 @@
 #include "html_tags.h"
 
-namespace {
+#include "string_helpers.h"
 
-bool IsSpace(char ch) {
-    return ch == ' ' || ch == '\t' || ch == '\n' || ch == '\r' || ch == '\f';
-}
+namespace {
 
 bool IsLetter(char ch) {
     return (ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z');
 }
 
-char LowerAscii(char ch) {
-    return ch >= 'A' && ch <= 'Z' ? static_cast<char>(ch - 'A' + 'a') : ch;
-}
-
 } // namespace
 
-bool NameIs(std::string_view name, std::string_view lowerName) {
-    if (name.size() != lowerName.size())
-        return false;
-    for (size_t i = 0; i < name.size(); ++i) {
-        if (LowerAscii(name[i]) != lowerName[i])
-            return false;
-    }
-    return true;
+bool IsHtmlSpace(char ch) {
+    return ch == ' ' || ch == '\t' || ch == '\n' || ch == '\r' || ch == '\f';
 }
 
 const HtmlAttribute* HtmlStartTag::Find(std::string_view lowerName) const {
     for (const HtmlAttribute& attribute : attributes) {
-        if (NameIs(attribute.name, lowerName))
+        if (EqualsNoCase(attribute.name, lowerName))
             return &attribute;
     }
     return nullptr;
@@ -46,7 +34,7 @@ bool HtmlTagReader::Next(HtmlStartTag& tag) {
         if (!IsLetter(m_html[open + 1]))
             continue;
         size_t pos = open + 1;
-        while (pos < size && !IsSpace(m_html[pos]) && m_html[pos] != '/' && m_html[pos] != '>')
+        while (pos < size && !IsHtmlSpace(m_html[pos]) && m_html[pos] != '/' && m_html[pos] != '>')
             ++pos;
         tag.name = m_html.substr(open + 1, pos - open - 1);
         tag.start = open;
@@ -66,7 +54,7 @@ bool HtmlTagReader::ReadAttributes(HtmlStartTag& tag, size_t& pos) const {
     const std::string_view html = m_html;
     const size_t size = html.size();
     for (;;) {
-        while (pos < size && (IsSpace(html[pos]) || html[pos] == '/'))
+        while (pos < size && (IsHtmlSpace(html[pos]) || html[pos] == '/'))
             ++pos;
         if (pos >= size)
             return false;
@@ -76,16 +64,17 @@ bool HtmlTagReader::ReadAttributes(HtmlStartTag& tag, size_t& pos) const {
         }
         // A name runs to a blank, "/", ">" or "="; an "=" in first place belongs to the name.
         const size_t nameStart = pos++;
-        while (pos < size && !IsSpace(html[pos]) && html[pos] != '/' && html[pos] != '>' && html[pos] != '=')
+        while (pos < size && !IsHtmlSpace(html[pos]) && html[pos] != '/' && html[pos] != '>' &&
+               html[pos] != '=')
             ++pos;
         HtmlAttribute attribute;
         attribute.name = html.substr(nameStart, pos - nameStart);
         size_t after = pos;
-        while (after < size && IsSpace(html[after]))
+        while (after < size && IsHtmlSpace(html[after]))
             ++after;
         if (after < size && html[after] == '=') {
             pos = after + 1;
-            while (pos < size && IsSpace(html[pos]))
+            while (pos < size && IsHtmlSpace(html[pos]))
                 ++pos;
             if (pos >= size)
                 return false;
@@ -101,7 +90,7 @@ bool HtmlTagReader::ReadAttributes(HtmlStartTag& tag, size_t& pos) const {
                 pos = close + 1;
             } else {
                 attribute.valueStart = pos;
-                while (pos < size && !IsSpace(html[pos]) && html[pos] != '>')
+                while (pos < size && !IsHtmlSpace(html[pos]) && html[pos] != '>')
                     ++pos;
                 attribute.valueLength = pos - attribute.valueStart;
             }

@@ -8,7 +8,7 @@
 #include <vector>
 
 struct HtmlAttribute {
-    std::string_view name; // as written; compare with NameIs
+    std::string_view name; // as written; compare with EqualsNoCase
     // The value as it stands in the page: inside its double quotes, with its single quotes
     // (the converter keeps those as characters of the value), or bare.
     size_t valueStart = 0;
@@ -23,12 +23,12 @@ struct HtmlStartTag {
     size_t end = 0;   // just after the ">"
     std::vector<HtmlAttribute> attributes;
 
-    // The first attribute of that name (given in lower case), or null.
+    // The first attribute of that name, in any case, or null.
     const HtmlAttribute* Find(std::string_view lowerName) const;
 };
 
-// True when name equals lowerName ignoring the case of ASCII letters.
-bool NameIs(std::string_view name, std::string_view lowerName);
+// The white space of HTML: blank, tab, LF, CR and form feed.
+bool IsHtmlSpace(char ch);
 
 class HtmlTagReader {
 public:

@@ -112,18 +112,20 @@ bool MhtEntity::IsAttachment() const {
 }
 
 bool ReadMhtEntity(std::string_view text, MhtEntity& entity, int depth) {
-    size_t bodyStart = 0;
-    if (text.compare(0, 2, "\r\n") == 0) {
-        entity.header = std::string_view();
-        bodyStart = 2;
-    } else {
-        const size_t blank = text.find("\r\n\r\n");
-        if (blank == std::string_view::npos)
+    // The header block ends at the first empty line; lines end with CR LF or with LF alone.
+    size_t line = 0;
+    for (;;) {
+        const size_t feed = text.find('\n', line);
+        if (feed == std::string_view::npos)
             return false;
-        entity.header = text.substr(0, blank + 2);
-        bodyStart = blank + 4;
+        const size_t end = feed > line && text[feed - 1] == '\r' ? feed - 1 : feed;
+        if (end == line) {
+            entity.header = text.substr(0, line);
+            entity.body = text.substr(feed + 1);
+            break;
+        }
+        line = feed + 1;
     }
-    entity.body = text.substr(bodyStart);
     entity.mediaType = ParseMhtMediaType(MhtHeaderValue(entity.header, "Content-Type"));
     entity.parts.clear();
     const std::string boundary = entity.mediaType.Parameter("boundary");

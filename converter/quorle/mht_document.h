@@ -20,8 +20,8 @@ struct MhtEntity {
 // Multiparts nested deeper than this are kept whole, as one part.
 constexpr int kMhtMaxNesting = 8;
 
-// Reads text (CR LF line breaks) as one entity: false when it has no empty line that ends a
-// header block. A multipart's body is split at its boundary's delimiter lines; the preamble,
+// Reads text as one entity, its lines ended by CR LF or by LF alone: false when it has no empty
+// line that ends a header block. A multipart's body is split at its boundary's delimiter lines; the preamble,
 // the epilogue and a last part that no delimiter closes are not parts.
 bool ReadMhtEntity(std::string_view text, MhtEntity& entity, int depth = 0);
 

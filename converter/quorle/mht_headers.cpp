@@ -1,38 +1,15 @@
 #include "mht_headers.h"
 
+#include "string_helpers.h"
+
 namespace {
 
 bool IsBlank(char ch) {
     return ch == ' ' || ch == '\t';
 }
 
-char LowerAscii(char ch) {
-    return ch >= 'A' && ch <= 'Z' ? static_cast<char>(ch - 'A' + 'a') : ch;
-}
-
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (LowerAscii(a[i]) != LowerAscii(b[i]))
-            return false;
-    }
-    return true;
-}
-
-std::string_view Trim(std::string_view text) {
-    while (!text.empty() && (IsBlank(text.front()) || text.front() == '\r' || text.front() == '\n'))
-        text.remove_prefix(1);
-    while (!text.empty() && (IsBlank(text.back()) || text.back() == '\r' || text.back() == '\n'))
-        text.remove_suffix(1);
-    return text;
-}
-
 std::string Lower(std::string_view text) {
-    std::string lower(text);
-    for (char& ch : lower)
-        ch = LowerAscii(ch);
-    return lower;
+    return ToLowerAscii(std::string(text));
 }
 
 // The end of the line that starts at pos: the position of its line feed, or the block's end.
@@ -83,7 +60,7 @@ std::string Unfold(std::string_view raw, bool dropBlanks) {
         }
         value += ch;
     }
-    return std::string(Trim(value));
+    return std::string(TrimWhite(value));
 }
 
 // The text of a quoted string that opens value, backslash escapes undone.
@@ -142,13 +119,13 @@ MhtMediaType ParseMhtMediaType(std::string_view value) {
         pieces.push_back(value.substr(start, i - start));
         start = i + 1;
     }
-    media.type = Lower(Trim(pieces[0]));
+    media.type = Lower(TrimWhite(pieces[0]));
     for (size_t i = 1; i < pieces.size(); ++i) {
         const size_t equals = pieces[i].find('=');
         if (equals == std::string_view::npos)
             continue;
-        const std::string name = Lower(Trim(pieces[i].substr(0, equals)));
-        const std::string_view text = Trim(pieces[i].substr(equals + 1));
+        const std::string name = Lower(TrimWhite(pieces[i].substr(0, equals)));
+        const std::string_view text = TrimWhite(pieces[i].substr(equals + 1));
         if (name.empty())
             continue;
         media.parameters.emplace_back(name,
@@ -162,8 +139,8 @@ std::string MhtBoundary(std::string_view header) {
 }
 
 std::string MhtBareId(std::string_view id) {
-    id = Trim(id);
+    id = TrimWhite(id);
     if (id.size() >= 2 && id.front() == '<' && id.back() == '>')
         id = id.substr(1, id.size() - 2);
-    return std::string(Trim(id));
+    return std::string(TrimWhite(id));
 }

@@ -14,6 +14,7 @@
 #include "mime_codecs.h"
 #include "page_charset.h"
 #include "page_text.h"
+#include "string_helpers.h"
 #include "temp_files.h"
 #include "url_text.h"
 
@@ -22,41 +23,8 @@ namespace {
 // The fixed From of the packer's own documents, whose page is always in the ANSI code page.
 const char kOwnWriter[] = "Dovrel MHT Component";
 
-// A document whose header block ends its lines with a line feed alone is read as if every
-// such line feed were CR LF. The header block decides: its first line may be of any length.
-bool HasLineFeedHeader(const std::string& text) {
-    size_t lineStart = 0;
-    for (size_t feed = text.find('\n'); feed != std::string::npos; feed = text.find('\n', feed + 1)) {
-        if (feed > 0 && text[feed - 1] == '\r')
-            return false;
-        if (feed == lineStart)
-            return feed > 0; // the empty line that ends the header block
-        lineStart = feed + 1;
-    }
-    return lineStart > 0;
-}
-
-// Every line feed without a carriage return before it gets one; NUL bytes are kept.
-std::string WithCrLf(const std::string& text) {
-    std::string result;
-    result.reserve(text.size() + text.size() / 32);
-    size_t copied = 0;
-    for (size_t feed = text.find('\n'); feed != std::string::npos; feed = text.find('\n', feed + 1)) {
-        if (feed > 0 && text[feed - 1] == '\r')
-            continue;
-        result.append(text, copied, feed - copied);
-        result += "\r\n";
-        copied = feed + 1;
-    }
-    result.append(text, copied, std::string::npos);
-    return result;
-}
-
 std::string EncodingOf(const MhtEntity& entity) {
-    std::string encoding = MhtHeaderValue(entity.header, "Content-Transfer-Encoding");
-    for (char& ch : encoding)
-        ch = ch >= 'A' && ch <= 'Z' ? static_cast<char>(ch - 'A' + 'a') : ch;
-    return encoding;
+    return ToLowerAscii(MhtHeaderValue(entity.header, "Content-Transfer-Encoding"));
 }
 
 // A part without Content-Transfer-Encoding is 7bit: its body is its bytes.
@@ -133,34 +101,10 @@ UINT PageCodePage(const MhtEntity& page, bool ownDocument, const std::string& ht
     return NormaliseCodePage(named);
 }
 
-bool StartsWithNoCase(const std::string& text, const char* prefix) {
-    for (size_t i = 0; prefix[i] != '\0'; ++i) {
-        if (i >= text.size())
-            return false;
-        char ch = text[i];
-        ch = ch >= 'A' && ch <= 'Z' ? static_cast<char>(ch - 'A' + 'a') : ch;
-        if (ch != prefix[i])
-            return false;
-    }
-    return true;
-}
-
-std::string RemoveAll(const std::string& text, const std::string& piece) {
-    std::string result;
-    result.reserve(text.size());
-    size_t copied = 0;
-    for (size_t at = text.find(piece); at != std::string::npos; at = text.find(piece, copied)) {
-        result.append(text, copied, at - copied);
-        copied = at + piece.size();
-    }
-    result.append(text, copied, std::string::npos);
-    return result;
-}
-
 // A reference as it is compared with the locations: without "../", "./" and single quotes,
 // one leading "/" dropped, "\" as "/", escapes undone.
 std::string NormaliseReference(const std::string& text) {
-    std::string normal = RemoveAll(RemoveAll(RemoveAll(text, "../"), "./"), "'");
+    std::string normal = ReplaceAll(ReplaceAll(ReplaceAll(text, "../", "", 1), "./", "", 1), "'", "", 1);
     if (!normal.empty() && normal[0] == '/')
         normal.erase(0, 1);
     std::replace(normal.begin(), normal.end(), '\\', '/');
@@ -186,8 +130,8 @@ public:
     }
 
     ResourceRecord* Match(const std::string& text) {
-        const std::string bare = RemoveAll(text, "'");
-        if (StartsWithNoCase(bare, "cid:")) {
+        const std::string bare = ReplaceAll(text, "'", "", 1);
+        if (FindNoCase(bare, "cid:", 0) == 0) {
             const auto found = m_byId.find(UrlText::Unescape(bare.substr(4)));
             if (found != m_byId.end())
                 return &m_records[found->second];
@@ -195,6 +139,18 @@ public:
         const std::string normal = NormaliseReference(text);
         if (normal.empty())
             return nullptr;
+        // A page names the same resource again and again: each text is looked up once.
+        const auto known = m_found.find(normal);
+        if (known != m_found.end())
+            return known->second < m_records.size() ? &m_records[known->second] : nullptr;
+        const size_t index = Find(normal);
+        m_found.emplace(normal, index);
+        return index < m_records.size() ? &m_records[index] : nullptr;
+    }
+
+private:
+    // The index of the record the normalised reference names, or the number of records.
+    size_t Find(const std::string& normal) const {
         const std::string tail = "/" + normal;
         size_t best = m_records.size();
         const auto range = m_byName.equal_range(LastSegment(normal));
@@ -207,15 +163,14 @@ public:
                 best = it->second;
         }
         if (best < m_records.size())
-            return &m_records[best];
+            return best;
         for (size_t i = 0; i < m_locations.size(); ++i) {
             if (m_locations[i].find(normal) != std::string::npos)
-                return &m_records[i];
+                return i;
         }
-        return nullptr;
+        return m_records.size();
     }
 
-private:
     static std::string LastSegment(const std::string& path) {
         const size_t slash = path.rfind('/');
         return slash == std::string::npos ? path : path.substr(slash + 1);
@@ -225,6 +180,7 @@ private:
     std::vector<std::string> m_locations;
     std::unordered_multimap<std::string, size_t> m_byName;
     std::unordered_map<std::string, size_t> m_byId;
+    std::unordered_map<std::string, size_t> m_found;
 };
 
 struct Rewrite {
@@ -304,17 +260,14 @@ void DeleteResourceFiles(ResourceRecords& records) {
     records.clear();
 }
 
-bool UnpackMht(const std::string& mhtIn, std::string& html, ResourceRecords& records, UINT* pageCodePage) {
+bool UnpackMht(const std::string& mht, std::string& html, ResourceRecords& records, UINT* pageCodePage) {
     DeleteResourceFiles(records);
-    if (mhtIn.empty())
+    if (mht.empty())
         return false;
-    std::string converted;
-    if (HasLineFeedHeader(mhtIn))
-        converted = WithCrLf(mhtIn);
-    const std::string_view text = converted.empty() ? std::string_view(mhtIn) : std::string_view(converted);
-
+    // The document is read where it lies, as written: its line breaks may be CR LF or LF alone,
+    // and the bytes of its parts are kept.
     MhtEntity top;
-    if (!ReadMhtEntity(text, top))
+    if (!ReadMhtEntity(mht, top))
         return false;
     const bool ownDocument = MhtHeaderValue(top.header, "From") == kOwnWriter;
 

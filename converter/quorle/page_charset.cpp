@@ -3,6 +3,7 @@
 #include <winnls.h>
 
 #include "html_tags.h"
+#include "string_helpers.h"
 
 namespace {
 
@@ -69,22 +70,6 @@ const CharsetName kCharsets[] = {
     {"cp950", 950},
 };
 
-char LowerAscii(char ch) {
-    return ch >= 'A' && ch <= 'Z' ? static_cast<char>(ch - 'A' + 'a') : ch;
-}
-
-bool IsSpace(char ch) {
-    return ch == ' ' || ch == '\t' || ch == '\n' || ch == '\r' || ch == '\f';
-}
-
-std::string_view Trim(std::string_view text) {
-    while (!text.empty() && IsSpace(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && IsSpace(text.back()))
-        text.remove_suffix(1);
-    return text;
-}
-
 // An attribute's value without the single quotes the tag reader keeps.
 std::string_view ValueOf(std::string_view html, const HtmlAttribute& attribute) {
     std::string_view value = html.substr(attribute.valueStart, attribute.valueLength);
@@ -96,15 +81,15 @@ std::string_view ValueOf(std::string_view html, const HtmlAttribute& attribute) 
 // The charset in a Content-Type value such as "text/html; charset=euc-kr".
 std::string_view CharsetOfContent(std::string_view content) {
     for (size_t at = 0; at + 7 <= content.size(); ++at) {
-        if (!NameIs(content.substr(at, 7), "charset"))
+        if (!EqualsNoCase(content.substr(at, 7), "charset"))
             continue;
         size_t pos = at + 7;
-        while (pos < content.size() && IsSpace(content[pos]))
+        while (pos < content.size() && IsHtmlSpace(content[pos]))
             ++pos;
         if (pos >= content.size() || content[pos] != '=')
             continue;
         ++pos;
-        while (pos < content.size() && IsSpace(content[pos]))
+        while (pos < content.size() && IsHtmlSpace(content[pos]))
             ++pos;
         if (pos < content.size() && (content[pos] == '"' || content[pos] == '\'')) {
             const size_t close = content.find(content[pos], pos + 1);
@@ -113,7 +98,7 @@ std::string_view CharsetOfContent(std::string_view content) {
             return content.substr(pos + 1, close - pos - 1);
         }
         size_t end = pos;
-        while (end < content.size() && !IsSpace(content[end]) && content[end] != ';')
+        while (end < content.size() && !IsHtmlSpace(content[end]) && content[end] != ';')
             ++end;
         return content.substr(pos, end - pos);
     }
@@ -123,13 +108,9 @@ std::string_view CharsetOfContent(std::string_view content) {
 } // namespace
 
 UINT CodePageOfCharset(std::string_view label) {
-    label = Trim(label);
-    std::string lower;
-    lower.reserve(label.size());
-    for (char ch : label)
-        lower += LowerAscii(ch);
+    label = TrimWhite(label);
     for (const CharsetName& name : kCharsets) {
-        if (lower == name.label)
+        if (EqualsNoCase(label, name.label))
             return IsValidCodePage(name.codePage) ? name.codePage : 0;
     }
     return 0;
@@ -139,20 +120,21 @@ std::string MetaCharset(std::string_view html) {
     HtmlTagReader reader(html);
     HtmlStartTag tag;
     while (reader.Next(tag)) {
-        if (NameIs(tag.name, "body"))
+        if (EqualsNoCase(tag.name, "body"))
             break;
-        if (!NameIs(tag.name, "meta"))
+        if (!EqualsNoCase(tag.name, "meta"))
             continue;
         if (const HtmlAttribute* charset = tag.Find("charset")) {
             if (charset->hasValue)
-                return std::string(Trim(ValueOf(html, *charset)));
+                return std::string(TrimWhite(ValueOf(html, *charset)));
         }
         const HtmlAttribute* equiv = tag.Find("http-equiv");
         const HtmlAttribute* content = tag.Find("content");
-        if (equiv != nullptr && content != nullptr && NameIs(Trim(ValueOf(html, *equiv)), "content-type")) {
+        if (equiv != nullptr && content != nullptr &&
+            EqualsNoCase(TrimWhite(ValueOf(html, *equiv)), "content-type")) {
             const std::string_view charset = CharsetOfContent(ValueOf(html, *content));
             if (!charset.empty())
-                return std::string(Trim(charset));
+                return std::string(TrimWhite(charset));
         }
     }
     return std::string();
