@@ -79,6 +79,33 @@ TEST(Downloads, ANulByteEndsOnlyTheTextOfItsBlock) {
     EXPECT_EQ(DownloadUrlToBase64(server.Url("/nul").c_str()), Base64Of(body));
 }
 
+TEST(Downloads, DocumentsArriveWithEveryByte) {
+    qxtest::LoopbackHttpServer server;
+    std::string body = std::string(100, 'a') + '\0' + std::string(8089, 'b') + std::string(50, 'c');
+    body += RandomBytes(20000, 5);
+    server.Serve("/doc.mht", qxtest::Reply(200, body));
+    EXPECT_EQ(DownloadUrlToBytes(server.Url("/doc.mht").c_str()), body);
+    EXPECT_EQ(DownloadUrlToBytes(server.Url("/missing").c_str()), "");
+
+    // Appended to a text being written, and reported when nothing could be read.
+    std::string text = "head:";
+    EXPECT_TRUE(DownloadUrlToBase64(server.Url("/doc.mht").c_str(), text));
+    EXPECT_EQ(text, "head:" + Base64Of(body));
+    EXPECT_FALSE(DownloadUrlToBase64(server.Url("/missing").c_str(), text));
+    EXPECT_EQ(text, "head:" + Base64Of(body));
+
+    // The length of a local file is known without reading it; a remote one is not asked.
+    fs::path file = fs::temp_directory_path() / ("dl-length-" + std::to_string(::getpid()));
+    std::ofstream(file, std::ios::binary) << body;
+    EXPECT_EQ(LocalUrlLength(("file://" + file.string()).c_str()), body.size());
+    EXPECT_EQ(LocalUrlLength(file.c_str()), body.size());
+    EXPECT_EQ(LocalUrlLength("file:///no/such/file"), 0u);
+    const int requests = server.RequestCount("/doc.mht");
+    EXPECT_EQ(LocalUrlLength(server.Url("/doc.mht").c_str()), 0u);
+    EXPECT_EQ(server.RequestCount("/doc.mht"), requests);
+    fs::remove(file);
+}
+
 TEST(Downloads, FailuresGiveEmptyText) {
     qxtest::LoopbackHttpServer server;
     EXPECT_EQ(DownloadUrlToString(server.Url("/missing").c_str()), "");

@@ -51,6 +51,15 @@ TEST(LfToCrLf, Table) {
     EXPECT_EQ(LfToCrLf("a\rb"), "a\rb");
     EXPECT_EQ(LfToCrLf("\n\n"), "\r\n\r\n");
     EXPECT_EQ(LfToCrLf(""), "");
+    EXPECT_EQ(LfToCrLf("a\nb\0c\n"s), "a\r\nb");
+
+    // Appended in pieces, a line feed at a piece's start looks at the byte before it.
+    std::string out;
+    EXPECT_TRUE(AppendLfToCrLf(out, "a\r"));
+    EXPECT_TRUE(AppendLfToCrLf(out, "\nb\n"));
+    EXPECT_TRUE(AppendLfToCrLf(out, "\n"));
+    EXPECT_FALSE(AppendLfToCrLf(out, "c\0d\n"s));
+    EXPECT_EQ(out, "a\r\nb\r\n\r\nc");
 }
 
 TEST(TrimSpaces, Table) {

@@ -2,8 +2,6 @@
 // the table background and the style sheet in place.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-
 #include "loopback_http_server.h"
 #include "mht_packer.h"
 #include "quorle_test_env.h"
@@ -28,16 +26,9 @@ TEST_F(QuorleTest, ChromiumRendersThePackedPage) {
     const auto file = root_ / "page.mht";
     WriteFile(file, mht);
 
-    const std::string command = "python3 " QX_SOURCE_DIR "/tests/converter/quorle/check_chromium.py " +
-                                file.string() + " " + root_.string() +
-                                " 0,64,255 220,20,20 20,160,40 250,240,10 2>&1";
-    std::string output;
-    FILE* pipe = popen(command.c_str(), "r");
-    ASSERT_NE(pipe, nullptr);
-    char buffer[512];
-    while (fgets(buffer, sizeof(buffer), pipe) != nullptr)
-        output += buffer;
-    pclose(pipe);
+    const std::string output = quorle_test::CommandOutput(
+        "python3 " QX_SOURCE_DIR "/tests/converter/quorle/check_chromium.py " + file.string() + " " +
+        root_.string() + " 0,64,255 220,20,20 20,160,40 250,240,10");
     if (output.rfind("skip:", 0) == 0)
         GTEST_SKIP() << output;
     EXPECT_EQ(output, "ok\n");

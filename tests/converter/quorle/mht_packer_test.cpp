@@ -2,9 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-
 #include "loopback_http_server.h"
+#include "mht_unpacker.h"
 #include "quorle_test_env.h"
 
 namespace {
@@ -24,17 +23,8 @@ std::string PackForm(const std::string& html, const std::string& pathBase, const
 }
 
 std::string RunPython(const std::string& args) {
-    const std::string command =
-        "python3 " QX_SOURCE_DIR "/tests/converter/quorle/check_mht.py " + args + " 2>&1";
-    std::string output;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr)
-        return "cannot run python3";
-    char buffer[512];
-    while (fgets(buffer, sizeof(buffer), pipe) != nullptr)
-        output += buffer;
-    pclose(pipe);
-    return output;
+    return quorle_test::CommandOutput(
+        "/usr/bin/python3 " QX_SOURCE_DIR "/tests/converter/quorle/check_mht.py " + args);
 }
 
 TEST(MhtBaseDirectory, Table) {
@@ -78,6 +68,38 @@ TEST_F(QuorleTest, PythonEmailReadsEveryPartByteExact) {
         " file:///c:/form/form.css=" + dir + "/form.css" + " file:///c:/form/form.js=" + dir + "/form.js" +
         " file:///c:/form/images/cell.gif=" + dir + "/images/cell.gif";
     EXPECT_EQ(RunPython(args), "ok\n");
+}
+
+// Attribute values as browsers read them: a single-quoted value holding a blank, a ">" inside an
+// earlier quoted value, a bare value after a quoted one. Python finds every image byte-exact.
+TEST_F(QuorleTest, QuotedValuesWithBlanksAndBracketsPackEveryImage) {
+    WriteFile(FormDir() / "my pic.png", "PNG bytes of my pic");
+    WriteFile(FormDir() / "cell pic.gif", "GIF bytes of a cell");
+    const std::string html = "<p title=\"<img src=not-an-image.gif>\">x</p>\n"
+                             "<img src='my pic.png' alt=\"mine\">\n"
+                             "<img alt=\"a > b\" src=\"images/logo.gif\">\n"
+                             "<img alt='1 > 0' width=3 src=images/stamp.png>\n"
+                             "<table><tr><td title=\"x>y\" background='cell pic.gif'>c</td></tr></table>\n";
+    const std::string mht = PackForm(html, "file://c:/form/page.htm");
+    const auto file = root_ / "page.mht";
+    WriteFile(file, mht);
+    WriteFile(root_ / "page.htm", html);
+    const auto dir = FormDir().string();
+    EXPECT_EQ(RunPython("'" + file.string() + "' '" + (root_ / "page.htm").string() + "'" +
+                        " 'file:///c:/form/my%20pic.png=" + dir + "/my pic.png'" +
+                        " 'file:///c:/form/images/logo.gif=" + dir + "/images/logo.gif'" +
+                        " 'file:///c:/form/images/stamp.png=" + dir + "/images/stamp.png'" +
+                        " 'file:///c:/form/cell%20pic.gif=" + dir + "/cell pic.gif'"),
+              "ok\n");
+
+    // Loaded again, each of those references points at its part's file.
+    std::string loaded;
+    ResourceRecords records;
+    ASSERT_TRUE(UnpackMht(mht, loaded, records));
+    ASSERT_EQ(records.size(), 4u);
+    for (const ResourceRecord& record : records)
+        EXPECT_NE(loaded.find("file://" + record.tempPath), std::string::npos) << record.location;
+    DeleteResourceFiles(records);
 }
 
 TEST_F(QuorleTest, PageServedOverHttpKeepsItsLocations) {
