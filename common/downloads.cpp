@@ -54,22 +54,27 @@ void ReadAll(IStream* stream, Sink&& sink) {
     }
 }
 
-} // namespace
-
-std::string DownloadUrlToString(const char* url) {
+// The whole content; with stopAtNul, each read block only up to its first NUL byte.
+std::string DownloadUrlText(const char* url, bool stopAtNul) {
     std::string result;
     IStream* stream = OpenUrl(url);
     if (stream == nullptr)
         return result;
     result.reserve(ExpectedLength(stream));
-    // A NUL byte ends the text of the block it is in; the following blocks still count.
     ReadAll(stream, [&](const unsigned char* bytes, ULONG count) {
-        const void* nul = std::memchr(bytes, 0, count);
+        const void* nul = stopAtNul ? std::memchr(bytes, 0, count) : nullptr;
         size_t length = nul ? static_cast<size_t>(static_cast<const unsigned char*>(nul) - bytes) : count;
         result.append(reinterpret_cast<const char*>(bytes), length);
     });
     stream->Release();
     return result;
+}
+
+} // namespace
+
+std::string DownloadUrlToString(const char* url) {
+    // A NUL byte ends the text of the block it is in; the following blocks still count.
+    return DownloadUrlText(url, true);
 }
 
 std::string DownloadUrlToBase64(const char* url) {
@@ -120,14 +125,5 @@ unsigned long long LocalUrlLength(const char* url) {
 }
 
 std::string DownloadUrlToBytes(const char* url) {
-    std::string result;
-    IStream* stream = OpenUrl(url);
-    if (stream == nullptr)
-        return result;
-    result.reserve(ExpectedLength(stream));
-    ReadAll(stream, [&](const unsigned char* bytes, ULONG count) {
-        result.append(reinterpret_cast<const char*>(bytes), count);
-    });
-    stream->Release();
-    return result;
+    return DownloadUrlText(url, false);
 }

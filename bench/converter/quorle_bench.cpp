@@ -55,44 +55,36 @@ std::string Pack(const Site& site) {
     return PackHtml(input);
 }
 
+void Unpack(const std::string& mht) {
+    std::string html;
+    ResourceRecords records;
+    UnpackMht(mht, html, records);
+    DeleteResourceFiles(records);
+    benchmark::DoNotOptimize(html.data());
+}
+
 void BM_PackAndUnpack(benchmark::State& state) {
-    const double scale = static_cast<double>(state.range(0)) / 8.0;
-    Site site = MakeSite(scale);
-    for (auto _ : state) {
-        const std::string mht = Pack(site);
-        std::string html;
-        ResourceRecords records;
-        UnpackMht(mht, html, records);
-        DeleteResourceFiles(records);
-        benchmark::DoNotOptimize(html.data());
-    }
+    Site site = MakeSite(static_cast<double>(state.range(0)) / 8.0);
+    for (auto _ : state)
+        Unpack(Pack(site));
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * site.bytes));
     fs::remove_all(site.dir);
 }
 
 // Each direction alone, over the same page and images.
 void BM_Pack(benchmark::State& state) {
-    const double scale = static_cast<double>(state.range(0)) / 8.0;
-    Site site = MakeSite(scale);
-    for (auto _ : state) {
-        const std::string mht = Pack(site);
-        benchmark::DoNotOptimize(mht.data());
-    }
+    Site site = MakeSite(static_cast<double>(state.range(0)) / 8.0);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(Pack(site).data());
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * site.bytes));
     fs::remove_all(site.dir);
 }
 
 void BM_Unpack(benchmark::State& state) {
-    const double scale = static_cast<double>(state.range(0)) / 8.0;
-    Site site = MakeSite(scale);
+    Site site = MakeSite(static_cast<double>(state.range(0)) / 8.0);
     const std::string mht = Pack(site);
-    for (auto _ : state) {
-        std::string html;
-        ResourceRecords records;
-        UnpackMht(mht, html, records);
-        DeleteResourceFiles(records);
-        benchmark::DoNotOptimize(html.data());
-    }
+    for (auto _ : state)
+        Unpack(mht);
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * site.bytes));
     fs::remove_all(site.dir);
 }

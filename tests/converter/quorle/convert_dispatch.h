@@ -5,6 +5,9 @@
 #include <qx/com/dispatch.h>
 #include <qx/com/variant.h>
 
+#include "convert.h"
+#include "quorle_test_env.h"
+
 #include <initializer_list>
 #include <string>
 #include <vector>
@@ -48,5 +51,23 @@ inline void Put(IDispatch* target, const char16_t* name, Variant value) {
 inline std::u16string Wide(const std::string& ascii) {
     return std::u16string(ascii.begin(), ascii.end());
 }
+
+// A Convert object, called through IDispatch, that converts on the caller's thread.
+class SyncConvertTest : public QuorleTest {
+protected:
+    void SetUp() override {
+        QuorleTest::SetUp();
+        ASSERT_EQ(qx::com::CreateObject<CConvert>(object_), S_OK);
+        disp_ = qx::com::ComPtr<IDispatch>(static_cast<IConvert*>(object_.Get()));
+        Put(disp_.Get(), u"sync", Variant(true));
+    }
+    void TearDown() override {
+        disp_ = nullptr;
+        object_ = nullptr;
+        QuorleTest::TearDown();
+    }
+    qx::com::ObjectPtr<CConvert> object_;
+    qx::com::ComPtr<IDispatch> disp_;
+};
 
 } // namespace quorle_test

@@ -127,22 +127,7 @@ struct CorpusCase {
 
 const char kKorean[] = "\xEC\x95\x88\xEB\x85\x95\xED\x95\x98\xEC\x84\xB8\xEC\x9A\x94"; // 안녕하세요
 
-class MhtPeerTest : public QuorleTest {
-protected:
-    void SetUp() override {
-        QuorleTest::SetUp();
-        ASSERT_EQ(qx::com::CreateObject<CConvert>(object_), S_OK);
-        disp_ = ComPtr<IDispatch>(static_cast<IConvert*>(object_.Get()));
-        Put(disp_.Get(), u"sync", Variant(true));
-    }
-    void TearDown() override {
-        disp_ = nullptr;
-        object_ = nullptr;
-        QuorleTest::TearDown();
-    }
-    qx::com::ObjectPtr<CConvert> object_;
-    ComPtr<IDispatch> disp_;
-};
+using MhtPeerTest = SyncConvertTest;
 
 TEST_F(MhtPeerTest, OtherWritersDocumentsGiveThePageAndPartsPythonFinds) {
     const CorpusCase cases[] = {

@@ -177,19 +177,8 @@ TEST_F(QuorleTest, CidReferencesPointAtTheirParts) {
     DeleteResourceFiles(records);
 }
 
-class PageCharsetTest : public QuorleTest {
+class PageCharsetTest : public SyncConvertTest {
 protected:
-    void SetUp() override {
-        QuorleTest::SetUp();
-        ASSERT_EQ(qx::com::CreateObject<CConvert>(object_), S_OK);
-        disp_ = qx::com::ComPtr<IDispatch>(static_cast<IConvert*>(object_.Get()));
-        Put(disp_.Get(), u"sync", Variant(true));
-    }
-    void TearDown() override {
-        disp_ = nullptr;
-        object_ = nullptr;
-        QuorleTest::TearDown();
-    }
     // The page text filterIn gives for a document whose HTML part has these bytes.
     std::u16string Load(const std::string& top, const std::string& typeLine, const std::string& html) {
         const std::string mht = Document(
@@ -198,8 +187,6 @@ protected:
         EXPECT_TRUE(CallBool(disp_.Get(), u"filterIn"));
         return GetText(disp_.Get(), u"htmlData");
     }
-    qx::com::ObjectPtr<CConvert> object_;
-    qx::com::ComPtr<IDispatch> disp_;
 };
 
 TEST_F(PageCharsetTest, ThePageIsDecodedByItsCharset) {

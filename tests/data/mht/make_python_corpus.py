@@ -2,28 +2,21 @@
 # with Python's email package (and a few written byte by byte where a form of header the package
 # never writes is wanted). Run once with Debian's /usr/bin/python3; the files are checked in.
 import email.policy
-import struct
-import zlib
+import os
 from email.message import EmailMessage
 from email.mime.base import MIMEBase
 from email.mime.multipart import MIMEMultipart
 from email.mime.text import MIMEText
 from email import encoders
 
+from corpus_images import png
+
 CRLF = email.policy.SMTP  # CR LF line ends
 KOREAN = "\uc548\ub155\ud558\uc138\uc694, \uc591\uc2dd \ubcf4\uae30"  # "Hello, view the form"
 
 
-def png(r, g, b):
-    raw = b"".join(b"\x00" + bytes((r, g, b)) * 4 for _ in range(4))
-    def chunk(kind, data):
-        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
-    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", 4, 4, 8, 2, 0, 0, 0)) +
-            chunk(b"IDAT", zlib.compress(raw)) + chunk(b"IEND", b""))
-
-
 def write(name, data):
-    with open(name, "wb") as f:
+    with open(os.path.join(os.path.dirname(os.path.abspath(__file__)), name), "wb") as f:
         f.write(data)
 
 
