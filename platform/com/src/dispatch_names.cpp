@@ -1,4 +1,5 @@
 // GetIDsOfNames over a dispatch declaration, and the registry of declarations by IID.
+#include "dispatch_slots.h"
 #include "dispatch_tables.h"
 #include "marshal_proxy.h"
 #include "name_compare.h"
@@ -25,6 +26,8 @@ DeclRegistry& Registry() {
 } // namespace
 
 bool RegisterDispInterface(const DispInterface& decl) {
+    if (detail::RefuseMisplacedSlots(decl))
+        return false;
     DeclRegistry& r = Registry();
     std::lock_guard lock(r.mutex);
     for (const DispInterface* d : r.decls)

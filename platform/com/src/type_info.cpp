@@ -255,6 +255,10 @@ public:
         fd->lprgelemdescParam = n ? elems : nullptr;
         const ParamModel* r = f.Retval();
         fd->elemdescFunc.tdesc.vt = r ? r->vt : static_cast<VARTYPE>(VT_VOID);
+        if (r && r->userType >= 0) { // a property of one of the library's enums
+            fd->elemdescFunc.tdesc.vt = VT_USERDEFINED;
+            fd->elemdescFunc.tdesc.hreftype = static_cast<HREFTYPE>(r->userType);
+        }
         fd->elemdescFunc.paramdesc.wParamFlags = PARAMFLAG_NONE;
         for (std::size_t i = 0; i < n; ++i) {
             const ParamModel& p = f.params[i];

@@ -16,9 +16,13 @@
 //     QX_DISPATCH_INTERFACE(IConvert, u"IConvert", kConvertMembers, u"IConvert Interface");
 //
 // For a dual interface the members are listed in vtable order (after IDispatch's seven slots);
-// each member's C++ signature is checked against its parameter list at compile time. Members of a
+// each member's C++ signature is checked against its parameter list at compile time, and a table
+// whose members do not sit at their vtable slots is refused at registration. Members of a
 // dispinterface without a vtable (event interfaces whose sinks only answer Invoke) are declared
 // with DispEvent and QX_DISPINTERFACE.
+//
+// Interfaces are described once, in the format of tools/interfaces/README.md; the generator writes
+// these tables, the interface structs and the event firing from the description.
 #pragma once
 
 #include "oaidl.h"
@@ -27,6 +31,8 @@
 
 #include <atomic>
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
 #include <tuple>
 #include <type_traits>
 #include <typeinfo>
@@ -59,6 +65,7 @@ struct DispMember {
     const char16_t* help = nullptr;
     WORD funcFlags = 0;             // FUNCFLAG_FHIDDEN, FUNCFLAG_FRESTRICTED, ...
     void* (*proxySlot)() = nullptr; // the member's vtable slot in a cross-thread proxy
+    int (*vtableSlot)() = nullptr;  // the slot the member's function has in its interface's vtable
 
     // The [out, retval] parameter, when the last parameter is one.
     const DispParam* Retval() const {
@@ -115,7 +122,12 @@ inline constexpr const DispInterface& disp_decl_of = DispatchDeclaration<T>::val
 
 // Runtime lookup by IID for declarations made with QX_DISPATCH_INTERFACE / QX_DISPINTERFACE.
 const DispInterface* FindDispInterface(REFIID iid);
+// False, with the fault on standard error, for a dual declaration whose members do not sit at
+// their vtable slots (member i at slot 7 + i): it is not registered.
 bool RegisterDispInterface(const DispInterface& decl);
+// Whether every member of a dual declaration sits at its vtable slot; the index of the first
+// that does not in *misplaced.
+bool DualSlotsInOrder(const DispInterface& decl, UINT* misplaced = nullptr);
 // Forgets a declaration, with the proxy vtable built from it and its type.
 void UnregisterDispInterface(const DispInterface& decl);
 // The C++ type of a dual interface, for the proxies that stand for it on other threads.
@@ -129,8 +141,8 @@ public:
         RegisterDispInterface(decl);
     }
     DispInterfaceRegistration(const DispInterface& decl, const std::type_info& type) : decl_(decl) {
-        RegisterDispInterface(decl);
-        RegisterDispInterfaceType(decl, type);
+        if (RegisterDispInterface(decl))
+            RegisterDispInterfaceType(decl, type);
     }
     ~DispInterfaceRegistration() { UnregisterDispInterface(decl_); }
     DispInterfaceRegistration(const DispInterfaceRegistration&) = delete;
@@ -297,6 +309,30 @@ HRESULT CallMember(void* itf, VARIANT* const* args, std::index_sequence<I...>) {
     return (static_cast<C*>(itf)->*M)(ArgFrom<std::tuple_element_t<I, Args>>(*args[I])...);
 }
 
+// The vtable slot of a virtual member function, from its pointer-to-member (the Itanium C++ ABI:
+// one plus the slot's byte offset, no this-adjustment; ARM keeps the virtual bit in the
+// adjustment instead). -1 for a function that is not virtual.
+template <auto M>
+int VtableSlot() {
+    struct Representation {
+        std::uintptr_t ptr;
+        std::ptrdiff_t adj;
+    };
+    static_assert(sizeof(M) == sizeof(Representation), "a pointer to member of another form");
+    Representation r;
+    auto m = M;
+    std::memcpy(&r, &m, sizeof r);
+#if defined(__arm__) || defined(__aarch64__)
+    if (!(r.adj & 1) || (r.adj >> 1) != 0)
+        return -1;
+    return static_cast<int>(r.ptr / sizeof(void*));
+#else
+    if (!(r.ptr & 1) || r.adj != 0)
+        return -1;
+    return static_cast<int>((r.ptr - 1) / sizeof(void*));
+#endif
+}
+
 template <auto M>
 HRESULT Thunk(void* itf, VARIANT* const* args) {
     using Traits = MemberTraits<M>;
@@ -335,7 +371,16 @@ consteval DispMember Build(const char16_t* name, DISPID id, WORD kind, const Dis
     for (std::size_t i = 0; i + 1 < N; ++i)
         if (params[i].flags & PARAMFLAG_FRETVAL)
             throw "only the last parameter can be [out, retval]";
-    return {name, id, kind, params, static_cast<UINT>(N), &Thunk<M>, help, funcFlags, &ProxySlot<M>::Address};
+    return {name,
+            id,
+            kind,
+            params,
+            static_cast<UINT>(N),
+            &Thunk<M>,
+            help,
+            funcFlags,
+            &ProxySlot<M>::Address,
+            &VtableSlot<M>};
 }
 
 } // namespace detail
@@ -350,9 +395,16 @@ template <auto M>
 consteval DispMember DispMethod(const char16_t* name, DISPID id, const char16_t* help = nullptr,
                                 WORD funcFlags = 0) {
     static_assert(detail::MemberTraits<M>::arity == 0, "give the parameter list");
-    return {name,    id,        INVOKE_FUNC,
-            nullptr, 0,         &detail::Thunk<M>,
-            help,    funcFlags, &detail::ProxySlot<M>::Address};
+    return {name,
+            id,
+            INVOKE_FUNC,
+            nullptr,
+            0,
+            &detail::Thunk<M>,
+            help,
+            funcFlags,
+            &detail::ProxySlot<M>::Address,
+            &detail::VtableSlot<M>};
 }
 
 template <auto M, std::size_t N>
@@ -396,10 +448,16 @@ consteval DispMember DispEvent(const char16_t* name, DISPID id, const char16_t* 
 
 // The declaration and its one registration; a dual interface's registration also names its
 // C++ type (the optional last argument).
-#define QX_DETAIL_DISPATCH_DECL(itf, decl_name, iid_ref, name, members, dual, help, ...)                     \
+#define QX_DETAIL_DISPATCH_DECL(itf, decl_name, iid_ref, name, members, dual, help, type_flags, ...)         \
     inline ::qx::com::DispCache decl_name##Cache;                                                            \
-    inline constexpr ::qx::com::DispInterface decl_name{                                                     \
-        &(iid_ref), name, members, static_cast<UINT>(std::size(members)), dual, help, 0, &decl_name##Cache}; \
+    inline constexpr ::qx::com::DispInterface decl_name{&(iid_ref),                                          \
+                                                        name,                                                \
+                                                        members,                                             \
+                                                        static_cast<UINT>(std::size(members)),               \
+                                                        dual,                                                \
+                                                        help,                                                \
+                                                        type_flags,                                          \
+                                                        &decl_name##Cache};                                  \
     inline const ::qx::com::DispInterfaceRegistration decl_name##Registered {                                \
         decl_name __VA_OPT__(, ) __VA_ARGS__                                                                 \
     }
@@ -407,7 +465,11 @@ consteval DispMember DispEvent(const char16_t* name, DISPID id, const char16_t* 
 // Declares the dispatch table of the dual interface `itf` as kDisp_<itf> and binds it to the type.
 // Use at global scope, like QX_DECLARE_INTERFACE.
 #define QX_DISPATCH_INTERFACE(itf, name, members, help)                                                      \
-    QX_DETAIL_DISPATCH_DECL(itf, kDisp_##itf, IID_##itf, name, members, true, help, typeid(itf));            \
+    QX_DISPATCH_INTERFACE_FLAGS(itf, name, members, help, 0)
+// The same with extra TYPEFLAG_* flags of the interface's type (hidden, restricted ...).
+#define QX_DISPATCH_INTERFACE_FLAGS(itf, name, members, help, type_flags)                                    \
+    QX_DETAIL_DISPATCH_DECL(itf, kDisp_##itf, IID_##itf, name, members, true, help, type_flags,              \
+                            typeid(itf));                                                                    \
     template <>                                                                                              \
     struct qx::com::DispatchDeclaration<itf> {                                                               \
         static constexpr const ::qx::com::DispInterface& value = kDisp_##itf;                                \
@@ -415,4 +477,6 @@ consteval DispMember DispEvent(const char16_t* name, DISPID id, const char16_t* 
 
 // Declares a dispinterface (IID only, no C++ type) as kDisp_<name_token>.
 #define QX_DISPINTERFACE(name_token, iid, name, members, help)                                               \
-    QX_DETAIL_DISPATCH_DECL(name_token, kDisp_##name_token, iid, name, members, false, help)
+    QX_DISPINTERFACE_FLAGS(name_token, iid, name, members, help, 0)
+#define QX_DISPINTERFACE_FLAGS(name_token, iid, name, members, help, type_flags)                             \
+    QX_DETAIL_DISPATCH_DECL(name_token, kDisp_##name_token, iid, name, members, false, help, type_flags)
