@@ -1,0 +1,1 @@
+"""The interface generator: descriptions in, C++ headers out (see ../README.md)."""
