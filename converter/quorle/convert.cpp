@@ -59,10 +59,7 @@ struct ConversionJob {
 
 } // namespace
 
-CConvert::CConvert() {
-    m_dispatchEvents = &AddConnectionPoint(DIID__DIConvertEvent, &kDisp__DIConvertEvent);
-    m_vtableEvents = &AddConnectionPoint(IID_IConvertEvent, &kDisp_IConvertEvent);
-}
+CConvert::CConvert() : m_dispatchEvents(*this), m_vtableEvents(*this) {}
 
 CConvert::~CConvert() {
     SysFreeString(m_mhtData);
@@ -350,12 +347,12 @@ STDMETHODIMP CConvert::FireEvent2(LONG evtType, LONG nType) {
 }
 
 void CConvert::FireStartConvert() {
-    m_vtableEvents->ForEachSink<IConvertEvent>([](IConvertEvent* sink) { sink->OnStartConvert(); });
+    m_vtableEvents.Fire_OnStartConvert();
 }
 
 void CConvert::FireEndConvert(LONG nType) {
-    m_vtableEvents->ForEachSink<IConvertEvent>([nType](IConvertEvent* sink) { sink->OnEndConvert(nType); });
-    m_dispatchEvents->Fire(2, {qx::com::Variant(nType)});
+    m_vtableEvents.Fire_OnEndConvert(nType);
+    m_dispatchEvents.Fire_OnEndConvert(nType);
 }
 
 STDMETHODIMP CConvert::get_sync(VARIANT_BOOL* pVal) {

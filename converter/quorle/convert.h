@@ -38,20 +38,7 @@ public:
 
     void FinalRelease();
 
-    STDMETHODIMP filterIn(VARIANT_BOOL* pVal) override;
-    STDMETHODIMP filterOut(BSTR pathBase, VARIANT_BOOL* pVal) override;
-    STDMETHODIMP IsMHTML(BSTR bstrText, VARIANT_BOOL* pVal) override;
-    STDMETHODIMP get_htmlData(BSTR* pVal) override;
-    STDMETHODIMP put_htmlData(BSTR newVal) override;
-    STDMETHODIMP get_mhtData(BSTR* pVal) override;
-    STDMETHODIMP put_mhtData(BSTR newVal) override;
-    STDMETHODIMP DownloadURL(BSTR htmURL, BSTR* htmlData) override;
-    STDMETHODIMP ViewMhtInBrowser() override;
-    STDMETHODIMP SetDocumentDisp(IDispatch* pDocumentDisp) override;
-    STDMETHODIMP FireEvent2(LONG evtType, LONG nType) override;
-    STDMETHODIMP get_sync(VARIANT_BOOL* pVal) override;
-    STDMETHODIMP put_sync(VARIANT_BOOL newVal) override;
-    STDMETHODIMP put_Subject(BSTR newVal) override;
+    QX_OVERRIDES_IConvert;
 
     // The records of the last load (a copy).
     ResourceRecords LoadedResources() const;
@@ -77,6 +64,6 @@ private:
     VARIANT_BOOL m_sync = VARIANT_FALSE;
     std::string m_subject;
 
-    qx::com::ConnectionPoint* m_dispatchEvents = nullptr;
-    qx::com::ConnectionPoint* m_vtableEvents = nullptr;
+    quorle::CProxy_DIConvertEvent m_dispatchEvents; // the default source
+    quorle::CProxyIConvertEvent m_vtableEvents;
 };

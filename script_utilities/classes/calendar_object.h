@@ -15,10 +15,7 @@ public:
     QX_INTERFACE_ENTRY2(IDispatch, ICalendar)
     QX_END_INTERFACES()
 
-    STDMETHODIMP Convert(LONG year, LONG month, LONG day, VARIANT_BOOL bLunar) override;
-    STDMETHODIMP get_resultYear(LONG* pVal) override;
-    STDMETHODIMP get_resultMonth(LONG* pVal) override;
-    STDMETHODIMP get_resultDay(LONG* pVal) override;
+    QX_OVERRIDES_ICalendar;
 
 private:
     LunarCalendar m_calendar;

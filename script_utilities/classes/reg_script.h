@@ -21,8 +21,7 @@ public:
     // Takes the names over (they are moved, not copied).
     void SetNames(std::vector<std::string>&& names);
 
-    STDMETHODIMP get_Count(LONG* pVal) override;
-    STDMETHODIMP get_Item(LONG index, VARIANT* pVal) override;
+    QX_OVERRIDES_IRegEnumList;
 
 private:
     std::vector<std::string> m_names;
@@ -38,11 +37,7 @@ public:
 
     CRegScript();
 
-    STDMETHODIMP GetEnumListKey(BSTR regKey, VARIANT* pVal) override;
-    STDMETHODIMP OpenKey(LONG hiveIndex, BSTR regKey) override;
-    STDMETHODIMP Close() override;
-    STDMETHODIMP ReadValue(LONG hiveIndex, BSTR regKey, BSTR* pVal) override;
-    STDMETHODIMP DeleteRegKey(LONG hiveIndex, BSTR keyPath) override;
+    QX_OVERRIDES_IRegScript;
 
     // The predefined key of a hive index (0 HKEY_CLASSES_ROOT .. 4 HKEY_CURRENT_CONFIG); null
     // outside the table.

@@ -1,6 +1,6 @@
 // A second program: creates a test-component class by ProgID (or by "{CLSID}") through the
 // registry and prints "<hresult> <Kind>", exit status 0 when it was created.
-#include "testcomponent/probe_interfaces.h"
+#include "probe_interfaces.h"
 
 #include "objbase.h"
 #include "objbase_activation.h"

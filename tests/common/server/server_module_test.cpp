@@ -1,7 +1,7 @@
 // The server module seen from outside: the test component loaded as a file, its server functions
 // called directly and through activation, its registry keys read back.
 #include "component_test_support.h"
-#include "testcomponent/probe_interfaces.h"
+#include "probe_interfaces.h"
 
 #include "objbase.h"
 #include "oleauto.h"

@@ -3,7 +3,7 @@
 // count; the registered type library describing both classes.
 #include "quorle_module_test_support.h"
 
-#include "../../../converter/quorle/convert_interfaces.h"
+#include "convert_interfaces.h"
 
 #include "objbase.h"
 #include "objsafe.h"

@@ -17,83 +17,6 @@
 #include <string>
 #include <vector>
 
-inline constexpr qx::com::DispParam kAddParams[] = {
-    {u"a", VT_I4, PARAMFLAG_FIN},
-    {u"b", VT_VARIANT, PARAMFLAG_FIN | PARAMFLAG_FOPT},
-    {u"pVal", VT_I4, PARAMFLAG_FOUT | PARAMFLAG_FRETVAL},
-};
-inline constexpr qx::com::DispParam kIncrementParams[] = {
-    {u"value", VT_I4, PARAMFLAG_FIN | PARAMFLAG_FOUT},
-    {u"pVal", VT_I4, PARAMFLAG_FOUT | PARAMFLAG_FRETVAL},
-};
-inline constexpr qx::com::DispParam kFireParams[] = {{u"code", VT_I4, PARAMFLAG_FIN}};
-inline constexpr qx::com::DispParam kCallbackParams[] = {
-    {u"function", VT_DISPATCH, PARAMFLAG_FIN},
-    {u"pVal", VT_VARIANT, PARAMFLAG_FOUT | PARAMFLAG_FRETVAL},
-};
-inline constexpr qx::com::DispParam kValuesParams[] = {
-    {u"pVal", VT_VARIANT, PARAMFLAG_FOUT | PARAMFLAG_FRETVAL}};
-inline constexpr qx::com::DispParam kCallChildParams[] = {
-    {u"name", VT_BSTR, PARAMFLAG_FIN},
-    {u"pVal", VT_VARIANT, PARAMFLAG_FOUT | PARAMFLAG_FRETVAL},
-};
-inline constexpr qx::com::DispParam kDescribeParams[] = {
-    {u"value", VT_VARIANT, PARAMFLAG_FIN},
-    {u"pVal", VT_BSTR, PARAMFLAG_FOUT | PARAMFLAG_FRETVAL},
-};
-
-inline constexpr qx::com::DispMember kTestThingMembers[] = {
-    qx::com::DispPropGet<&ITestThing::get_Name>(u"Name", 1),
-    qx::com::DispPropPut<&ITestThing::put_Name>(u"Name", 1),
-    qx::com::DispPropGet<&ITestThing::get_Count>(u"Count", 2),
-    qx::com::DispPropPut<&ITestThing::put_Count>(u"Count", 2),
-    qx::com::DispMethod<&ITestThing::Add>(u"Add", 3, kAddParams),
-    qx::com::DispMethod<&ITestThing::Increment>(u"Increment", 4, kIncrementParams),
-    qx::com::DispMethod<&ITestThing::Fail>(u"Fail", 5),
-    qx::com::DispPropGet<&ITestThing::get_Items>(u"Items", 6),
-    qx::com::DispMethod<&ITestThing::Fire>(u"Fire", 7, kFireParams),
-    qx::com::DispMethod<&ITestThing::Callback>(u"Callback", 8, kCallbackParams),
-    qx::com::DispPropGet<&ITestThing::get_Stamp, VT_DATE>(u"Stamp", 9),
-    qx::com::DispPropPut<&ITestThing::put_Stamp, VT_DATE>(u"Stamp", 9),
-    qx::com::DispMethod<&ITestThing::Values>(u"Values", 10, kValuesParams),
-    qx::com::DispPropGet<&ITestThing::get_Child>(u"Child", 11),
-    qx::com::DispPropPutRef<&ITestThing::putref_Child>(u"Child", 11),
-    qx::com::DispMethod<&ITestThing::CallChild>(u"CallChild", 12, kCallChildParams),
-    qx::com::DispMethod<&ITestThing::Describe>(u"Describe", 13, kDescribeParams),
-};
-QX_DISPATCH_INTERFACE(ITestThing, u"ITestThing", kTestThingMembers, u"Test thing");
-
-inline constexpr qx::com::DispParam kItemParams[] = {
-    {u"index", VT_I4, PARAMFLAG_FIN},
-    {u"pVal", VT_VARIANT, PARAMFLAG_FOUT | PARAMFLAG_FRETVAL},
-};
-inline constexpr qx::com::DispMember kTestItemsMembers[] = {
-    qx::com::DispPropGet<&ITestItems::get_Count>(u"Count", 1),
-    qx::com::DispProperty<&ITestItems::get_Item>(INVOKE_PROPERTYGET, u"Item", DISPID_VALUE, kItemParams),
-    qx::com::DispPropGet<&ITestItems::get__NewEnum>(u"_NewEnum", DISPID_NEWENUM, nullptr,
-                                                    FUNCFLAG_FRESTRICTED),
-};
-QX_DISPATCH_INTERFACE(ITestItems, u"ITestItems", kTestItemsMembers, u"Test items");
-
-inline constexpr qx::com::DispParam kOnDoneParams[] = {{u"code", VT_I4, PARAMFLAG_FIN}};
-inline constexpr qx::com::DispMember kTestEventsMembers[] = {
-    qx::com::DispEvent(u"OnDone", 1, kOnDoneParams),
-    qx::com::DispEvent(u"OnStart", 2),
-};
-QX_DISPINTERFACE(_ITestEvents, DIID__ITestEvents, u"_ITestEvents", kTestEventsMembers, u"Test events");
-
-inline constexpr const qx::com::DispInterface* kTestInterfaces[] = {&kDisp_ITestThing, &kDisp_ITestItems,
-                                                                    &kDisp__ITestEvents};
-inline constexpr qx::com::ImplTypeDesc kTestThingImpls[] = {
-    {&IID_ITestThing, IMPLTYPEFLAG_FDEFAULT},
-    {&DIID__ITestEvents, IMPLTYPEFLAG_FDEFAULT | IMPLTYPEFLAG_FSOURCE},
-};
-inline constexpr qx::com::CoclassDesc kTestClasses[] = {
-    {&CLSID_TestThing, u"TestThing", kTestThingImpls, 2, u"Test thing class"},
-};
-inline constexpr qx::com::LibraryDesc kTestLibrary = {
-    &LIBID_TESTTHINGLib, u"TESTTHINGLib", u"Test thing library", 1, 0, kTestInterfaces, 3, kTestClasses, 1};
-
 namespace qx::test {
 
 std::atomic<int> g_liveTestObjects{0};
@@ -154,7 +77,6 @@ public:
     QX_END_INTERFACES()
 
     CTestThing() {
-        events_ = &AddConnectionPoint(DIID__ITestEvents, &kDisp__ITestEvents);
         std::lock_guard lock(g_thingsMutex);
         g_things.insert(this);
     }
@@ -201,8 +123,8 @@ public:
         return com::CreateInstance<CTestItems>(nullptr, IID_IDispatch, reinterpret_cast<void**>(pVal));
     }
     STDMETHODIMP Fire(LONG code) override {
-        events_->Fire(2);
-        events_->Fire(1, {com::Variant(code)});
+        events_.Fire_OnStart();
+        events_.Fire_OnDone(code);
         return S_OK;
     }
     STDMETHODIMP Callback(IDispatch* function, VARIANT* pVal) override {
@@ -257,7 +179,7 @@ public:
     }
 
 private:
-    com::ConnectionPoint* events_ = nullptr;
+    CProxy_ITestEvents events_{*this};
     com::Bstr name_{u"thing"};
     LONG count_ = 0;
     double stamp_ = 0;
