@@ -328,6 +328,14 @@ class Emitter:
         self.close_namespace(ns)
 
     # ---- the library -------------------------------------------------------------------------
+    def table(self, type_name, name, rows):
+        """A table of one initializer per row; its name and size for the LibraryDesc."""
+        self.line(f"inline constexpr qx::com::{type_name} {name}[] = {{")
+        for parts in rows:
+            self.line(f"    {{{', '.join(parts)}}},")
+        self.line("};")
+        return [name, f"std::size({name})"]
+
     def library(self, lib):
         d = self.desc
         ns = d.namespace
@@ -350,7 +358,7 @@ class Emitter:
                     f"{{&{self.known[i.interface].iid_name}, {' | '.join(i.flags) or '0'}}}" for i in c.impls
                 )
                 self.line(f"inline constexpr qx::com::ImplTypeDesc k{c.name}Impls[] = {{{impls}}};")
-            self.line(f"inline constexpr qx::com::CoclassDesc {lib.symbol}Classes[] = {{")
+            rows = []
             for c in coclasses:
                 parts = [f"&CLSID_{c.name}", literal(c.name), f"k{c.name}Impls", f"std::size(k{c.name}Impls)"]
                 flags = [] if "noncreatable" in c.flags else ["TYPEFLAG_FCANCREATE"]
@@ -359,9 +367,8 @@ class Emitter:
                     parts += [literal(c.help), " | ".join(flags) or "0"]
                 elif c.help is not None:
                     parts.append(literal(c.help))
-                self.line(f"    {{{', '.join(parts)}}},")
-            self.line("};")
-            tail += [f"{lib.symbol}Classes", f"std::size({lib.symbol}Classes)"]
+                rows.append(parts)
+            tail += self.table("CoclassDesc", f"{lib.symbol}Classes", rows)
         else:
             tail += ["nullptr", "0"]
         if enums:
@@ -372,16 +379,15 @@ class Emitter:
                     parts = [literal(v.name), value] + ([literal(v.help)] if v.help is not None else [])
                     values.append("{" + ", ".join(parts) + "}")
                 self.line(f"inline constexpr qx::com::EnumValueDesc k{e.name}Values[] = {{{', '.join(values)}}};")
-            self.line(f"inline constexpr qx::com::EnumDesc {lib.symbol}Enums[] = {{")
+            rows = []
             for e in enums:
                 parts = [literal(e.name), f"k{e.name}Values", f"std::size(k{e.name}Values)"]
                 if e.guid:
                     parts += [literal(e.help), f"&GUID_{e.name}"]
                 elif e.help is not None:
                     parts.append(literal(e.help))
-                self.line(f"    {{{', '.join(parts)}}},")
-            self.line("};")
-            tail += [f"{lib.symbol}Enums", f"std::size({lib.symbol}Enums)"]
+                rows.append(parts)
+            tail += self.table("EnumDesc", f"{lib.symbol}Enums", rows)
         else:
             tail += ["nullptr", "0"]
         if lib.lcid or lib.helpfile or lib.flags:

@@ -89,6 +89,16 @@ class Parser:
             block.append((i, text))
         raise DescriptionError(self.where(opened), "the block opened here is not closed")
 
+    def block_statements(self, block):
+        """(number, code, trailing comment) of each line of a block that says something; the "//"
+        lines between keep waiting for the statement after them."""
+        for number, text in block:
+            code, trailing = split_comment(text)
+            if code.strip():
+                yield number, code, trailing
+            elif trailing is not None:
+                self.pending.append(trailing)
+
     def take_comments(self):
         comments, self.pending = self.pending, []
         return comments
@@ -238,12 +248,7 @@ class Parser:
         guid, help_text, flags, named = self.head_attributes(rest, where, {}, "an enum")
         enum = Enum(name, where, underlying, guid, help_text, comments=self.take_comments())
         enum.namespace = self.desc.namespace
-        for number, text in block:
-            code, trailing = split_comment(text)
-            if not code.strip():
-                if trailing is not None:
-                    self.pending.append(trailing)
-                continue
+        for number, code, trailing in self.block_statements(block):
             m = ENUM_VALUE_RE.match(code.strip())
             if not m:
                 raise DescriptionError(self.where(number), "an enum value is NAME [= VALUE] [\"help\"]")
@@ -272,10 +277,7 @@ class Parser:
         if not guid:
             raise DescriptionError(where, f"coclass {name} needs its GUID")
         coclass = Coclass(name, where, guid, help_text, flags, comments=self.take_comments())
-        for number, text in block:
-            code, _ = split_comment(text)
-            if not code.strip():
-                continue
+        for number, code, _ in self.block_statements(block):
             m = re.match(r"^\s*(?:\[([^\]]*)\])?\s*([A-Za-z_]\w*)\s*$", code)
             if not m:
                 raise DescriptionError(self.where(number), "an interface of a coclass is [flags] NAME")
@@ -306,12 +308,7 @@ class Parser:
         itf = Interface(kind, name, where, guid, base, help_text, flags, comments=self.take_comments())
         itf.namespace = self.desc.namespace
         itf.header = self.desc.header
-        for number, text in block:
-            code, trailing = split_comment(text)
-            if not code.strip():
-                if trailing is not None:
-                    self.pending.append(trailing)
-                continue
+        for number, code, trailing in self.block_statements(block):
             for member in self.member(itf, code.strip(), self.where(number)):
                 member.trailing = trailing
                 itf.members.append(member)
