@@ -11,7 +11,9 @@
 
 #include <cstdlib>
 
-// Ninety-nine properties p100 ... p198 (DISPIDs 100 ... 198) and a method Add (DISPID 300).
+#include "wide_interface.h"
+
+// The bodies of IWide's ninety-nine properties p100 ... p198 (wide_interface.qxidl).
 #define QX_BENCH_TEN(M, d) M(d##0) M(d##1) M(d##2) M(d##3) M(d##4) M(d##5) M(d##6) M(d##7) M(d##8) M(d##9)
 #define QX_BENCH_PROPERTIES(M)                                                                               \
     QX_BENCH_TEN(M, 10)                                                                                      \
@@ -24,28 +26,6 @@
     QX_BENCH_TEN(M, 17)                                                                                      \
     QX_BENCH_TEN(M, 18)                                                                                      \
     M(190) M(191) M(192) M(193) M(194) M(195) M(196) M(197) M(198)
-
-QX_DECLARE_INTERFACE(IWide, "{7A41C0D2-5B3E-4F86-9A1D-2C6E8B04F1A7}");
-
-#define QX_BENCH_DECLARE(n) STDMETHOD(get_p##n)(LONG * pVal) PURE;
-struct IWide : IDispatch {
-    QX_BENCH_PROPERTIES(QX_BENCH_DECLARE)
-    STDMETHOD(Add)(LONG a, LONG b, LONG* sum) PURE;
-
-protected:
-    ~IWide() = default;
-};
-
-inline constexpr qx::com::DispParam kWideAddParams[] = {
-    {u"a", VT_I4, PARAMFLAG_FIN},
-    {u"b", VT_I4, PARAMFLAG_FIN},
-    {u"sum", VT_I4, PARAMFLAG_FOUT | PARAMFLAG_FRETVAL},
-};
-#define QX_BENCH_MEMBER(n) qx::com::DispPropGet<&IWide::get_p##n>(u"p" #n, n),
-inline constexpr qx::com::DispMember kWideMembers[] = {
-    QX_BENCH_PROPERTIES(QX_BENCH_MEMBER) qx::com::DispMethod<&IWide::Add>(u"Add", 300, kWideAddParams),
-};
-QX_DISPATCH_INTERFACE(IWide, u"IWide", kWideMembers, nullptr);
 
 namespace {
 

@@ -1,9 +1,6 @@
-// An object of three dual interfaces behind one union dispatch, for the dispatch and bridge tests:
-//   IShape    Name (1, get/put), Area (2), Sides (3), Scale(factor) (4), _Secret (6, hidden)
-//   IColored  Color (10, get/put), Name (11: taken by IShape's), Paint(color) (12)
-//   ILabelled Label (20), Tally (2: DISPID taken by IShape's Area), Far (the first dynamic DISPID),
-//             Shadow(name, value) (21) gives the object a behaviour member that shadows, Unshadow (22)
-// with its expandos as the fallback names and a behaviour as the shadowing ones.
+// An object of three dual interfaces (union_shape_interfaces.qxidl) behind one union dispatch, for
+// the dispatch and bridge tests, with its expandos as the fallback names and a behaviour as the
+// shadowing ones: ILabelled's Shadow(name, value) gives it a behaviour member that shadows.
 #pragma once
 
 #include <objbase.h>
@@ -12,82 +9,11 @@
 #include <qx/com/union_dispatch.h>
 #include <qx/com/variant.h>
 
+#include "union_shape_interfaces.h"
+
 #include <string>
 #include <utility>
 #include <vector>
-
-QX_DECLARE_INTERFACE(IShape, "{2F7B5C10-8E3A-4C21-9B64-3A1D0E5F7C81}");
-QX_DECLARE_INTERFACE(IColored, "{2F7B5C11-8E3A-4C21-9B64-3A1D0E5F7C81}");
-QX_DECLARE_INTERFACE(ILabelled, "{2F7B5C12-8E3A-4C21-9B64-3A1D0E5F7C81}");
-
-struct IShape : IDispatch {
-    STDMETHOD(get_Name)(BSTR* pVal) PURE;
-    STDMETHOD(put_Name)(BSTR newVal) PURE;
-    STDMETHOD(get_Area)(LONG* pVal) PURE;
-    STDMETHOD(get_Sides)(LONG* pVal) PURE;
-    STDMETHOD(Scale)(LONG factor, LONG* pVal) PURE;
-    STDMETHOD(get__Secret)(LONG* pVal) PURE;
-
-protected:
-    ~IShape() = default;
-};
-
-struct IColored : IDispatch {
-    STDMETHOD(get_Color)(BSTR* pVal) PURE;
-    STDMETHOD(put_Color)(BSTR newVal) PURE;
-    STDMETHOD(get_ColorName)(BSTR* pVal) PURE; // declared as "Name"
-    STDMETHOD(Paint)(BSTR color) PURE;
-
-protected:
-    ~IColored() = default;
-};
-
-struct ILabelled : IDispatch {
-    STDMETHOD(get_Label)(BSTR* pVal) PURE;
-    STDMETHOD(get_Tally)(LONG* pVal) PURE;
-    STDMETHOD(get_Far)(LONG* pVal) PURE;
-    STDMETHOD(Shadow)(BSTR name, VARIANT value) PURE;
-    STDMETHOD(Unshadow)() PURE;
-
-protected:
-    ~ILabelled() = default;
-};
-
-inline constexpr qx::com::DispParam kShapeScaleParams[] = {
-    {u"factor", VT_I4, PARAMFLAG_FIN},
-    {u"pVal", VT_I4, PARAMFLAG_FOUT | PARAMFLAG_FRETVAL},
-};
-inline constexpr qx::com::DispMember kShapeMembers[] = {
-    qx::com::DispPropGet<&IShape::get_Name>(u"Name", 1),
-    qx::com::DispPropPut<&IShape::put_Name>(u"Name", 1),
-    qx::com::DispPropGet<&IShape::get_Area>(u"Area", 2),
-    qx::com::DispPropGet<&IShape::get_Sides>(u"Sides", 3),
-    qx::com::DispMethod<&IShape::Scale>(u"Scale", 4, kShapeScaleParams),
-    qx::com::DispPropGet<&IShape::get__Secret>(u"_Secret", 6, nullptr, FUNCFLAG_FHIDDEN),
-};
-QX_DISPATCH_INTERFACE(IShape, u"IShape", kShapeMembers, u"A shape");
-
-inline constexpr qx::com::DispParam kColoredPaintParams[] = {{u"color", VT_BSTR, PARAMFLAG_FIN}};
-inline constexpr qx::com::DispMember kColoredMembers[] = {
-    qx::com::DispPropGet<&IColored::get_Color>(u"Color", 10),
-    qx::com::DispPropPut<&IColored::put_Color>(u"Color", 10),
-    qx::com::DispPropGet<&IColored::get_ColorName>(u"Name", 11),
-    qx::com::DispMethod<&IColored::Paint>(u"Paint", 12, kColoredPaintParams),
-};
-QX_DISPATCH_INTERFACE(IColored, u"IColored", kColoredMembers, nullptr);
-
-inline constexpr qx::com::DispParam kLabelledShadowParams[] = {
-    {u"name", VT_BSTR, PARAMFLAG_FIN},
-    {u"value", VT_VARIANT, PARAMFLAG_FIN},
-};
-inline constexpr qx::com::DispMember kLabelledMembers[] = {
-    qx::com::DispPropGet<&ILabelled::get_Label>(u"Label", 20),
-    qx::com::DispPropGet<&ILabelled::get_Tally>(u"Tally", 2),
-    qx::com::DispPropGet<&ILabelled::get_Far>(u"Far", qx::com::kDynamicDispidFirst),
-    qx::com::DispMethod<&ILabelled::Shadow>(u"Shadow", 21, kLabelledShadowParams),
-    qx::com::DispMethod<&ILabelled::Unshadow>(u"Unshadow", 22),
-};
-QX_DISPATCH_INTERFACE(ILabelled, u"ILabelled", kLabelledMembers, nullptr);
 
 namespace qx::test {
 

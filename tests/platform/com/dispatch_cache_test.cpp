@@ -1,6 +1,7 @@
 // What is built once per dispatch declaration: the hashed name index (any case, first member of a
 // name wins), the one shared type information and the module lock it holds only while somebody
 // else holds it, and tables that two threads build at the same moment.
+#include "race_events.h"
 #include "test_interfaces.h"
 #include "union_shape.h"
 
@@ -12,13 +13,6 @@
 
 using qx::com::Bstr;
 using qx::com::ComPtr;
-
-QX_DEFINE_GUID(DIID_DRace, "{2F7B5C20-8E3A-4C21-9B64-3A1D0E5F7C81}");
-inline constexpr qx::com::DispMember kRaceMembers[] = {
-    qx::com::DispEvent(u"Start", 1),
-    qx::com::DispEvent(u"Finish", 2),
-};
-QX_DISPINTERFACE(DRace, DIID_DRace, u"DRace", kRaceMembers, nullptr);
 
 namespace qx::test {
 namespace {

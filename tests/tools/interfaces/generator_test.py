@@ -48,7 +48,7 @@ FAULTS = [
      "dual IX {11111111-2222-3333-4444-555555555555} {\n    1 propget A: LONG\n    2 propput A: LONG\n}\n", 3,
      "has two DISPIDs"),
     ("a DISPID that is no number",
-     "dual IX {11111111-2222-3333-4444-555555555555} {\n    one method Go()\n}\n", 2, "is no DISPID"),
+     "dual IX {11111111-2222-3333-4444-555555555555} {\n    1x method Go()\n}\n", 2, "is no DISPID"),
     ("a dual base that is no dual interface",
      "dual IX : IUnknown {11111111-2222-3333-4444-555555555555} {\n}\n", 1, "IDispatch or a dual interface"),
     ("a base described after its derived interface",

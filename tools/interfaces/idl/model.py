@@ -49,9 +49,12 @@ class Member:
     flags: list = field(default_factory=list)  # FUNCFLAG_* names
     comments: list = field(default_factory=list)  # "//" lines before it
     trailing: Optional[str] = None  # a "//" comment after it
+    cxx: Optional[str] = None  # the C++ name when it is not the Automation one's
 
     @property
     def cxx_name(self):
+        if self.cxx:
+            return self.cxx
         prefix = {"propget": "get_", "propput": "put_", "propputref": "putref_"}.get(self.kind, "")
         return prefix + self.name
 

@@ -317,11 +317,12 @@ class Parser:
 
     def member(self, itf, code, where):
         if itf.automation:
-            m = re.match(r"^(-?\w+)\s+(\w+)\s+(\w+)\s*(.*)$", code)
+            m = re.match(r"^(-?[\w:]+)\s+(\w+)\s+(\w+)\s*(.*)$", code)
             if not m or m.group(1) in MEMBER_KINDS:
                 raise DescriptionError(where, f"a member of {itf.kind} {itf.name} is DISPID KIND NAME ...")
             dispid, kind, name, rest = m.groups()
-            if automation.dispid_value(dispid) is None and not re.match(r"^DISPID_\w+$", dispid):
+            # A number, or the name of a C++ constant (DISPID_VALUE, qx::com::kDynamicDispidFirst).
+            if automation.dispid_value(dispid) is None and not re.match(r"^[A-Za-z_]\w*(::[A-Za-z_]\w*)*$", dispid):
                 raise DescriptionError(where, f"'{dispid}' is no DISPID")
         else:
             m = re.match(r"^(\w+)\s+(\w+)\s*(.*)$", code)
@@ -355,8 +356,16 @@ class Parser:
             raise DescriptionError(where, "expected '(parameters)' or ': TYPE' after the name")
         help_text = None
         flags = []
-        for tok in tokenize(after, where) if after.strip() else []:
-            if tok.kind == "string" and help_text is None and itf.automation:
+        cxx = None
+        tokens = tokenize(after, where) if after.strip() else []
+        for i, tok in enumerate(tokens):
+            if tok.text == "as" and i + 1 < len(tokens) and tokens[i + 1].kind == "word" and cxx is None:
+                continue
+            if i > 0 and tokens[i - 1].text == "as" and tok.kind == "word" and cxx is None:
+                if kind == "property":
+                    raise DescriptionError(where, "'as' names one C++ member: write propget and propput")
+                cxx = tok.text
+            elif tok.kind == "string" and help_text is None and itf.automation:
                 help_text = unquote(tok.text, where)
             elif tok.kind == "word" and tok.text in automation.FUNC_FLAGS and itf.kind == "dual":
                 flags.append(automation.FUNC_FLAGS[tok.text])
@@ -365,7 +374,7 @@ class Parser:
         kinds = ["propget", "propput"] if kind == "property" else [kind]
         members = []
         for k in kinds:
-            mem = Member(k, name, where, dispid, help=help_text, flags=list(flags), short_form=short)
+            mem = Member(k, name, where, dispid, help=help_text, flags=list(flags), short_form=short, cxx=cxx)
             if short:
                 if k == "propget":
                     mem.params = [Param("pVal", value_type + "*", where, False, True, True)]
