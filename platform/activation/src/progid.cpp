@@ -1,5 +1,5 @@
-// ProgIDs: HKEY_CLASSES_ROOT\<ProgID>\CLSID (a version-independent ProgID through CurVer) and the
-// ProgID of a class identifier.
+// ProgIDs: those of the program's own classes first, then HKEY_CLASSES_ROOT\<ProgID>\CLSID (a
+// version-independent ProgID through CurVer), and the ProgID of a class identifier.
 #include "classes_root.h"
 
 #include "objbase.h"
@@ -56,6 +56,10 @@ HRESULT CLSIDFromProgID(LPCOLESTR lpszProgID, LPCLSID lpclsid) {
         return E_INVALIDARG;
     *lpclsid = CLSID{};
     std::u16string progId(lpszProgID);
+    if (auto own = ProcessProgIdClass(progId)) {
+        *lpclsid = *own;
+        return S_OK;
+    }
     // CurVer chains are short; a cycle in a damaged registry must not loop.
     for (int hops = 0; hops < 8; ++hops) {
         if (!IsProgIdName(progId))
@@ -82,7 +86,9 @@ HRESULT ProgIDFromCLSID(REFCLSID clsid, LPOLESTR* lplpszProgID) {
     if (!lplpszProgID)
         return E_INVALIDARG;
     *lplpszProgID = nullptr;
-    auto progId = ReadClassesRootDefault(u"CLSID\\" + GuidText(clsid) + u"\\ProgID");
+    auto progId = ProcessClassProgId(clsid);
+    if (!progId)
+        progId = ReadClassesRootDefault(u"CLSID\\" + GuidText(clsid) + u"\\ProgID");
     if (!progId || progId->empty())
         return REGDB_E_CLASSNOTREG;
     auto* copy = static_cast<LPOLESTR>(CoTaskMemAlloc((progId->size() + 1) * sizeof(WCHAR)));

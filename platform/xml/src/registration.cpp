@@ -14,8 +14,8 @@ constexpr qx::activation::PlatformClassName kNames[] = {
 };
 
 qx::activation::PlatformClassRegistration& Registration() {
-    static qx::activation::PlatformClassRegistration registration(
-        kNames, std::size(kNames), u"XML DOM Document", GetDOMDocumentClassObject);
+    static qx::activation::PlatformClassRegistration registration(kNames, std::size(kNames),
+                                                                  GetDOMDocumentClassObject);
     return registration;
 }
 

@@ -8,15 +8,15 @@
 namespace qx::xmlhttp {
 namespace {
 
-// Both ProgIDs name the one class; the class's own ProgID key ends as the last one written.
+// Both ProgIDs name the one class; its own ProgID is the last one.
 constexpr qx::activation::PlatformClassName kNames[] = {
     {&CLSID_XMLHTTPRequest, u"Microsoft.XMLHTTP"},
     {&CLSID_XMLHTTPRequest, u"Msxml2.XMLHTTP"},
 };
 
 qx::activation::PlatformClassRegistration& Registration() {
-    static qx::activation::PlatformClassRegistration registration(
-        kNames, std::size(kNames), u"XML HTTP Request", GetXmlHttpRequestClassObject);
+    static qx::activation::PlatformClassRegistration registration(kNames, std::size(kNames),
+                                                                  GetXmlHttpRequestClassObject);
     return registration;
 }
 

@@ -15,11 +15,11 @@ HRESULT GetDOMDocumentClassObject(REFIID riid, void** ppv);
 namespace qx::xml {
 
 // Makes DOMDocument creatable by CoCreateInstance in this process: registers its class object for
-// CLSID_DOMDocument and CLSID_DOMDocumentMsxml2, and writes the ProgID keys "Microsoft.XMLDOM" and
-// "Msxml2.DOMDocument" (HKEY_CLASSES_ROOT\<ProgID>\CLSID and CLSID\{...}\ProgID). The calling thread
-// must be in an apartment. Repeated calls register once and give S_FALSE.
+// CLSID_DOMDocument and CLSID_DOMDocumentMsxml2, and makes the ProgIDs "Microsoft.XMLDOM" and
+// "Msxml2.DOMDocument" known to activation in this process (the registry is not written). The
+// calling thread must be in an apartment. Repeated calls register once and give S_FALSE.
 HRESULT RegisterXmlDomClass();
-// Withdraws the class objects (the registry keys stay).
+// Withdraws the class objects and the ProgIDs.
 void RevokeXmlDomClass();
 
 } // namespace qx::xml

@@ -10,10 +10,11 @@ HRESULT CreateXmlHttpRequest(IUnknown* outer, REFIID riid, void** ppv);
 HRESULT GetXmlHttpRequestClassObject(REFIID riid, void** ppv);
 
 // Makes the class creatable by CoCreateInstance in this process: registers its class object for
-// CLSID_XMLHTTPRequest and writes the ProgID keys "Msxml2.XMLHTTP" and "Microsoft.XMLHTTP". The
-// calling thread must be in an apartment. Repeated calls register once and give S_FALSE.
+// CLSID_XMLHTTPRequest and makes the ProgIDs "Msxml2.XMLHTTP" and "Microsoft.XMLHTTP" known to
+// activation in this process (the registry is not written). The calling thread must be in an
+// apartment. Repeated calls register once and give S_FALSE.
 HRESULT RegisterXmlHttpClass();
-// Withdraws the class object (the registry keys stay).
+// Withdraws the class object and the ProgIDs.
 void RevokeXmlHttpClass();
 
 // The most response bytes a request keeps; a longer response fails the send.
