@@ -30,7 +30,10 @@ struct EngineCore {
     bool hasDeadline = false;
     int entryDepth = 0;
 
-    bool terminating = false;
+    // Set by Terminate(), which any thread may call (a signal watcher, a time limit); the
+    // interrupt check on the engine's thread reads it.
+    std::atomic<bool> terminating{false};
+    std::mutex stopMutex; // orders exitCode with terminating among threads that stop the script
     int exitCode = 0;
 
     Activator activator;
@@ -51,7 +54,7 @@ struct EngineCore {
     MemberFactsCache memberFacts;
 
     bool OnOwnerThread() const { return std::this_thread::get_id() == owner; }
-    bool MustStop() const { return terminating || outOfBudget; }
+    bool MustStop() const { return terminating.load(std::memory_order_acquire) || outOfBudget; }
 };
 
 // Marks a call into script from outside (Run, CallGlobal, a wrapper's Invoke): the outermost

@@ -476,18 +476,21 @@ void ScriptEngine::SetActivator(Activator activator) {
     }
 }
 
-void ScriptEngine::Terminate(int exitCode) {
-    if (!core_->terminating) {
-        core_->terminating = true;
-        core_->exitCode = exitCode;
-    }
+bool ScriptEngine::Terminate(int exitCode) {
+    std::lock_guard lock(core_->stopMutex);
+    if (core_->terminating.load(std::memory_order_relaxed))
+        return false;
+    core_->exitCode = exitCode;
+    core_->terminating.store(true, std::memory_order_release);
+    return true;
 }
 
 bool ScriptEngine::IsTerminated() const {
-    return core_->terminating;
+    return core_->terminating.load(std::memory_order_acquire);
 }
 
 int ScriptEngine::ExitCode() const {
+    std::lock_guard lock(core_->stopMutex);
     return core_->exitCode;
 }
 

@@ -73,8 +73,11 @@ public:
     void SetActivator(Activator activator);
 
     // Stops the running script as soon as control returns to the engine: no catch or finally
-    // block of the script runs any more. Run() then gives RunResult::Terminated.
-    void Terminate(int exitCode);
+    // block of the script runs any more. Run() then gives RunResult::Terminated. Any thread may
+    // call it (a watcher that enforces a time limit); the first call wins and gives true, and its
+    // code is ExitCode(). A native call in progress is not interrupted: the script stops when it
+    // returns.
+    bool Terminate(int exitCode);
     bool IsTerminated() const;
     int ExitCode() const;
 
