@@ -1,17 +1,61 @@
-// scripthost SCRIPT.js [ARG...]
+// scripthost [OPTION...] SCRIPT.js [ARG...]
 #include "script_host.h"
+
+#include <qx/host/command_line.h>
+#include <qx/host/standard_streams.h>
 
 #include <iostream>
 
+namespace {
+
+constexpr std::string_view kSummary =
+    "Runs a JavaScript file with the WScript object and ActiveXObject, creating registered\n"
+    "classes through the registry. Every argument after the script is the script's own.\n";
+
+constexpr std::string_view kExitStatuses =
+    "Exit status: 0, or the script's WScript.Quit code; 1 an exception nobody caught; 2 a wrong\n"
+    "command line, or a script that cannot be read or compiled; 3 the time limit ran out; 4 standard\n"
+    "output or standard error could not be written; 130 stopped by SIGINT, 143 by SIGTERM.\n";
+
+} // namespace
+
 int main(int argc, char** argv) {
-    if (argc < 2) {
-        std::cerr << "usage: scripthost SCRIPT.js [ARG...]\n";
-        return qx::host::kExitCannotRun;
-    }
     qx::host::HostOptions options;
-    options.scriptPath = argv[1];
-    options.arguments.assign(argv + 2, argv + argc);
-    options.out = &std::cout;
-    options.err = &std::cerr;
-    return qx::host::RunScriptHost(options);
+    const qx::host::Option table[] = {
+        {"--timeout", "SECONDS", "stop the script after SECONDS seconds (0, the default: no limit)",
+         [&](std::string_view value) {
+             unsigned long seconds = 0;
+             std::string wrong = qx::host::ParseWholeNumber(value, 2'147'483, seconds);
+             options.timeout = std::chrono::seconds(seconds);
+             return wrong;
+         }},
+    };
+    const qx::host::CommandLineSpec spec{
+        "scripthost", "usage: scripthost [OPTION...] SCRIPT.js [ARG...]", kSummary, table, 1, false,
+        kExitStatuses};
+    const qx::host::ParsedCommandLine line = qx::host::ParseCommandLine(spec, argc, argv);
+    int status = qx::host::kExitOk;
+    bool reported = false;
+    switch (line.action) {
+    case qx::host::CommandLineAction::Help:
+    case qx::host::CommandLineAction::Version:
+        std::cout << line.text;
+        break;
+    case qx::host::CommandLineAction::Usage:
+        std::cerr << line.text;
+        status = qx::host::kExitCannotRun;
+        break;
+    case qx::host::CommandLineAction::Run:
+        options.scriptPath = line.operands.front();
+        options.arguments.assign(line.operands.begin() + 1, line.operands.end());
+        options.out = &std::cout;
+        options.err = &std::cerr;
+        options.stopOnSignals = true;
+        status = qx::host::RunScriptHost(options);
+        reported = status == qx::host::kExitOutputFailed;
+        break;
+    }
+    if (!qx::host::CloseStandardStreams("scripthost", reported) && status == qx::host::kExitOk)
+        status = qx::host::kExitOutputFailed;
+    return status;
 }

@@ -1,12 +1,18 @@
 #include "wscript_object.h"
 
+#include "script_host.h"
+
+#include <oleauto.h>
 #include <qx/com/bstr.h>
+#include <qx/com/comptr.h>
 #include <qx/com/variant.h>
 #include <synchapi.h>
 #include <winuser_message.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cmath>
+#include <filesystem>
 
 namespace qx::host {
 namespace {
@@ -21,7 +27,26 @@ std::string JoinArguments(script::CallContext& call) {
     return com::Utf16ToUtf8(line);
 }
 
-HRESULT ArgumentAt(const WScriptContext& context, script::CallContext& call) {
+// The text of the first argument, "" when there is none.
+std::string FirstArgument(script::CallContext& call) {
+    return call.ArgCount() > 0 ? com::Utf16ToUtf8(call.ArgString(0)) : std::string();
+}
+
+// Writes the text whole or stops the script: output that is lost must not pass for a success.
+HRESULT WriteText(WScriptContext& context, script::CallContext& call, bool standardError,
+                  const std::string& text) {
+    std::ostream& stream = standardError ? *context.err : *context.out;
+    errno = 0;
+    stream << text << std::flush;
+    if (stream)
+        return S_OK;
+    if (!context.outputFailure)
+        context.outputFailure = OutputFailure{standardError, errno != 0 ? errno : EIO};
+    call.Engine().Terminate(kExitOutputFailed);
+    return S_OK; // the engine stops the script as this call returns
+}
+
+HRESULT ArgumentAt(WScriptContext& context, script::CallContext& call) {
     const double index = call.ArgNumber(0);
     if (!(index >= 0 && index < static_cast<double>(context.arguments.size())) || std::trunc(index) != index)
         return DISP_E_BADINDEX;
@@ -35,6 +60,120 @@ HRESULT ObjectArgument(script::CallContext& call, com::Variant& object) {
         return hr;
     return object.vt == VT_DISPATCH && object.pdispVal ? S_OK : DISP_E_TYPEMISMATCH;
 }
+
+// The description the failed call left in the thread's error information.
+std::u16string TakeErrorText() {
+    com::ComPtr<IErrorInfo> info;
+    if (GetErrorInfo(0, &info) != S_OK || !info)
+        return {};
+    com::Bstr description;
+    if (FAILED(info->GetDescription(&description)))
+        return {};
+    return std::u16string(description.View());
+}
+
+// CreateObject(progId[, prefix]): the object, its events connected to the functions named with the
+// prefix when one is given.
+HRESULT CreateConnected(WScriptContext& context, script::CallContext& call, std::size_t progIdAt) {
+    const std::u16string progId = call.ArgString(progIdAt);
+    com::ComPtr<IDispatch> object;
+    SetErrorInfo(0, nullptr);
+    HRESULT hr = context.activator(progId, &object);
+    if (FAILED(hr) || !object) {
+        call.SetErrorDescription(TakeErrorText());
+        return FAILED(hr) ? hr : E_NOINTERFACE;
+    }
+    if (call.ArgCount() > progIdAt + 1) {
+        hr = context.events->Connect(object.Get(), call.ArgString(progIdAt + 1));
+        if (FAILED(hr)) {
+            call.SetErrorDescription(u"Object is not connectable");
+            return hr;
+        }
+    }
+    return call.SetResult(com::Variant(object.Get()));
+}
+
+// GetObject(path[, progId[, prefix]]): with an empty path a new object of the class, as Windows
+// does. No component here opens files or registers running objects, so nothing else is answered.
+HRESULT GetObjectOf(WScriptContext& context, script::CallContext& call) {
+    const std::u16string path = call.ArgCount() > 0 ? call.ArgString(0) : u"undefined";
+    if (path.empty() && call.ArgCount() > 1)
+        return CreateConnected(context, call, 1);
+    call.SetErrorDescription(path.empty() || call.ArgCount() == 0
+                                 ? u"WScript.GetObject: no running object to attach to"
+                                 : u"WScript.GetObject: no class here opens \"" + path + u"\"");
+    return MK_E_UNAVAILABLE;
+}
+
+using Member = HRESULT (*)(WScriptContext& context, script::CallContext& call);
+
+struct FunctionRow {
+    const char* path;
+    Member function;
+};
+
+const FunctionRow kFunctions[] = {
+    {"WScript.Echo",
+     [](WScriptContext& c, script::CallContext& call) {
+         return WriteText(c, call, false, JoinArguments(call) + "\n");
+     }},
+    {"WScript.StdOut.Write",
+     [](WScriptContext& c, script::CallContext& call) {
+         return WriteText(c, call, false, FirstArgument(call));
+     }},
+    {"WScript.StdOut.WriteLine",
+     [](WScriptContext& c, script::CallContext& call) {
+         return WriteText(c, call, false, FirstArgument(call) + "\n");
+     }},
+    {"WScript.StdErr.Write",
+     [](WScriptContext& c, script::CallContext& call) {
+         return WriteText(c, call, true, FirstArgument(call));
+     }},
+    {"WScript.StdErr.WriteLine",
+     [](WScriptContext& c, script::CallContext& call) {
+         return WriteText(c, call, true, FirstArgument(call) + "\n");
+     }},
+    {"WScript.Arguments", ArgumentAt},
+    {"WScript.Arguments.Item", ArgumentAt},
+    {"WScript.Arguments.Count",
+     [](WScriptContext& c, script::CallContext& call) {
+         return call.SetResult(com::Variant(static_cast<LONG>(c.arguments.size())));
+     }},
+    {"WScript.Quit",
+     [](WScriptContext&, script::CallContext& call) {
+         const double code = call.ArgCount() > 0 ? call.ArgNumber(0) : 0;
+         call.Engine().Terminate(std::isfinite(code) ? static_cast<int>(code) : 0);
+         return S_OK;
+     }},
+    {"WScript.Sleep",
+     [](WScriptContext&, script::CallContext& call) {
+         PumpMessagesFor(call.Engine(), call.ArgNumber(0));
+         return S_OK;
+     }},
+    {"WScript.CreateObject",
+     [](WScriptContext& c, script::CallContext& call) { return CreateConnected(c, call, 0); }},
+    {"WScript.GetObject", GetObjectOf},
+    {"WScript.ConnectObject",
+     [](WScriptContext& c, script::CallContext& call) {
+         com::Variant object;
+         const HRESULT found = ObjectArgument(call, object);
+         if (FAILED(found))
+             return found;
+         const HRESULT connected = c.events->Connect(object.pdispVal, call.ArgString(1));
+         if (FAILED(connected))
+             call.SetErrorDescription(u"Object is not connectable");
+         return connected;
+     }},
+    {"WScript.DisconnectObject",
+     [](WScriptContext& c, script::CallContext& call) {
+         com::Variant object;
+         const HRESULT found = ObjectArgument(call, object);
+         if (FAILED(found))
+             return found;
+         c.events->Disconnect(object.pdispVal);
+         return S_OK;
+     }},
+};
 
 } // namespace
 
@@ -58,62 +197,26 @@ void PumpMessagesFor(script::ScriptEngine& engine, double ms) {
 
 HRESULT DefineWScript(script::ScriptEngine& engine, WScriptContext& context) {
     WScriptContext* ctx = &context;
-    HRESULT hr = engine.DefineFunction("WScript.Echo", [ctx](script::CallContext& call) {
-        *ctx->out << JoinArguments(call) << '\n' << std::flush;
-        return S_OK;
-    });
-    if (SUCCEEDED(hr))
-        hr = engine.DefineFunction("WScript.StdErr.WriteLine", [ctx](script::CallContext& call) {
-            *ctx->err << com::Utf16ToUtf8(call.ArgString(0)) << '\n' << std::flush;
-            return S_OK;
-        });
-    if (SUCCEEDED(hr))
-        hr = engine.DefineFunction("WScript.Arguments",
-                                   [ctx](script::CallContext& call) { return ArgumentAt(*ctx, call); });
-    if (SUCCEEDED(hr))
-        hr = engine.DefineFunction("WScript.Arguments.Item",
-                                   [ctx](script::CallContext& call) { return ArgumentAt(*ctx, call); });
-    if (SUCCEEDED(hr))
-        hr = engine.DefineFunction("WScript.Arguments.Count", [ctx](script::CallContext& call) {
-            return call.SetResult(com::Variant(static_cast<LONG>(ctx->arguments.size())));
-        });
-    if (SUCCEEDED(hr))
-        hr = engine.DefineValue("WScript.Arguments.length",
-                                com::Variant(static_cast<LONG>(context.arguments.size())));
-    if (SUCCEEDED(hr))
-        hr = engine.DefineValue("WScript.ScriptFullName",
-                                com::Variant(com::Utf8ToUtf16(context.scriptFullName)));
-    if (SUCCEEDED(hr))
-        hr = engine.DefineFunction("WScript.Quit", [](script::CallContext& call) {
-            const double code = call.ArgCount() > 0 ? call.ArgNumber(0) : 0;
-            call.Engine().Terminate(std::isfinite(code) ? static_cast<int>(code) : 0);
-            return S_OK;
-        });
-    if (SUCCEEDED(hr))
-        hr = engine.DefineFunction("WScript.Sleep", [](script::CallContext& call) {
-            PumpMessagesFor(call.Engine(), call.ArgNumber(0));
-            return S_OK;
-        });
-    if (SUCCEEDED(hr))
-        hr = engine.DefineFunction("WScript.ConnectObject", [ctx](script::CallContext& call) {
-            com::Variant object;
-            const HRESULT found = ObjectArgument(call, object);
-            if (FAILED(found))
-                return found;
-            const HRESULT connected = ctx->events->Connect(object.pdispVal, call.ArgString(1));
-            if (FAILED(connected))
-                call.SetErrorDescription(u"Object is not connectable");
-            return connected;
-        });
-    if (SUCCEEDED(hr))
-        hr = engine.DefineFunction("WScript.DisconnectObject", [ctx](script::CallContext& call) {
-            com::Variant object;
-            const HRESULT found = ObjectArgument(call, object);
-            if (FAILED(found))
-                return found;
-            ctx->events->Disconnect(object.pdispVal);
-            return S_OK;
-        });
+    HRESULT hr = S_OK;
+    for (const FunctionRow& row : kFunctions) {
+        const Member function = row.function;
+        hr = engine.DefineFunction(
+            row.path, [ctx, function](script::CallContext& call) { return function(*ctx, call); });
+        if (FAILED(hr))
+            return hr;
+    }
+    const std::filesystem::path script(context.scriptFullName);
+    const std::pair<const char*, com::Variant> values[] = {
+        {"WScript.Arguments.length", com::Variant(static_cast<LONG>(context.arguments.size()))},
+        {"WScript.ScriptFullName", com::Variant(com::Utf8ToUtf16(context.scriptFullName))},
+        {"WScript.ScriptName", com::Variant(com::Utf8ToUtf16(script.filename().string()))},
+        {"WScript.Path", com::Variant(com::Utf8ToUtf16(context.hostFolder))},
+    };
+    for (const auto& [path, value] : values) {
+        hr = engine.DefineValue(path, value);
+        if (FAILED(hr))
+            return hr;
+    }
     return hr;
 }
 

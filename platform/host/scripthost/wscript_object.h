@@ -11,18 +11,28 @@
 
 namespace qx::host {
 
+// A write to standard output or standard error that failed; the script stops on it.
+struct OutputFailure {
+    bool standardError = false;
+    int error = 0; // errno
+};
+
 struct WScriptContext {
     std::string scriptFullName;
+    std::string hostFolder; // WScript.Path: the folder of the scripthost program
     std::vector<std::string> arguments;
     std::ostream* out;
     std::ostream* err;
     script::EventConnections* events;
+    script::Activator activator; // for WScript.CreateObject and GetObject
     // The first exception that an event handler did not catch; the script stops on it.
     std::optional<script::ScriptError> eventError;
+    std::optional<OutputFailure> outputFailure;
 };
 
-// Defines WScript.Echo, Arguments, Quit, Sleep, ScriptFullName, StdErr.WriteLine,
-// ConnectObject and DisconnectObject; context must outlive the engine's use of them.
+// Defines WScript.Echo, StdOut and StdErr (Write, WriteLine), Arguments, Quit, Sleep,
+// ScriptFullName, ScriptName, Path, CreateObject, GetObject, ConnectObject and DisconnectObject;
+// context must outlive the engine's use of them.
 HRESULT DefineWScript(script::ScriptEngine& engine, WScriptContext& context);
 
 // Waits for ms milliseconds while dispatching the thread's messages and posted calls; returns
