@@ -5,6 +5,8 @@
 
 #include "compactor/compact_file.h"
 #include "compactor/script_files.h"
+#include "qx/host/command_line.h"
+#include "qx/host/standard_streams.h"
 
 namespace {
 
@@ -14,7 +16,8 @@ enum ExitCode {
     kExitCannotRead = 2,
     kExitCannotCreate = 3,
     kExitSameFile = 4,
-    kExitCannotWrite = 5
+    kExitCannotWrite = 5,
+    kExitCannotReport = 6 // the messages could not be written to standard output
 };
 
 // Whether both names lead to one file, also through a link or another spelling of the path. An
@@ -24,16 +27,16 @@ bool isSameFile(const char* inName, const char* outName) {
     return std::filesystem::equivalent(inName, outName, error) && !error;
 }
 
-} // namespace
+constexpr std::string_view kSummary =
+    "Writes a compacted copy of a JavaScript file: comments removed, white space merged or cut.\n"
+    "Arguments after the second are ignored; a file name that begins with \"-\" follows \"--\".\n";
 
-int main(int argc, char* argv[]) {
-    if (argc < 3) {
-        std::cout << "Usage: tersor infile outfile\n";
-        return kExitUsage;
-    }
-    const char* inName = argv[1];
-    const char* outName = argv[2];
+constexpr std::string_view kExitStatuses =
+    "Exit status: 0 done; 1 usage; 2 the input cannot be read; 3 the output cannot be created;\n"
+    "4 both names are the same file; 5 a write or close failed; 6 the messages could not be\n"
+    "written to standard output.\n";
 
+int compactFiles(const char* inName, const char* outName) {
     // The input is opened first: the output is created only once there is something to write.
     compactor::InputFile input;
     if (!input.Open(inName)) {
@@ -64,4 +67,30 @@ int main(int argc, char* argv[]) {
     std::cout << "Compacting Successful.\n";
     std::cout << "Wrote to file: " << outName << '\n';
     return kExitCompacted;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    // Every message, the usage and the help included, goes to standard output.
+    const qx::host::CommandLineSpec spec{"tersor",     "Usage: tersor infile outfile", kSummary, {}, 2, false,
+                                         kExitStatuses};
+    const qx::host::ParsedCommandLine line = qx::host::ParseCommandLine(spec, argc, argv);
+    int status = kExitCompacted;
+    switch (line.action) {
+    case qx::host::CommandLineAction::Help:
+    case qx::host::CommandLineAction::Version:
+        std::cout << line.text;
+        break;
+    case qx::host::CommandLineAction::Usage:
+        std::cout << line.text;
+        status = kExitUsage;
+        break;
+    case qx::host::CommandLineAction::Run:
+        status = compactFiles(line.operands[0].c_str(), line.operands[1].c_str());
+        break;
+    }
+    if (!qx::host::CloseStandardStreams("tersor") && status == kExitCompacted)
+        status = kExitCannotReport;
+    return status;
 }
