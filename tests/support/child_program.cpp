@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <grp.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -13,11 +14,6 @@ extern char** environ;
 
 namespace qxtest {
 namespace {
-
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using CaptureFile = std::unique_ptr<std::FILE, FileCloser>;
 
 // Everything written to the file so far. The captures are files rather than pipes, so that a
 // child that leaves a grandchild holding its output behind does not keep the test waiting.
@@ -65,20 +61,29 @@ std::vector<char*> Pointers(std::vector<std::string>& strings) {
 
 } // namespace
 
-ProgramRun RunProgram(const std::vector<std::string>& args, const ChildOptions& options) {
-    ProgramRun run;
+RunningProgram StartProgram(const std::vector<std::string>& args, const ChildOptions& options) {
+    RunningProgram program;
     if (args.empty()) {
-        run.errors = "no program to run";
-        return run;
+        program.startError_ = "no program to run";
+        return program;
     }
-    CaptureFile out(std::tmpfile());
-    CaptureFile err(options.streams == Streams::Separate ? std::tmpfile() : nullptr);
-    if (!out || (options.streams == Streams::Separate && !err)) {
-        run.errors = "cannot make a file for the program's output";
-        return run;
+    program.out_.reset(std::tmpfile());
+    if (options.streams == Streams::Separate)
+        program.err_.reset(std::tmpfile());
+    if (!program.out_ || (options.streams == Streams::Separate && !program.err_)) {
+        program.startError_ = "cannot make a file for the program's output";
+        return program;
     }
-    const int outFd = fileno(out.get());
-    const int errFd = err ? fileno(err.get()) : outFd;
+    const int captureFd = fileno(program.out_.get());
+    const int errFd = program.err_ ? fileno(program.err_.get()) : captureFd;
+    int outFd = captureFd;
+    if (!options.standardOutput.empty()) {
+        outFd = open(options.standardOutput.c_str(), O_WRONLY | O_CLOEXEC);
+        if (outFd < 0) {
+            program.startError_ = "cannot open " + options.standardOutput;
+            return program;
+        }
+    }
 
     // Everything the child needs is made before fork: after it, only async-signal-safe calls.
     std::vector<std::string> argStrings(args);
@@ -89,8 +94,10 @@ ProgramRun RunProgram(const std::vector<std::string>& args, const ChildOptions& 
 
     const pid_t pid = fork();
     if (pid < 0) {
-        run.errors = "fork failed";
-        return run;
+        if (outFd != captureFd)
+            close(outFd);
+        program.startError_ = "fork failed";
+        return program;
     }
     if (pid == 0) {
         const int nothing = open("/dev/null", O_RDONLY);
@@ -105,21 +112,77 @@ ProgramRun RunProgram(const std::vector<std::string>& args, const ChildOptions& 
         execve(argv[0], argv.data(), envp.data());
         _exit(127);
     }
+    if (outFd != captureFd)
+        close(outFd);
+    program.pid_ = pid;
+    return program;
+}
+
+RunningProgram::RunningProgram(RunningProgram&& other) noexcept
+    : pid_(other.pid_), out_(std::move(other.out_)), err_(std::move(other.err_)),
+      startError_(std::move(other.startError_)) {
+    other.pid_ = -1;
+}
+
+RunningProgram::~RunningProgram() {
+    if (pid_ > 0) {
+        kill(pid_, SIGKILL);
+        int status = 0;
+        while (waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
+        }
+    }
+}
+
+bool RunningProgram::WaitForErrors(const std::string& text, std::chrono::seconds limit) {
+    std::FILE* errors = err_ ? err_.get() : out_.get();
+    if (pid_ <= 0 || errors == nullptr)
+        return false;
+    const auto end = std::chrono::steady_clock::now() + limit;
+    for (;;) {
+        if (ReadCapture(errors).find(text) != std::string::npos)
+            return true;
+        // Whether it ended, without reaping it: Wait still collects its status.
+        siginfo_t info{};
+        const bool ended = waitid(P_PID, static_cast<id_t>(pid_), &info, WEXITED | WNOHANG | WNOWAIT) != 0 ||
+                           info.si_pid != 0;
+        if (ended || std::chrono::steady_clock::now() >= end)
+            return ReadCapture(errors).find(text) != std::string::npos; // all it wrote is there now
+        usleep(10 * 1000); // a poll of the file, not a guess of how long the program needs
+    }
+}
+
+void RunningProgram::Signal(int signal) const {
+    if (pid_ > 0)
+        kill(pid_, signal);
+}
+
+ProgramRun RunningProgram::Wait() {
+    ProgramRun run;
+    if (pid_ <= 0) {
+        run.errors = startError_.empty() ? "the program is not running" : startError_;
+        return run;
+    }
     int status = 0;
-    while (waitpid(pid, &status, 0) < 0) {
+    while (waitpid(pid_, &status, 0) < 0) {
         if (errno != EINTR) {
             run.errors = "waitpid failed";
+            pid_ = -1;
             return run;
         }
     }
+    pid_ = -1;
     if (WIFEXITED(status))
         run.status = WEXITSTATUS(status);
     else if (WIFSIGNALED(status))
         run.signal = WTERMSIG(status);
-    run.output = ReadCapture(out.get());
-    if (err)
-        run.errors = ReadCapture(err.get());
+    run.output = ReadCapture(out_.get());
+    if (err_)
+        run.errors = ReadCapture(err_.get());
     return run;
+}
+
+ProgramRun RunProgram(const std::vector<std::string>& args, const ChildOptions& options) {
+    return StartProgram(args, options).Wait();
 }
 
 ProgramRun RunProgram(const std::vector<std::string>& args, const EnvironmentAdditions& environment) {

@@ -1,7 +1,11 @@
 // Runs a program as a child process and hands back its exit status and what it wrote.
 #pragma once
 
+#include <chrono>
+#include <cstdio>
+#include <memory>
 #include <string>
+#include <sys/types.h>
 #include <utility>
 #include <vector>
 
@@ -22,6 +26,9 @@ struct ChildOptions {
     // When running as root, the child drops to the unprivileged user 65534 before it starts, so
     // that file permissions stop it as they would stop a user.
     bool unprivileged = false;
+    // A file that standard output goes to instead of being captured ("/dev/full" for a full
+    // disk); `output` then stays empty.
+    std::string standardOutput;
 };
 
 struct ProgramRun {
@@ -31,8 +38,39 @@ struct ProgramRun {
     std::string errors;
 };
 
-// Starts args[0] (a path; no search) with the rest as its arguments and standard input empty,
-// waits for it and collects its output. A program that cannot be started exits with 127.
+// A program started and not yet waited for: a test can watch what it writes and signal it.
+class RunningProgram {
+public:
+    RunningProgram(RunningProgram&&) noexcept;
+    RunningProgram& operator=(RunningProgram&&) = delete;
+    ~RunningProgram(); // kills and waits for a program not waited for
+
+    // Waits until the program's standard error (its output, with Streams::Merged) holds `text`,
+    // the program ends, or `limit` passes; true when the text came. For programs that say when
+    // they are ready: the wait ends on what they write, never on a guess of how long they need.
+    bool WaitForErrors(const std::string& text, std::chrono::seconds limit = std::chrono::seconds(60));
+    void Signal(int signal) const;
+    // Waits for the program to end and collects its output.
+    ProgramRun Wait();
+
+private:
+    friend RunningProgram StartProgram(const std::vector<std::string>& args, const ChildOptions& options);
+    struct FileCloser {
+        void operator()(std::FILE* file) const { std::fclose(file); }
+    };
+    RunningProgram() = default;
+
+    pid_t pid_ = -1;
+    std::unique_ptr<std::FILE, FileCloser> out_;
+    std::unique_ptr<std::FILE, FileCloser> err_;
+    std::string startError_;
+};
+
+// Starts args[0] (a path; no search) with the rest as its arguments and standard input empty.
+RunningProgram StartProgram(const std::vector<std::string>& args, const ChildOptions& options);
+
+// Starts args[0] as StartProgram does, waits for it and collects its output. A program that
+// cannot be started exits with 127.
 ProgramRun RunProgram(const std::vector<std::string>& args, const ChildOptions& options);
 ProgramRun RunProgram(const std::vector<std::string>& args, const EnvironmentAdditions& environment = {});
 

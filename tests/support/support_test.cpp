@@ -221,8 +221,7 @@ TEST(ChildProgram, RegsvrRunsAgainstTheGivenRegistry) {
     EXPECT_EQ(usage.status, 2) << usage.output;
     const ProgramRun missing = RunRegsvr(registry.Directory(), {"/nonexistent/libnothing.so"});
     EXPECT_EQ(missing.status, 1);
-    EXPECT_EQ(missing.output,
-              "/nonexistent/libnothing.so: cannot be loaded (not a component file, or missing)\n");
+    EXPECT_EQ(missing.output, "/nonexistent/libnothing.so: cannot be loaded: no such file (0x8007007E)\n");
 }
 
 } // namespace
