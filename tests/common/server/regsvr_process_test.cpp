@@ -1,5 +1,6 @@
 // regsvr and a second program against one registry directory: what one process registers the
-// next one creates; a read-only registry refuses registration and stays as it was.
+// next one creates; a read-only registry refuses registration and unregistration and stays as it
+// was.
 #include "child_program.h"
 #include "component_test_support.h"
 
@@ -49,9 +50,8 @@ TEST(RegsvrProcess, EveryFileGetsALineAndAnyFailureFailsTheRun) {
     TempRegistry registry;
     ProgramRun run = RunChild({QX_REGSVR, "/nonexistent/libnothing.so", QX_PROBE_COMPONENT});
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.output,
-              "/nonexistent/libnothing.so: cannot be loaded (not a component file, or missing)\n" +
-                  std::string(QX_PROBE_COMPONENT) + ": DllRegisterServer succeeded\n");
+    EXPECT_EQ(run.output, "/nonexistent/libnothing.so: cannot be loaded: no such file (0x8007007E)\n" +
+                              std::string(QX_PROBE_COMPONENT) + ": DllRegisterServer succeeded\n");
     EXPECT_EQ(RunChild({QX_REGSVR}).status, 2);
     // A file that is a library but no server: the client program itself has no DllRegisterServer.
     ProgramRun notServer = RunChild({QX_REGSVR, QX_PROBE_CLIENT});
@@ -80,6 +80,11 @@ TEST(RegsvrProcess, ReadOnlyRegistryRefusesRegistrationAndStaysAsItWas) {
                         registry.Directory().string() + ")"),
         std::string::npos)
         << run.output;
+    // Unregistering changes the registry as much: it fails the same way, it is no success.
+    ProgramRun unregister = RunChild({QX_REGSVR, "-u", QX_PROBE_COMPONENT}, true);
+    EXPECT_EQ(unregister.status, 1) << unregister.output;
+    EXPECT_NE(unregister.output.find("DllUnregisterServer failed with 0x80070005"), std::string::npos)
+        << unregister.output;
     EXPECT_EQ(ReadFile(file), before);
     std::filesystem::permissions(registry.Directory(), std::filesystem::perms(0755));
 }

@@ -2,8 +2,18 @@
 # defects, the HTML first, every resource named by its Content-Location and byte-exact.
 # Usage: check_mht.py FILE.mht HTML-FILE [LOCATION=FILE ...]
 import email
+import email.header
 import email.policy
 import sys
+
+
+def content_location(part):
+    """The Content-Location as text; its raw bytes (a UTF-8 path) read as UTF-8."""
+    value = part["Content-Location"]
+    if value is None or isinstance(value, str):
+        return value
+    pieces = email.header.decode_header(value)
+    return "".join(p.decode("utf-8", "surrogateescape") if isinstance(p, bytes) else p for p, _ in pieces)
 
 
 def main():
@@ -25,7 +35,7 @@ def main():
     for part in parts[1:]:
         if part.defects:
             problems.append("part defects: %r" % part.defects)
-        seen[part["Content-Location"]] = part.get_payload(decode=True)
+        seen[content_location(part)] = part.get_payload(decode=True)
     for location, path in expected.items():
         with open(path, "rb") as f:
             if seen.get(location) != f.read():

@@ -148,7 +148,10 @@ TEST_F(BundledScripts, WrongArgumentsAndFilesAreReported) {
          {"form.htm"},
          2,
          "pack-form.js: give the form page as an absolute path or a URL: form.htm\n"},
-        {kPackScript, {"c:\\form\\missing.htm"}, 1, "pack-form.js: cannot read file://c:/form/missing.htm\n"},
+        {kPackScript,
+         {"c:\\form\\missing.htm"},
+         1,
+         "pack-form.js: cannot read file:///c:/form/missing.htm\n"},
         {kUnpackScript, {}, 2, "usage: scripthost unpack-form.js FORM.mht [FOLDER] > FOLDER/FORM.htm\n"},
         {kUnpackScript,
          {"leave.mht"},
@@ -165,7 +168,7 @@ TEST_F(BundledScripts, WrongArgumentsAndFilesAreReported) {
         {kUnpackScript,
          {"c:\\form\\form.htm"},
          1,
-         "unpack-form.js: file://c:/form/form.htm is not an MHT document\n"},
+         "unpack-form.js: file:///c:/form/form.htm is not an MHT document\n"},
     };
     for (const Case& c : cases) {
         std::vector<std::string> args = {c.script};
@@ -175,6 +178,78 @@ TEST_F(BundledScripts, WrongArgumentsAndFilesAreReported) {
         EXPECT_EQ(o.err, c.err);
         EXPECT_EQ(o.out, "");
     }
+}
+
+// A user's folders: blanks and Korean in the form's folder and in the one it is unpacked into, a
+// blank in the temporary folder. Every part comes back byte-exact, under its own name.
+TEST_F(BundledScripts, FoldersWithBlanksAndKoreanCharacters) {
+    Program kestrum = RunProgram({QX_BIN_DIR "/regsvr", QX_KESTRUM_COMPONENT});
+    ASSERT_EQ(kestrum.status, 0) << kestrum.output;
+    const std::string leave = "\xED\x9C\xB4\xEA\xB0\x80 \xEC\x96\x91\xEC\x8B\x9D"; // "휴가 양식"
+    const fs::path forms = dir_ / "my forms" / leave;
+    fs::create_directories(forms.parent_path());
+    fs::copy(PlainFormDir(), forms, fs::copy_options::recursive);
+    const fs::path temp = dir_ / "temp dir";
+    fs::create_directories(temp);
+    setenv("QX_TEMP_DIR", temp.c_str(), 1);
+
+    const Outcome packed = Run({kPackScript, (forms / "form.htm").string()});
+    ASSERT_EQ(packed.exitCode, 0) << packed.err;
+    // One canonical URL for the page and its parts alike.
+    std::string base = "file://" + forms.string() + "/";
+    for (std::size_t at = base.find(' '); at != std::string::npos; at = base.find(' ', at))
+        base.replace(at, 1, "%20");
+    EXPECT_NE(packed.out.find("\r\nContent-Location: " + base + "form.htm\r\n"), std::string::npos)
+        << packed.out;
+    const fs::path mht = dir_ / "leave form.mht";
+    std::ofstream(mht, std::ios::binary) << packed.out;
+    std::vector<std::pair<std::string, fs::path>> parts;
+    for (const auto& [reference, name] : FormReferences())
+        parts.emplace_back(base + reference, forms / name);
+    EXPECT_EQ(CheckWithPython(mht, forms / "form.htm", parts), "ok\n");
+
+    const fs::path out = dir_ / ("unpacked " + leave);
+    fs::create_directories(out);
+    const Outcome unpacked = Run({kUnpackScript, mht.string(), out.string()});
+    ASSERT_EQ(unpacked.exitCode, 0) << unpacked.err;
+    EXPECT_EQ(unpacked.err, "");
+    std::string expected = ReadAll(forms / "form.htm");
+    for (const auto& [reference, name] : FormReferences()) {
+        const std::string copy = fs::path(name).filename().string();
+        const std::string from = "\"" + reference + "\"";
+        expected.replace(expected.find(from), from.size(), "\"" + copy + "\"");
+        EXPECT_EQ(ReadAll(out / copy), ReadAll(forms / name)) << copy;
+    }
+    EXPECT_EQ(unpacked.out, expected);
+    EXPECT_TRUE(fs::is_empty(temp)) << "the converter's own temporary files are gone";
+
+    // Without a folder the page points at the converter's files in the temporary folder.
+    const Outcome inPlace = Run({kUnpackScript, mht.string()});
+    ASSERT_EQ(inPlace.exitCode, 0) << inPlace.err;
+    const std::vector<std::string> references = TemporaryReferences(inPlace.out);
+    ASSERT_EQ(references.size(), FormReferences().size()) << inPlace.out;
+    for (const std::string& reference : references)
+        EXPECT_EQ(reference.rfind("file://" + temp.string() + "/mht_", 0), 0u) << reference;
+    EXPECT_TRUE(fs::is_empty(temp));
+}
+
+// A part that cannot be copied fails the script: the page would point at files that are gone.
+TEST_F(BundledScripts, PartThatCannotBeWrittenFailsTheUnpacking) {
+    Program kestrum = RunProgram({QX_BIN_DIR "/regsvr", QX_KESTRUM_COMPONENT});
+    ASSERT_EQ(kestrum.status, 0) << kestrum.output;
+    const Outcome packed = Run({kPackScript, (PlainFormDir() / "form.htm").string()});
+    ASSERT_EQ(packed.exitCode, 0) << packed.err;
+    const fs::path mht = dir_ / "leave.mht";
+    std::ofstream(mht, std::ios::binary) << packed.out;
+    // The folder does not exist, so no copy can be made in it.
+    const fs::path out = dir_ / "taken";
+    fs::create_directories(out);
+    const Outcome unpacked = Run({kUnpackScript, mht.string(), (out / "none").string()});
+    EXPECT_EQ(unpacked.exitCode, 1);
+    EXPECT_EQ(unpacked.err.rfind("unpack-form.js: cannot write " + (out / "none").string() + "/form", 0), 0u)
+        << unpacked.err;
+    EXPECT_EQ(unpacked.out, "");
+    EXPECT_TRUE(fs::is_empty(dir_ / "temp"));
 }
 
 TEST_F(BundledScripts, MhtWithoutPageIsRefused) {

@@ -43,13 +43,14 @@ protected:
     }
 
     // Runs build/bin/scripthost with the arguments against the directory's registry, standard
-    // output and standard error apart.
-    Outcome Run(const std::vector<std::string>& args) {
+    // output and standard error apart; as an unprivileged user when asked and running as root.
+    Outcome Run(const std::vector<std::string>& args, bool unprivileged = false) {
         std::vector<std::string> command{QX_BIN_DIR "/scripthost"};
         command.insert(command.end(), args.begin(), args.end());
         qxtest::ChildOptions options;
         options.environment = {{"QX_REGISTRY_DIR", (dir_ / "registry").string()}};
         options.streams = qxtest::Streams::Separate;
+        options.unprivileged = unprivileged;
         const qxtest::ProgramRun run = qxtest::RunProgram(command, options);
         return Outcome{run.status, run.output, run.errors};
     }

@@ -1,6 +1,8 @@
 // The XML HTTP request class created by ProgID, against a loopback server.
 #include "qx/xmlhttp/xmlhttp.h"
 
+#include <msxml.h>
+
 #include <loopback_http_server.h>
 #include <objbase.h>
 #include <objbase_activation.h>
@@ -126,6 +128,67 @@ TEST_F(XmlHttp, StatusOfAMissingPageAndUnreachableHosts) {
     request->get_readyState(&state);
     EXPECT_EQ(state, 1);
     EXPECT_EQ(Open(request.Get(), u"", server.Url("/missing")), E_INVALIDARG);
+}
+
+// responseXML: the response parsed by the platform's XML parser when it is XML, from its bytes
+// (the declaration's encoding holds); an empty document otherwise; the same object on every read.
+TEST_F(XmlHttp, ResponseXmlIsTheParsedResponse) {
+    qxtest::LoopbackHttpServer server;
+    const struct {
+        const char* path;
+        const char* contentType;
+        std::string body;
+        const char16_t* rootText; // the document element's text; null: no document element
+        bool parseError;
+    } cases[] = {
+        {"/xml", "text/xml", "<?xml version=\"1.0\" encoding=\"euc-kr\"?><FORM>\xC7\xD1\xB1\xDB</FORM>",
+         u"한글", false},
+        {"/app", "application/xml; charset=utf-8", "<LIST><ROW>\xED\x95\x9C</ROW></LIST>", u"한", false},
+        {"/plus", "application/vnd.form+xml", "<FORM>x</FORM>", u"x", false},
+        {"/html", "text/html", "<FORM>not read</FORM>", nullptr, false},
+        {"/broken", "text/xml", "<FORM><ROW></FORM>", nullptr, true},
+    };
+    for (const auto& c : cases) {
+        qxtest::HttpResponse response;
+        response.body = c.body;
+        response.contentType = c.contentType;
+        server.Serve(c.path, response);
+    }
+    auto request = Create(u"Msxml2.XMLHTTP");
+    ASSERT_TRUE(request);
+    ComPtr<IDispatch> none;
+    EXPECT_EQ(request->get_responseXML(&none), E_UNEXPECTED) << "nothing was sent";
+    VARIANT body;
+    VariantInit(&body);
+    for (const auto& c : cases) {
+        ASSERT_EQ(Open(request.Get(), u"GET", server.Url(c.path)), S_OK);
+        ASSERT_EQ(request->send(body), S_OK);
+        ComPtr<IDispatch> first, second;
+        ASSERT_EQ(request->get_responseXML(&first), S_OK) << c.path;
+        ASSERT_EQ(request->get_responseXML(&second), S_OK);
+        EXPECT_EQ(first.Get(), second.Get()) << c.path;
+        ComPtr<IXMLDOMDocument> document;
+        ASSERT_EQ(first->QueryInterface(IID_IXMLDOMDocument, reinterpret_cast<void**>(&document)), S_OK);
+        ComPtr<IDispatch> root;
+        ASSERT_TRUE(SUCCEEDED(document->get_documentElement(&root)));
+        if (c.rootText) {
+            ComPtr<IXMLDOMNode> node;
+            ASSERT_TRUE(root &&
+                        SUCCEEDED(root->QueryInterface(IID_IXMLDOMNode, reinterpret_cast<void**>(&node))));
+            Bstr text;
+            ASSERT_EQ(node->get_text(text.ReleaseAndGetAddressOf()), S_OK);
+            EXPECT_EQ(std::u16string(text.Get()), c.rootText) << c.path;
+        } else {
+            EXPECT_FALSE(root) << c.path;
+        }
+        ComPtr<IDispatch> errorObject;
+        ASSERT_EQ(document->get_parseError(&errorObject), S_OK);
+        ComPtr<IXMLDOMParseError> error;
+        ASSERT_EQ(errorObject->QueryInterface(IID_IXMLDOMParseError, reinterpret_cast<void**>(&error)), S_OK);
+        LONG code = 0;
+        error->get_errorCode(&code);
+        EXPECT_EQ(code != 0, c.parseError) << c.path;
+    }
 }
 
 } // namespace
