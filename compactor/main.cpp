@@ -76,20 +76,8 @@ int main(int argc, char* argv[]) {
     const qx::host::CommandLineSpec spec{"tersor",     "Usage: tersor infile outfile", kSummary, {}, 2, false,
                                          kExitStatuses};
     const qx::host::ParsedCommandLine line = qx::host::ParseCommandLine(spec, argc, argv);
-    int status = kExitCompacted;
-    switch (line.action) {
-    case qx::host::CommandLineAction::Help:
-    case qx::host::CommandLineAction::Version:
-        std::cout << line.text;
-        break;
-    case qx::host::CommandLineAction::Usage:
-        std::cout << line.text;
-        status = kExitUsage;
-        break;
-    case qx::host::CommandLineAction::Run:
-        status = compactFiles(line.operands[0].c_str(), line.operands[1].c_str());
-        break;
-    }
+    const std::optional<int> answered = qx::host::AnswerCommandLine(line, stdout, kExitUsage);
+    int status = answered ? *answered : compactFiles(line.operands[0].c_str(), line.operands[1].c_str());
     if (!qx::host::CloseStandardStreams("tersor") && status == kExitCompacted)
         status = kExitCannotReport;
     return status;

@@ -130,16 +130,9 @@ int main(int argc, char** argv) {
                                          kExitStatuses};
     const qx::host::ParsedCommandLine line = qx::host::ParseCommandLine(spec, argc, argv);
     int status = kExitOk;
-    switch (line.action) {
-    case qx::host::CommandLineAction::Help:
-    case qx::host::CommandLineAction::Version:
-        std::fputs(line.text.c_str(), stdout);
-        break;
-    case qx::host::CommandLineAction::Usage:
-        std::fputs(line.text.c_str(), stderr);
-        status = kExitUsage;
-        break;
-    case qx::host::CommandLineAction::Run: {
+    if (const std::optional<int> answered = qx::host::AnswerCommandLine(line, stderr, kExitUsage)) {
+        status = *answered;
+    } else {
         const HRESULT init = CoInitialize(nullptr);
         bool allOk = true;
         for (const auto& file : line.operands)
@@ -147,8 +140,6 @@ int main(int argc, char** argv) {
         if (SUCCEEDED(init))
             CoUninitialize();
         status = allOk ? kExitOk : kExitFailed;
-        break;
-    }
     }
     if (!qx::host::CloseStandardStreams("regsvr") && status == kExitOk)
         status = kExitOutputFailed;

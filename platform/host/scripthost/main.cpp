@@ -36,16 +36,10 @@ int main(int argc, char** argv) {
     const qx::host::ParsedCommandLine line = qx::host::ParseCommandLine(spec, argc, argv);
     int status = qx::host::kExitOk;
     bool reported = false;
-    switch (line.action) {
-    case qx::host::CommandLineAction::Help:
-    case qx::host::CommandLineAction::Version:
-        std::cout << line.text;
-        break;
-    case qx::host::CommandLineAction::Usage:
-        std::cerr << line.text;
-        status = qx::host::kExitCannotRun;
-        break;
-    case qx::host::CommandLineAction::Run:
+    if (const std::optional<int> answered =
+            qx::host::AnswerCommandLine(line, stderr, qx::host::kExitCannotRun)) {
+        status = *answered;
+    } else {
         options.scriptPath = line.operands.front();
         options.arguments.assign(line.operands.begin() + 1, line.operands.end());
         options.out = &std::cout;
@@ -53,7 +47,6 @@ int main(int argc, char** argv) {
         options.stopOnSignals = true;
         status = qx::host::RunScriptHost(options);
         reported = status == qx::host::kExitOutputFailed;
-        break;
     }
     if (!qx::host::CloseStandardStreams("scripthost", reported) && status == qx::host::kExitOk)
         status = qx::host::kExitOutputFailed;

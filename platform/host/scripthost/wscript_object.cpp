@@ -2,7 +2,6 @@
 
 #include "script_host.h"
 
-#include <oleauto.h>
 #include <qx/com/bstr.h>
 #include <qx/com/comptr.h>
 #include <qx/com/variant.h>
@@ -61,28 +60,14 @@ HRESULT ObjectArgument(script::CallContext& call, com::Variant& object) {
     return object.vt == VT_DISPATCH && object.pdispVal ? S_OK : DISP_E_TYPEMISMATCH;
 }
 
-// The description the failed call left in the thread's error information.
-std::u16string TakeErrorText() {
-    com::ComPtr<IErrorInfo> info;
-    if (GetErrorInfo(0, &info) != S_OK || !info)
-        return {};
-    com::Bstr description;
-    if (FAILED(info->GetDescription(&description)))
-        return {};
-    return std::u16string(description.View());
-}
-
 // CreateObject(progId[, prefix]): the object, its events connected to the functions named with the
 // prefix when one is given.
 HRESULT CreateConnected(WScriptContext& context, script::CallContext& call, std::size_t progIdAt) {
     const std::u16string progId = call.ArgString(progIdAt);
     com::ComPtr<IDispatch> object;
-    SetErrorInfo(0, nullptr);
-    HRESULT hr = context.activator(progId, &object);
-    if (FAILED(hr) || !object) {
-        call.SetErrorDescription(TakeErrorText());
+    HRESULT hr = context.activator(progId, &object); // a failure leaves its text as error information
+    if (FAILED(hr) || !object)
         return FAILED(hr) ? hr : E_NOINTERFACE;
-    }
     if (call.ArgCount() > progIdAt + 1) {
         hr = context.events->Connect(object.Get(), call.ArgString(progIdAt + 1));
         if (FAILED(hr)) {
@@ -105,6 +90,22 @@ HRESULT GetObjectOf(WScriptContext& context, script::CallContext& call) {
     return MK_E_UNAVAILABLE;
 }
 
+// Echo joins its arguments with blanks; Write writes its one argument, WriteLine with a line feed.
+struct WriterRow {
+    const char* path;
+    bool standardError;
+    bool joinArguments;
+    bool lineFeed;
+};
+
+const WriterRow kWriters[] = {
+    {"WScript.Echo", false, true, true},
+    {"WScript.StdOut.Write", false, false, false},
+    {"WScript.StdOut.WriteLine", false, false, true},
+    {"WScript.StdErr.Write", true, false, false},
+    {"WScript.StdErr.WriteLine", true, false, true},
+};
+
 using Member = HRESULT (*)(WScriptContext& context, script::CallContext& call);
 
 struct FunctionRow {
@@ -113,26 +114,6 @@ struct FunctionRow {
 };
 
 const FunctionRow kFunctions[] = {
-    {"WScript.Echo",
-     [](WScriptContext& c, script::CallContext& call) {
-         return WriteText(c, call, false, JoinArguments(call) + "\n");
-     }},
-    {"WScript.StdOut.Write",
-     [](WScriptContext& c, script::CallContext& call) {
-         return WriteText(c, call, false, FirstArgument(call));
-     }},
-    {"WScript.StdOut.WriteLine",
-     [](WScriptContext& c, script::CallContext& call) {
-         return WriteText(c, call, false, FirstArgument(call) + "\n");
-     }},
-    {"WScript.StdErr.Write",
-     [](WScriptContext& c, script::CallContext& call) {
-         return WriteText(c, call, true, FirstArgument(call));
-     }},
-    {"WScript.StdErr.WriteLine",
-     [](WScriptContext& c, script::CallContext& call) {
-         return WriteText(c, call, true, FirstArgument(call) + "\n");
-     }},
     {"WScript.Arguments", ArgumentAt},
     {"WScript.Arguments.Item", ArgumentAt},
     {"WScript.Arguments.Count",
@@ -198,6 +179,14 @@ void PumpMessagesFor(script::ScriptEngine& engine, double ms) {
 HRESULT DefineWScript(script::ScriptEngine& engine, WScriptContext& context) {
     WScriptContext* ctx = &context;
     HRESULT hr = S_OK;
+    for (const WriterRow& row : kWriters) {
+        hr = engine.DefineFunction(row.path, [ctx, row](script::CallContext& call) {
+            const std::string text = row.joinArguments ? JoinArguments(call) : FirstArgument(call);
+            return WriteText(*ctx, call, row.standardError, row.lineFeed ? text + "\n" : text);
+        });
+        if (FAILED(hr))
+            return hr;
+    }
     for (const FunctionRow& row : kFunctions) {
         const Member function = row.function;
         hr = engine.DefineFunction(

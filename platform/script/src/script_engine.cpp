@@ -135,11 +135,15 @@ duk_ret_t NativeTrampoline(duk_context* ctx) {
     if (!function)
         ThrowHresult(ctx, E_UNEXPECTED);
     CallContextImpl call(core, static_cast<std::size_t>(duk_get_top(ctx)));
+    ClearErrorInfo();
     const HRESULT hr = (*function)(call);
     if (core.MustStop())
         UnwindForStop(ctx);
+    // A function that failed without a text of its own may have left one in the thread's error
+    // information (an object it called did).
     if (FAILED(hr))
-        ThrowHresult(ctx, hr, call.ErrorDescription());
+        ThrowHresult(ctx, hr,
+                     call.ErrorDescription().empty() ? TakeErrorDescription() : call.ErrorDescription());
     if (call.HasResult())
         PushVariant(core, call.Result());
     else

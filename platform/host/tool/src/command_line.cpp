@@ -125,6 +125,21 @@ ParsedCommandLine ParseCommandLine(const CommandLineSpec& spec, int argc, const 
     return parsed;
 }
 
+std::optional<int> AnswerCommandLine(const ParsedCommandLine& line, std::FILE* problems, int usageStatus) {
+    switch (line.action) {
+    case CommandLineAction::Run:
+        return std::nullopt;
+    case CommandLineAction::Help:
+    case CommandLineAction::Version:
+        std::fputs(line.text.c_str(), stdout);
+        return 0;
+    case CommandLineAction::Usage:
+        std::fputs(line.text.c_str(), problems);
+        return usageStatus;
+    }
+    return usageStatus;
+}
+
 std::string ParseWholeNumber(std::string_view value, unsigned long max, unsigned long& number) {
     const std::string wrong =
         "wants a whole number from 0 to " + std::to_string(max) + ", not \"" + std::string(value) + "\"";

@@ -22,7 +22,8 @@ public:
     virtual HRESULT ArgVariant(std::size_t index, VARIANT* value) const = 0;
     // The value the call returns to script (undefined when never set).
     virtual HRESULT SetResult(const VARIANT& value) = 0;
-    // Text for the exception thrown when the function returns a failed HRESULT.
+    // Text for the exception thrown when the function returns a failed HRESULT; without one, the
+    // description of the thread's error information that the call left, if any.
     virtual void SetErrorDescription(std::u16string description) = 0;
     virtual ScriptEngine& Engine() const = 0;
 };

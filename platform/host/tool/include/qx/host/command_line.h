@@ -6,7 +6,9 @@
 // ("--timeout 5", "--timeout=5"). "--" ends the options; "-" alone is an operand.
 #pragma once
 
+#include <cstdio>
 #include <functional>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -49,6 +51,11 @@ struct ParsedCommandLine {
 };
 
 ParsedCommandLine ParseCommandLine(const CommandLineSpec& spec, int argc, const char* const* argv);
+
+// Answers a line that is not to be run: the help or the version on standard output, the problem
+// and the usage line on `problems` (tersor keeps every message on standard output). The status to
+// exit with (0, or `usageStatus`); nullopt for a line to run.
+std::optional<int> AnswerCommandLine(const ParsedCommandLine& line, std::FILE* problems, int usageStatus);
 
 // The whole-number value of an option: digits only, at most `max`; "" when it is one, else
 // what is wrong with it (for Option::apply).
