@@ -1,5 +1,7 @@
 #include "shell_object.h"
 
+#include "host_shell.h"
+
 #include <qx/activation/platform_class.h>
 #include <qx/com/bstr.h>
 #include <qx/com/dispatch.h>
@@ -8,30 +10,6 @@
 #include <filesystem>
 #include <iterator>
 #include <system_error>
-
-QX_DECLARE_INTERFACE(IHostShell, "{3B864B50-F32C-402D-A01C-F6E8DAF7FB85}");
-QX_DEFINE_GUID(CLSID_HostShell, "{FF56122C-D6DC-4174-A72F-E43C00B996D9}");
-
-struct IHostShell : IDispatch {
-    STDMETHOD(get_CurrentDirectory)(BSTR* pVal) PURE;
-    STDMETHOD(put_CurrentDirectory)(BSTR newVal) PURE;
-
-protected:
-    ~IHostShell() = default;
-};
-
-namespace qx::host {
-namespace {
-
-inline constexpr com::DispMember kHostShellMembers[] = {
-    com::DispPropGet<&IHostShell::get_CurrentDirectory>(u"CurrentDirectory", 1),
-    com::DispPropPut<&IHostShell::put_CurrentDirectory>(u"CurrentDirectory", 1),
-};
-
-} // namespace
-} // namespace qx::host
-
-QX_DISPATCH_INTERFACE(IHostShell, u"IHostShell", qx::host::kHostShellMembers, u"The script host's shell");
 
 namespace qx::host {
 namespace {
