@@ -4,6 +4,7 @@
 #include <qx/host/command_line.h>
 #include <qx/host/standard_streams.h>
 
+#include <csignal>
 #include <iostream>
 
 namespace {
@@ -20,6 +21,9 @@ constexpr std::string_view kExitStatuses =
 } // namespace
 
 int main(int argc, char** argv) {
+    // A reader that went away (scripthost x.js | head -1) is a failed write like any other: the
+    // script stops and its objects are released, rather than the program dying of SIGPIPE.
+    std::signal(SIGPIPE, SIG_IGN);
     qx::host::HostOptions options;
     const qx::host::Option table[] = {
         {"--timeout", "SECONDS", "stop the script after SECONDS seconds (0, the default: no limit)",
