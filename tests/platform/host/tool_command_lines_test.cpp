@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -309,6 +312,39 @@ TEST_F(ToolFolder, SignalDuringAConversionLeavesNoTemporaryFile) {
                                   " was stopped by " + (signal == SIGTERM ? "SIGTERM" : "SIGINT") + "\n");
         EXPECT_TRUE(fs::is_empty(dir_ / "temp")) << "a temporary file was left";
     }
+}
+
+// A reader that goes away (scripthost x.js | head -1): the script stops at its next write and the
+// program says why, instead of dying of SIGPIPE.
+TEST_F(ToolFolder, ReaderThatGoesAwayFailsTheScript) {
+    Write("many.js", "for (;;) WScript.Echo('line');\n");
+    const fs::path fifo = dir_ / "out.fifo";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    // The reading end first, so that the program's opening of the writing end does not wait; the
+    // program must not inherit it, or it would hold the pipe open itself.
+    const int reader = open(fifo.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    ASSERT_GE(reader, 0);
+    qxtest::ChildOptions options;
+    options.streams = qxtest::Streams::Separate;
+    options.standardOutput = fifo.string();
+    options.environment = {{"QX_REGISTRY_DIR", (dir_ / "registry").string()}};
+    qxtest::RunningProgram program =
+        qxtest::StartProgram({QX_BIN_DIR "/scripthost", (dir_ / "many.js").string()}, options);
+    // Read the first line, then go away.
+    std::string got;
+    while (got.find('\n') == std::string::npos) {
+        pollfd fd{reader, POLLIN, 0};
+        ASSERT_GT(poll(&fd, 1, 60'000), 0) << "nothing came";
+        char buffer[256];
+        const ssize_t n = read(reader, buffer, sizeof buffer);
+        if (n > 0)
+            got.append(buffer, static_cast<std::size_t>(n));
+    }
+    close(reader);
+    const qxtest::ProgramRun run = program.Wait();
+    EXPECT_EQ(got.substr(0, 5), "line\n");
+    EXPECT_EQ(run.status, 4);
+    EXPECT_EQ(run.errors, "scripthost: cannot write to standard output: Broken pipe\n");
 }
 
 } // namespace
