@@ -195,12 +195,9 @@ bool AssignFont(std::u16string_view value, Assignments& out) {
         return false;
     std::u16string_view size = words[i];
     std::size_t slash = size.find(u'/');
-    if (slash != std::u16string_view::npos) {
-        if (!out.Add(Prop::lineHeight, size.substr(slash + 1)))
-            return false;
-        size = size.substr(0, slash);
-    }
-    if (!out.Add(Prop::fontSize, size))
+    if (!out.Add(Prop::fontSize, size.substr(0, slash)))
+        return false;
+    if (slash != std::u16string_view::npos && !out.Add(Prop::lineHeight, size.substr(slash + 1)))
         return false;
     std::size_t familyStart = static_cast<std::size_t>(words[i + 1].data() - value.data());
     return out.Add(Prop::fontFamily, value.substr(familyStart));

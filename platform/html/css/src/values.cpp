@@ -45,7 +45,7 @@ std::optional<Length> ParseLength(std::u16string_view text) {
 std::u16string FormatNumber(double number) {
     if (!std::isfinite(number))
         number = 0;
-    char buffer[64];
+    char buffer[512]; // the longest double in fixed notation fits
     std::snprintf(buffer, sizeof buffer, "%.4f", number);
     std::string text = buffer;
     while (text.back() == '0')
