@@ -51,8 +51,6 @@ namespace {
 using detail::EqualsNoCase;
 using detail::InWordList;
 
-constexpr std::u16string_view kBorderStyleWords =
-    u"none hidden dotted dashed solid double groove ridge inset outset";
 constexpr std::u16string_view kRepeatWords = u"repeat repeat-x repeat-y no-repeat";
 constexpr std::u16string_view kFontStyleWords = u"italic oblique";
 constexpr std::u16string_view kFontWeightWords = u"bold bolder lighter 100 200 300 400 500 600 700 800 900";
@@ -68,6 +66,35 @@ bool IsName(std::u16string_view name) {
             return false;
     }
     return true;
+}
+
+// Whether the value reads back as itself from a declaration list or a sheet: no semicolon, brace or
+// comment outside quotes, quotes and parentheses closed, no line break inside quotes, and no
+// trailing "!important" of its own.
+bool IsReadableValue(std::u16string_view value) {
+    char16_t quote = 0;
+    int depth = 0;
+    for (std::size_t i = 0; i < value.size(); ++i) {
+        char16_t c = value[i];
+        if (quote) {
+            if (c < 0x20)
+                return false;
+            if (c == quote)
+                quote = 0;
+            continue;
+        }
+        if (c == u'"' || c == u'\'')
+            quote = c;
+        else if (c == u'(')
+            ++depth;
+        else if (c == u')' && --depth < 0)
+            return false;
+        else if ((c == u';' && depth == 0) || c == u'{' || c == u'}' ||
+                 (c == u'/' && i + 1 < value.size() && value[i + 1] == u'*'))
+            return false;
+    }
+    std::u16string_view rest = value;
+    return !quote && depth == 0 && !detail::TakeImportant(rest);
 }
 
 bool IsUrl(std::u16string_view word) {
@@ -135,7 +162,7 @@ bool AssignBorder(std::span<const Prop> parts, const std::vector<std::u16string_
                   Assignments& out) {
     std::u16string_view color, width, style;
     for (std::u16string_view w : words) {
-        if (style.empty() && InWordList(kBorderStyleWords, w))
+        if (style.empty() && InWordList(Info(Prop::borderTopStyle).keywords, w))
             style = w;
         else if (width.empty() && (InWordList(u"thin medium thick", w) || ParseLength(w)))
             width = w;
@@ -267,16 +294,16 @@ bool DeclarationBlock::Set(Prop p, std::u16string_view value, bool important) {
     if (Info(p).kind == ValueKind::Shorthand)
         return SetShorthand(p, value, important);
     auto canonical = CanonicalValue(Info(p), value);
-    if (!canonical)
+    if (!canonical || !IsReadableValue(*canonical))
         return false;
     Put(p, std::move(*canonical), important);
     return true;
 }
 
 bool DeclarationBlock::SetUnknown(std::u16string_view name, std::u16string_view value, bool important) {
-    if (!IsName(name))
-        return false;
     std::u16string text = detail::CollapseSpaces(value);
+    if (!IsName(name) || !IsReadableValue(text))
+        return false;
     for (Declaration& d : items_) {
         if (!d.property && EqualsNoCase(d.name, name)) {
             if (text.empty())
@@ -296,6 +323,8 @@ bool DeclarationBlock::SetUnknown(std::u16string_view name, std::u16string_view 
 
 bool DeclarationBlock::SetShorthand(Prop p, std::u16string_view value, bool important) {
     std::u16string text = detail::CollapseSpaces(value);
+    if (!IsReadableValue(text))
+        return false;
     std::vector<std::u16string_view> words = detail::SplitWords(text);
     std::span<const Prop> longhands = Longhands(p);
     Assignments out;
@@ -342,6 +371,9 @@ bool DeclarationBlock::SetShorthand(Prop p, std::u16string_view value, bool impo
     }
     if (!ok || out.values.empty())
         return false;
+    for (const auto& assigned : out.values)
+        if (!IsReadableValue(assigned.second))
+            return false;
     for (auto& [longhand, v] : out.values)
         Put(longhand, std::move(v), important);
     return true;

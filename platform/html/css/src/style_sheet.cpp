@@ -146,7 +146,13 @@ bool StyleSheet::RemoveRule(long index) {
 }
 
 long StyleSheet::AddImport(std::u16string_view url, long index) {
-    if (imports_.size() >= kMaxImports)
+    // A URL that "@import url( ... );" could not carry back is refused.
+    bool writable =
+        !url.empty() && url.size() <= 2048 && std::none_of(url.begin(), url.end(), [](char16_t c) {
+            return c <= 0x20 || c == u'(' || c == u')' || c == u'"' || c == u'\'' || c == u';' || c == u'{' ||
+                   c == u'}' || c == u'\\';
+        });
+    if (!writable || imports_.size() >= kMaxImports)
         return -1;
     auto sheet = std::make_shared<StyleSheet>();
     sheet->href = url;

@@ -68,6 +68,8 @@ std::optional<std::u16string> CanonicalValue(const PropertyInfo& property, std::
     case ValueKind::Shorthand:
         return text;
     case ValueKind::Keyword:
+        if (!property.keywords.empty() && !detail::InWordList(property.keywords, text))
+            return std::nullopt;
         return detail::ToLower(text);
     case ValueKind::Color:
         if (!IsColorValue(text))

@@ -18,7 +18,10 @@ enum class ValueKind : std::uint8_t {
     Shorthand, // expands into longhands
 };
 
-// X(scriptName, cssName, kind, inherits, keywords a length or number accepts)
+#define QX_CSS_BORDER_STYLES "none hidden dotted dashed solid double groove ridge inset outset"
+
+// X(scriptName, cssName, kind, inherits, keywords): the keywords a length or number accepts besides
+// its numbers, the only ones a keyword property with a list accepts.
 #define QX_CSS_PROPERTIES(X)                                                                                 \
     X(fontFamily, "font-family", Text, true, "")                                                             \
     X(fontStyle, "font-style", Keyword, true, "")                                                            \
@@ -71,10 +74,10 @@ enum class ValueKind : std::uint8_t {
     X(borderBottomWidth, "border-bottom-width", Length, false, "thin medium thick")                          \
     X(borderLeftWidth, "border-left-width", Length, false, "thin medium thick")                              \
     X(borderStyle, "border-style", Shorthand, false, "")                                                     \
-    X(borderTopStyle, "border-top-style", Keyword, false, "")                                                \
-    X(borderRightStyle, "border-right-style", Keyword, false, "")                                            \
-    X(borderBottomStyle, "border-bottom-style", Keyword, false, "")                                          \
-    X(borderLeftStyle, "border-left-style", Keyword, false, "")                                              \
+    X(borderTopStyle, "border-top-style", Keyword, false, QX_CSS_BORDER_STYLES)                              \
+    X(borderRightStyle, "border-right-style", Keyword, false, QX_CSS_BORDER_STYLES)                          \
+    X(borderBottomStyle, "border-bottom-style", Keyword, false, QX_CSS_BORDER_STYLES)                        \
+    X(borderLeftStyle, "border-left-style", Keyword, false, QX_CSS_BORDER_STYLES)                            \
     X(width, "width", Length, false, "auto")                                                                 \
     X(height, "height", Length, false, "auto")                                                               \
     X(styleFloat, "float", Keyword, false, "")                                                               \
