@@ -72,29 +72,22 @@ bool IsName(std::u16string_view name) {
 // comment outside quotes, quotes and parentheses closed, no line break inside quotes, and no
 // trailing "!important" of its own.
 bool IsReadableValue(std::u16string_view value) {
-    char16_t quote = 0;
-    int depth = 0;
+    detail::QuoteScanner scan;
     for (std::size_t i = 0; i < value.size(); ++i) {
         char16_t c = value[i];
-        if (quote) {
+        if (c == u')' && !scan.quote && scan.depth == 0)
+            return false;
+        if (!scan.Outside(c)) {
             if (c < 0x20)
                 return false;
-            if (c == quote)
-                quote = 0;
             continue;
         }
-        if (c == u'"' || c == u'\'')
-            quote = c;
-        else if (c == u'(')
-            ++depth;
-        else if (c == u')' && --depth < 0)
-            return false;
-        else if ((c == u';' && depth == 0) || c == u'{' || c == u'}' ||
-                 (c == u'/' && i + 1 < value.size() && value[i + 1] == u'*'))
+        bool comment = c == u'/' && i + 1 < value.size() && value[i + 1] == u'*';
+        if ((c == u';' && scan.depth == 0) || c == u'{' || c == u'}' || comment)
             return false;
     }
     std::u16string_view rest = value;
-    return !quote && depth == 0 && !detail::TakeImportant(rest);
+    return !scan.quote && scan.depth == 0 && !detail::TakeImportant(rest);
 }
 
 bool IsUrl(std::u16string_view word) {

@@ -77,9 +77,25 @@ using namespace detail;
         return RemoveAttribute(*store_, name, p);                                                            \
     }
 
+// What a style object keeps: its store, and the names that reach any property through it.
+template <typename... Itfs>
+class StyleObject : public com::ObjectRoot, public com::UnionDispatchImpl<Itfs...> {
+public:
+    void Bind(std::unique_ptr<StyleStore> store) {
+        store_ = std::move(store);
+        names_ = std::make_unique<StyleNames>(store_.get());
+    }
+
+protected:
+    com::DynamicNames* FallbackNames() override { return names_.get(); }
+
+    std::unique_ptr<StyleStore> store_;
+    std::unique_ptr<StyleNames> names_;
+};
+
 // An inline or runtime style. IHTMLStyle2 comes first in the union: its `position` can be put,
 // IHTMLStyle's only read.
-class CStyle : public com::ObjectRoot, public com::UnionDispatchImpl<IHTMLStyle2, IHTMLStyle> {
+class CStyle : public StyleObject<IHTMLStyle2, IHTMLStyle> {
 public:
     QX_BEGIN_INTERFACES(CStyle)
     QX_INTERFACE_ENTRY(IHTMLStyle)
@@ -87,11 +103,6 @@ public:
     QX_INTERFACE_ENTRY(IDispatchEx)
     QX_INTERFACE_ENTRY2(IDispatch, IDispatchEx)
     QX_END_INTERFACES()
-
-    void Bind(std::unique_ptr<StyleStore> store) {
-        store_ = std::move(store);
-        names_ = std::make_unique<StyleNames>(store_.get());
-    }
 
     QX_SHARED_STYLE_MEMBERS
     QX_PIXEL_MEMBER(Top, top)
@@ -130,9 +141,6 @@ public:
         return S_OK;
     }
 
-protected:
-    com::DynamicNames* FallbackNames() override { return names_.get(); }
-
 private:
     struct Expressions {
         std::vector<std::pair<std::u16string, std::u16string>> items;
@@ -157,12 +165,10 @@ private:
         }
     };
 
-    std::unique_ptr<StyleStore> store_;
-    std::unique_ptr<StyleNames> names_;
     Expressions expressions_;
 };
 
-class CRuleStyle : public com::ObjectRoot, public com::UnionDispatchImpl<IHTMLRuleStyle> {
+class CRuleStyle : public StyleObject<IHTMLRuleStyle> {
 public:
     QX_BEGIN_INTERFACES(CRuleStyle)
     QX_INTERFACE_ENTRY(IHTMLRuleStyle)
@@ -170,19 +176,7 @@ public:
     QX_INTERFACE_ENTRY2(IDispatch, IDispatchEx)
     QX_END_INTERFACES()
 
-    void Bind(std::unique_ptr<StyleStore> store) {
-        store_ = std::move(store);
-        names_ = std::make_unique<StyleNames>(store_.get());
-    }
-
     QX_SHARED_STYLE_MEMBERS
-
-protected:
-    com::DynamicNames* FallbackNames() override { return names_.get(); }
-
-private:
-    std::unique_ptr<StyleStore> store_;
-    std::unique_ptr<StyleNames> names_;
 };
 
 template <typename T>

@@ -48,22 +48,10 @@ bool InWordList(std::u16string_view list, std::u16string_view word) {
 std::vector<std::u16string_view> SplitWords(std::u16string_view value) {
     std::vector<std::u16string_view> words;
     std::size_t start = std::u16string_view::npos;
-    int depth = 0;
-    char16_t quote = 0;
+    QuoteScanner scan;
     for (std::size_t i = 0; i <= value.size(); ++i) {
         char16_t c = i < value.size() ? value[i] : u' ';
-        if (quote) {
-            if (c == quote)
-                quote = 0;
-            continue;
-        }
-        if (c == u'"' || c == u'\'')
-            quote = c;
-        else if (c == u'(')
-            ++depth;
-        else if (c == u')' && depth > 0)
-            --depth;
-        bool boundary = IsSpace(c) && depth == 0;
+        bool boundary = scan.Outside(c) && IsSpace(c) && scan.depth == 0;
         if (boundary && start != std::u16string_view::npos) {
             words.push_back(value.substr(start, i - start));
             start = std::u16string_view::npos;
@@ -71,7 +59,7 @@ std::vector<std::u16string_view> SplitWords(std::u16string_view value) {
             start = i;
         }
     }
-    if (quote && start != std::u16string_view::npos) // an unclosed quote runs to the end
+    if (start != std::u16string_view::npos && start < value.size()) // an unclosed quote runs to the end
         words.push_back(value.substr(start));
     return words;
 }

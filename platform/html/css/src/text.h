@@ -1,6 +1,8 @@
 // Small text helpers of the style code: ASCII case folding, trimming, splitting values into words.
 #pragma once
 
+#include "qx/html/css/declaration_scan.h"
+
 #include <string>
 #include <string_view>
 #include <vector>
