@@ -37,6 +37,27 @@ const DispidRow kStyleDispids[] = {
     {u"position", -2147413022},        {u"behavior", -2147412997},     {u"borderTopStyle", -2147413047},
 };
 
+TEST(StyleDispatch, DeclarationsMatchTheirVtables) {
+    struct {
+        const qx::com::DispInterface& decl;
+        const IID& iid;
+    } interfaces[] = {
+        {qx::com::disp_decl_of<IHTMLStyle>, IID_IHTMLStyle},
+        {qx::com::disp_decl_of<IHTMLStyle2>, IID_IHTMLStyle2},
+        {qx::com::disp_decl_of<IHTMLRuleStyle>, IID_IHTMLRuleStyle},
+        {qx::com::disp_decl_of<IHTMLCurrentStyle>, IID_IHTMLCurrentStyle},
+        {qx::com::disp_decl_of<IHTMLStyleSheet>, IID_IHTMLStyleSheet},
+        {qx::com::disp_decl_of<IHTMLStyleSheetRule>, IID_IHTMLStyleSheetRule},
+        {qx::com::disp_decl_of<IHTMLStyleSheetRulesCollection>, IID_IHTMLStyleSheetRulesCollection},
+        {qx::com::disp_decl_of<IHTMLStyleSheetsCollection>, IID_IHTMLStyleSheetsCollection},
+    };
+    for (const auto& itf : interfaces) {
+        UINT misplaced = 0;
+        EXPECT_TRUE(qx::com::DualSlotsInOrder(itf.decl, &misplaced)) << misplaced;
+        EXPECT_EQ(qx::com::FindDispInterface(itf.iid), &itf.decl);
+    }
+}
+
 TEST(StyleDispatch, OldBrowsersDispids) {
     FakeDocument document;
     FakeElement element(document, u"DIV");
