@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <unistd.h>
@@ -50,7 +51,8 @@ QX_DEFINE_GUID(kClassId, "{3F2A6C11-0C1B-4E8D-9A51-6E2B7D4C9A02}");
 
 TEST(ComHelper, TypeLibraryGuids) {
     const qx::com::CoclassDesc classes[] = {{&kClassId, u"Convert", nullptr, 0}};
-    qx::com::LibraryDesc desc{&kLibId, u"SAMPLELib", u"sample", 1, 0, nullptr, 0, classes, 1};
+    qx::com::LibraryDesc desc{&kLibId, u"SAMPLELib", u"sample",         1, 0, nullptr,
+                              0,       classes,      std::size(classes)};
     std::vector<BYTE> bytes;
     ASSERT_EQ(qx::com::WriteTypeLibrary(desc, bytes), S_OK);
     std::string path = "/tmp/qx-helper-classes-" + std::to_string(getpid()) + ".tlb";
