@@ -31,6 +31,7 @@ function(qx_add_component)
     endif()
 
     add_library(${C_NAME} SHARED "${CMAKE_CURRENT_FUNCTION_LIST_DIR}/component_file.cpp")
+    set_property(GLOBAL APPEND PROPERTY QX_COMPONENT_FILES ${C_NAME})
     # The component's objects and the server module go in whole (nothing in the file refers to
     # the entry points; the version script exports them). The plain link brings what they need.
     target_link_libraries(${C_NAME} PRIVATE ${C_NAME}_static qx_common_server qx_platform)
@@ -51,4 +52,46 @@ function(qx_add_component)
     if(C_TYPELIB)
         add_dependencies(${C_NAME} ${C_TYPELIB})
     endif()
+endfunction()
+
+# qx_add_component_symbol_test(): once every folder has declared its targets, a test that fails
+# when a component file holds its own definition of a platform symbol (a function or variable of
+# libqxplatform.so or of a static platform piece): components reach the platform only through
+# libqxplatform.so. A second test runs the check on the platform library itself and must fail,
+# so that a check which finds nothing cannot pass for a clean result.
+function(qx_add_component_symbol_test)
+    if(QX_FUZZ OR NOT QX_BUILD_TESTS OR NOT TARGET qx_platform)
+        return()
+    endif()
+    get_property(components GLOBAL PROPERTY QX_COMPONENT_FILES)
+    qx_platform_archives("${PROJECT_SOURCE_DIR}/platform" archives)
+    set(check "${PROJECT_SOURCE_DIR}/tests/common/server/component_symbols.sh")
+    set(files "")
+    foreach(component IN LISTS components)
+        list(APPEND files "$<TARGET_FILE:${component}>")
+    endforeach()
+    add_test(NAME component_files.hold_no_platform_symbol
+             COMMAND bash "${check}" "${CMAKE_NM}" "$<TARGET_FILE:qx_platform>" ${archives} -- ${files})
+    add_test(NAME component_files.check_finds_a_copy
+             COMMAND bash "${check}" "${CMAKE_NM}" "$<TARGET_FILE:qx_platform>" ${archives} --
+                     "$<TARGET_FILE:qx_platform>")
+    set_tests_properties(component_files.check_finds_a_copy PROPERTIES WILL_FAIL TRUE)
+endfunction()
+
+# The static libraries declared in `dir` and below (the platform's pieces), as file paths.
+function(qx_platform_archives dir out)
+    set(found "")
+    get_property(targets DIRECTORY "${dir}" PROPERTY BUILDSYSTEM_TARGETS)
+    foreach(target IN LISTS targets)
+        get_target_property(type ${target} TYPE)
+        if(type STREQUAL "STATIC_LIBRARY")
+            list(APPEND found "$<TARGET_FILE:${target}>")
+        endif()
+    endforeach()
+    get_property(children DIRECTORY "${dir}" PROPERTY SUBDIRECTORIES)
+    foreach(child IN LISTS children)
+        qx_platform_archives("${child}" below)
+        list(APPEND found ${below})
+    endforeach()
+    set(${out} "${found}" PARENT_SCOPE)
 endfunction()

@@ -1,7 +1,7 @@
 // Line feeds after operators and braces go.
 #include "compactor/passes.h"
 
-#include "quote_rules.h"
+#include "state_pass.h"
 
 namespace compactor {
 
@@ -31,42 +31,30 @@ constexpr CharSet kLineFeed{"\n"};
 } // namespace
 
 void RemoveNewLinesPass::Run(std::string& text, bool atEnd, std::string& out) {
-    const size_t size = text.size();
-    size_t pos = 0;
-    while (pos < size) {
-        // Only a character followed by a line feed has anything to decide.
-        const size_t plainEnd = m_q == kInCode ? findStopOrBeforeStop(text, pos, kQuoteRuleChars, kLineFeed)
-                                               : findStop(text, pos, kQuoteRuleChars);
-        if (plainEnd > pos) {
-            out.append(text, pos, plainEnd - pos);
-            pos = plainEnd;
-            continue;
-        }
-
-        const QuoteRule rule = applyQuoteRules(text, pos, atEnd, m_q, out);
-        if (rule == QuoteRule::NeedsMore)
-            break;
-        if (rule == QuoteRule::Applied)
-            continue;
-
-        const char c = text[pos];
-        if (m_q != kInCode || !kNewLineSyms.Contains(static_cast<unsigned char>(c))) {
-            out.push_back(c);
-            ++pos;
-            continue;
-        }
-        const bool lookAhead = dependsOnNextCharacter(c);
-        if (!atEnd && (pos + 1 >= size || (lookAhead && text[pos + 1] == '\n' && pos + 2 >= size)))
-            break;
-        out.push_back(c);
-        if (pos + 1 < size && text[pos + 1] == '\n') {
-            const int next = pos + 2 < size ? static_cast<unsigned char>(text[pos + 2]) : -1;
-            pos += mustKeepLineFeed(c, next) ? 1 : 2;
-        } else {
-            ++pos;
-        }
-    }
-    text.erase(0, pos);
+    RunStatePass(
+        text, atEnd, m_q, out, RuleOrder::AfterQuotes,
+        [this](const std::string& t, size_t pos) {
+            // Only a character followed by a line feed has anything to decide.
+            return m_q == kInCode ? findStopOrBeforeStop(t, pos, kQuoteRuleChars, kLineFeed)
+                                  : findStop(t, pos, kQuoteRuleChars);
+        },
+        [this, atEnd](const std::string& t, size_t& pos, std::string& o) {
+            const size_t size = t.size();
+            const char c = t[pos];
+            if (m_q != kInCode || !kNewLineSyms.Contains(static_cast<unsigned char>(c)))
+                return RuleStep::Pass;
+            const bool lookAhead = dependsOnNextCharacter(c);
+            if (!atEnd && (pos + 1 >= size || (lookAhead && t[pos + 1] == '\n' && pos + 2 >= size)))
+                return RuleStep::Wait;
+            o.push_back(c);
+            if (pos + 1 < size && t[pos + 1] == '\n') {
+                const int next = pos + 2 < size ? static_cast<unsigned char>(t[pos + 2]) : -1;
+                pos += mustKeepLineFeed(c, next) ? 1 : 2;
+            } else {
+                ++pos;
+            }
+            return RuleStep::Done;
+        });
 }
 
 } // namespace compactor

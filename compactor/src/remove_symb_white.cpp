@@ -1,7 +1,7 @@
 // Blanks next to operators and punctuation go.
 #include "compactor/passes.h"
 
-#include "quote_rules.h"
+#include "state_pass.h"
 
 namespace compactor {
 
@@ -28,45 +28,27 @@ constexpr CharSet kBlanks{" \t\r\f\v"};
 } // namespace
 
 void RemoveSymbWhitePass::Run(std::string& text, bool atEnd, std::string& out) {
-    const size_t size = text.size();
-    size_t pos = 0;
-    while (pos < size) {
-        // Only a character followed by a blank has anything to decide.
-        const size_t plainEnd = m_q == kInCode ? findStopOrBeforeStop(text, pos, kQuoteRuleChars, kBlanks)
-                                               : findStop(text, pos, kQuoteRuleChars);
-        if (plainEnd > pos) {
-            out.append(text, pos, plainEnd - pos);
-            pos = plainEnd;
-            continue;
-        }
-
-        const QuoteRule rule = applyQuoteRules(text, pos, atEnd, m_q, out);
-        if (rule == QuoteRule::NeedsMore)
-            break;
-        if (rule == QuoteRule::Applied)
-            continue;
-
-        const char c1 = text[pos];
-        if (m_q != kInCode) {
-            out.push_back(c1);
-            ++pos;
-            continue;
-        }
-        // The rule looks at c1, a blank w and c3.
-        if (pos + 1 >= size || (isBlank(static_cast<unsigned char>(text[pos + 1])) && pos + 2 >= size)) {
-            if (!atEnd)
-                break;
-            out.push_back(c1);
-            ++pos;
-            continue;
-        }
-        out.push_back(c1);
-        if (isBlank(static_cast<unsigned char>(text[pos + 1])) && isBlankDroppable(c1, text[pos + 2]))
-            pos += 2; // on at c3
-        else
-            ++pos;
-    }
-    text.erase(0, pos);
+    RunStatePass(
+        text, atEnd, m_q, out, RuleOrder::AfterQuotes,
+        [this](const std::string& t, size_t pos) {
+            // Only a character followed by a blank has anything to decide.
+            return m_q == kInCode ? findStopOrBeforeStop(t, pos, kQuoteRuleChars, kBlanks)
+                                  : findStop(t, pos, kQuoteRuleChars);
+        },
+        [this, atEnd](const std::string& t, size_t& pos, std::string& o) {
+            const size_t size = t.size();
+            if (m_q != kInCode)
+                return RuleStep::Pass;
+            // The rule looks at c1, a blank w and c3.
+            if (pos + 1 >= size || (isBlank(static_cast<unsigned char>(t[pos + 1])) && pos + 2 >= size))
+                return atEnd ? RuleStep::Pass : RuleStep::Wait;
+            o.push_back(t[pos]);
+            if (isBlank(static_cast<unsigned char>(t[pos + 1])) && isBlankDroppable(t[pos], t[pos + 2]))
+                pos += 2; // on at c3
+            else
+                ++pos;
+            return RuleStep::Done;
+        });
 }
 
 } // namespace compactor

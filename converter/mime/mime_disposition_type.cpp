@@ -3,22 +3,21 @@
 #include "mime_tokenizer.h"
 
 MimeDispositionType::MimeDispositionType()
-    : MimeFieldBody(MIME_CLASS_DISPOSITION_TYPE, "MimeDispositionType") {}
+    : MimeParameterizedBody(MIME_CLASS_DISPOSITION_TYPE, "MimeDispositionType") {}
 
 MimeDispositionType::MimeDispositionType(const MimeString& text, MimeMessageComponent* parent)
-    : MimeFieldBody(text, parent, MIME_CLASS_DISPOSITION_TYPE, "MimeDispositionType") {}
+    : MimeParameterizedBody(text, parent, MIME_CLASS_DISPOSITION_TYPE, "MimeDispositionType") {}
 
 MimeDispositionType::MimeDispositionType(const MimeDispositionType& other)
-    : MimeFieldBody(other), m_disposition(other.m_disposition), m_dispositionText(other.m_dispositionText),
-      m_filename(other.m_filename), m_parameters(other.m_parameters, this) {}
+    : MimeParameterizedBody(other), m_disposition(other.m_disposition),
+      m_dispositionText(other.m_dispositionText), m_filename(other.m_filename) {}
 
 MimeDispositionType& MimeDispositionType::operator=(const MimeDispositionType& other) {
     if (this != &other) {
-        MimeFieldBody::operator=(other);
+        MimeParameterizedBody::operator=(other);
         m_disposition = other.m_disposition;
         m_dispositionText = other.m_dispositionText;
         m_filename = other.m_filename;
-        m_parameters.CopyFrom(other.m_parameters);
     }
     return *this;
 }
@@ -98,12 +97,5 @@ const MimeString& MimeDispositionType::Filename() {
 
 void MimeDispositionType::SetFilename(const MimeString& filename) {
     m_filename = filename;
-    if (MimeParameter* parameter = m_parameters.Find("filename")) {
-        parameter->SetValue(filename);
-        return;
-    }
-    auto parameter = std::make_unique<MimeParameter>();
-    parameter->SetAttribute("Filename");
-    parameter->SetValue(filename);
-    m_parameters.Add(std::move(parameter));
+    SetParameterValue("Filename", filename);
 }

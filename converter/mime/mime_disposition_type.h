@@ -2,8 +2,7 @@
 // its parameters, among them the file name.
 #pragma once
 
-#include "mime_field_body.h"
-#include "mime_parameter.h"
+#include "mime_parameterized_body.h"
 
 enum MimeDisposition : int {
     MIME_DISPOSITION_NONE = 0,
@@ -12,7 +11,7 @@ enum MimeDisposition : int {
     MIME_DISPOSITION_ATTACHMENT = 3,
 };
 
-class MimeDispositionType : public MimeFieldBody {
+class MimeDispositionType : public MimeParameterizedBody {
 public:
     MimeDispositionType();
     MimeDispositionType(const MimeString& text, MimeMessageComponent* parent);
@@ -33,15 +32,6 @@ public:
     const MimeString& Filename();
     void SetFilename(const MimeString& filename);
 
-    size_t NumParameters() const { return m_parameters.Count(); }
-    MimeParameter& ParameterAt(size_t index) const { return m_parameters.At(index); }
-    void AddParameter(std::unique_ptr<MimeParameter> parameter) { m_parameters.Add(std::move(parameter)); }
-    void InsertParameterAt(size_t index, std::unique_ptr<MimeParameter> parameter) {
-        m_parameters.Insert(index, std::move(parameter));
-    }
-    std::unique_ptr<MimeParameter> RemoveParameterAt(size_t index) { return m_parameters.Remove(index); }
-    void DeleteAllParameters() { m_parameters.DeleteAll(); }
-
 protected:
     virtual MimeString DispositionToText(int disposition) const;
     virtual int TextToDisposition(const MimeString& text) const;
@@ -50,7 +40,6 @@ private:
     int m_disposition = 0;
     MimeString m_dispositionText;
     MimeString m_filename;
-    MimeParameterList m_parameters{this};
 };
 
 inline std::unique_ptr<MimeDispositionType> CreateMimeDispositionType(const MimeString& text,

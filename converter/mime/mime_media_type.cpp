@@ -4,26 +4,25 @@
 #include "mime_time.h"
 #include "mime_tokenizer.h"
 
-MimeMediaType::MimeMediaType() : MimeFieldBody(MIME_CLASS_MEDIA_TYPE, "MimeMediaType") {}
+MimeMediaType::MimeMediaType() : MimeParameterizedBody(MIME_CLASS_MEDIA_TYPE, "MimeMediaType") {}
 
 MimeMediaType::MimeMediaType(const MimeString& text, MimeMessageComponent* parent)
-    : MimeFieldBody(text, parent, MIME_CLASS_MEDIA_TYPE, "MimeMediaType") {}
+    : MimeParameterizedBody(text, parent, MIME_CLASS_MEDIA_TYPE, "MimeMediaType") {}
 
 MimeMediaType::MimeMediaType(const MimeMediaType& other)
-    : MimeFieldBody(other), m_type(other.m_type), m_subtype(other.m_subtype), m_typeText(other.m_typeText),
-      m_subtypeText(other.m_subtypeText), m_boundary(other.m_boundary), m_name(other.m_name),
-      m_parameters(other.m_parameters, this) {}
+    : MimeParameterizedBody(other), m_type(other.m_type), m_subtype(other.m_subtype),
+      m_typeText(other.m_typeText), m_subtypeText(other.m_subtypeText), m_boundary(other.m_boundary),
+      m_name(other.m_name) {}
 
 MimeMediaType& MimeMediaType::operator=(const MimeMediaType& other) {
     if (this != &other) {
-        MimeFieldBody::operator=(other);
+        MimeParameterizedBody::operator=(other);
         m_type = other.m_type;
         m_subtype = other.m_subtype;
         m_typeText = other.m_typeText;
         m_subtypeText = other.m_subtypeText;
         m_boundary = other.m_boundary;
         m_name = other.m_name;
-        m_parameters.CopyFrom(other.m_parameters);
     }
     return *this;
 }
@@ -122,17 +121,6 @@ const MimeString& MimeMediaType::Name() {
 void MimeMediaType::SetName(const MimeString& name) {
     m_name = name;
     SetParameterValue("name", name);
-}
-
-void MimeMediaType::SetParameterValue(const char* attribute, const MimeString& value) {
-    if (MimeParameter* parameter = m_parameters.Find(attribute)) {
-        parameter->SetValue(value);
-        return;
-    }
-    auto parameter = std::make_unique<MimeParameter>();
-    parameter->SetAttribute(attribute);
-    parameter->SetValue(value);
-    m_parameters.Add(std::move(parameter));
 }
 
 void MimeMediaType::CreateBoundary(int level) {

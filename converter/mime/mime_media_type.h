@@ -2,11 +2,10 @@
 // multipart boundary and the name.
 #pragma once
 
-#include "mime_field_body.h"
 #include "mime_names.h"
-#include "mime_parameter.h"
+#include "mime_parameterized_body.h"
 
-class MimeMediaType : public MimeFieldBody {
+class MimeMediaType : public MimeParameterizedBody {
 public:
     MimeMediaType();
     MimeMediaType(const MimeString& text, MimeMessageComponent* parent);
@@ -36,25 +35,13 @@ public:
     const MimeString& Name();
     void SetName(const MimeString& name);
 
-    size_t NumParameters() const { return m_parameters.Count(); }
-    MimeParameter& ParameterAt(size_t index) const { return m_parameters.At(index); }
-    void AddParameter(std::unique_ptr<MimeParameter> parameter) { m_parameters.Add(std::move(parameter)); }
-    void InsertParameterAt(size_t index, std::unique_ptr<MimeParameter> parameter) {
-        m_parameters.Insert(index, std::move(parameter));
-    }
-    std::unique_ptr<MimeParameter> RemoveParameterAt(size_t index) { return m_parameters.Remove(index); }
-    void DeleteAllParameters() { m_parameters.DeleteAll(); }
-
 private:
-    void SetParameterValue(const char* attribute, const MimeString& value);
-
     int m_type = 0;
     int m_subtype = 0;
     MimeString m_typeText;
     MimeString m_subtypeText;
     MimeString m_boundary;
     MimeString m_name;
-    MimeParameterList m_parameters{this};
 };
 
 inline std::unique_ptr<MimeMediaType> CreateMimeMediaType(const MimeString& text,

@@ -41,11 +41,6 @@ void ReleaseBusy() {
     g_busy.store(0);
 }
 
-void ReplaceBstr(BSTR& target, BSTR value) {
-    SysFreeString(target);
-    target = value;
-}
-
 // What the worker needs: the object to convert on (a reference is held for it), the direction,
 // the stream with the marshalled notice target, and a gate that opens once the start notice has
 // been sent from the object's own thread.
@@ -61,10 +56,7 @@ struct ConversionJob {
 
 CConvert::CConvert() : m_dispatchEvents(*this), m_vtableEvents(*this) {}
 
-CConvert::~CConvert() {
-    SysFreeString(m_mhtData);
-    SysFreeString(m_htmlData);
-}
+CConvert::~CConvert() = default;
 
 void CConvert::FinalRelease() {
     std::lock_guard<std::mutex> guard(m_lock);
@@ -94,7 +86,7 @@ HRESULT CConvert::StartConversion(Direction direction, BSTR pathBase, VARIANT_BO
     if (direction == HtmlToMht) {
         std::lock_guard<std::mutex> guard(m_lock);
         m_pathBase = BstrToAnsi(pathBase);
-        ReplaceBstr(m_mhtData, NULL);
+        m_mhtData.Reset();
     }
 
     VARIANT_BOOL sync;
@@ -120,7 +112,7 @@ HRESULT CConvert::StartWorker(Direction direction, VARIANT_BOOL* pVal) {
     {
         std::lock_guard<std::mutex> guard(m_lock);
         if (direction == MhtToHtml)
-            ReplaceBstr(m_htmlData, NULL);
+            m_htmlData.Reset();
         if (m_script) {
             target = m_script.Get();
             toScript = true;
@@ -220,7 +212,7 @@ void CConvert::RunConversion(Direction direction) {
         ResourceRecords loaded;
         {
             std::lock_guard<std::mutex> guard(m_lock);
-            input.html = BstrToBytes(m_htmlData);
+            input.html = BstrToBytes(m_htmlData.Get());
             input.pathBase = m_pathBase;
             input.subject = m_subject;
             loaded = m_resources;
@@ -230,14 +222,14 @@ void CConvert::RunConversion(Direction direction) {
         std::lock_guard<std::mutex> guard(m_lock);
         m_pathBase = input.pathBase;
         if (!mht.empty())
-            ReplaceBstr(m_mhtData, BytesToBstr(mht));
+            m_mhtData = qx::com::Bstr::Attach(BytesToBstr(mht));
         return;
     }
     std::string mht;
     ResourceRecords records;
     {
         std::lock_guard<std::mutex> guard(m_lock);
-        mht = BstrToBytes(m_mhtData);
+        mht = BstrToBytes(m_mhtData.Get());
         records.swap(m_resources);
     }
     std::string html;
@@ -247,7 +239,7 @@ void CConvert::RunConversion(Direction direction) {
     m_resources.swap(records);
     DeleteResourceFiles(records); // none unless a load raced with this one
     if (found)
-        ReplaceBstr(m_htmlData, PageBytesToBstr(html, codePage));
+        m_htmlData = qx::com::Bstr::Attach(PageBytesToBstr(html, codePage));
 }
 
 STDMETHODIMP CConvert::IsMHTML(BSTR bstrText, VARIANT_BOOL* pVal) {
@@ -268,14 +260,14 @@ STDMETHODIMP CConvert::get_htmlData(BSTR* pVal) {
     if (pVal == NULL)
         return E_POINTER;
     std::lock_guard<std::mutex> guard(m_lock);
-    *pVal = SysAllocStringLen(m_htmlData, SysStringLen(m_htmlData));
+    *pVal = SysAllocStringLen(m_htmlData.Get(), m_htmlData.Length());
     return S_OK;
 }
 
 STDMETHODIMP CConvert::put_htmlData(BSTR newVal) {
     BSTR copy = SysAllocStringLen(newVal, SysStringLen(newVal));
     std::lock_guard<std::mutex> guard(m_lock);
-    ReplaceBstr(m_htmlData, copy);
+    m_htmlData = qx::com::Bstr::Attach(copy);
     return S_OK;
 }
 
@@ -283,14 +275,14 @@ STDMETHODIMP CConvert::get_mhtData(BSTR* pVal) {
     if (pVal == NULL)
         return E_POINTER;
     std::lock_guard<std::mutex> guard(m_lock);
-    *pVal = SysAllocStringLen(m_mhtData, SysStringLen(m_mhtData));
+    *pVal = SysAllocStringLen(m_mhtData.Get(), m_mhtData.Length());
     return S_OK;
 }
 
 STDMETHODIMP CConvert::put_mhtData(BSTR newVal) {
     BSTR copy = SysAllocStringLen(newVal, SysStringLen(newVal));
     std::lock_guard<std::mutex> guard(m_lock);
-    ReplaceBstr(m_mhtData, copy);
+    m_mhtData = qx::com::Bstr::Attach(copy);
     return S_OK;
 }
 
@@ -300,8 +292,8 @@ STDMETHODIMP CConvert::DownloadURL(BSTR htmURL, BSTR* htmlData) {
     BSTR copy = NULL;
     {
         std::lock_guard<std::mutex> guard(m_lock);
-        ReplaceBstr(m_htmlData, BytesToBstr(text));
-        copy = SysAllocStringLen(m_htmlData, SysStringLen(m_htmlData));
+        m_htmlData = qx::com::Bstr::Attach(BytesToBstr(text));
+        copy = SysAllocStringLen(m_htmlData.Get(), m_htmlData.Length());
     }
     if (htmlData != NULL)
         *htmlData = copy;
@@ -319,7 +311,7 @@ STDMETHODIMP CConvert::ViewMhtInBrowser() {
     std::string text;
     {
         std::lock_guard<std::mutex> guard(m_lock);
-        text = BstrToBytes(m_mhtData);
+        text = BstrToBytes(m_mhtData.Get());
     }
     HANDLE file =
         CreateFileA(name.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);

@@ -2,6 +2,7 @@
 // into the other, on the caller's thread or on a worker thread of its own.
 #pragma once
 
+#include <qx/com/bstr.h>
 #include <qx/com/class_info.h>
 #include <qx/com/comptr.h>
 #include <qx/com/connection_point.h>
@@ -57,8 +58,8 @@ private:
 
     mutable std::mutex m_lock; // guards every member below
     std::string m_pathBase;
-    BSTR m_mhtData = NULL;
-    BSTR m_htmlData = NULL;
+    qx::com::Bstr m_mhtData;
+    qx::com::Bstr m_htmlData;
     ResourceRecords m_resources;
     qx::com::ComPtr<IDispatch> m_script;
     VARIANT_BOOL m_sync = VARIANT_FALSE;

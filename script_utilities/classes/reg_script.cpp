@@ -2,6 +2,7 @@
 
 #include "ansi_text.h"
 
+#include <iterator>
 #include <shlwapi_registry.h>
 
 void CRegEnumList::SetNames(std::vector<std::string>&& names) {
@@ -35,7 +36,7 @@ CRegScript::CRegScript() : m_registry(HKEY_LOCAL_MACHINE) {}
 HKEY CRegScript::HiveFromIndex(LONG hiveIndex) {
     static const HKEY kHives[] = {HKEY_CLASSES_ROOT, HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE, HKEY_USERS,
                                   HKEY_CURRENT_CONFIG};
-    if (hiveIndex < 0 || hiveIndex >= static_cast<LONG>(sizeof(kHives) / sizeof(kHives[0])))
+    if (hiveIndex < 0 || hiveIndex >= static_cast<LONG>(std::size(kHives)))
         return nullptr;
     return kHives[hiveIndex];
 }

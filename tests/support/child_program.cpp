@@ -6,9 +6,14 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <memory>
+#include <system_error>
 
 extern char** environ;
 
@@ -51,6 +56,89 @@ std::vector<std::string> ChildEnvironment(const EnvironmentAdditions& additions)
     return entries;
 }
 
+namespace fs = std::filesystem;
+
+// Whether a user who is neither owner nor in the group reaches the file: every folder on the way
+// searchable by others, the file itself readable by others.
+bool OthersCanReach(const fs::path& file) {
+    std::error_code error;
+    const fs::path real = fs::canonical(file, error);
+    if (error)
+        return false;
+    struct stat info {};
+    if (stat(real.c_str(), &info) != 0 || (info.st_mode & S_IROTH) == 0)
+        return false;
+    for (fs::path folder = real.parent_path(); !folder.empty(); folder = folder.parent_path()) {
+        if (stat(folder.c_str(), &info) != 0 || (info.st_mode & S_IXOTH) == 0)
+            return false;
+        if (folder == folder.root_path())
+            break;
+    }
+    return true;
+}
+
+// Puts a file into the staging folder (a hard link where the file system allows, else a copy)
+// and returns its path there; empty on failure.
+std::string Stage(const fs::path& file, const fs::path& folder) {
+    const fs::path target = folder / file.filename();
+    std::error_code error;
+    if (fs::exists(target, error))
+        return target.string();
+    fs::create_hard_link(file, target, error);
+    if (error) {
+        error.clear();
+        fs::copy_file(file, target, error);
+    }
+    if (error)
+        return {};
+    fs::permissions(target,
+                    fs::perms::others_read | fs::perms::others_exec | fs::perms::group_read |
+                        fs::perms::group_exec,
+                    fs::perm_options::add, error);
+    return target.string();
+}
+
+// Stages the program, every argument that names a file the unprivileged user cannot reach, and
+// the shared libraries beside the built programs (the platform library and the component
+// files), so that the child runs where it can read. Returns the folder, or empty with `why` set.
+std::string StageForUnprivilegedRun(std::vector<std::string>& args, EnvironmentAdditions& environment,
+                                    std::string& why) {
+    std::string pattern = "/tmp/qx-child-XXXXXX";
+    if (mkdtemp(pattern.data()) == nullptr) {
+        why = "cannot make a folder under /tmp for an unprivileged run";
+        return {};
+    }
+    const fs::path folder = pattern;
+    std::error_code error;
+    fs::permissions(folder, fs::perms(0755), error);
+    std::vector<fs::path> files;
+    std::error_code listError;
+    for (const auto& entry : fs::directory_iterator(QX_CHILD_LIBRARY_DIR, listError)) {
+        if (entry.is_regular_file() && entry.path().extension() == ".so")
+            files.push_back(entry.path());
+    }
+    bool staged = true;
+    for (const fs::path& file : files)
+        staged = staged && !Stage(file, folder).empty();
+    for (std::size_t i = 0; staged && i < args.size(); ++i) {
+        std::error_code statError;
+        if (!fs::path(args[i]).is_absolute() || !fs::is_regular_file(args[i], statError) ||
+            OthersCanReach(args[i]))
+            continue;
+        const std::string copy = Stage(args[i], folder);
+        staged = !copy.empty();
+        args[i] = copy;
+    }
+    if (!staged) {
+        why = "cannot stage the program's files in " + folder.string() + " for an unprivileged run";
+        fs::remove_all(folder, error);
+        return {};
+    }
+    // The programs' library path points into the unreachable build folder; this one comes first.
+    environment.emplace_back("LD_LIBRARY_PATH", folder.string());
+    return folder.string();
+}
+
 std::vector<char*> Pointers(std::vector<std::string>& strings) {
     std::vector<char*> pointers;
     for (std::string& s : strings)
@@ -87,10 +175,19 @@ RunningProgram StartProgram(const std::vector<std::string>& args, const ChildOpt
 
     // Everything the child needs is made before fork: after it, only async-signal-safe calls.
     std::vector<std::string> argStrings(args);
-    std::vector<std::string> envStrings = ChildEnvironment(options.environment);
+    EnvironmentAdditions environment = options.environment;
+    const bool dropPrivileges = options.unprivileged && geteuid() == 0;
+    if (dropPrivileges && !OthersCanReach(args[0])) {
+        program.stagingFolder_ = StageForUnprivilegedRun(argStrings, environment, program.startError_);
+        if (program.stagingFolder_.empty()) {
+            if (outFd != captureFd)
+                close(outFd);
+            return program;
+        }
+    }
+    std::vector<std::string> envStrings = ChildEnvironment(environment);
     std::vector<char*> argv = Pointers(argStrings);
     std::vector<char*> envp = Pointers(envStrings);
-    const bool dropPrivileges = options.unprivileged && geteuid() == 0;
 
     const pid_t pid = fork();
     if (pid < 0) {
@@ -120,8 +217,9 @@ RunningProgram StartProgram(const std::vector<std::string>& args, const ChildOpt
 
 RunningProgram::RunningProgram(RunningProgram&& other) noexcept
     : pid_(other.pid_), out_(std::move(other.out_)), err_(std::move(other.err_)),
-      startError_(std::move(other.startError_)) {
+      startError_(std::move(other.startError_)), stagingFolder_(std::move(other.stagingFolder_)) {
     other.pid_ = -1;
+    other.stagingFolder_.clear();
 }
 
 RunningProgram::~RunningProgram() {
@@ -131,6 +229,15 @@ RunningProgram::~RunningProgram() {
         while (waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
         }
     }
+    RemoveStagingFolder();
+}
+
+void RunningProgram::RemoveStagingFolder() {
+    if (stagingFolder_.empty())
+        return;
+    std::error_code ignored;
+    fs::remove_all(stagingFolder_, ignored);
+    stagingFolder_.clear();
 }
 
 bool RunningProgram::WaitForErrors(const std::string& text, std::chrono::seconds limit) {
@@ -171,6 +278,7 @@ ProgramRun RunningProgram::Wait() {
         }
     }
     pid_ = -1;
+    RemoveStagingFolder();
     if (WIFEXITED(status))
         run.status = WEXITSTATUS(status);
     else if (WIFSIGNALED(status))

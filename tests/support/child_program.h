@@ -24,7 +24,10 @@ struct ChildOptions {
     EnvironmentAdditions environment;
     Streams streams = Streams::Merged;
     // When running as root, the child drops to the unprivileged user 65534 before it starts, so
-    // that file permissions stop it as they would stop a user.
+    // that file permissions stop it as they would stop a user. When that user cannot reach the
+    // program (a checkout under a folder of mode 0700), the program, the argument files it cannot
+    // reach and the libraries beside the built programs are staged in a world-readable folder
+    // under /tmp for the run, and the child runs from there.
     bool unprivileged = false;
     // A file that standard output goes to instead of being captured ("/dev/full" for a full
     // disk); `output` then stays empty.
@@ -59,11 +62,13 @@ private:
         void operator()(std::FILE* file) const { std::fclose(file); }
     };
     RunningProgram() = default;
+    void RemoveStagingFolder();
 
     pid_t pid_ = -1;
     std::unique_ptr<std::FILE, FileCloser> out_;
     std::unique_ptr<std::FILE, FileCloser> err_;
     std::string startError_;
+    std::string stagingFolder_; // removed once the program has ended
 };
 
 // Starts args[0] (a path; no search) with the rest as its arguments and standard input empty.

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <thread>
 
@@ -183,6 +184,29 @@ TEST(ChildProgram, UnprivilegedChildRunsAsNobodyWhenTheTestIsRoot) {
         const ProgramRun groups = RunProgram({"/usr/bin/id", "-G"}, options);
         EXPECT_EQ(groups.output, "65534\n") << "no group of root's is kept";
     }
+}
+
+// A checkout under a folder only its owner may enter (mode 0700, as a root user's home or a
+// mktemp -d folder) must not stop a child that drops to the unprivileged user: the program and
+// the files it is given run from a staging folder it can read, which goes when the run ends.
+TEST(ChildProgram, UnprivilegedChildRunsFromFilesItCannotReachWhereTheyLie) {
+    std::string pattern = "/tmp/qx-private-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    const std::filesystem::path folder = pattern; // mode 0700
+    std::filesystem::copy_file("/bin/cat", folder / "cat");
+    std::ofstream(folder / "note.txt") << "reached\n";
+    ChildOptions options;
+    options.unprivileged = true;
+    options.streams = Streams::Separate;
+    const ProgramRun run = RunProgram({(folder / "cat").string(), (folder / "note.txt").string()}, options);
+    EXPECT_EQ(run.status, 0) << run.errors;
+    EXPECT_EQ(run.output, "reached\n");
+    std::size_t left = 0;
+    for (const auto& entry : std::filesystem::directory_iterator("/tmp"))
+        left += entry.path().filename().string().rfind("qx-child-", 0) == 0 &&
+                std::filesystem::exists(entry.path() / "note.txt");
+    EXPECT_EQ(left, 0u) << "the staging folder is removed after the run";
+    std::filesystem::remove_all(folder);
 }
 
 // Runs from several threads at once each get their own program's output and status, however

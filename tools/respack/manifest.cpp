@@ -1,5 +1,7 @@
 #include "manifest.h"
 
+#include "qx/win32/codepage.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
@@ -16,27 +18,8 @@ constexpr std::uint16_t kBitmap = 2, kIcon = 3, kDialog = 5, kString = 6, kRcDat
 
 std::u16string Utf8ToUtf16(const std::string& s) {
     std::u16string out;
-    for (std::size_t i = 0; i < s.size();) {
-        unsigned char c = static_cast<unsigned char>(s[i]);
-        std::size_t extra = c < 0x80 ? 0 : (c >> 5) == 6 ? 1 : (c >> 4) == 14 ? 2 : (c >> 3) == 30 ? 3 : 9;
-        if (extra == 9) {
-            throw std::runtime_error("text is not UTF-8");
-        }
-        char32_t cp = extra == 0 ? c : (c & (0x3F >> extra));
-        for (std::size_t k = 1; k <= extra; ++k) {
-            if (i + k >= s.size() || (static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) {
-                throw std::runtime_error("text is not UTF-8");
-            }
-            cp = (cp << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3F);
-        }
-        i += extra + 1;
-        if (cp >= 0x10000) {
-            cp -= 0x10000;
-            out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-            out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-        } else {
-            out.push_back(static_cast<char16_t>(cp));
-        }
+    if (!qx::win32::Utf8ToWideStrict(s, out)) {
+        throw std::runtime_error("text is not UTF-8");
     }
     return out;
 }

@@ -1,81 +1,47 @@
 // UTF-8 <-> UTF-16 conversion for the platform's own texts.
+#include "qx/win32/utf.h"
 #include "qx/com/bstr.h"
 
 #include <memory>
 
 namespace qx::com {
 
+// Bad input becomes U+FFFD: a sequence whose lead byte announces its length is replaced as a
+// whole (as far as its continuation bytes go), any other byte on its own.
 std::u16string Utf8ToUtf16(std::string_view text) {
     std::u16string out;
     out.reserve(text.size());
+    const auto* in = reinterpret_cast<const unsigned char*>(text.data());
     std::size_t i = 0;
     while (i < text.size()) {
-        auto byte = static_cast<unsigned char>(text[i]);
-        char32_t cp = 0xFFFD;
-        std::size_t extra = 0;
-        char32_t min = 0;
-        if (byte < 0x80) {
-            cp = byte;
-        } else if ((byte & 0xE0) == 0xC0) {
-            cp = byte & 0x1F, extra = 1, min = 0x80;
-        } else if ((byte & 0xF0) == 0xE0) {
-            cp = byte & 0x0F, extra = 2, min = 0x800;
-        } else if ((byte & 0xF8) == 0xF0) {
-            cp = byte & 0x07, extra = 3, min = 0x10000;
-        } else {
-            extra = 0;
-            cp = 0xFFFD;
+        std::size_t consumed = 1;
+        const long cp = win32::DecodeUtf8(in + i, text.size() - i, consumed);
+        if (cp >= 0) {
+            win32::AppendUtf16(static_cast<char32_t>(cp), out);
+            i += consumed;
+            continue;
         }
-        ++i;
-        bool ok = true;
-        for (std::size_t k = 0; k < extra; ++k) {
-            if (i >= text.size() || (static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) {
-                ok = false;
-                break;
-            }
-            cp = (cp << 6) | (static_cast<unsigned char>(text[i]) & 0x3F);
+        out.push_back(static_cast<char16_t>(win32::kReplacementCharacter));
+        const unsigned char lead = in[i++];
+        const std::size_t announced = (lead & 0xE0) == 0xC0   ? 1
+                                      : (lead & 0xF0) == 0xE0 ? 2
+                                      : (lead & 0xF8) == 0xF0 ? 3
+                                                              : 0;
+        for (std::size_t k = 0; k < announced && i < text.size() && (in[i] & 0xC0) == 0x80; ++k)
             ++i;
-        }
-        if (!ok || (extra && cp < min) || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-            cp = 0xFFFD;
-        if (cp >= 0x10000) {
-            cp -= 0x10000;
-            out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-            out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-        } else {
-            out.push_back(static_cast<char16_t>(cp));
-        }
     }
     return out;
 }
 
+// A lone surrogate becomes U+FFFD.
 std::string Utf16ToUtf8(std::u16string_view text) {
     std::string out;
     out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        char32_t cp = text[i];
-        if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-            text[i + 1] <= 0xDFFF) {
-            cp = 0x10000 + ((cp - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-            ++i;
-        } else if (cp >= 0xD800 && cp <= 0xDFFF) {
-            cp = 0xFFFD; // a lone surrogate
-        }
-        if (cp < 0x80) {
-            out.push_back(static_cast<char>(cp));
-        } else if (cp < 0x800) {
-            out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-        } else if (cp < 0x10000) {
-            out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-        } else {
-            out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-            out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-        }
+    for (std::size_t i = 0; i < text.size();) {
+        std::size_t consumed = 1;
+        const long cp = win32::DecodeUtf16(text.data() + i, text.size() - i, consumed);
+        win32::AppendUtf8(cp < 0 ? win32::kReplacementCharacter : static_cast<char32_t>(cp), out);
+        i += consumed;
     }
     return out;
 }

@@ -39,8 +39,13 @@ struct Pipe {
 };
 
 // The stream of STGMEDIUM: reads what has arrived without waiting.
-class PipeStream final : public ReadOnlyStream {
+class PipeStream : public ReadOnlyStream {
 public:
+    QX_BEGIN_INTERFACES(PipeStream)
+    QX_INTERFACE_ENTRY(IStream)
+    QX_INTERFACE_ENTRY2(ISequentialStream, IStream)
+    QX_END_INTERFACES()
+
     explicit PipeStream(std::shared_ptr<Pipe> pipe) : pipe_(std::move(pipe)) {}
 
     STDMETHODIMP Read(void* pv, ULONG cb, ULONG* pcbRead) override {
@@ -70,9 +75,10 @@ public:
         return STG_E_INVALIDFUNCTION;
     }
 
-private:
+protected:
     ~PipeStream() override = default;
 
+private:
     ULONGLONG Size() override {
         std::lock_guard guard(pipe_->lock);
         return pipe_->total;
@@ -95,11 +101,15 @@ void ReleaseBindInfo(BINDINFO& info) {
     }
 }
 
-class UrlBinding final : public UrlObject<IBinding, IID_IBinding> {
+class UrlBinding : public UrlObject, public IBinding {
 public:
+    QX_BEGIN_INTERFACES(UrlBinding)
+    QX_INTERFACE_ENTRY(IBinding)
+    QX_END_INTERFACES()
+
     UrlBinding(std::string url, IBindStatusCallback* callback, DWORD owner)
         : url_(std::move(url)), wideUrl_(qx::win32::AnsiToWide(url_)), callback_(callback), owner_(owner),
-          pipe_(std::make_shared<Pipe>()), stream_(new PipeStream(pipe_)) {
+          pipe_(std::make_shared<Pipe>()), stream_(NewUrlObject<PipeStream>(pipe_)) {
         callback_->AddRef();
     }
 
@@ -187,7 +197,7 @@ public:
         }).detach();
     }
 
-private:
+protected:
     ~UrlBinding() override {
         stream_->Release();
         if (callback_ != nullptr) {
@@ -195,6 +205,7 @@ private:
         }
     }
 
+private:
     bool IsAborted() {
         std::lock_guard guard(state_);
         return aborted_;
@@ -378,7 +389,8 @@ HRESULT URLOpenStreamA(IUnknown*, LPCSTR szURL, DWORD, IBindStatusCallback* lpfn
     if (szURL == nullptr || lpfnCB == nullptr) {
         return E_INVALIDARG;
     }
-    auto* binding = new qx::net::UrlBinding(szURL, lpfnCB, GetCurrentThreadId());
+    auto* binding =
+        qx::net::NewUrlObject<qx::net::UrlBinding>(std::string(szURL), lpfnCB, GetCurrentThreadId());
     bool posted = binding->Post(&qx::net::UrlBinding::Begin);
     binding->Release();
     return posted ? S_OK : E_OUTOFMEMORY;

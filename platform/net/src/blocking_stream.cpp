@@ -13,8 +13,13 @@
 namespace qx::net {
 namespace {
 
-class BlockingStream final : public ReadOnlyStream {
+class BlockingStream : public ReadOnlyStream {
 public:
+    QX_BEGIN_INTERFACES(BlockingStream)
+    QX_INTERFACE_ENTRY(IStream)
+    QX_INTERFACE_ENTRY2(ISequentialStream, IStream)
+    QX_END_INTERFACES()
+
     BlockingStream(std::unique_ptr<ByteSource> source, IBindStatusCallback* callback)
         : source_(std::move(source)), callback_(callback) {
         if (callback_ != nullptr) {
@@ -111,13 +116,14 @@ public:
         return hr;
     }
 
-private:
+protected:
     ~BlockingStream() override {
         if (callback_ != nullptr) {
             callback_->Release();
         }
     }
 
+private:
     ULONGLONG Size() override {
         std::int64_t length = source_->Length();
         return length >= 0 ? static_cast<ULONGLONG>(length) : 0;
@@ -149,7 +155,7 @@ private:
 } // namespace
 
 IStream* MakeBlockingStream(std::unique_ptr<ByteSource> source, IBindStatusCallback* callback) {
-    return new BlockingStream(std::move(source), callback);
+    return NewUrlObject<BlockingStream>(std::move(source), callback);
 }
 
 } // namespace qx::net

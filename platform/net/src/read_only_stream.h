@@ -9,7 +9,7 @@
 
 namespace qx::net {
 
-class ReadOnlyStream : public UrlObject<IStream, IID_ISequentialStream, IID_IStream> {
+class ReadOnlyStream : public UrlObject, public IStream {
 public:
     STDMETHODIMP Write(const void*, ULONG, ULONG* pcbWritten) override {
         if (pcbWritten != nullptr) {

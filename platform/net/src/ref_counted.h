@@ -1,56 +1,29 @@
-// Reference counting and IUnknown of the URL objects.
+// The URL objects are objects of the COM framework: counted from any thread, deleted at their
+// last Release, answering the IIDs of their interface tables.
 #pragma once
 
-#include <atomic>
+#include <new>
+#include <utility>
 
-#include "unknwn.h"
-#include "wintypes.h"
+#include "qx/com/object.h"
 
 namespace qx::net {
 
-class RefCount {
+// The root of a URL object. It is the platform's own, so it keeps no component loaded.
+class UrlObject : public com::ObjectRoot {
 public:
-    ULONG Add() { return ++count_; }
-    // True when the last reference went.
-    ULONG Drop() { return --count_; }
-
-private:
-    std::atomic<ULONG> count_{1};
+    static constexpr bool kAggregatable = false;
+    static constexpr bool kCountsInModuleLock = false;
 };
 
-// IUnknown for an object of one interface: it answers IUnknown and the IIDs given (the interface
-// and those it derives from), counts references from any thread and deletes itself at the last
-// Release.
-template <class Interface, const IID&... Ids>
-class UrlObject : public Interface {
-public:
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-        if (ppv == nullptr) {
-            return E_POINTER;
-        }
-        if (riid == IID_IUnknown || ((riid == Ids) || ...)) {
-            *ppv = static_cast<Interface*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *ppv = nullptr;
-        return E_NOINTERFACE;
+// A new URL object with one reference, the caller's; out of memory throws as new does.
+template <class T, class... A>
+T* NewUrlObject(A&&... args) {
+    com::ObjectPtr<T> object;
+    if (FAILED(com::CreateObject<T>(object, std::forward<A>(args)...))) {
+        throw std::bad_alloc();
     }
-    STDMETHODIMP_(ULONG) AddRef() override { return refs_.Add(); }
-    STDMETHODIMP_(ULONG) Release() override {
-        ULONG left = refs_.Drop();
-        if (left == 0) {
-            delete this;
-        }
-        return left;
-    }
-
-protected:
-    UrlObject() = default;
-    virtual ~UrlObject() = default;
-
-private:
-    RefCount refs_;
-};
+    return object.Detach();
+}
 
 } // namespace qx::net

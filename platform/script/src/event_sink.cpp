@@ -4,6 +4,7 @@
 
 #include <oleauto.h>
 #include <qx/com/bstr.h>
+#include <qx/com/object.h>
 #include <qx/com/variant.h>
 
 #include <atomic>
@@ -12,31 +13,23 @@ namespace qx::script {
 namespace {
 
 // Receives the events of one connection and calls prefix + event name in the script.
-class EventSink final : public IDispatch {
+class EventSink : public com::ObjectRoot, public IDispatch {
 public:
+    static constexpr bool kAggregatable = false;
+    static constexpr bool kCountsInModuleLock = false;
+
     EventSink(std::shared_ptr<EngineCore> core, const IID& iid, com::ComPtr<ITypeInfo> info,
               std::u16string prefix, std::function<void(const ScriptError&)> onError)
         : core_(std::move(core)), iid_(iid), info_(std::move(info)), prefix_(std::move(prefix)),
           onError_(std::move(onError)) {}
 
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-        if (!ppv)
-            return E_POINTER;
-        *ppv = nullptr;
-        if (riid == IID_IUnknown || riid == IID_IDispatch || riid == iid_) {
-            *ppv = static_cast<IDispatch*>(this);
-            AddRef();
-            return S_OK;
-        }
-        return E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return ++refs_; }
-    STDMETHODIMP_(ULONG) Release() override {
-        const ULONG left = --refs_;
-        if (left == 0)
-            delete this;
-        return left;
-    }
+    QX_BEGIN_INTERFACES(EventSink)
+    QX_INTERFACE_ENTRY(IDispatch)
+    QX_END_INTERFACES()
+
+    // The source interface it was made for, known only once connected.
+    void* QueryOtherInterface(REFIID riid) { return riid == iid_ ? static_cast<IDispatch*>(this) : nullptr; }
+
     STDMETHODIMP GetTypeInfoCount(UINT* count) override {
         if (!count)
             return E_POINTER;
@@ -81,7 +74,6 @@ public:
     }
 
 private:
-    std::atomic<ULONG> refs_{1};
     std::shared_ptr<EngineCore> core_;
     IID iid_;
     com::ComPtr<ITypeInfo> info_;
@@ -154,10 +146,12 @@ HRESULT EventConnections::Connect(IUnknown* source, std::u16string_view prefix) 
     hr = container->FindConnectionPoint(iid, &point);
     if (FAILED(hr) || !point)
         return FAILED(hr) ? hr : E_NOINTERFACE;
-    auto* sink = new EventSink(engine_.Core(), iid, info, std::u16string(prefix), onError_);
+    com::ObjectPtr<EventSink> sink;
+    hr = com::CreateObject<EventSink>(sink, engine_.Core(), iid, info, std::u16string(prefix), onError_);
+    if (FAILED(hr))
+        return hr;
     DWORD cookie = 0;
-    hr = point->Advise(sink, &cookie);
-    sink->Release();
+    hr = point->Advise(static_cast<IDispatch*>(sink.Get()), &cookie);
     if (FAILED(hr))
         return hr;
     connections_.push_back({IdentityOf(source), std::move(point), cookie});

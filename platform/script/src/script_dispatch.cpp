@@ -6,6 +6,7 @@
 
 #include <oleauto.h>
 #include <qx/com/comptr.h>
+#include <qx/com/object.h>
 #include <qx/com/variant.h>
 
 #include <atomic>
@@ -36,36 +37,28 @@ bool SameNameIgnoringCase(std::u16string_view a, std::u16string_view b) {
     return true;
 }
 
-class ScriptDispatch final : public IDispatch {
+class ScriptDispatch : public com::ObjectRoot, public IDispatch {
 public:
+    static constexpr bool kAggregatable = false;
+    static constexpr bool kCountsInModuleLock = false;
+
     ScriptDispatch(std::shared_ptr<EngineCore> core, std::uint64_t id) : core_(std::move(core)), id_(id) {}
+
+    QX_BEGIN_INTERFACES(ScriptDispatch)
+    QX_INTERFACE_ENTRY(IDispatch)
+    QX_INTERFACE_ENTRY_IID(kIidScriptValue, IDispatch)
+    QX_END_INTERFACES()
 
     EngineCore& Core() const { return *core_; }
     std::uint64_t Id() const { return id_; }
 
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-        if (!ppv)
-            return E_POINTER;
-        *ppv = nullptr;
-        if (riid == IID_IUnknown || riid == IID_IDispatch || riid == kIidScriptValue) {
-            *ppv = static_cast<IDispatch*>(this);
-            AddRef();
-            return S_OK;
+    // The script value is let go at the engine's next safe point, on its own thread: the heap
+    // is touched nowhere else.
+    void FinalRelease() {
+        if (core_->alive) {
+            std::lock_guard lock(core_->pendingMutex);
+            core_->pendingReleases.push_back(id_);
         }
-        return E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return ++refs_; }
-    STDMETHODIMP_(ULONG) Release() override {
-        const ULONG left = --refs_;
-        if (left == 0) {
-            // The heap is touched only at the engine's safe points, on its own thread.
-            if (core_->alive) {
-                std::lock_guard lock(core_->pendingMutex);
-                core_->pendingReleases.push_back(id_);
-            }
-            delete this;
-        }
-        return left;
     }
 
     STDMETHODIMP GetTypeInfoCount(UINT* count) override {
@@ -154,7 +147,6 @@ private:
         return static_cast<DISPID>(names_.size());
     }
 
-    std::atomic<ULONG> refs_{1};
     std::shared_ptr<EngineCore> core_;
     std::uint64_t id_;
     std::vector<std::u16string> names_; // DISPID n is names_[n - 1]
@@ -296,7 +288,16 @@ STDMETHODIMP ScriptDispatch::Invoke(DISPID dispid, REFIID, LCID, WORD flags, DIS
 } // namespace
 
 HRESULT CreateScriptDispatch(EngineCore& core, duk_idx_t index, IDispatch** dispatch) {
-    *dispatch = new ScriptDispatch(core.engine->Core(), HoldValue(core, index));
+    const std::uint64_t id = HoldValue(core, index);
+    com::ObjectPtr<ScriptDispatch> wrapper;
+    const HRESULT hr = com::CreateObject<ScriptDispatch>(wrapper, core.engine->Core(), id);
+    if (FAILED(hr)) {
+        std::lock_guard lock(core.pendingMutex);
+        core.pendingReleases.push_back(id);
+        *dispatch = nullptr;
+        return hr;
+    }
+    *dispatch = static_cast<IDispatch*>(wrapper.Detach());
     return S_OK;
 }
 

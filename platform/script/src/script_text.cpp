@@ -1,24 +1,13 @@
 #include "script_text.h"
 
+#include "qx/win32/utf.h"
+
 namespace qx::script {
 namespace {
 
+// CESU-8 writes each UTF-16 unit on its own, a surrogate as a three-byte sequence.
 void AppendUnit(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
+    win32::AppendUtf8(c, out);
 }
 
 // Decodes one sequence at bytes[i]; returns the code point (U+FFFD for broken input) and moves i.
@@ -77,13 +66,7 @@ std::u16string Cesu8ToUtf16(std::string_view bytes) {
     std::u16string out;
     out.reserve(bytes.size());
     for (std::size_t i = 0; i < bytes.size();) {
-        const char32_t c = DecodeOne(bytes, i);
-        if (c >= 0x10000) {
-            out += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
-            out += static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
-        } else {
-            out += static_cast<char16_t>(c);
-        }
+        win32::AppendUtf16(DecodeOne(bytes, i), out);
     }
     return out;
 }
@@ -95,16 +78,11 @@ std::string Utf8ToCesu8(std::string_view text) {
 std::string Utf16ToUtf8Text(std::u16string_view text) {
     std::string out;
     out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        char32_t c = text[i];
-        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-            text[i + 1] <= 0xDFFF) {
-            c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-            ++i;
-        } else if (c >= 0xD800 && c <= 0xDFFF) {
-            c = 0xFFFD;
-        }
-        AppendUnit(out, c);
+    for (std::size_t i = 0; i < text.size();) {
+        std::size_t consumed = 1;
+        const long c = win32::DecodeUtf16(text.data() + i, text.size() - i, consumed);
+        win32::AppendUtf8(c < 0 ? win32::kReplacementCharacter : static_cast<char32_t>(c), out);
+        i += consumed;
     }
     return out;
 }

@@ -6,6 +6,7 @@
 
 #include "qx/com/bstr.h"
 #include "qx/win32/codepage.h"
+#include "qx/win32/utf.h"
 #include "qx/xml/xml_dom.h"
 #include "stringapiset.h"
 
@@ -62,7 +63,10 @@ std::string EncodeForSave(const XmlTree& tree, const std::u16string& text) {
     std::string out;
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size();) {
-        std::size_t n = (text[i] >= 0xD800 && text[i] <= 0xDBFF && i + 1 < text.size()) ? 2 : 1;
+        // A surrogate pair is one character (and one character reference); a lone surrogate is
+        // one of its own.
+        std::size_t n = 1;
+        const long decoded = win32::DecodeUtf16(text.data() + i, text.size() - i, n);
         char buffer[8];
         BOOL usedDefault = FALSE;
         int got = WideCharToMultiByte(cp, 0, text.data() + i, static_cast<int>(n), buffer, sizeof buffer,
@@ -70,9 +74,7 @@ std::string EncodeForSave(const XmlTree& tree, const std::u16string& text) {
         if (got > 0 && !usedDefault) {
             out.append(buffer, static_cast<std::size_t>(got));
         } else {
-            char32_t code =
-                n == 2 ? 0x10000 + ((char32_t(text[i]) - 0xD800) << 10) + (char32_t(text[i + 1]) - 0xDC00)
-                       : char32_t(text[i]);
+            const char32_t code = decoded < 0 ? char32_t(text[i]) : static_cast<char32_t>(decoded);
             out += "&#" + std::to_string(static_cast<unsigned long>(code)) + ';';
         }
         i += n;

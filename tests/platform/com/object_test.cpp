@@ -37,6 +37,50 @@ public:
     }
 };
 
+// Answers, besides IPersist, an IID chosen when it is made (as an event sink answers its source
+// interface), with the same pointer.
+class RunTimeIid : public qx::com::ObjectRoot, public IPersist {
+public:
+    explicit RunTimeIid(const IID& extra) : extra_(extra) {}
+    QX_BEGIN_INTERFACES(RunTimeIid)
+    QX_INTERFACE_ENTRY(IPersist)
+    QX_END_INTERFACES()
+    void* QueryOtherInterface(REFIID riid) {
+        return IsEqualIID(riid, extra_) ? static_cast<IPersist*>(this) : nullptr;
+    }
+    STDMETHODIMP GetClassID(CLSID* p) override {
+        *p = extra_;
+        return S_OK;
+    }
+
+private:
+    IID extra_;
+};
+
+TEST(Object, AnIidKnownOnlyAtRunTimeIsAnsweredAfterTheTable) {
+    qx::com::ObjectPtr<RunTimeIid> object;
+    ASSERT_EQ(qx::com::CreateObject<RunTimeIid>(object, IID_ITally), S_OK);
+    IUnknown* unknown = static_cast<IPersist*>(object.Get());
+    const struct {
+        const IID* iid;
+        HRESULT expected;
+    } cases[] = {
+        {&IID_ITally, S_OK}, {&IID_IPersist, S_OK}, {&IID_IUnknown, S_OK}, {&IID_IStream, E_NOINTERFACE}};
+    for (const auto& c : cases) {
+        void* p = reinterpret_cast<void*>(1);
+        EXPECT_EQ(unknown->QueryInterface(*c.iid, &p), c.expected);
+        if (c.expected == S_OK) {
+            EXPECT_EQ(p, static_cast<void*>(static_cast<IPersist*>(object.Get())));
+            static_cast<IUnknown*>(p)->Release();
+        } else {
+            EXPECT_EQ(p, nullptr);
+        }
+    }
+    EXPECT_EQ(unknown->QueryInterface(IID_ITally, nullptr), E_POINTER);
+    EXPECT_EQ(unknown->AddRef(), 2u);
+    EXPECT_EQ(unknown->Release(), 1u);
+}
+
 TEST(Object, IdentityAndReferenceCounting) {
     LONG before = qx::com::ModuleLockCount();
     ComPtr<ITally> tally;

@@ -294,7 +294,7 @@ TEST(TypeLib, AnEnumParameterMustNameAnEnumOfTheLibrary) {
 
 TEST(TypeLib, ACoclassMustNameInterfacesOfTheLibrary) {
     static constexpr qx::com::ImplTypeDesc impls[] = {{&IID_IStream, IMPLTYPEFLAG_FDEFAULT}};
-    static constexpr qx::com::CoclassDesc classes[] = {{&CLSID_Tally, u"Bad", impls, 1}};
+    static constexpr qx::com::CoclassDesc classes[] = {{&CLSID_Tally, u"Bad", impls, std::size(impls)}};
     qx::com::LibraryDesc bad = kTallyLibrary;
     bad.coclasses = classes;
     std::vector<BYTE> bytes;

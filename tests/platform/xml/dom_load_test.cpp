@@ -1,13 +1,14 @@
 // Loading from files in several encodings, saving, and the bounds of loading.
 #include "dom_test_util.h"
 
-#include "iconv_text.h"
+#include "test_texts.h"
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
 using namespace xmltest;
+using qxtest::Iconv;
 
 namespace {
 
@@ -166,17 +167,7 @@ TEST_F(DomFiles, MissingFilesAndRefusedSchemes) {
 }
 
 TEST_F(DomFiles, EntityDeclarationsAndExternalDefinitionsAreRefused) {
-    const std::string bomb = "<?xml version=\"1.0\"?><!DOCTYPE lolz [<!ENTITY lol \"lol\">"
-                             "<!ENTITY lol1 \"&lol;&lol;&lol;&lol;&lol;&lol;&lol;&lol;&lol;&lol;\">"
-                             "<!ENTITY lol2 \"&lol1;&lol1;&lol1;&lol1;&lol1;&lol1;&lol1;&lol1;&lol1;&lol1;\">"
-                             "<!ENTITY lol3 \"&lol2;&lol2;&lol2;&lol2;&lol2;&lol2;&lol2;&lol2;&lol2;&lol2;\">"
-                             "<!ENTITY lol4 \"&lol3;&lol3;&lol3;&lol3;&lol3;&lol3;&lol3;&lol3;&lol3;&lol3;\">"
-                             "<!ENTITY lol5 \"&lol4;&lol4;&lol4;&lol4;&lol4;&lol4;&lol4;&lol4;&lol4;&lol4;\">"
-                             "<!ENTITY lol6 \"&lol5;&lol5;&lol5;&lol5;&lol5;&lol5;&lol5;&lol5;&lol5;&lol5;\">"
-                             "<!ENTITY lol7 \"&lol6;&lol6;&lol6;&lol6;&lol6;&lol6;&lol6;&lol6;&lol6;&lol6;\">"
-                             "<!ENTITY lol8 \"&lol7;&lol7;&lol7;&lol7;&lol7;&lol7;&lol7;&lol7;&lol7;&lol7;\">"
-                             "<!ENTITY lol9 \"&lol8;&lol8;&lol8;&lol8;&lol8;&lol8;&lol8;&lol8;&lol8;&lol8;\">"
-                             "]><lolz a=\"&lol9;\">&lol9;</lolz>";
+    const std::string bomb = "<?xml version=\"1.0\"?>" + qxtest::kBillionLaughs;
     std::string secret = Write("secret.txt", "secret");
     const std::string external = "<!DOCTYPE a [<!ENTITY x SYSTEM \"file://" + secret + "\">]><a>&x;</a>";
     const std::string externalDtd =

@@ -5,7 +5,7 @@
 
 #include <loopback_http_server.h>
 
-#include "iconv_text.h"
+#include "test_texts.h"
 
 #include <string>
 #include <vector>
@@ -14,7 +14,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using qx::test::Outcome;
-using xmltest::Iconv;
+using qxtest::Iconv;
 
 struct Row {
     const char* name;
@@ -50,18 +50,7 @@ void ReplaceAll(std::string& text, const std::string& from, const std::string& t
 const std::string kKorean = "\xED\x95\x9C\xEA\xB8\x80 \xEB\x98\xA0\xEB\xB0\xA9\xEA\xB0\x81\xED\x95\x98 "
                             "\xEB\xB7\x81";
 
-const std::string kBillionLaughs =
-    "<!DOCTYPE lolz [<!ENTITY lol \"lol\">"
-    "<!ENTITY lol1 \"&lol;&lol;&lol;&lol;&lol;&lol;&lol;&lol;&lol;&lol;\">"
-    "<!ENTITY lol2 \"&lol1;&lol1;&lol1;&lol1;&lol1;&lol1;&lol1;&lol1;&lol1;&lol1;\">"
-    "<!ENTITY lol3 \"&lol2;&lol2;&lol2;&lol2;&lol2;&lol2;&lol2;&lol2;&lol2;&lol2;\">"
-    "<!ENTITY lol4 \"&lol3;&lol3;&lol3;&lol3;&lol3;&lol3;&lol3;&lol3;&lol3;&lol3;\">"
-    "<!ENTITY lol5 \"&lol4;&lol4;&lol4;&lol4;&lol4;&lol4;&lol4;&lol4;&lol4;&lol4;\">"
-    "<!ENTITY lol6 \"&lol5;&lol5;&lol5;&lol5;&lol5;&lol5;&lol5;&lol5;&lol5;&lol5;\">"
-    "<!ENTITY lol7 \"&lol6;&lol6;&lol6;&lol6;&lol6;&lol6;&lol6;&lol6;&lol6;&lol6;\">"
-    "<!ENTITY lol8 \"&lol7;&lol7;&lol7;&lol7;&lol7;&lol7;&lol7;&lol7;&lol7;&lol7;\">"
-    "<!ENTITY lol9 \"&lol8;&lol8;&lol8;&lol8;&lol8;&lol8;&lol8;&lol8;&lol8;&lol8;\">"
-    "]><lolz a=\"&lol9;\">&lol9;</lolz>";
+using qxtest::kBillionLaughs;
 
 class DomScript : public qx::test::ScriptHostProcess {
 protected:

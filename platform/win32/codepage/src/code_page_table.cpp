@@ -1,5 +1,7 @@
 #include "code_page_table.h"
 
+#include "qx/win32/utf.h"
+
 #include <cerrno>
 #include <iconv.h>
 
@@ -86,10 +88,6 @@ bool IsDocumentedLead(UINT codePage, int b) {
         }
     }
     return false;
-}
-
-bool IsSurrogate(char16_t c) {
-    return c >= 0xD800 && c <= 0xDFFF;
 }
 
 // One UTF-16 unit from little-endian output of exactly two bytes.

@@ -5,8 +5,8 @@
 
 #include "code_page_table.h"
 #include "errhandlingapi.h"
+#include "qx/win32/utf.h"
 #include "stringapiset.h"
-#include "utf8.h"
 #include "winerror.h"
 
 namespace qx::win32 {
@@ -105,26 +105,19 @@ bool DecodeUtf8Text(const unsigned char* in, std::size_t length, bool strict, Si
             }
             cp = kReplacement;
         }
-        if (cp >= 0x10000) {
-            if (!sink.Room(2)) {
-                sink.SetOverflow();
+        char16_t units[2];
+        const std::size_t n = EncodeUtf16(static_cast<char32_t>(cp), units);
+        if (n == 2 && !sink.Room(2)) {
+            sink.SetOverflow();
+            return true;
+        }
+        for (std::size_t k = 0; k < n; ++k) {
+            if (!sink.Put(units[k])) {
                 return true;
             }
-            cp -= 0x10000;
-            sink.Put(static_cast<char16_t>(0xD800 + (cp >> 10)));
-            sink.Put(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-        } else if (!sink.Put(static_cast<char16_t>(cp))) {
-            return true;
         }
     }
     return true;
-}
-
-bool IsHigh(char16_t c) {
-    return c >= 0xD800 && c <= 0xDBFF;
-}
-bool IsLow(char16_t c) {
-    return c >= 0xDC00 && c <= 0xDFFF;
 }
 
 struct DefaultBytes {
@@ -150,10 +143,12 @@ void EncodeTable(const CodePageTable& table, const char16_t* in, std::size_t len
         char16_t c = in[i];
         std::uint16_t bytes = 0;
         bool mapped;
-        if (IsHigh(c) || IsLow(c)) {
+        if (IsSurrogate(c)) {
             // Characters beyond the BMP are in no table code page; a pair is one character.
             mapped = false;
-            i += (IsHigh(c) && i + 1 < length && IsLow(in[i + 1])) ? 2 : 1;
+            std::size_t consumed = 1;
+            DecodeUtf16(in + i, length - i, consumed);
+            i += consumed;
         } else {
             bytes = table.reverse[c];
             mapped = c == 0 || bytes != 0;
@@ -194,17 +189,16 @@ bool EncodeUtf8Text(const char16_t* in, std::size_t length, bool strict, Sink<ch
             ++i;
             continue;
         }
-        if (IsHigh(in[i]) && i + 1 < length && IsLow(in[i + 1])) {
-            cp = 0x10000 + ((cp - 0xD800) << 10) + (in[i + 1] - 0xDC00);
-            i += 2;
-        } else {
-            if (IsHigh(in[i]) || IsLow(in[i])) {
-                if (strict) {
-                    return false;
-                }
-                cp = kReplacement;
+        std::size_t consumed = 1;
+        const long decoded = DecodeUtf16(in + i, length - i, consumed);
+        i += consumed;
+        if (decoded < 0) {
+            if (strict) {
+                return false;
             }
-            i += 1;
+            cp = kReplacement;
+        } else {
+            cp = static_cast<char32_t>(decoded);
         }
         std::size_t n = EncodeUtf8(cp, buffer);
         if (!sink.Room(n)) {

@@ -1,6 +1,5 @@
-#include "utf8.h"
-
 #include "qx/win32/codepage.h"
+#include "qx/win32/utf.h"
 
 namespace qx::win32 {
 
@@ -74,6 +73,48 @@ std::size_t EncodeUtf8(char32_t cp, unsigned char* out) {
     return 4;
 }
 
+void AppendUtf8(char32_t codePoint, std::string& out) {
+    unsigned char bytes[4];
+    out.append(reinterpret_cast<const char*>(bytes), EncodeUtf8(codePoint, bytes));
+}
+
+long DecodeUtf16(const char16_t* in, std::size_t length, std::size_t& consumed) {
+    consumed = 1;
+    const char32_t unit = in[0];
+    if (IsHighSurrogate(unit) && length > 1 && IsLowSurrogate(in[1])) {
+        consumed = 2;
+        return static_cast<long>(0x10000 + ((unit - 0xD800) << 10) + (in[1] - 0xDC00));
+    }
+    return IsSurrogate(unit) ? -1 : static_cast<long>(unit);
+}
+
+std::size_t EncodeUtf16(char32_t codePoint, char16_t* out) {
+    if (codePoint < 0x10000) {
+        out[0] = static_cast<char16_t>(codePoint);
+        return 1;
+    }
+    codePoint -= 0x10000;
+    out[0] = static_cast<char16_t>(0xD800 + (codePoint >> 10));
+    out[1] = static_cast<char16_t>(0xDC00 + (codePoint & 0x3FF));
+    return 2;
+}
+
+void AppendUtf16(char32_t codePoint, std::u16string& out) {
+    char16_t units[2];
+    out.append(units, EncodeUtf16(codePoint, units));
+}
+
+bool IsWellFormedUtf16(std::u16string_view text) {
+    for (std::size_t i = 0; i < text.size();) {
+        std::size_t consumed = 1;
+        if (DecodeUtf16(text.data() + i, text.size() - i, consumed) < 0) {
+            return false;
+        }
+        i += consumed;
+    }
+    return true;
+}
+
 bool Utf8ToWideStrict(std::string_view text, std::u16string& result) {
     result.clear();
     const auto* in = reinterpret_cast<const unsigned char*>(text.data());
@@ -85,12 +126,7 @@ bool Utf8ToWideStrict(std::string_view text, std::u16string& result) {
             return false;
         }
         i += consumed;
-        if (cp >= 0x10000) {
-            result += static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10));
-            result += static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF));
-        } else {
-            result += static_cast<char16_t>(cp);
-        }
+        AppendUtf16(static_cast<char32_t>(cp), result);
     }
     return true;
 }

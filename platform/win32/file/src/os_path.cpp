@@ -11,6 +11,7 @@
 #include "file_errors.h"
 #include "qx/win32/codepage.h"
 #include "qx/win32/file_paths.h"
+#include "qx/win32/utf.h"
 #include "winerror.h"
 
 namespace qx::win32 {
@@ -121,18 +122,9 @@ std::string OsPathFromWide(LPCWSTR path) {
     if (path == nullptr || *path == u'\0') {
         return {};
     }
+    // A lone surrogate names no file: it has no UTF-8 form.
     std::u16string_view wide(path);
-    bool lone = false;
-    for (std::size_t i = 0; i < wide.size(); ++i) {
-        bool high = wide[i] >= 0xD800 && wide[i] <= 0xDBFF;
-        bool low = wide[i] >= 0xDC00 && wide[i] <= 0xDFFF;
-        if (high && i + 1 < wide.size() && wide[i + 1] >= 0xDC00 && wide[i + 1] <= 0xDFFF) {
-            ++i;
-        } else if (high || low) {
-            lone = true;
-        }
-    }
-    return lone ? std::string() : OsPathFromUtf8(WideToUtf8(wide));
+    return IsWellFormedUtf16(wide) ? OsPathFromUtf8(WideToUtf8(wide)) : std::string();
 }
 
 bool ResolveAnsiPath(LPCSTR path, std::string& out) {

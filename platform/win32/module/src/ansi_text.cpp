@@ -1,5 +1,7 @@
 #include "qx/module/ansi_text.h"
 
+#include "qx/win32/utf.h"
+
 #include <cerrno>
 #include <iconv.h>
 
@@ -8,26 +10,12 @@ namespace {
 
 constexpr const char* kAnsiCodePage = "CP949";
 
-// Decodes one code point from UTF-16; lone surrogates come back as U+FFFD.
+// One code point from UTF-16; lone surrogates come back as U+FFFD.
 char32_t NextCodePoint(std::u16string_view text, size_t& i) {
-    char32_t unit = text[i++];
-    if (unit >= 0xD800 && unit <= 0xDBFF && i < text.size() && text[i] >= 0xDC00 && text[i] <= 0xDFFF) {
-        return 0x10000 + ((unit - 0xD800) << 10) + (text[i++] - 0xDC00);
-    }
-    if (unit >= 0xD800 && unit <= 0xDFFF) {
-        return 0xFFFD;
-    }
-    return unit;
-}
-
-void AppendUtf16(std::u16string& out, char32_t cp) {
-    if (cp >= 0x10000) {
-        cp -= 0x10000;
-        out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-        out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-    } else {
-        out.push_back(static_cast<char16_t>(cp));
-    }
+    size_t consumed = 1;
+    const long cp = win32::DecodeUtf16(text.data() + i, text.size() - i, consumed);
+    i += consumed;
+    return cp < 0 ? win32::kReplacementCharacter : static_cast<char32_t>(cp);
 }
 
 class Converter {
@@ -117,55 +105,26 @@ std::u16string AnsiToUtf16(std::string_view ansi) {
 std::string Utf16ToUtf8(std::u16string_view text) {
     std::string out;
     for (size_t i = 0; i < text.size();) {
-        char32_t cp = NextCodePoint(text, i);
-        if (cp < 0x80) {
-            out.push_back(static_cast<char>(cp));
-        } else if (cp < 0x800) {
-            out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-        } else if (cp < 0x10000) {
-            out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-        } else {
-            out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-            out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-        }
+        win32::AppendUtf8(NextCodePoint(text, i), out);
     }
     return out;
 }
 
+// Each byte of an ill-formed sequence becomes its own U+FFFD, so that an overlong form
+// (C0 AF for "/") can never pass for the short one.
 std::u16string Utf8ToUtf16(std::string_view text) {
     std::u16string out;
-    size_t i = 0;
-    while (i < text.size()) {
-        unsigned char c = static_cast<unsigned char>(text[i]);
-        size_t extra = c < 0x80 ? 0 : (c >> 5) == 6 ? 1 : (c >> 4) == 14 ? 2 : (c >> 3) == 30 ? 3 : 4;
-        if (extra == 4) {
-            out.push_back(u'\uFFFD');
+    const auto* in = reinterpret_cast<const unsigned char*>(text.data());
+    for (size_t i = 0; i < text.size();) {
+        size_t consumed = 1;
+        const long cp = win32::DecodeUtf8(in + i, text.size() - i, consumed);
+        if (cp < 0) {
+            out.push_back(static_cast<char16_t>(win32::kReplacementCharacter));
             ++i;
             continue;
         }
-        char32_t cp = extra == 0 ? c : c & (0x3F >> extra);
-        bool valid = true;
-        for (size_t k = 1; k <= extra; ++k) {
-            if (i + k >= text.size() || (static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) {
-                valid = false;
-                break;
-            }
-            cp = (cp << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
-        }
-        // An overlong form (C0 AF for "/") is no character: it must not pass for the short one.
-        static constexpr char32_t kShortest[] = {0, 0x80, 0x800, 0x10000};
-        if (!valid || cp < kShortest[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
-            out.push_back(u'\uFFFD');
-            ++i;
-            continue;
-        }
-        AppendUtf16(out, cp);
-        i += extra + 1;
+        win32::AppendUtf16(static_cast<char32_t>(cp), out);
+        i += consumed;
     }
     return out;
 }

@@ -1,6 +1,7 @@
 #include "registry_file.h"
 
 #include "qx/win32/codepage.h"
+#include "qx/win32/utf.h"
 #include "registry_limits.h"
 #include "winreg.h"
 
@@ -9,6 +10,9 @@
 #include <vector>
 
 namespace qx::registry::detail {
+
+using win32::IsHighSurrogate;
+using win32::IsLowSurrogate;
 
 namespace {
 
@@ -43,13 +47,6 @@ void AppendHex32(std::string& out, std::uint32_t v) {
     char buffer[16];
     std::snprintf(buffer, sizeof buffer, "0x%08X", static_cast<unsigned>(v));
     out += buffer;
-}
-
-bool IsHighSurrogate(char16_t c) {
-    return c >= 0xD800 && c <= 0xDBFF;
-}
-bool IsLowSurrogate(char16_t c) {
-    return c >= 0xDC00 && c <= 0xDFFF;
 }
 
 // How many units from `at` on are written as UTF-8: characters from U+00A0 up, surrogates only

@@ -1,5 +1,6 @@
 #include "module_test_support.h"
 #include "qx/module/loader.h"
+#include "test_texts.h"
 #include "winerror.h"
 #include "winmodule.h"
 
@@ -179,26 +180,12 @@ TEST(Loader, ShortBufferGetsATruncatedTerminatedPath) {
     EXPECT_EQ(std::u16string(wide, n), std::u16string(full.begin(), full.end())) << "an ASCII path";
 }
 
-// Converts UTF-8 to code page 949 with glibc's tables, independently of the loader.
-std::string ToCp949(const std::string& utf8) {
-    iconv_t cd = iconv_open("CP949", "UTF-8");
-    std::string out(utf8.size() * 2, '\0');
-    char* in = const_cast<char*>(utf8.data());
-    size_t inLeft = utf8.size();
-    char* o = out.data();
-    size_t outLeft = out.size();
-    iconv(cd, &in, &inLeft, &o, &outLeft);
-    iconv_close(cd);
-    out.resize(out.size() - outLeft);
-    return out;
-}
-
 TEST(Loader, AnsiFileNamesAreCodePage949) {
     auto dir = std::filesystem::temp_directory_path() / ("qx-loader-ko-" + std::to_string(::getpid()));
     std::filesystem::create_directories(dir);
     auto target = dir / "모듈.so";
     std::filesystem::copy_file(QX_TEST_MODULE_A, target, std::filesystem::copy_options::overwrite_existing);
-    std::string ansi = ToCp949(target.string());
+    std::string ansi = qxtest::Cp949(target.string());
     ASSERT_NE(ansi, target.string());
     HMODULE module = LoadLibraryA(ansi.c_str());
     ASSERT_NE(module, nullptr);

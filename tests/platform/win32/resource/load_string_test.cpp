@@ -1,4 +1,5 @@
 #include "resource_test_support.h"
+#include "test_texts.h"
 #include "winerror.h"
 #include "winresource.h"
 
@@ -9,20 +10,7 @@ namespace {
 
 using qx::resource::testing::ModuleTest;
 using qx::resource::testing::Source;
-
-// Code page 949 of a UTF-8 text, by glibc's tables.
-std::string Cp949(const std::string& utf8) {
-    iconv_t cd = iconv_open("CP949", "UTF-8");
-    std::string out(utf8.size() * 2 + 1, '\0');
-    char* in = const_cast<char*>(utf8.data());
-    size_t inLeft = utf8.size();
-    char* o = out.data();
-    size_t outLeft = out.size();
-    iconv(cd, &in, &inLeft, &o, &outLeft);
-    iconv_close(cd);
-    out.resize(out.size() - outLeft);
-    return out;
-}
+using qxtest::Cp949;
 
 class LoadStringTest : public ModuleTest {};
 

@@ -1,4 +1,5 @@
 #include "resource_test_support.h"
+#include "test_texts.h"
 #include "winerror.h"
 #include "winver.h"
 
@@ -12,18 +13,7 @@
 
 namespace {
 
-std::string Cp949(const std::string& utf8) {
-    iconv_t cd = iconv_open("CP949", "UTF-8");
-    std::string out(utf8.size() * 2 + 1, '\0');
-    char* in = const_cast<char*>(utf8.data());
-    size_t inLeft = utf8.size();
-    char* o = out.data();
-    size_t outLeft = out.size();
-    iconv(cd, &in, &inLeft, &o, &outLeft);
-    iconv_close(cd);
-    out.resize(out.size() - outLeft);
-    return out;
-}
+using qxtest::Cp949;
 
 std::vector<unsigned char> VersionBuffer(const std::string& path) {
     DWORD handle = 77;

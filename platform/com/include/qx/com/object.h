@@ -86,6 +86,10 @@ public:
     // The defaults; a class declares its own to take part.
     HRESULT FinalConstruct() { return S_OK; }
     void FinalRelease() {}
+    // Interfaces whose IIDs are known only at run time (an event sink answers the source
+    // interface it was made for): asked when the table has no entry for riid; no reference
+    // taken yet when it answers, QueryInterface takes it.
+    void* QueryOtherInterface(REFIID) { return nullptr; }
     static constexpr bool kAggregatable = true;
     static constexpr bool kCountsInModuleLock = true;
 
@@ -95,6 +99,14 @@ public:
     // Walks the table: IID_IUnknown gives the first entry, as COM identity requires.
     static HRESULT InternalQueryInterface(void* self, std::span<const InterfaceEntry> table, REFIID riid,
                                           void** ppv);
+    // Hands out what QueryOtherInterface found (an AddRef'd interface), or E_NOINTERFACE.
+    static HRESULT AnswerOther(void* found, void** ppv) {
+        if (!found)
+            return E_NOINTERFACE;
+        static_cast<IUnknown*>(found)->AddRef();
+        *ppv = found;
+        return S_OK;
+    }
 
 protected:
     ULONG InternalAddRef() { return static_cast<ULONG>(++refs_); }
@@ -137,7 +149,11 @@ public:
     ~ComObject() override = default;
 
     STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-        return ObjectRoot::InternalQueryInterface(static_cast<T*>(this), T::InterfaceTable(), riid, ppv);
+        const HRESULT hr =
+            ObjectRoot::InternalQueryInterface(static_cast<T*>(this), T::InterfaceTable(), riid, ppv);
+        if (hr != E_NOINTERFACE)
+            return hr;
+        return ObjectRoot::AnswerOther(this->QueryOtherInterface(riid), ppv);
     }
     STDMETHODIMP_(ULONG) AddRef() override { return this->InternalAddRef(); }
     STDMETHODIMP_(ULONG) Release() override {
@@ -182,7 +198,11 @@ public:
             AddRef();
             return S_OK;
         }
-        return ObjectRoot::InternalQueryInterface(static_cast<T*>(&inner_), T::InterfaceTable(), riid, ppv);
+        const HRESULT hr =
+            ObjectRoot::InternalQueryInterface(static_cast<T*>(&inner_), T::InterfaceTable(), riid, ppv);
+        if (hr != E_NOINTERFACE)
+            return hr;
+        return ObjectRoot::AnswerOther(inner_.QueryOtherInterface(riid), ppv);
     }
     STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(++refs_); }
     STDMETHODIMP_(ULONG) Release() override {

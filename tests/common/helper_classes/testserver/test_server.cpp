@@ -1,5 +1,5 @@
 // A self-registering test server: its registration entries and DllGetVersion write what they
-// were asked to the file named by QX_FURTHER_SERVER_LOG.
+// were asked to the file named by QX_HELPER_CLASSES_SERVER_LOG.
 #include "winerror.h"
 #include "wintypes.h"
 
@@ -11,7 +11,7 @@
 namespace {
 
 HRESULT Log(const char* what) {
-    const char* path = std::getenv("QX_FURTHER_SERVER_LOG");
+    const char* path = std::getenv("QX_HELPER_CLASSES_SERVER_LOG");
     if (path == nullptr)
         return E_FAIL;
     FILE* f = std::fopen(path, "a");

@@ -72,7 +72,7 @@ TEST(NetworkHelper, DownloadToFile) {
     missing.body = "nope";
     server.Serve("/missing", missing);
 
-    std::string path = "/tmp/qx-further-download-" + std::to_string(getpid());
+    std::string path = "/tmp/qx-helper-classes-download-" + std::to_string(getpid());
     std::remove(path.c_str());
     NetworkHelper helper;
     ASSERT_TRUE(helper.DownloadToFile(server.Url("/file.bin").c_str(), path.c_str()));

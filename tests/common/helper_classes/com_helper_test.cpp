@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <unistd.h>
@@ -29,14 +30,14 @@ std::string ReadAll(const std::string& path) {
 class ServerLog {
 public:
     ServerLog() {
-        char pattern[] = "/tmp/qx-further-log-XXXXXX";
+        char pattern[] = "/tmp/qx-helper-classes-log-XXXXXX";
         int fd = mkstemp(pattern);
         close(fd);
         path_ = pattern;
-        setenv("QX_FURTHER_SERVER_LOG", path_.c_str(), 1);
+        setenv("QX_HELPER_CLASSES_SERVER_LOG", path_.c_str(), 1);
     }
     ~ServerLog() {
-        unsetenv("QX_FURTHER_SERVER_LOG");
+        unsetenv("QX_HELPER_CLASSES_SERVER_LOG");
         std::remove(path_.c_str());
     }
     std::string Text() const { return ReadAll(path_); }
@@ -50,10 +51,11 @@ QX_DEFINE_GUID(kClassId, "{3F2A6C11-0C1B-4E8D-9A51-6E2B7D4C9A02}");
 
 TEST(ComHelper, TypeLibraryGuids) {
     const qx::com::CoclassDesc classes[] = {{&kClassId, u"Convert", nullptr, 0}};
-    qx::com::LibraryDesc desc{&kLibId, u"SAMPLELib", u"sample", 1, 0, nullptr, 0, classes, 1};
+    qx::com::LibraryDesc desc{&kLibId, u"SAMPLELib", u"sample",         1, 0, nullptr,
+                              0,       classes,      std::size(classes)};
     std::vector<BYTE> bytes;
     ASSERT_EQ(qx::com::WriteTypeLibrary(desc, bytes), S_OK);
-    std::string path = "/tmp/qx-further-" + std::to_string(getpid()) + ".tlb";
+    std::string path = "/tmp/qx-helper-classes-" + std::to_string(getpid()) + ".tlb";
     {
         std::ofstream out(path, std::ios::binary);
         out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
@@ -65,34 +67,34 @@ TEST(ComHelper, TypeLibraryGuids) {
     EXPECT_EQ(ComHelper::GetClassGuid(library, "Missing"), "");
     library->Release();
     std::remove(path.c_str());
-    EXPECT_EQ(ComHelper::LoadTypeLibrary("/tmp/qx-further-no-such.tlb"), nullptr);
+    EXPECT_EQ(ComHelper::LoadTypeLibrary("/tmp/qx-helper-classes-no-such.tlb"), nullptr);
     EXPECT_EQ(ComHelper::GetLibraryGuid(nullptr), "");
 }
 
 TEST(ComHelper, FileVersionText) {
-    EXPECT_EQ(ComHelper::GetFileVersionText(QX_FURTHER_TEST_SERVER), "6,1,0,8513");
+    EXPECT_EQ(ComHelper::GetFileVersionText(QX_HELPER_CLASSES_TEST_SERVER), "6,1,0,8513");
     // A program without version information.
-    EXPECT_EQ(ComHelper::GetFileVersionText(QX_FURTHER_LOCAL_SERVER), "");
-    EXPECT_EQ(ComHelper::GetFileVersionText("/tmp/qx-further-no-such-file"), "");
+    EXPECT_EQ(ComHelper::GetFileVersionText(QX_HELPER_CLASSES_LOCAL_SERVER), "");
+    EXPECT_EQ(ComHelper::GetFileVersionText("/tmp/qx-helper-classes-no-such-file"), "");
 }
 
 TEST(ComHelper, RegistersInProcessServer) {
     ServerLog log;
-    EXPECT_TRUE(ComHelper::RegisterServer(QX_FURTHER_TEST_SERVER, "inproc", true));
-    EXPECT_TRUE(ComHelper::RegisterServer(QX_FURTHER_TEST_SERVER, "inproc", false));
+    EXPECT_TRUE(ComHelper::RegisterServer(QX_HELPER_CLASSES_TEST_SERVER, "inproc", true));
+    EXPECT_TRUE(ComHelper::RegisterServer(QX_HELPER_CLASSES_TEST_SERVER, "inproc", false));
     EXPECT_EQ(log.Text(), "DllRegisterServer\nDllUnregisterServer\n");
-    EXPECT_FALSE(ComHelper::RegisterServer("/tmp/qx-further-no-such.so", "inproc", true));
+    EXPECT_FALSE(ComHelper::RegisterServer("/tmp/qx-helper-classes-no-such.so", "inproc", true));
     // A program has no registration entries to call.
-    EXPECT_FALSE(ComHelper::RegisterServer(QX_FURTHER_LOCAL_SERVER, "inproc", true));
-    EXPECT_FALSE(ComHelper::RegisterServer(QX_FURTHER_TEST_SERVER, "service", true));
+    EXPECT_FALSE(ComHelper::RegisterServer(QX_HELPER_CLASSES_LOCAL_SERVER, "inproc", true));
+    EXPECT_FALSE(ComHelper::RegisterServer(QX_HELPER_CLASSES_TEST_SERVER, "service", true));
 }
 
 TEST(ComHelper, RegistersLocalServer) {
     ServerLog log;
-    EXPECT_TRUE(ComHelper::RegisterServer(QX_FURTHER_LOCAL_SERVER, "outproc", true));
-    EXPECT_TRUE(ComHelper::RegisterServer(QX_FURTHER_LOCAL_SERVER, "outproc", false));
+    EXPECT_TRUE(ComHelper::RegisterServer(QX_HELPER_CLASSES_LOCAL_SERVER, "outproc", true));
+    EXPECT_TRUE(ComHelper::RegisterServer(QX_HELPER_CLASSES_LOCAL_SERVER, "outproc", false));
     EXPECT_EQ(log.Text(), "2 [/RegServer]\n2 [/UnRegServer]\n");
-    EXPECT_FALSE(ComHelper::RegisterServer("/tmp/qx-further-no-such-program", "outproc", true));
+    EXPECT_FALSE(ComHelper::RegisterServer("/tmp/qx-helper-classes-no-such-program", "outproc", true));
 }
 
 TEST(ComHelper, ComErrorBox) {
@@ -128,7 +130,7 @@ TEST(ComHelper, ComErrorBox) {
 
 TEST(VersionHelper, ReadsTheVersionResource) {
     VersionHelper version;
-    ASSERT_TRUE(version.Read(QX_FURTHER_TEST_SERVER));
+    ASSERT_TRUE(version.Read(QX_HELPER_CLASSES_TEST_SERVER));
     ASSERT_NE(version.FixedInfo(), nullptr);
     EXPECT_EQ(version.FixedInfo()->dwSignature, 0xFEEF04BDu);
     EXPECT_EQ(version.FixedInfo()->dwFileVersionMS, 0x00060001u);
@@ -140,7 +142,7 @@ TEST(VersionHelper, ReadsTheVersionResource) {
     EXPECT_EQ(version.GetStringValue("NoSuchValue"), "");
 
     VersionHelper none;
-    EXPECT_FALSE(none.Read(QX_FURTHER_LOCAL_SERVER));
+    EXPECT_FALSE(none.Read(QX_HELPER_CLASSES_LOCAL_SERVER));
     EXPECT_EQ(none.FixedInfo(), nullptr);
     EXPECT_FALSE(none.GetTranslation(language, codePage));
     EXPECT_EQ(none.GetStringValue("CompanyName"), "");
@@ -149,12 +151,12 @@ TEST(VersionHelper, ReadsTheVersionResource) {
 TEST(VersionHelper, CallsDllGetVersion) {
     DLLVERSIONINFO info = {};
     info.cbSize = sizeof info;
-    ASSERT_EQ(VersionHelper::GetDllVersion(QX_FURTHER_TEST_SERVER, &info), S_OK);
+    ASSERT_EQ(VersionHelper::GetDllVersion(QX_HELPER_CLASSES_TEST_SERVER, &info), S_OK);
     EXPECT_EQ(info.dwMajorVersion, 6u);
     EXPECT_EQ(info.dwMinorVersion, 1u);
     EXPECT_EQ(info.dwBuildNumber, 8513u);
-    EXPECT_EQ(VersionHelper::GetDllVersion("/tmp/qx-further-no-such.so", &info), E_FAIL);
-    EXPECT_EQ(VersionHelper::GetDllVersion(QX_FURTHER_TEST_SERVER, nullptr), E_POINTER);
+    EXPECT_EQ(VersionHelper::GetDllVersion("/tmp/qx-helper-classes-no-such.so", &info), E_FAIL);
+    EXPECT_EQ(VersionHelper::GetDllVersion(QX_HELPER_CLASSES_TEST_SERVER, nullptr), E_POINTER);
 }
 
 } // namespace

@@ -12,9 +12,9 @@
 namespace {
 
 TEST(SystemHelper, ModulePath) {
-    HMODULE module = LoadLibraryA(QX_FURTHER_TEST_SERVER);
+    HMODULE module = LoadLibraryA(QX_HELPER_CLASSES_TEST_SERVER);
     ASSERT_NE(module, nullptr);
-    EXPECT_EQ(SystemHelper::GetModulePath(module), QX_FURTHER_TEST_SERVER);
+    EXPECT_EQ(SystemHelper::GetModulePath(module), QX_HELPER_CLASSES_TEST_SERVER);
     FreeLibrary(module);
 }
 

@@ -1,11 +1,11 @@
 // A local server that records its command-line switch in the file named by
-// QX_FURTHER_SERVER_LOG; 0 for /RegServer and /UnRegServer, 3 for anything else.
+// QX_HELPER_CLASSES_SERVER_LOG; 0 for /RegServer and /UnRegServer, 3 for anything else.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 int main(int argc, char** argv) {
-    const char* path = std::getenv("QX_FURTHER_SERVER_LOG");
+    const char* path = std::getenv("QX_HELPER_CLASSES_SERVER_LOG");
     if (path == nullptr)
         return 4;
     FILE* f = std::fopen(path, "a");
