@@ -127,16 +127,23 @@ TEST_F(QuorleActivation, ConvertAnswersByNameAndTellsItsEventInterface) {
     EXPECT_EQ(convert->QueryInterface(IID_IObjectSafety, reinterpret_cast<void**>(&safety)), S_OK);
 }
 
-TEST_F(QuorleActivation, MailFormatAcceptsEverythingAndTouchesNothing) {
+TEST_F(QuorleActivation, MailFormatAcceptsEverythingAndAnswersEmptyTexts) {
     ComPtr<IMailFormat> mail;
     ASSERT_EQ(Create(u"Quorle.MailFormat", IID_IMailFormat, mail), S_OK);
     LONG attached = 12345;
     EXPECT_EQ(mail->addAttachFile(Bstr(u"file://c:/a.txt").Get(), &attached), S_OK);
     EXPECT_EQ(attached, 12345);
     EXPECT_EQ(mail->put_To(Bstr(u"someone").Get()), S_OK);
-    BSTR untouched = reinterpret_cast<BSTR>(0x1234);
-    EXPECT_EQ(mail->get_To(&untouched), S_OK);
-    EXPECT_EQ(untouched, reinterpret_cast<BSTR>(0x1234));
+    // Every getter writes its out value: an empty text (a null BSTR), never what was there.
+    using Getter = HRESULT (STDMETHODCALLTYPE IMailFormat::*)(BSTR*);
+    for (Getter get :
+         {&IMailFormat::get_To, &IMailFormat::get_Body, &IMailFormat::get_From, &IMailFormat::get_Cc,
+          &IMailFormat::get_Bcc, &IMailFormat::get_Subject, &IMailFormat::get_mailData}) {
+        BSTR text = reinterpret_cast<BSTR>(0x1234);
+        EXPECT_EQ((mail.Get()->*get)(&text), S_OK);
+        EXPECT_EQ(text, nullptr);
+        EXPECT_EQ((mail.Get()->*get)(nullptr), E_POINTER);
+    }
     ComPtr<IDispatch> byName;
     ASSERT_EQ(Create(u"Quorle.MailFormat.1", IID_IDispatch, byName), S_OK);
     DISPID id = -1;
