@@ -1,11 +1,11 @@
 // GetOpenFileName and GetSaveFileName: the driver chooses a file, the flags decide whether the
 // choice stands, and the caller's buffers receive it within their bounds.
-#include <cstdio>
 #include <cstring>
 #include <optional>
 
 #include "commdlg.h"
 #include "commdlg_error.h"
+#include "dialog_start.h"
 #include "dialog_text.h"
 #include "file_dialog_path.h"
 #include "processthreadsapi.h"
@@ -150,28 +150,20 @@ bool WriteResult(Ofn& ofn, const std::basic_string<Char>& path, const FileDialog
 
 template <typename Ofn, typename Char>
 BOOL RunFileDialog(Ofn* ofn, bool save) {
-    const char* function = save ? "GetSaveFileName" : "GetOpenFileName";
     if (ofn == nullptr) {
         SetCommDlgError(CDERR_INITIALIZATION);
         return FALSE;
     }
-    if (ofn->lStructSize != sizeof(Ofn) && ofn->lStructSize != kSize400<Ofn>) {
-        SetCommDlgError(CDERR_STRUCTSIZE);
-        return FALSE;
-    }
-    if (ofn->lpstrFile == nullptr || ofn->nMaxFile == 0) {
+    bool sizeOk = ofn->lStructSize == sizeof(Ofn) || ofn->lStructSize == kSize400<Ofn>;
+    if (sizeOk && (ofn->lpstrFile == nullptr || ofn->nMaxFile == 0)) {
         SetCommDlgError(CDERR_INITIALIZATION);
         return FALSE;
     }
-    if ((ofn->Flags & OFN_ENABLEHOOK) && ofn->lpfnHook == nullptr) {
-        SetCommDlgError(CDERR_NOHOOK);
-        return FALSE;
-    }
-    FileDialogRequest request = BuildRequest<Ofn, Char>(*ofn, save);
-    UiDriver* driver = CurrentUiDriver();
+    FileDialogRequest request = sizeOk ? BuildRequest<Ofn, Char>(*ofn, save) : FileDialogRequest{};
+    UiDriver* driver = StartDialog(save ? "GetSaveFileName" : "GetOpenFileName", request.title, sizeOk,
+                                   sizeOk && (ofn->Flags & OFN_ENABLEHOOK) != 0,
+                                   sizeOk ? reinterpret_cast<const void*>(ofn->lpfnHook) : nullptr);
     if (driver == nullptr) {
-        std::fprintf(stderr, "%s \"%s\" -> Cancel (no UI driver)\n", function, request.title.c_str());
-        SetCommDlgError(0);
         return FALSE;
     }
     for (; request.attempt <= kMaxAttempts; ++request.attempt) {
