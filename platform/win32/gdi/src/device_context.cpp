@@ -40,9 +40,7 @@ int WINAPI ReleaseDC(HWND hWnd, HDC hDC) {
 }
 
 HWND WINAPI WindowFromDC(HDC hDC) {
-    std::lock_guard guard(qx::win32::GdiLock());
-    qx::win32::DcState* dc = qx::win32::LiveDc(hDC);
-    return dc != nullptr ? dc->hwnd : nullptr;
+    return qx::win32::WithDc(hDC, HWND{nullptr}, [](qx::win32::DcState& dc) { return dc.hwnd; });
 }
 
 HDC WINAPI BeginPaint(HWND hWnd, LPPAINTSTRUCT lpPaint) {
@@ -136,18 +134,16 @@ DWORD WINAPI GetObjectType(HGDIOBJ h) {
 }
 
 int WINAPI SetROP2(HDC hdc, int rop2) {
-    std::lock_guard guard(qx::win32::GdiLock());
-    qx::win32::DcState* dc = qx::win32::LiveDc(hdc);
-    if (dc == nullptr || rop2 < R2_BLACK || rop2 > R2_WHITE) {
-        return 0;
-    }
-    int previous = dc->rop2;
-    dc->rop2 = rop2;
-    return previous;
+    return qx::win32::WithDc(hdc, 0, [rop2](qx::win32::DcState& dc) {
+        if (rop2 < R2_BLACK || rop2 > R2_WHITE) {
+            return 0;
+        }
+        int previous = dc.rop2;
+        dc.rop2 = rop2;
+        return previous;
+    });
 }
 
 int WINAPI GetROP2(HDC hdc) {
-    std::lock_guard guard(qx::win32::GdiLock());
-    qx::win32::DcState* dc = qx::win32::LiveDc(hdc);
-    return dc != nullptr ? dc->rop2 : 0;
+    return qx::win32::WithDc(hdc, 0, [](qx::win32::DcState& dc) { return dc.rop2; });
 }

@@ -88,26 +88,19 @@ PixelVisitor Painter(OverlayPlane& plane, int rop2, bool white) {
 } // namespace qx::win32
 
 BOOL WINAPI MoveToEx(HDC hdc, int x, int y, LPPOINT lppt) {
-    std::lock_guard guard(qx::win32::GdiLock());
-    qx::win32::DcState* dc = qx::win32::LiveDc(hdc);
-    if (dc == nullptr) {
-        return FALSE;
-    }
-    if (lppt != nullptr) {
-        *lppt = dc->position;
-    }
-    dc->position = {x, y};
-    return TRUE;
+    return qx::win32::WithDc(hdc, FALSE, [=](qx::win32::DcState& dc) {
+        if (lppt != nullptr) {
+            *lppt = dc.position;
+        }
+        dc.position = {x, y};
+        return TRUE;
+    });
 }
 
 BOOL WINAPI GetCurrentPositionEx(HDC hdc, LPPOINT lppt) {
-    std::lock_guard guard(qx::win32::GdiLock());
-    qx::win32::DcState* dc = qx::win32::LiveDc(hdc);
-    if (dc == nullptr || lppt == nullptr) {
-        return FALSE;
-    }
-    *lppt = dc->position;
-    return TRUE;
+    return qx::win32::WithDc(hdc, FALSE, [lppt](qx::win32::DcState& dc) {
+        return lppt != nullptr ? (*lppt = dc.position, TRUE) : FALSE;
+    });
 }
 
 BOOL WINAPI LineTo(HDC hdc, int x, int y) {

@@ -121,13 +121,7 @@ int Report(const std::string& ansiName, BYTE charSet, FONTENUMPROCA proc, LPARAM
 }
 
 int Enumerate(HDC hdc, std::string_view face, BYTE charSet, FONTENUMPROCA proc, LPARAM lParam) {
-    {
-        std::lock_guard guard(GdiLock());
-        if (LiveDc(hdc) == nullptr) {
-            return 0;
-        }
-    }
-    if (proc == nullptr) {
+    if (!WithDc(hdc, false, [](DcState&) { return true; }) || proc == nullptr) {
         return 0;
     }
     int answer = 1;

@@ -40,6 +40,14 @@ DcState* LiveDc(HDC hdc);
 void CountDeadDcUse();
 void RemoveDc(HDC hdc);
 
+// Runs `use` on a live device context under the lock; `failure` (counted) for a dead one.
+template <typename Result, typename Use>
+Result WithDc(HDC hdc, Result failure, Use use) {
+    std::lock_guard guard(GdiLock());
+    DcState* dc = LiveDc(hdc);
+    return dc != nullptr ? use(*dc) : failure;
+}
+
 HGDIOBJ AddObject(const GdiObject& object);
 // A live pen or brush; null for anything else.
 GdiObject* FindObject(HGDIOBJ handle);

@@ -40,11 +40,8 @@ void SetFixedExtents(DcState& dc, int mode) {
 
 int WINAPI GetDeviceCaps(HDC hdc, int index) {
     using namespace qx::win32;
-    {
-        std::lock_guard guard(GdiLock());
-        if (LiveDc(hdc) == nullptr) {
-            return 0;
-        }
+    if (!WithDc(hdc, false, [](DcState&) { return true; })) {
+        return 0;
     }
     switch (index) {
     case TECHNOLOGY:
@@ -77,47 +74,37 @@ int WINAPI GetDeviceCaps(HDC hdc, int index) {
 }
 
 int WINAPI GetMapMode(HDC hdc) {
-    std::lock_guard guard(qx::win32::GdiLock());
-    qx::win32::DcState* dc = qx::win32::LiveDc(hdc);
-    return dc != nullptr ? dc->mapMode : 0;
+    return qx::win32::WithDc(hdc, 0, [](qx::win32::DcState& dc) { return dc.mapMode; });
 }
 
 int WINAPI SetMapMode(HDC hdc, int iMode) {
     using namespace qx::win32;
-    std::lock_guard guard(GdiLock());
-    DcState* dc = LiveDc(hdc);
-    if (dc == nullptr || iMode < MM_TEXT || iMode > MM_ANISOTROPIC) {
+    if (iMode < MM_TEXT || iMode > MM_ANISOTROPIC) {
         return 0;
     }
-    int previous = dc->mapMode;
-    dc->mapMode = iMode;
-    if (iMode == MM_TEXT) {
-        dc->windowExtent = {1, 1};
-        dc->viewportExtent = {1, 1};
-    } else if (iMode == MM_ISOTROPIC) {
-        SetFixedExtents(*dc, MM_LOMETRIC); // the isotropic mode starts from the metric scale
-    } else if (iMode != MM_ANISOTROPIC) {
-        SetFixedExtents(*dc, iMode); // the anisotropic mode keeps the extents it finds
-    }
-    return previous;
+    return WithDc(hdc, 0, [iMode](DcState& dc) {
+        int previous = dc.mapMode;
+        dc.mapMode = iMode;
+        if (iMode == MM_TEXT) {
+            dc.windowExtent = {1, 1};
+            dc.viewportExtent = {1, 1};
+        } else if (iMode == MM_ISOTROPIC) {
+            SetFixedExtents(dc, MM_LOMETRIC); // the isotropic mode starts from the metric scale
+        } else if (iMode != MM_ANISOTROPIC) {
+            SetFixedExtents(dc, iMode); // the anisotropic mode keeps the extents it finds
+        }
+        return previous;
+    });
 }
 
 BOOL WINAPI GetWindowExtEx(HDC hdc, LPSIZE lpsize) {
-    std::lock_guard guard(qx::win32::GdiLock());
-    qx::win32::DcState* dc = qx::win32::LiveDc(hdc);
-    if (dc == nullptr || lpsize == nullptr) {
-        return FALSE;
-    }
-    *lpsize = dc->windowExtent;
-    return TRUE;
+    return qx::win32::WithDc(hdc, FALSE, [lpsize](qx::win32::DcState& dc) {
+        return lpsize != nullptr ? (*lpsize = dc.windowExtent, TRUE) : FALSE;
+    });
 }
 
 BOOL WINAPI GetViewportExtEx(HDC hdc, LPSIZE lpsize) {
-    std::lock_guard guard(qx::win32::GdiLock());
-    qx::win32::DcState* dc = qx::win32::LiveDc(hdc);
-    if (dc == nullptr || lpsize == nullptr) {
-        return FALSE;
-    }
-    *lpsize = dc->viewportExtent;
-    return TRUE;
+    return qx::win32::WithDc(hdc, FALSE, [lpsize](qx::win32::DcState& dc) {
+        return lpsize != nullptr ? (*lpsize = dc.viewportExtent, TRUE) : FALSE;
+    });
 }

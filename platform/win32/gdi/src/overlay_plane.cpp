@@ -15,7 +15,7 @@ constexpr const char* kPlaneKey = "qx.gdi.overlay";
 class PlaneKeeper : public PaintObserver {
 public:
     void WindowInvalidated(HWND hwnd, const RECT&, bool) override {
-        if (auto plane = PlaneOf(hwnd)) {
+        if (auto plane = PlaneOf(hwnd, false)) {
             std::lock_guard guard(plane->lock);
             ++plane->invalidations;
         }
@@ -61,21 +61,29 @@ void EnsurePaintObserver() {
     });
 }
 
-std::shared_ptr<OverlayPlane> PlaneOf(HWND hwnd) {
+std::shared_ptr<OverlayPlane> PlaneOf(HWND hwnd, bool sized) {
     EnsurePaintObserver();
     SIZE size{};
     if (!GetWindowClientSize(hwnd, &size)) {
         return nullptr;
     }
-    auto plane = GetWindowAttachmentAs<OverlayPlane>(hwnd, kPlaneKey);
-    if (!plane) {
-        plane = std::make_shared<OverlayPlane>();
-        if (!SetWindowAttachment(hwnd, kPlaneKey, plane)) {
-            return nullptr;
+    std::shared_ptr<OverlayPlane> plane;
+    {
+        // One plane per window even when two threads ask for it first at once.
+        static std::mutex creation;
+        std::lock_guard guard(creation);
+        plane = GetWindowAttachmentAs<OverlayPlane>(hwnd, kPlaneKey);
+        if (!plane) {
+            plane = std::make_shared<OverlayPlane>();
+            if (!SetWindowAttachment(hwnd, kPlaneKey, plane)) {
+                return nullptr;
+            }
         }
     }
-    std::lock_guard guard(plane->lock);
-    plane->Resize(size.cx, size.cy);
+    if (sized) {
+        std::lock_guard guard(plane->lock);
+        plane->Resize(size.cx, size.cy);
+    }
     return plane;
 }
 
@@ -121,7 +129,7 @@ OverlayImage ReadOverlay(HWND hwnd) {
 }
 
 int InvalidationCount(HWND hwnd) {
-    auto plane = PlaneOf(hwnd);
+    auto plane = PlaneOf(hwnd, false);
     if (!plane) {
         return 0;
     }

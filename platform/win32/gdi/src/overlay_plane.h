@@ -22,9 +22,10 @@ struct OverlayPlane {
     void Clear();
 };
 
-// The plane of a live window, made on first use; null when the handle is no live window. The
-// plane is resized to the current client size.
-std::shared_ptr<OverlayPlane> PlaneOf(HWND hwnd);
+// The plane of a live window, made on first use; null when the handle is no live window. With
+// `sized` its pixels follow the current client size; without, a plane only counting
+// invalidations keeps no pixels yet.
+std::shared_ptr<OverlayPlane> PlaneOf(HWND hwnd, bool sized = true);
 
 // Installs the window system's paint observer that counts invalidations and clears a plane
 // when its window is painted; done once.

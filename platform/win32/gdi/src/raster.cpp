@@ -105,8 +105,8 @@ void VisitRectangleInside(const RECT& box, bool outlined, int width, int height,
     Wide inset = outlined ? 1 : 0;
     // The far edges stop short by one either way: under the pen's outline, or where Windows
     // ends a fill without one.
-    VisitBlock(Wide{box.left} + inset, Wide{box.top} + inset, Wide{box.right} - 2, Wide{box.bottom} - 2, width,
-               height, visit);
+    VisitBlock(Wide{box.left} + inset, Wide{box.top} + inset, Wide{box.right} - 2, Wide{box.bottom} - 2,
+               width, height, visit);
 }
 
 } // namespace qx::win32

@@ -5,6 +5,7 @@
 #include <climits>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 #include "qx/win32/overlay.h"
 #include "qx/win32/window_internals.h"
@@ -236,6 +237,26 @@ TEST_F(DrawingTest, ThePbmOfADrawingMatchesItsFixture) {
     text << back.rdbuf();
     EXPECT_EQ(text.str(), expected.str());
     std::remove(written.c_str());
+}
+
+TEST_F(DrawingTest, GuidesFromSeveralThreadsAtOnceStillCancelOut) {
+    std::vector<std::thread> painters;
+    for (int t = 0; t < 4; ++t) {
+        painters.emplace_back([hwnd = window_.hwnd(), t] {
+            HDC dc = GetDC(hwnd);
+            SetROP2(dc, R2_NOT);
+            for (int i = 0; i < 50; ++i) {
+                MoveToEx(dc, t, 0, nullptr);
+                LineTo(dc, 39 - t, 29);
+                Rectangle(dc, t, t, 40 - t, 30 - t);
+            }
+            ReleaseDC(hwnd, dc);
+        });
+    }
+    for (std::thread& painter : painters) {
+        painter.join();
+    }
+    EXPECT_TRUE(ReadOverlay(window_.hwnd()).isClear());
 }
 
 TEST_F(DrawingTest, ObjectsSelectAndDeleteAsWindowsDoes) {
