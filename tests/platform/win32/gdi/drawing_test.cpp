@@ -12,6 +12,7 @@
 #include "recording_window.h"
 #include "wingdi.h"
 #include "winuser_paint.h"
+#include "winuser_position.h"
 
 namespace {
 
@@ -257,6 +258,33 @@ TEST_F(DrawingTest, GuidesFromSeveralThreadsAtOnceStillCancelOut) {
         painter.join();
     }
     EXPECT_TRUE(ReadOverlay(window_.hwnd()).isClear());
+}
+
+TEST_F(DrawingTest, AWindowDcCountsFromTheFrameCorner) {
+    HWND framed = CreateWindowExW(0, u"qx.test.RecordingWindow", u"framed", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                                  10, 10, 120, 90, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(framed, nullptr);
+    RECT frame{};
+    POINT client{0, 0};
+    GetWindowRect(framed, &frame);
+    ClientToScreen(framed, &client);
+    POINT inset{client.x - frame.left, client.y - frame.top};
+    HDC dc = GetWindowDC(framed);
+    MoveToEx(dc, 0, 0, nullptr); // on the frame: clipped away
+    LineTo(dc, inset.x, inset.y);
+    MoveToEx(dc, inset.x, inset.y, nullptr);
+    LineTo(dc, inset.x + 2, inset.y);
+    ReleaseDC(framed, dc);
+    qx::win32::OverlayImage image = ReadOverlay(framed);
+    std::size_t inked = 0;
+    for (std::uint8_t bit : image.pixels()) {
+        inked += bit;
+    }
+    EXPECT_EQ(inked, 2u);
+    EXPECT_TRUE(image.at(0, 0));
+    EXPECT_TRUE(image.at(1, 0));
+    DestroyWindow(framed);
+    EXPECT_EQ(ReadOverlay(framed).width(), 0);
 }
 
 TEST_F(DrawingTest, ObjectsSelectAndDeleteAsWindowsDoes) {
