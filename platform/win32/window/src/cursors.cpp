@@ -6,6 +6,7 @@
 
 #include "errhandlingapi.h"
 #include "qx/resource/resource_set.h"
+#include "qx/win32/cursor_group.h"
 #include "qx/win32/window_internals.h"
 #include "winerror.h"
 #include "winresource.h"
@@ -45,24 +46,18 @@ HCURSOR HandleFor(const CursorIdentity& identity) {
     return handle;
 }
 
-WORD Read16(const BYTE* data) {
-    return static_cast<WORD>(data[0] | (data[1] << 8));
-}
-
-// A cursor group: a header (0, 2, count) and `count` entries of 14 bytes, each ending with
-// the id of an RT_CURSOR image, which must be present and hold at least its hot spot.
+// A cursor group whose images are all present, each holding at least its hot spot.
 bool ValidGroup(HMODULE module, HRSRC group) {
     DWORD size = SizeofResource(module, group);
     auto* data = static_cast<const BYTE*>(LockResource(LoadResource(module, group)));
-    if (data == nullptr || size < 6 || Read16(data) != 0 || Read16(data + 2) != 2) {
+    if (data == nullptr) {
         return false;
     }
-    WORD count = Read16(data + 4);
-    if (count == 0 || size < 6u + 14u * count) {
+    std::optional<std::vector<WORD>> images = qx::win32::ParseCursorGroup(std::span<const BYTE>(data, size));
+    if (!images) {
         return false;
     }
-    for (WORD i = 0; i < count; ++i) {
-        WORD id = Read16(data + 6 + 14 * i + 12);
+    for (WORD id : *images) {
         HRSRC image = FindResourceW(module, MAKEINTRESOURCEW(id), reinterpret_cast<LPCWSTR>(RT_CURSOR));
         if (image == nullptr || SizeofResource(module, image) < 4) {
             return false;
@@ -71,8 +66,14 @@ bool ValidGroup(HMODULE module, HRSRC group) {
     return true;
 }
 
-HCURSOR LoadSystemCursor(ULONG_PTR id) {
+// System cursors are known by their IDC_ number only.
+template <typename Text>
+HCURSOR LoadSystemCursor(Text name) {
+    auto id = reinterpret_cast<ULONG_PTR>(name);
     for (WORD known : kSystemCursors) {
+        if (!IS_INTRESOURCE(name)) {
+            break;
+        }
         if (known == id) {
             return HandleFor(CursorIdentity{nullptr, known, {}});
         }
@@ -106,8 +107,7 @@ HCURSOR WINAPI LoadCursorA(HINSTANCE hInstance, LPCSTR lpCursorName) {
         return nullptr;
     }
     if (hInstance == nullptr) {
-        return IS_INTRESOURCE(lpCursorName) ? LoadSystemCursor(reinterpret_cast<ULONG_PTR>(lpCursorName))
-                                            : LoadSystemCursor(0);
+        return LoadSystemCursor(lpCursorName);
     }
     std::optional<qx::resource::ResourceId> id = qx::resource::ResourceId::FromAnsi(lpCursorName);
     if (!id) {
@@ -124,14 +124,13 @@ HCURSOR WINAPI LoadCursorW(HINSTANCE hInstance, LPCWSTR lpCursorName) {
         return nullptr;
     }
     if (hInstance == nullptr) {
-        return IS_INTRESOURCE(lpCursorName) ? LoadSystemCursor(reinterpret_cast<ULONG_PTR>(lpCursorName))
-                                            : LoadSystemCursor(0);
+        return LoadSystemCursor(lpCursorName);
     }
     return LoadModuleCursor(hInstance, lpCursorName);
 }
 
 HCURSOR WINAPI SetCursor(HCURSOR hCursor) {
-    HCURSOR arrow = LoadSystemCursor(32512);
+    HCURSOR arrow = LoadSystemCursor(IDC_ARROW);
     CursorTable& table = Table();
     std::lock_guard guard(table.lock);
     if (hCursor != nullptr && table.byHandle.count(hCursor) == 0) {
@@ -146,7 +145,7 @@ HCURSOR WINAPI SetCursor(HCURSOR hCursor) {
 
 HCURSOR WINAPI GetCursor() {
     // The screen starts with the arrow.
-    HCURSOR arrow = LoadSystemCursor(32512);
+    HCURSOR arrow = LoadSystemCursor(IDC_ARROW);
     CursorTable& table = Table();
     std::lock_guard guard(table.lock);
     return table.currentChosen ? table.current : arrow;

@@ -46,21 +46,7 @@ LRESULT CopyText(HWND hwnd, WPARAM capacity, LPARAM buffer, bool wide) {
         out[count] = u'\0';
         return static_cast<LRESULT>(count);
     }
-    // Whole characters only: a double-byte character is never cut in half.
-    auto* out = reinterpret_cast<char*>(buffer);
-    size_t used = 0;
-    for (size_t i = 0; i < text.size();) {
-        size_t units = (text[i] >= 0xD800 && text[i] < 0xDC00 && i + 1 < text.size()) ? 2 : 1;
-        std::string bytes = WideToAnsi(std::u16string_view(text).substr(i, units));
-        if (used + bytes.size() + 1 > capacity) {
-            break;
-        }
-        std::memcpy(out + used, bytes.data(), bytes.size());
-        used += bytes.size();
-        i += units;
-    }
-    out[used] = '\0';
-    return static_cast<LRESULT>(used);
+    return CopyTextAsAnsi(text, reinterpret_cast<char*>(buffer), static_cast<size_t>(capacity));
 }
 
 struct Facts {

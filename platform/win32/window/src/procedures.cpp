@@ -55,27 +55,6 @@ std::string AnsiOf(LPCWSTR text) {
     return text == nullptr ? std::string() : WideToAnsi(text);
 }
 
-// Copies whole characters of `text` converted to ANSI into a buffer of `capacity` bytes, null
-// included; returns the bytes copied.
-LRESULT CopyAsAnsi(std::u16string_view text, char* buffer, size_t capacity) {
-    if (buffer == nullptr || capacity == 0) {
-        return 0;
-    }
-    size_t used = 0;
-    for (size_t i = 0; i < text.size();) {
-        size_t units = (text[i] >= 0xD800 && text[i] < 0xDC00 && i + 1 < text.size()) ? 2 : 1;
-        std::string bytes = WideToAnsi(text.substr(i, units));
-        if (used + bytes.size() + 1 > capacity) {
-            break;
-        }
-        std::memcpy(buffer + used, bytes.data(), bytes.size());
-        used += bytes.size();
-        i += units;
-    }
-    buffer[used] = '\0';
-    return static_cast<LRESULT>(used);
-}
-
 // Copies `text` converted to UTF-16 into a buffer of `capacity` units, null included, without
 // splitting a surrogate pair; returns the units copied.
 LRESULT CopyAsWide(std::string_view text, WCHAR* buffer, size_t capacity) {
@@ -136,7 +115,7 @@ LRESULT CallWithText(const Procedure& procedure, HWND hwnd, UINT message, WPARAM
             std::u16string text(capacity, u'\0');
             LRESULT got = Call(procedure, hwnd, message, capacity, reinterpret_cast<LPARAM>(text.data()));
             text.resize(static_cast<size_t>(std::clamp<LRESULT>(got, 0, static_cast<LRESULT>(capacity))));
-            return CopyAsAnsi(text, reinterpret_cast<char*>(lParam), capacity);
+            return CopyTextAsAnsi(text, reinterpret_cast<char*>(lParam), capacity);
         }
         // A character of a double-byte code page takes at most two bytes.
         size_t bytes = capacity * 2 + 1;
@@ -220,6 +199,25 @@ LRESULT CallWithCharacter(const Procedure& procedure, HWND hwnd, UINT message, W
 }
 
 } // namespace
+
+LRESULT CopyTextAsAnsi(std::u16string_view text, char* buffer, size_t capacity) {
+    if (buffer == nullptr || capacity == 0) {
+        return 0;
+    }
+    size_t used = 0;
+    for (size_t i = 0; i < text.size();) {
+        size_t units = (text[i] >= 0xD800 && text[i] < 0xDC00 && i + 1 < text.size()) ? 2 : 1;
+        std::string bytes = WideToAnsi(text.substr(i, units));
+        if (used + bytes.size() + 1 > capacity) {
+            break;
+        }
+        std::memcpy(buffer + used, bytes.data(), bytes.size());
+        used += bytes.size();
+        i += units;
+    }
+    buffer[used] = '\0';
+    return static_cast<LRESULT>(used);
+}
 
 Procedure ResolveProcedure(WNDPROC value, bool wideCaller) {
     auto raw = reinterpret_cast<ULONG_PTR>(value);
