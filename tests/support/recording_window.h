@@ -30,8 +30,8 @@ public:
             return RegisterClassExW(&wc) != 0;
         }();
         if (registered) {
-            hwnd_ = CreateWindowExW(0, u"qx.test.RecordingWindow", u"", WS_POPUP | WS_VISIBLE, 0, 0, width, height, owner,
-                                    nullptr, nullptr, nullptr);
+            hwnd_ = CreateWindowExW(0, u"qx.test.RecordingWindow", u"", WS_POPUP | WS_VISIBLE, 0, 0, width,
+                                    height, owner, nullptr, nullptr, nullptr);
             SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
         }
     }
