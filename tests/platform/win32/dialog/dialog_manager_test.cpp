@@ -99,18 +99,23 @@ INT_PTR CALLBACK TableProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPar
     }
 }
 
+LRESULT CALLBACK PanelProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    return DefWindowProcA(hwnd, message, wParam, lParam);
+}
+
 class DialogManagerTest : public ::testing::Test {
 protected:
     void SetUp() override {
         g_seen = &seen_;
         previous_ = SetUiDriver(&driver_);
-        // The class of the neutral dialog's custom control.
+        // The class of the neutral dialog's custom control (and of an owner window).
         WNDCLASSEXA wc{};
         wc.cbSize = sizeof(wc);
         wc.style = CS_GLOBALCLASS;
-        wc.lpfnWndProc = DefWindowProcA;
+        wc.lpfnWndProc = PanelProc;
         wc.lpszClassName = "QxTestPanel";
-        RegisterClassExA(&wc);
+        ASSERT_TRUE(RegisterClassExA(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS)
+            << GetLastError();
     }
     void TearDown() override {
         SetUiDriver(previous_);
@@ -185,9 +190,9 @@ TEST_F(DialogManagerTest, EndDialogFromInitDialogEndsItBeforeItShows) {
 }
 
 TEST_F(DialogManagerTest, TheOwnerIsDisabledWhileTheModalLoopRuns) {
-    HWND owner =
-        CreateWindowExA(0, "#32770", "owner", WS_POPUP, 0, 0, 50, 50, nullptr, nullptr, nullptr, nullptr);
-    ASSERT_NE(owner, nullptr);
+    HWND owner = CreateWindowExA(0, "QxTestPanel", "owner", WS_POPUP, 0, 0, 50, 50, nullptr, nullptr, nullptr,
+                                 nullptr);
+    ASSERT_NE(owner, nullptr) << GetLastError();
     BOOL enabledInside = TRUE;
     driver_.handlers.On(kTableDialog, [&](DialogView& view) {
         enabledInside = IsWindowEnabled(owner);
