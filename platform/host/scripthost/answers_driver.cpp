@@ -1,6 +1,7 @@
 #include "answers_driver.h"
 
 #include "answer_objects.h"
+#include "script_error_report.h"
 #include "script_file.h"
 #include "script_host.h"
 

@@ -7,10 +7,6 @@
 #include <string>
 #include <string_view>
 
-#include <ostream>
-
-#include <qx/script/script_engine.h>
-
 namespace qx::host {
 
 // The largest script file the host reads.
@@ -23,8 +19,5 @@ std::string DecodeScriptBytes(std::string_view bytes);
 // Reads and decodes the file; "" when it worked, else what is wrong with it ("it is a folder,
 // not a script file", "No such file or directory").
 std::string ReadScriptFile(const std::string& path, std::string& utf8);
-
-// "path(line): runtime error 0x800A0005: message" (or "syntax error") on `err`.
-void ReportScriptError(std::ostream& err, const std::string& path, const script::ScriptError& error);
 
 } // namespace qx::host

@@ -8,6 +8,7 @@
 #include <winuser_message.h>
 
 #include "answers_driver.h"
+#include "script_error_report.h"
 #include "script_file.h"
 #include "script_stopper.h"
 #include "shell_object.h"

@@ -120,26 +120,23 @@ TEST_F(PackerTest, DialogBlocksBecomeExtendedTemplates) {
     DWORD error = 0;
     const auto* dialog = set->Find(ResourceId::FromNumber(5), ResourceId::FromNumber(7), 0, &error);
     ASSERT_NE(dialog, nullptr);
-    const unsigned char expected[] = {1,    0,   0xFF, 0xFF, 0,    0,    0,    0, 0,    0,    0,
-                                      0,    4,   0,    0,    0x80, // version, signature, help, ex, style
-                                      2,    0,   1,    0,    2,    0,    3,    0, 0xFC, 0xFF, 0,
-                                      0,    0,   0,    'A',  0,    0,    0, // count, rectangle, menu, class,
-                                                                            // caption
-                                      0,    0,                              // to a four-byte boundary
-                                      0,    0,   0,    0,    0,    0,    0,    0, 1,    0,    0,
-                                      0x50, 5,   0,    6,    0,    7,    0,    8, 0, // help, ex, style,
-                                                                                     // rectangle
-                                      1,    0,   0,    0,    0xFF, 0xFF, 0x80, 0, 'B',  0,    0,
-                                      0,    0,   0, // id, BUTTON, "B", no data
-                                      0,    0,      // to a four-byte boundary
-                                      0,    0,   0,    0,    0,    2,    0,    0, 0,    0,    0,
-                                      0x40, 0,   0,    0,    0,    1,    0,    1, 0, // help, ex, style,
-                                                                                     // rectangle
-                                      9,    0,   0,    0,    'N',  0,    'a',  0, 'm',  0,    'e',
-                                      0,    'd', 0,    0,    0,    0,    0,    0, 0}; // id, class, "", no
-                                                                                      // data
-    ASSERT_EQ(dialog->data.size(), sizeof(expected));
-    EXPECT_EQ(std::memcmp(dialog->data.data(), expected, sizeof(expected)), 0);
+    // The header (version, signature, help id, extended style, style, count, rectangle, no menu,
+    // the dialog class, caption "A"), padding, then each control (help id, extended style, style,
+    // rectangle, id, class, text, no creation data) on a four-byte boundary.
+    const std::vector<unsigned char> header = {1,    0,    0xFF, 0xFF, 0, 0, 0,   0, 0, 0, 0, 0,
+                                               4,    0,    0,    0x80, 2, 0, 1,   0, 2, 0, 3, 0,
+                                               0xFC, 0xFF, 0,    0,    0, 0, 'A', 0, 0, 0, 0, 0};
+    const std::vector<unsigned char> button = {0,    0,    0,    0, 0,   0, 0, 0, 1, 0, 0, 0x50,
+                                               5,    0,    6,    0, 7,   0, 8, 0, 1, 0, 0, 0,
+                                               0xFF, 0xFF, 0x80, 0, 'B', 0, 0, 0, 0, 0, 0, 0};
+    const std::vector<unsigned char> named = {0,   0, 0,   0, 0,   2, 0, 0, 0, 0, 0,   0x40, 0,   0,
+                                              0,   0, 1,   0, 1,   0, 9, 0, 0, 0, 'N', 0,    'a', 0,
+                                              'm', 0, 'e', 0, 'd', 0, 0, 0, 0, 0, 0,   0};
+    std::vector<unsigned char> expected = header;
+    expected.insert(expected.end(), button.begin(), button.end());
+    expected.insert(expected.end(), named.begin(), named.end());
+    ASSERT_EQ(dialog->data.size(), expected.size());
+    EXPECT_EQ(std::memcmp(dialog->data.data(), expected.data(), expected.size()), 0);
 }
 
 TEST_F(PackerTest, BadManifestsAreRefusedWithTheirLine) {
