@@ -250,6 +250,26 @@ TEST_F(DialogManagerTest, CreationFailsOnDemandAndOnBadTemplates) {
     EXPECT_FALSE(seen_.initDialog);
 }
 
+// A template a program builds in memory: old layout, one default push button IDOK.
+TEST_F(DialogManagerTest, IndirectTemplatesFromMemory) {
+    alignas(4)
+        const WORD words[] = {0x0040, 0x80C0, 0, 0, 1, 0, 0,  100, 40,   0,      0,      u'M', 0,    9, u'A',
+                              0, // header, caption "M", 9 pt "A"
+                              0x0001, 0x5001, 0, 0, 2, 3, 30, 10,  IDOK, 0xFFFF, 0x0080, u'G', u'o', 0, 0};
+    auto* t = reinterpret_cast<LPCDLGTEMPLATEW>(words);
+    std::string caption;
+    driver_.handlers.On("M", [&](DialogView& view) {
+        caption = view.Caption();
+        EXPECT_EQ(view.Request().templateId, 0);
+        view.PressDefault();
+    });
+    EXPECT_EQ(DialogBoxIndirectParamW(nullptr, t, nullptr, TableProc, 0), 42);
+    EXPECT_EQ(caption, "M");
+    SetLastError(0);
+    EXPECT_EQ(DialogBoxIndirectParamA(nullptr, nullptr, nullptr, TableProc, 0), -1);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+}
+
 INT_PTR CALLBACK ModelessProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
     if (message == WM_COMMAND && LOWORD(wParam) == IDCANCEL) {
         DestroyWindow(dialog);
