@@ -15,8 +15,9 @@ constexpr std::string_view kSummary =
 
 constexpr std::string_view kExitStatuses =
     "Exit status: 0, or the script's WScript.Quit code; 1 an exception nobody caught; 2 a wrong\n"
-    "command line, or a script that cannot be read or compiled; 3 the time limit ran out; 4 standard\n"
-    "output or standard error could not be written; 130 stopped by SIGINT, 143 by SIGTERM.\n";
+    "command line, or a script or answers script that cannot be read or compiled (or an answers\n"
+    "script that fails as it is loaded); 3 the time limit ran out; 4 standard output or standard\n"
+    "error could not be written; 130 stopped by SIGINT, 143 by SIGTERM.\n";
 
 } // namespace
 
@@ -32,6 +33,12 @@ int main(int argc, char** argv) {
              std::string wrong = qx::host::ParseWholeNumber(value, 2'147'483, seconds);
              options.timeout = std::chrono::seconds(seconds);
              return wrong;
+         }},
+        {"--answers", "FILE.js",
+         "answer message boxes and dialogs with the onMessageBox and onDialog handlers of FILE.js",
+         [&](std::string_view value) {
+             options.answersPath = std::string(value);
+             return value.empty() ? std::string("wants a file name") : std::string();
          }},
     };
     const qx::host::CommandLineSpec spec{

@@ -7,6 +7,8 @@
 #include <qx/xmlhttp/xmlhttp.h>
 #include <winuser_message.h>
 
+#include "answers_driver.h"
+#include "script_error_report.h"
 #include "script_file.h"
 #include "script_stopper.h"
 #include "shell_object.h"
@@ -20,22 +22,6 @@
 
 namespace qx::host {
 namespace {
-
-std::string Hex(HRESULT hr) {
-    char text[16];
-    std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(hr));
-    return text;
-}
-
-std::string Place(const std::string& path, int line) {
-    return line > 0 ? path + "(" + std::to_string(line) + ")" : path;
-}
-
-void ReportError(std::ostream& err, const std::string& path, const script::ScriptError& error) {
-    err << Place(path, error.line) << ": " << (error.syntax ? "syntax error " : "runtime error ")
-        << Hex(error.number) << ": " << error.message << '\n'
-        << std::flush;
-}
 
 // Enters the apartment and makes the platform's classes and the host's own creatable; undoes
 // both when the host ends. The classes live in this process: the registry is not written, so
@@ -83,10 +69,10 @@ int Outcome(script::ScriptEngine& engine, script::RunResult result, const script
     case script::RunResult::Completed:
         return kExitOk;
     case script::RunResult::Failed:
-        ReportError(err, path, error);
+        ReportScriptError(err, path, error);
         return error.syntax ? kExitCannotRun : kExitScriptError;
     case script::RunResult::TimedOut:
-        ReportError(err, path, error);
+        ReportScriptError(err, path, error);
         return kExitScriptError;
     case script::RunResult::Terminated:
         break;
@@ -99,7 +85,7 @@ int Outcome(script::ScriptEngine& engine, script::RunResult result, const script
         return kExitOutputFailed;
     }
     if (context.eventError) {
-        ReportError(err, path, *context.eventError);
+        ReportScriptError(err, path, *context.eventError);
         return kExitScriptError;
     }
     switch (stopper.Reason()) {
@@ -139,6 +125,15 @@ int RunScriptHost(const HostOptions& options) {
     // The script's thread is a single-threaded apartment; the platform's own classes (the XML
     // parser and the XML HTTP request) and WScript.Shell are creatable by ProgID while it runs.
     HostApartment apartment;
+    // The answers script runs in an engine of its own, on this thread, before the script does.
+    std::unique_ptr<AnswersDriver> answers;
+    if (!options.answersPath.empty()) {
+        int status = kExitOk;
+        answers = AnswersDriver::Load(options.answersPath, err, status);
+        if (!answers)
+            return status;
+    }
+    DriverInstallation installed(answers.get());
     // The watcher outlives the engine: a signal while objects are released only counts, and a
     // second one ends the program at once.
     ScriptStopper stopper(options.timeout, options.stopOnSignals);

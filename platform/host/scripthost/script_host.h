@@ -13,8 +13,9 @@ namespace qx::host {
 // Exit statuses besides the script's own WScript.Quit code.
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitScriptError = 1; // an exception nobody caught
-inline constexpr int kExitCannotRun = 2; // a wrong command line, or the script could not be read or compiled
-inline constexpr int kExitTimedOut = 3;  // the script ran past --timeout and was stopped
+inline constexpr int kExitCannotRun =
+    2; // a wrong command line, or the script (or the answers script) could not be read or compiled
+inline constexpr int kExitTimedOut = 3;     // the script ran past --timeout and was stopped
 inline constexpr int kExitOutputFailed = 4; // standard output or standard error could not be written
 inline constexpr int kExitSignalBase = 128; // + the signal that stopped the script (SIGINT 130, SIGTERM 143)
 
@@ -29,6 +30,9 @@ struct HostOptions {
     // stopOnSignals is set (the program sets it; a test that runs the host in-process does not).
     std::chrono::seconds timeout{0};
     bool stopOnSignals = false;
+    // An answers script whose handlers answer message boxes and dialogs (answers_driver.h);
+    // empty: they get their default buttons and are written to standard error.
+    std::string answersPath;
 };
 
 int RunScriptHost(const HostOptions& options);

@@ -18,7 +18,7 @@ UiDriver* StartDialog(const char* function, const std::string& title, bool sizeO
         return nullptr;
     }
     SetCommDlgError(0);
-    UiDriver* driver = CurrentUiDriver();
+    UiDriver* driver = GetUiDriver();
     if (driver == nullptr) {
         std::fprintf(stderr, "%s \"%s\" -> Cancel (no UI driver)\n", function, title.c_str());
     }

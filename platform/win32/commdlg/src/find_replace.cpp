@@ -121,7 +121,7 @@ void ShowWhenPumped(const std::shared_ptr<FindDialogView>& dialog) {
         if (!live || !live->IsOpen()) {
             return;
         }
-        if (UiDriver* driver = CurrentUiDriver()) {
+        if (UiDriver* driver = GetUiDriver()) {
             driver->ShowFindDialog(*live);
         } else {
             std::fprintf(stderr, "%s -> Cancel (no UI driver)\n",

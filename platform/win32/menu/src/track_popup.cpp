@@ -106,7 +106,7 @@ std::optional<UINT> Track(HMENU hMenu, UINT flags, int x, int y, HWND owner) {
             std::lock_guard guard(MenuLock());
             request.items = ViewOf(hMenu, 0);
         }
-        UiDriver* driver = CurrentUiDriver();
+        UiDriver* driver = GetUiDriver();
         if (driver == nullptr) {
             std::fprintf(stderr, "TrackPopupMenu -> nothing chosen (no UI driver)\n");
         } else {

@@ -33,6 +33,18 @@ struct MessageBoxCall {
     int defaultButton = 0;
 };
 
+// A dialog about to be made: which template, with what caption, modal or not, on which thread.
+struct DialogRequest {
+    HINSTANCE module = nullptr;
+    WORD templateId = 0;      // 0 for a named template or one given in memory
+    std::string templateName; // UTF-8, for a named template
+    std::string caption;      // UTF-8
+    bool modal = false;
+    DWORD threadId = 0;
+};
+
+class DialogView; // qx/win32/dialog_view.h
+
 class UiDriver {
 public:
     virtual ~UiDriver() = default;
@@ -47,17 +59,29 @@ public:
     virtual void ShowFindDialog(FindDialogView& dialog);
     // The id of the chosen item, 0 for none.
     virtual UINT ShowMenu(const MenuRequest& request);
+    // Asked before a dialog is made; true makes the making fail (DialogBoxParam returns -1,
+    // CreateDialogParam null), as when the system runs out of resources.
+    virtual bool FailDialogCreation(const DialogRequest&) { return false; }
+    // A dialog is on screen: the driver acts on it through the view, on the dialog's thread, and
+    // the dialog ends as its procedure decides. False leaves it to the default: its default
+    // button is pressed.
+    virtual bool ShowDialog(DialogView&) { return false; }
 };
-
-// The installed driver, or null.
-UiDriver* CurrentUiDriver();
 
 // Installs the driver (null removes it); returns the previous one.
 UiDriver* SetUiDriver(UiDriver* driver);
+// The installed driver, or null.
+UiDriver* GetUiDriver();
 
 // The buttons and the default button of a message box type; false for a type with no buttons
 // defined.
 bool MessageBoxButtons(UINT type, std::vector<int>& buttons, int& defaultButton);
+
+// What happens to a box without a driver: one line on standard error, and its default button.
+int AnswerOnStandardError(const MessageBoxCall& call);
+
+// The name a button shows ("OK", "Cancel", "Try Again", ...); "?" for an unknown id.
+const char* MessageBoxButtonName(int id);
 
 // A driver for tests: records every box and answers from a queue, then with the default
 // button.

@@ -1,0 +1,59 @@
+// The UI driver of an answers script (scripthost --answers FILE.js): a script, run in an engine
+// of its own on the script host's thread, whose handlers answer what the components show.
+//
+//   function onMessageBox(box) { return box.Text.indexOf("저장") >= 0 ? "Yes" : box.DefaultButton; }
+//   function onDialog(dialog) { dialog.SetText(100, "성적표"); dialog.Click(1); }
+//
+// onMessageBox returns a button by name ("OK", "Yes", ...) or by id; onDialog acts on the live
+// dialog and the dialog ends as its procedure decides. Without the handler, or when the handler
+// fails or answers with a button the box does not have, the box or dialog gets its default
+// button and a line on standard error, as without any answers script. Boxes and dialogs of
+// other threads are answered the same default way: the script's engine belongs to its thread.
+#pragma once
+
+#include <qx/script/script_engine.h>
+#include <qx/win32/ui_driver.h>
+
+#include <memory>
+#include <ostream>
+#include <string>
+
+namespace qx::host {
+
+class AnswersDriver : public win32::UiDriver {
+public:
+    // Reads and runs the answers script; null with the problem written to `err` (and `status`
+    // the exit status to give) when it cannot be read, compiled or run.
+    static std::unique_ptr<AnswersDriver> Load(const std::string& path, std::ostream& err, int& status);
+
+    int ShowMessageBox(const win32::MessageBoxCall& call) override;
+    bool ShowDialog(win32::DialogView& view) override;
+
+private:
+    AnswersDriver(std::string path, std::ostream& err) : m_path(std::move(path)), m_err(err) {}
+    // Calls the handler with the object; false when there is none, or it failed (reported).
+    bool CallHandler(std::u16string_view name, IDispatch* argument, VARIANT* result);
+
+    std::string m_path;
+    std::ostream& m_err;
+    script::ScriptEngine m_engine;
+};
+
+// Installs a driver for as long as it lives, then puts the previous one back.
+class DriverInstallation {
+public:
+    explicit DriverInstallation(win32::UiDriver* driver)
+        : m_installed(driver != nullptr), m_previous(driver ? win32::SetUiDriver(driver) : nullptr) {}
+    ~DriverInstallation() {
+        if (m_installed)
+            win32::SetUiDriver(m_previous);
+    }
+    DriverInstallation(const DriverInstallation&) = delete;
+    DriverInstallation& operator=(const DriverInstallation&) = delete;
+
+private:
+    bool m_installed;
+    win32::UiDriver* m_previous;
+};
+
+} // namespace qx::host
