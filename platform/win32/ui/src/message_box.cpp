@@ -71,6 +71,10 @@ UiDriver* SetUiDriver(UiDriver* driver) {
     return g_driver.exchange(driver);
 }
 
+UiDriver* CurrentUiDriver() {
+    return g_driver.load();
+}
+
 bool MessageBoxButtons(UINT type, std::vector<int>& buttons, int& defaultButton) {
     switch (type & MB_TYPEMASK) {
     case MB_OK:

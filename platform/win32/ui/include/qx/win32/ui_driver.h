@@ -3,10 +3,13 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "qx/win32/ui_requests.h"
 #include "wintypes.h"
 
 namespace qx::win32 {
@@ -35,7 +38,19 @@ public:
     virtual ~UiDriver() = default;
     // The answer: the id of the button pressed (IDOK, IDYES, ...).
     virtual int ShowMessageBox(const MessageBoxCall& call) = 0;
+    // The common dialogs and pop-up menus; a driver that does not answer one cancels it.
+    virtual std::optional<FileDialogChoice> ShowFileDialog(const FileDialogRequest& request);
+    virtual std::optional<ColorDialogChoice> ShowColorDialog(const ColorDialogRequest& request);
+    virtual std::optional<FontDialogFont> ShowFontDialog(const FontDialogRequest& request);
+    // Called once the find or replace dialog is up, from the message loop of its thread; the
+    // dialog stays open for later presses until Cancel or its destruction.
+    virtual void ShowFindDialog(FindDialogView& dialog);
+    // The id of the chosen item, 0 for none.
+    virtual UINT ShowMenu(const MenuRequest& request);
 };
+
+// The installed driver, or null.
+UiDriver* CurrentUiDriver();
 
 // Installs the driver (null removes it); returns the previous one.
 UiDriver* SetUiDriver(UiDriver* driver);
@@ -57,6 +72,41 @@ private:
     mutable std::mutex lock_;
     std::vector<MessageBoxCall> calls_;
     std::deque<int> answers_;
+};
+
+// A driver for tests of the common dialogs and menus as well: records every request and answers
+// from queues, then cancels (a menu chooses nothing). The find handler runs for each find or
+// replace dialog; without one the dialog is cancelled.
+class UiRecorder : public MessageBoxRecorder {
+public:
+    std::optional<FileDialogChoice> ShowFileDialog(const FileDialogRequest& request) override;
+    std::optional<ColorDialogChoice> ShowColorDialog(const ColorDialogRequest& request) override;
+    std::optional<FontDialogFont> ShowFontDialog(const FontDialogRequest& request) override;
+    void ShowFindDialog(FindDialogView& dialog) override;
+    UINT ShowMenu(const MenuRequest& request) override;
+
+    void QueueFile(std::optional<FileDialogChoice> choice);
+    void QueueColor(std::optional<ColorDialogChoice> choice);
+    void QueueFont(std::optional<FontDialogFont> choice);
+    void QueueMenu(UINT id);
+    void SetFindHandler(std::function<void(FindDialogView&)> handler);
+
+    std::vector<FileDialogRequest> FileRequests() const;
+    std::vector<ColorDialogRequest> ColorRequests() const;
+    std::vector<FontDialogRequest> FontRequests() const;
+    std::vector<MenuRequest> MenuRequests() const;
+
+private:
+    mutable std::mutex lock_;
+    std::vector<FileDialogRequest> fileRequests_;
+    std::deque<std::optional<FileDialogChoice>> files_;
+    std::vector<ColorDialogRequest> colorRequests_;
+    std::deque<std::optional<ColorDialogChoice>> colors_;
+    std::vector<FontDialogRequest> fontRequests_;
+    std::deque<std::optional<FontDialogFont>> fonts_;
+    std::vector<MenuRequest> menuRequests_;
+    std::deque<UINT> menus_;
+    std::function<void(FindDialogView&)> findHandler_;
 };
 
 } // namespace qx::win32
