@@ -9,6 +9,9 @@
 #include <winresource.h>
 #include <winuser_message.h>
 
+#include <commdlg.h>
+#include <qx/com/bstr.h>
+
 #include <cstddef>
 #include <cstdlib>
 #include <cstring>
@@ -51,7 +54,7 @@ HRESULT OpenPab(IAddrBook* pAddrBook, IWABObject* pWABObject, qx::com::ComPtr<IA
         return hr;
     if (ulObjType != MAPI_ABCONT)
         return E_FAIL;
-    return pUnknown.As(&pContainer);
+    return pUnknown->QueryInterface(IID_PPV_ARGS(&pContainer));
 }
 
 } // namespace
@@ -141,7 +144,7 @@ STDMETHODIMP CContactIO::OpenWABFile(BSTR FileName, InOutType JobType, VARIANT_B
         return S_OK;
 
     qx::com::ComPtr<IABContainer> pContainer;
-    if (JobType == ContactOut && FAILED(OpenPab(pAddrBook, pWABObject, pContainer)))
+    if (JobType == ::ContactOut && FAILED(OpenPab(pAddrBook, pWABObject, pContainer)))
         return S_OK;
 
     m_pAddrBook = pAddrBook;
@@ -219,7 +222,7 @@ HRESULT CContactIO::ReadContact(IAddrBook* pAddrBook, IWABObject* pWABObject, IX
     if (FAILED(hr))
         return hr;
     qx::com::ComPtr<IMailUser> pMailUser;
-    hr = pUnknown.As(&pMailUser);
+    hr = pUnknown->QueryInterface(IID_PPV_ARGS(&pMailUser));
     if (FAILED(hr))
         return hr;
     ULONG cValues = 0;
@@ -249,7 +252,7 @@ HRESULT CContactIO::ReadContact(IAddrBook* pAddrBook, IWABObject* pWABObject, IX
         if (FAILED(hr))
             return hr;
         qx::com::ComPtr<IXMLDOMNode> pElement;
-        hr = pElementDisp.As(&pElement);
+        hr = pElementDisp->QueryInterface(IID_PPV_ARGS(&pElement));
         if (FAILED(hr))
             return hr;
         qx::com::Bstr bstrText = qx::com::Bstr::Attach(AnsiToBstr(text));
@@ -257,7 +260,7 @@ HRESULT CContactIO::ReadContact(IAddrBook* pAddrBook, IWABObject* pWABObject, IX
         if (FAILED(hr))
             return hr;
         qx::com::ComPtr<IXMLDOMNode> pRootNode;
-        hr = pRoot.As(&pRootNode);
+        hr = pRoot->QueryInterface(IID_PPV_ARGS(&pRootNode));
         if (FAILED(hr))
             return hr;
         qx::com::ComPtr<IDispatch> pAppended;
@@ -287,7 +290,7 @@ STDMETHODIMP CContactIO::ContactIn(BSTR FileName, BSTR* Result) {
     qx::com::ComPtr<IContactIO> pSelf(this);
 
     VARIANT_BOOL bOpened = VARIANT_FALSE;
-    OpenWABFile(FileName, ContactIn, &bOpened);
+    OpenWABFile(FileName, ::ContactIn, &bOpened);
     if (!bOpened)
         return FailWith(IDS_OPEN_FAILED, Result);
     qx::com::ComPtr<IAddrBook> pAddrBook = m_pAddrBook;
@@ -309,7 +312,7 @@ STDMETHODIMP CContactIO::ContactIn(BSTR FileName, BSTR* Result) {
             return FailWith(IDS_CONTACT_FAILED, Result);
         }
         qx::com::ComPtr<IDispatch> pDocDisp;
-        pDoc.As(&pDocDisp);
+        pDoc->QueryInterface(IID_PPV_ARGS(&pDocDisp));
         m_events.Fire_ReadyContact(pDocDisp, i + 1, total);
     }
     m_entryIds.clear();
@@ -322,7 +325,8 @@ STDMETHODIMP CContactIO::ContactOut(IDispatch* ContactXMLData, BSTR* Result) {
         return E_POINTER;
     qx::com::ComPtr<IContactIO> pSelf(this);
     qx::com::ComPtr<IXMLDOMDocument> pData;
-    if (!ContactXMLData || FAILED(ContactXMLData->QueryInterface(IID_IXMLDOMDocument, reinterpret_cast<void**>(&pData))))
+    if (!ContactXMLData ||
+        FAILED(ContactXMLData->QueryInterface(IID_IXMLDOMDocument, reinterpret_cast<void**>(&pData))))
         return FailWith(IDS_WRITE_FAILED, Result);
     qx::com::ComPtr<IABContainer> pContainer = m_pContainer;
     if (!pContainer)
@@ -345,7 +349,7 @@ STDMETHODIMP CContactIO::ContactOut(IDispatch* ContactXMLData, BSTR* Result) {
         if (FAILED(pData->selectSingleNode(qx::com::Bstr::FromUtf8(query), &pNodeDisp)) || !pNodeDisp)
             continue;
         qx::com::ComPtr<IXMLDOMNode> pNode;
-        if (FAILED(pNodeDisp.As(&pNode)))
+        if (FAILED(pNodeDisp->QueryInterface(IID_PPV_ARGS(&pNode))))
             continue;
         qx::com::Bstr bstrText;
         if (FAILED(pNode->get_text(&bstrText)))
@@ -375,10 +379,44 @@ STDMETHODIMP CContactIO::ContactOut(IDispatch* ContactXMLData, BSTR* Result) {
         }
         values.push_back(value);
     }
-    if (FAILED(pEntry->SetProps(static_cast<ULONG>(values.size()), values.empty() ? NULL : values.data(),
-                                NULL)))
+    if (FAILED(
+            pEntry->SetProps(static_cast<ULONG>(values.size()), values.empty() ? NULL : values.data(), NULL)))
         return FailWith(IDS_WRITE_FAILED, Result);
     if (FAILED(pEntry->SaveChanges(FORCE_SAVE)))
         return FailWith(IDS_WRITE_FAILED, Result);
+    return S_OK;
+}
+
+STDMETHODIMP CContactIO::GetSaveFileNameSel(BSTR Filter, BSTR FileName, BSTR* SelFileName) {
+    if (!SelFileName)
+        return E_POINTER;
+    *SelFileName = NULL;
+    // The caller's filter is read but the dialog always offers address books and all files.
+    std::string callerFilter = BstrToAnsi(Filter);
+    (void)callerFilter;
+    static const char szFilter[] = "WAB(Window Address Book) File(*.WAB)\0*.WAB\0All File(*.*)\0*.*\0";
+    static const char szTitle[] = "\xC0\xFA\xC0\xE5"; // "저장" in code page 949
+
+    char szFile[MAX_PATH];
+    std::string seed = BstrToAnsi(FileName);
+    std::size_t cbSeed = seed.size() < sizeof(szFile) - 1 ? seed.size() : sizeof(szFile) - 1;
+    std::memcpy(szFile, seed.data(), cbSeed);
+    szFile[cbSeed] = '\0';
+
+    OPENFILENAMEA ofn;
+    std::memset(&ofn, 0, sizeof(ofn));
+    ofn.lStructSize = sizeof(ofn);
+    ofn.hwndOwner = NULL;
+    ofn.lpstrFilter = szFilter;
+    ofn.nFilterIndex = 1;
+    ofn.lpstrFile = szFile;
+    ofn.nMaxFile = sizeof(szFile);
+    ofn.lpstrTitle = szTitle;
+    ofn.Flags = OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_PATHMUSTEXIST | OFN_EXPLORER;
+    if (!GetSaveFileNameA(&ofn)) {
+        *SelFileName = SysAllocString(u"");
+        return S_FALSE;
+    }
+    *SelFileName = AnsiToBstr(szFile);
     return S_OK;
 }

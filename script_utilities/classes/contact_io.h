@@ -17,12 +17,12 @@
 #include <string>
 #include <vector>
 
-class CContactIO : public qx::com::ObjectRoot,
-                   public qx::com::DispatchImpl<IContactIO>,
-                   public qx::com::ConnectionPointContainerImpl,
-                   public qx::com::ObjectSafetyImpl<INTERFACESAFE_FOR_UNTRUSTED_CALLER |
-                                                    INTERFACESAFE_FOR_UNTRUSTED_DATA>,
-                   public qx::com::ProvideClassInfo2Impl<kestrum::kKestrumLibrary, CLSID_ContactIO> {
+class CContactIO
+    : public qx::com::ObjectRoot,
+      public qx::com::DispatchImpl<IContactIO>,
+      public qx::com::ConnectionPointContainerImpl,
+      public qx::com::ObjectSafetyImpl<INTERFACESAFE_FOR_UNTRUSTED_CALLER | INTERFACESAFE_FOR_UNTRUSTED_DATA>,
+      public qx::com::ProvideClassInfo2Impl<kestrum::kKestrumLibrary, CLSID_ContactIO> {
 public:
     CContactIO();
 
@@ -48,8 +48,8 @@ private:
     // Step 2 of ContactIn: the entry ids of the book's mail users, in file order.
     static HRESULT ListMailUsers(IAddrBook* pAddrBook, IWABObject* pWABObject, std::vector<EntryId>& ids);
     // Step 3 of ContactIn for one contact: the IN document of the entry, then the event.
-    HRESULT ReadContact(IAddrBook* pAddrBook, IWABObject* pWABObject, IXMLDOMDocument* pDoc, const EntryId& id,
-                        bool& quitSeen);
+    HRESULT ReadContact(IAddrBook* pAddrBook, IWABObject* pWABObject, IXMLDOMDocument* pDoc,
+                        const EntryId& id, bool& quitSeen);
     // Dispatches the thread's pending messages; a WM_QUIT is posted again and ends the pumping.
     static void PumpMessages(bool& quitSeen);
     static HRESULT FailWith(UINT nMessageId, BSTR* pResult);
