@@ -59,8 +59,12 @@ Parameter ParseParameter(std::string_view text) {
         return parameter;
     }
     parameter.name = ToUpper(text.substr(0, equals));
+    // A quoted list ("work,voice") holds its values as a bare one does.
     for (std::string_view value : SplitOutsideQuotes(text.substr(equals + 1), ',')) {
-        parameter.values.push_back(Unquote(value));
+        std::string unquoted = Unquote(value);
+        for (std::string_view piece : SplitOutsideQuotes(unquoted, ',')) {
+            parameter.values.emplace_back(piece);
+        }
     }
     return parameter;
 }
