@@ -67,14 +67,6 @@ bool WriteAll(int fd, const std::string& text) {
     return true;
 }
 
-// Whether two cards are one: by the UID written in the file, else by their bytes.
-bool SameCard(const Card& a, const Card& b) {
-    if (a.uidFromFile && b.uidFromFile) {
-        return a.uid == b.uid;
-    }
-    return !a.uidFromFile && !b.uidFromFile && !a.raw.empty() && a.raw == b.raw;
-}
-
 } // namespace
 
 HRESULT ReadBookFile(const std::string& path, std::vector<Card>& cards, bool& exists) {
@@ -150,32 +142,49 @@ std::vector<Card> Book::Cards() const {
 
 bool Book::FindCard(unsigned serial, Card& card) const {
     std::lock_guard lock(mutex_);
-    for (const Card& c : cards_) {
-        if (c.serial == serial) {
-            card = c;
-            return true;
-        }
+    auto it = positions_.find(serial);
+    if (it == positions_.end()) {
+        return false;
     }
-    return false;
+    card = cards_[it->second];
+    return true;
+}
+
+void Book::SetCards(std::vector<Card>&& cards) {
+    cards_ = std::move(cards);
+    positions_.clear();
+    for (std::size_t i = 0; i < cards_.size(); ++i) {
+        positions_[cards_[i].serial] = i;
+    }
 }
 
 void Book::Renumber(std::vector<Card>& fresh) {
+    // The session's cards by UID and, for those without one in the file, by their bytes.
+    std::unordered_map<std::string, const Card*> byUid;
+    std::unordered_map<std::string, const Card*> byBytes;
+    for (const Card& old : cards_) {
+        if (old.uidFromFile) {
+            byUid.emplace(old.uid, &old);
+        } else if (!old.raw.empty()) {
+            byBytes.emplace(old.raw, &old);
+        }
+    }
     for (Card& card : fresh) {
         card.serial = 0;
-        for (const Card& old : cards_) {
-            if (SameCard(old, card)) {
-                card.serial = old.serial;
-                if (!card.uidFromFile) {
-                    card.uid = old.uid;
-                }
-                break;
+        auto& index = card.uidFromFile ? byUid : byBytes;
+        auto it = index.find(card.uidFromFile ? card.uid : card.raw);
+        if (it != index.end()) {
+            card.serial = it->second->serial;
+            if (!card.uidFromFile) {
+                card.uid = it->second->uid;
             }
+            index.erase(it); // two equal cards are two entries
         }
         if (card.serial == 0) {
             card.serial = nextSerial_++;
         }
     }
-    cards_ = std::move(fresh);
+    SetCards(std::move(fresh));
 }
 
 HRESULT Book::WriteLocked(const std::vector<Card>& cards) const {
@@ -269,7 +278,7 @@ HRESULT Book::SaveCard(const Card& card, unsigned& serial) {
             c.uidFromFile = true;
         }
     }
-    cards_ = std::move(next);
+    SetCards(std::move(next));
     serial = saved.serial;
     return S_OK;
 }

@@ -7,6 +7,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace qx::wab {
@@ -35,11 +36,13 @@ private:
     HRESULT WriteLocked(const std::vector<Card>& cards) const;
     // Takes over the cards read again, keeping the numbers of the cards it already knew.
     void Renumber(std::vector<Card>& fresh);
+    void SetCards(std::vector<Card>&& cards);
 
     std::string path_;
     unsigned long long token_;
     mutable std::mutex mutex_;
     std::vector<Card> cards_;
+    std::unordered_map<unsigned, std::size_t> positions_; // of each card's number in cards_
     unsigned nextSerial_ = 1;
 };
 
