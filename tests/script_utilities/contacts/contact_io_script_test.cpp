@@ -378,5 +378,20 @@ TEST_F(ContactScript, TwoProcessesExportIntoOneBook) {
     EXPECT_EQ(peer.output, "400 400\n") << peer.errors;
 }
 
+TEST_F(ContactScript, TheBundledExampleExportsAndImportsThreeContacts) {
+    const fs::path book = Book("example.wab");
+    qx::registry::SetRootForTesting(dir_ / "unused");
+    const Outcome o = Run({QX_SOURCE_DIR "/examples/contacts/contacts.js", book.string()});
+    qx::registry::SetRootForTesting(dir_ / "registry");
+    ASSERT_EQ(o.exitCode, 0) << o.err;
+    EXPECT_EQ(std::count(o.out.begin(), o.out.end(), '\n'), 6) << o.out;
+    EXPECT_TRUE(o.out.starts_with("contact 1 of 3: <IN><SURNAME>김</SURNAME>")) << o.out;
+    const qxtest::ProgramRun peer =
+        Python("import vobject\nfor c in vobject.readComponents(open(" + JsString(book.string()) +
+               ", encoding='utf-8').read()):\n"
+               "    print(c.fn.value)\n");
+    EXPECT_EQ(peer.output, "김철수\n이영희\nAnn Smith\n") << peer.errors;
+}
+
 } // namespace
 } // namespace contacts_test
