@@ -59,13 +59,23 @@ struct Bench {
     }
 };
 
+// The object of the run; null (the run skipped) when it was not created.
+IContactIO* ContactIO(Bench& bench, benchmark::State& state) {
+    if (!bench.io)
+        state.SkipWithError("ContactIO was not created");
+    return bench.io.Get();
+}
+
+// Both runs over the sizes of book, expected linear.
+void Sizes(benchmark::internal::Benchmark* b) {
+    b->Arg(500)->Arg(1000)->Arg(2000)->Arg(5000)->Complexity(benchmark::oN)->Unit(benchmark::kMillisecond);
+}
+
 void BM_ContactIn(benchmark::State& state) {
     Bench bench(static_cast<int>(state.range(0)));
-    IContactIO* io = bench.io.Get();
-    if (!io) {
-        state.SkipWithError("ContactIO was not created");
+    IContactIO* io = ContactIO(bench, state);
+    if (!io)
         return;
-    }
     const qx::com::Bstr file = qx::com::Bstr::FromUtf8(bench.book);
     for (auto _ : state) {
         qx::com::Bstr result;
@@ -76,21 +86,13 @@ void BM_ContactIn(benchmark::State& state) {
     state.SetComplexityN(state.range(0));
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
-BENCHMARK(BM_ContactIn)
-    ->Arg(500)
-    ->Arg(1000)
-    ->Arg(2000)
-    ->Arg(5000)
-    ->Complexity(benchmark::oN)
-    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ContactIn)->Apply(Sizes);
 
 void BM_ContactOut(benchmark::State& state) {
     Bench bench(static_cast<int>(state.range(0)));
-    IContactIO* io = bench.io.Get();
-    if (!io) {
-        state.SkipWithError("ContactIO was not created");
+    IContactIO* io = ContactIO(bench, state);
+    if (!io)
         return;
-    }
     const std::string original = bench.book + ".original";
     fs::copy_file(bench.book, original);
     qx::com::ComPtr<IXMLDOMDocument> doc;
@@ -116,13 +118,7 @@ void BM_ContactOut(benchmark::State& state) {
     }
     state.SetComplexityN(state.range(0));
 }
-BENCHMARK(BM_ContactOut)
-    ->Arg(500)
-    ->Arg(1000)
-    ->Arg(2000)
-    ->Arg(5000)
-    ->Complexity(benchmark::oN)
-    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ContactOut)->Apply(Sizes);
 
 } // namespace
 

@@ -1,10 +1,13 @@
 #include "wab_objects.h"
 
 #include "entry_ids.h"
+#include "mapi_bases.h"
 #include "mapi_buffers.h"
 #include "prop_convert.h"
+#include "property_values.h"
 #include "test_hooks.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstring>
 
@@ -13,94 +16,13 @@ namespace {
 
 using qx::com::ObjectPtr;
 
-#define QX_WAB_NO_SUPPORT(...)                                                                               \
-    { return MAPI_E_NO_SUPPORT; }
-
-// Properties every entry answers besides its own.
-void ComputedProperties(const std::shared_ptr<Book>& book, const Card& card, std::vector<Property>& out) {
-    if (card.serial != 0) {
-        Property id;
-        id.tag = PR_ENTRYID;
-        id.bytes.resize(kEntryIdSize);
-        LPENTRYID raw = nullptr;
-        ULONG size = 0;
-        if (SUCCEEDED(MakeEntryId(book->Token(), card.serial, nullptr, &size, &raw))) {
-            std::memcpy(id.bytes.data(), raw, size);
-            FreeBlock(raw);
-            out.push_back(std::move(id));
-        }
-    }
-    Property type;
-    type.tag = PR_OBJECT_TYPE;
-    type.number = static_cast<LONG>(card.objectType);
-    out.push_back(type);
-}
-
-// The values of `tags` (all of them for null) in one block from AllocateBlock.
-HRESULT BuildValues(const std::shared_ptr<Book>& book, const Card& card, const SPropTagArray* tags,
-                    ULONG* count, LPSPropValue* values) {
-    if (count == nullptr || values == nullptr) {
-        return MAPI_E_INVALID_PARAMETER;
-    }
-    *count = 0;
-    *values = nullptr;
-    std::vector<Property> all;
-    ComputedProperties(book, card, all);
-    all.insert(all.end(), card.properties.begin(), card.properties.end());
-    std::vector<const Property*> chosen;
-    std::vector<ULONG> missing; // tags to answer with PT_ERROR, by position
-    Property notFound;
-    bool errors = false;
-    if (tags == nullptr) {
-        for (const Property& p : all) {
-            chosen.push_back(&p);
-        }
-    } else {
-        if (tags->cValues == 0) {
-            return MAPI_E_INVALID_PARAMETER;
-        }
-        for (ULONG i = 0; i < tags->cValues; ++i) {
-            ULONG tag = tags->aulPropTag[i];
-            const Property* found = nullptr;
-            for (const Property& p : all) {
-                if (p.tag == tag || (PROP_TYPE(tag) == PT_UNSPECIFIED && PROP_ID(p.tag) == PROP_ID(tag))) {
-                    found = &p;
-                    break;
-                }
-            }
-            chosen.push_back(found);
-            missing.push_back(tag);
-            errors = errors || found == nullptr;
-        }
-    }
-    ULONG n = static_cast<ULONG>(chosen.size());
-    LPVOID block = nullptr;
-    HRESULT hr = AllocateBlock(static_cast<ULONG>(sizeof(SPropValue)) * (n ? n : 1), &block);
-    if (FAILED(hr)) {
-        return hr;
-    }
-    auto* out = static_cast<LPSPropValue>(block);
-    for (ULONG i = 0; i < n; ++i) {
-        if (chosen[i] == nullptr) {
-            out[i].ulPropTag = CHANGE_PROP_TYPE(missing[i], PT_ERROR);
-            out[i].dwAlignPad = 0;
-            out[i].Value.err = MAPI_E_NOT_FOUND;
-            continue;
-        }
-        hr = FillValue(*chosen[i], block, out[i]);
-        if (FAILED(hr)) {
-            FreeBlock(block);
-            return hr;
-        }
-    }
-    *count = n;
-    *values = out;
-    return errors ? MAPI_W_ERRORS_RETURNED : S_OK;
-}
+// Opens what an entry id of the book names: the container (number 0) or a card.
+HRESULT OpenBookEntry(const std::shared_ptr<Book>& book, ULONG cbEntryID, LPENTRYID lpEntryID,
+                      ULONG* lpulObjType, LPUNKNOWN* lppUnk);
 
 // The property side shared by mail users and distribution lists.
-template <class Interface>
-class CEntry : public qx::com::ObjectRoot, public Interface {
+template <class Base>
+class CEntry : public qx::com::ObjectRoot, public Base {
 public:
     static constexpr bool kAggregatable = false;
     static constexpr bool kCountsInModuleLock = false;
@@ -110,9 +32,7 @@ public:
         card_ = std::move(card);
     }
 
-    STDMETHODIMP GetLastError(HRESULT, ULONG, LPVOID*) override QX_WAB_NO_SUPPORT()
-
-        STDMETHODIMP SaveChanges(ULONG) override {
+    STDMETHODIMP SaveChanges(ULONG) override {
         unsigned serial = 0;
         HRESULT hr = book_->SaveCard(card_, serial);
         if (SUCCEEDED(hr)) {
@@ -126,11 +46,8 @@ public:
         return BuildValues(book_, card_, lpPropTagArray, lpcValues, lppPropArray);
     }
 
-    STDMETHODIMP GetPropList(ULONG, LPSPropTagArray*) override QX_WAB_NO_SUPPORT() STDMETHODIMP
-        OpenProperty(ULONG, LPCIID, ULONG, ULONG, LPUNKNOWN*) override QX_WAB_NO_SUPPORT()
-
-            STDMETHODIMP
-        SetProps(ULONG cValues, LPSPropValue lpPropArray, LPSPropProblemArray* lppProblems) override {
+    STDMETHODIMP SetProps(ULONG cValues, LPSPropValue lpPropArray,
+                          LPSPropProblemArray* lppProblems) override {
         if (lppProblems != nullptr) {
             *lppProblems = nullptr;
         }
@@ -169,20 +86,12 @@ public:
         return S_OK;
     }
 
-    STDMETHODIMP DeleteProps(LPSPropTagArray, LPSPropProblemArray*) override QX_WAB_NO_SUPPORT() STDMETHODIMP
-        CopyTo(ULONG, LPCIID, LPSPropTagArray, ULONG_PTR, LPVOID, LPCIID, LPVOID, ULONG,
-               LPSPropProblemArray*) override QX_WAB_NO_SUPPORT() STDMETHODIMP
-        CopyProps(LPSPropTagArray, ULONG_PTR, LPVOID, LPCIID, LPVOID, ULONG, LPSPropProblemArray*) override
-        QX_WAB_NO_SUPPORT() STDMETHODIMP
-        GetNamesFromIDs(LPSPropTagArray*, LPGUID, ULONG, ULONG*, LPVOID*) override
-        QX_WAB_NO_SUPPORT() STDMETHODIMP GetIDsFromNames(ULONG, LPVOID*, ULONG, LPSPropTagArray*) override
-        QX_WAB_NO_SUPPORT()
-
-            protected : std::shared_ptr<Book> book_;
+protected:
+    std::shared_ptr<Book> book_;
     Card card_;
 };
 
-class CMailUser : public CEntry<IMailUser> {
+class CMailUser : public CEntry<CMapiPropBase<IMailUser>> {
 public:
     QX_BEGIN_INTERFACES(CMailUser)
     QX_INTERFACE_ENTRY(IMailUser)
@@ -190,7 +99,8 @@ public:
     QX_END_INTERFACES()
 };
 
-class CDistList : public CEntry<IDistList> {
+// A group's card; its members are not opened here.
+class CDistList : public CEntry<CContainerBase<IDistList>> {
 public:
     QX_BEGIN_INTERFACES(CDistList)
     QX_INTERFACE_ENTRY(IDistList)
@@ -198,17 +108,6 @@ public:
     QX_INTERFACE_ENTRY2(IMAPIContainer, IDistList)
     QX_INTERFACE_ENTRY2(IMAPIProp, IDistList)
     QX_END_INTERFACES()
-
-    STDMETHODIMP GetContentsTable(ULONG, LPMAPITABLE*) override QX_WAB_NO_SUPPORT() STDMETHODIMP
-        GetHierarchyTable(ULONG, LPMAPITABLE*) override QX_WAB_NO_SUPPORT() STDMETHODIMP
-        OpenEntry(ULONG, LPENTRYID, LPCIID, ULONG, ULONG*, LPUNKNOWN*) override
-        QX_WAB_NO_SUPPORT() STDMETHODIMP SetSearchCriteria(LPVOID, LPVOID, ULONG) override
-        QX_WAB_NO_SUPPORT() STDMETHODIMP GetSearchCriteria(ULONG, LPVOID*, LPVOID*, ULONG*) override
-        QX_WAB_NO_SUPPORT() STDMETHODIMP CreateEntry(ULONG, LPENTRYID, ULONG, LPMAPIPROP*) override
-        QX_WAB_NO_SUPPORT() STDMETHODIMP CopyEntries(LPVOID, ULONG_PTR, LPVOID, ULONG) override
-        QX_WAB_NO_SUPPORT() STDMETHODIMP DeleteEntries(LPVOID, ULONG) override
-        QX_WAB_NO_SUPPORT() STDMETHODIMP ResolveNames(LPSPropTagArray, ULONG, LPVOID, LPVOID) override
-        QX_WAB_NO_SUPPORT()
 };
 
 // A snapshot of the book's cards, read a row at a time.
@@ -227,11 +126,7 @@ public:
         columns_ = {PR_ENTRYID, PR_OBJECT_TYPE, PR_DISPLAY_NAME};
     }
 
-    STDMETHODIMP GetLastError(HRESULT, ULONG, LPVOID*) override QX_WAB_NO_SUPPORT() STDMETHODIMP
-        Advise(ULONG, LPVOID, ULONG*) override QX_WAB_NO_SUPPORT() STDMETHODIMP Unadvise(ULONG) override
-        QX_WAB_NO_SUPPORT() STDMETHODIMP GetStatus(ULONG*, ULONG*) override QX_WAB_NO_SUPPORT()
-
-            STDMETHODIMP SetColumns(LPSPropTagArray lpPropTagArray, ULONG) override {
+    STDMETHODIMP SetColumns(LPSPropTagArray lpPropTagArray, ULONG) override {
         if (lpPropTagArray == nullptr || lpPropTagArray->cValues == 0) {
             return MAPI_E_INVALID_PARAMETER;
         }
@@ -239,9 +134,7 @@ public:
         return S_OK;
     }
 
-    STDMETHODIMP QueryColumns(ULONG, LPSPropTagArray*) override QX_WAB_NO_SUPPORT()
-
-        STDMETHODIMP GetRowCount(ULONG, ULONG* lpulCount) override {
+    STDMETHODIMP GetRowCount(ULONG, ULONG* lpulCount) override {
         if (lpulCount == nullptr) {
             return MAPI_E_INVALID_PARAMETER;
         }
@@ -258,13 +151,8 @@ public:
         } else if (bkOrigin != BOOKMARK_BEGINNING) {
             return MAPI_E_INVALID_PARAMETER;
         }
-        long long target = origin + lRowCount;
-        if (target < 0) {
-            target = 0;
-        }
-        if (target > static_cast<long long>(cards_.size())) {
-            target = static_cast<long long>(cards_.size());
-        }
+        long long target =
+            std::clamp<long long>(origin + lRowCount, 0, static_cast<long long>(cards_.size()));
         if (lplRowsSought != nullptr) {
             *lplRowsSought = static_cast<LONG>(target - origin);
         }
@@ -272,15 +160,7 @@ public:
         return S_OK;
     }
 
-    STDMETHODIMP SeekRowApprox(ULONG, ULONG) override QX_WAB_NO_SUPPORT() STDMETHODIMP
-        QueryPosition(ULONG*, ULONG*, ULONG*) override QX_WAB_NO_SUPPORT() STDMETHODIMP
-        FindRow(LPVOID, BOOKMARK, ULONG) override QX_WAB_NO_SUPPORT() STDMETHODIMP
-        Restrict(LPVOID, ULONG) override QX_WAB_NO_SUPPORT() STDMETHODIMP CreateBookmark(BOOKMARK*) override
-        QX_WAB_NO_SUPPORT() STDMETHODIMP FreeBookmark(BOOKMARK) override QX_WAB_NO_SUPPORT() STDMETHODIMP
-        SortTable(LPVOID, ULONG) override QX_WAB_NO_SUPPORT() STDMETHODIMP QuerySortOrder(LPVOID*) override
-        QX_WAB_NO_SUPPORT()
-
-            STDMETHODIMP QueryRows(LONG lRowCount, ULONG, LPSRowSet* lppRows) override {
+    STDMETHODIMP QueryRows(LONG lRowCount, ULONG, LPSRowSet* lppRows) override {
         if (lppRows == nullptr || lRowCount <= 0) {
             return MAPI_E_INVALID_PARAMETER;
         }
@@ -316,25 +196,40 @@ public:
         return S_OK;
     }
 
-    STDMETHODIMP Abort() override QX_WAB_NO_SUPPORT() STDMETHODIMP
-        ExpandRow(ULONG, LPBYTE, ULONG, ULONG, LPSRowSet*, ULONG*) override QX_WAB_NO_SUPPORT() STDMETHODIMP
-        CollapseRow(ULONG, LPBYTE, ULONG, ULONG*) override QX_WAB_NO_SUPPORT() STDMETHODIMP
-        WaitForCompletion(ULONG, ULONG, ULONG*) override QX_WAB_NO_SUPPORT() STDMETHODIMP
-        GetCollapseState(ULONG, ULONG, LPBYTE, ULONG*, LPBYTE*) override QX_WAB_NO_SUPPORT() STDMETHODIMP
-        SetCollapseState(ULONG, ULONG, LPBYTE, BOOKMARK*) override QX_WAB_NO_SUPPORT()
+    // Nobody calls these here.
+    STDMETHODIMP GetLastError(HRESULT, ULONG, LPVOID*) override { return MAPI_E_NO_SUPPORT; }
+    STDMETHODIMP Advise(ULONG, LPVOID, ULONG*) override { return MAPI_E_NO_SUPPORT; }
+    STDMETHODIMP Unadvise(ULONG) override { return MAPI_E_NO_SUPPORT; }
+    STDMETHODIMP GetStatus(ULONG*, ULONG*) override { return MAPI_E_NO_SUPPORT; }
+    STDMETHODIMP QueryColumns(ULONG, LPSPropTagArray*) override { return MAPI_E_NO_SUPPORT; }
+    STDMETHODIMP SeekRowApprox(ULONG, ULONG) override { return MAPI_E_NO_SUPPORT; }
+    STDMETHODIMP QueryPosition(ULONG*, ULONG*, ULONG*) override { return MAPI_E_NO_SUPPORT; }
+    STDMETHODIMP FindRow(LPVOID, BOOKMARK, ULONG) override { return MAPI_E_NO_SUPPORT; }
+    STDMETHODIMP Restrict(LPVOID, ULONG) override { return MAPI_E_NO_SUPPORT; }
+    STDMETHODIMP CreateBookmark(BOOKMARK*) override { return MAPI_E_NO_SUPPORT; }
+    STDMETHODIMP FreeBookmark(BOOKMARK) override { return MAPI_E_NO_SUPPORT; }
+    STDMETHODIMP SortTable(LPVOID, ULONG) override { return MAPI_E_NO_SUPPORT; }
+    STDMETHODIMP QuerySortOrder(LPVOID*) override { return MAPI_E_NO_SUPPORT; }
+    STDMETHODIMP Abort() override { return MAPI_E_NO_SUPPORT; }
+    STDMETHODIMP ExpandRow(ULONG, LPBYTE, ULONG, ULONG, LPSRowSet*, ULONG*) override {
+        return MAPI_E_NO_SUPPORT;
+    }
+    STDMETHODIMP CollapseRow(ULONG, LPBYTE, ULONG, ULONG*) override { return MAPI_E_NO_SUPPORT; }
+    STDMETHODIMP WaitForCompletion(ULONG, ULONG, ULONG*) override { return MAPI_E_NO_SUPPORT; }
+    STDMETHODIMP GetCollapseState(ULONG, ULONG, LPBYTE, ULONG*, LPBYTE*) override {
+        return MAPI_E_NO_SUPPORT;
+    }
+    STDMETHODIMP SetCollapseState(ULONG, ULONG, LPBYTE, BOOKMARK*) override { return MAPI_E_NO_SUPPORT; }
 
-            private : std::shared_ptr<Book> book_;
+private:
+    std::shared_ptr<Book> book_;
     std::vector<Card> cards_;
     std::vector<ULONG> columns_;
     std::size_t position_ = 0;
 };
 
-// Opens what an entry id of the book names: the container (number 0) or a card.
-HRESULT OpenBookEntry(const std::shared_ptr<Book>& book, ULONG cbEntryID, LPENTRYID lpEntryID,
-                      ULONG* lpulObjType, LPUNKNOWN* lppUnk);
-
 // The personal address book: every card of the file.
-class CContainer : public qx::com::ObjectRoot, public IABContainer {
+class CContainer : public qx::com::ObjectRoot, public CContainerBase<IABContainer> {
 public:
     static constexpr bool kAggregatable = false;
     static constexpr bool kCountsInModuleLock = false;
@@ -347,10 +242,7 @@ public:
 
     void Init(std::shared_ptr<Book> book) { book_ = std::move(book); }
 
-    STDMETHODIMP GetLastError(HRESULT, ULONG, LPVOID*) override QX_WAB_NO_SUPPORT() STDMETHODIMP
-        SaveChanges(ULONG) override {
-        return S_OK;
-    }
+    STDMETHODIMP SaveChanges(ULONG) override { return S_OK; }
 
     STDMETHODIMP GetProps(LPSPropTagArray lpPropTagArray, ULONG, ULONG* lpcValues,
                           LPSPropValue* lppPropArray) override {
@@ -364,19 +256,7 @@ public:
         return BuildValues(book_, self, lpPropTagArray, lpcValues, lppPropArray);
     }
 
-    STDMETHODIMP GetPropList(ULONG, LPSPropTagArray*) override QX_WAB_NO_SUPPORT() STDMETHODIMP
-        OpenProperty(ULONG, LPCIID, ULONG, ULONG, LPUNKNOWN*) override QX_WAB_NO_SUPPORT() STDMETHODIMP
-        SetProps(ULONG, LPSPropValue, LPSPropProblemArray*) override QX_WAB_NO_SUPPORT() STDMETHODIMP
-        DeleteProps(LPSPropTagArray, LPSPropProblemArray*) override QX_WAB_NO_SUPPORT() STDMETHODIMP
-        CopyTo(ULONG, LPCIID, LPSPropTagArray, ULONG_PTR, LPVOID, LPCIID, LPVOID, ULONG,
-               LPSPropProblemArray*) override QX_WAB_NO_SUPPORT() STDMETHODIMP
-        CopyProps(LPSPropTagArray, ULONG_PTR, LPVOID, LPCIID, LPVOID, ULONG, LPSPropProblemArray*) override
-        QX_WAB_NO_SUPPORT() STDMETHODIMP
-        GetNamesFromIDs(LPSPropTagArray*, LPGUID, ULONG, ULONG*, LPVOID*) override
-        QX_WAB_NO_SUPPORT() STDMETHODIMP GetIDsFromNames(ULONG, LPVOID*, ULONG, LPSPropTagArray*) override
-        QX_WAB_NO_SUPPORT()
-
-            STDMETHODIMP GetContentsTable(ULONG, LPMAPITABLE* lppTable) override {
+    STDMETHODIMP GetContentsTable(ULONG, LPMAPITABLE* lppTable) override {
         if (lppTable == nullptr) {
             return MAPI_E_INVALID_PARAMETER;
         }
@@ -394,17 +274,12 @@ public:
         return S_OK;
     }
 
-    STDMETHODIMP GetHierarchyTable(ULONG, LPMAPITABLE*) override QX_WAB_NO_SUPPORT()
-
-        STDMETHODIMP OpenEntry(ULONG cbEntryID, LPENTRYID lpEntryID, LPCIID, ULONG, ULONG* lpulObjType,
-                               LPUNKNOWN* lppUnk) override {
+    STDMETHODIMP OpenEntry(ULONG cbEntryID, LPENTRYID lpEntryID, LPCIID, ULONG, ULONG* lpulObjType,
+                           LPUNKNOWN* lppUnk) override {
         return OpenBookEntry(book_, cbEntryID, lpEntryID, lpulObjType, lppUnk);
     }
 
-    STDMETHODIMP SetSearchCriteria(LPVOID, LPVOID, ULONG) override QX_WAB_NO_SUPPORT() STDMETHODIMP
-        GetSearchCriteria(ULONG, LPVOID*, LPVOID*, ULONG*) override QX_WAB_NO_SUPPORT()
-
-            STDMETHODIMP CreateEntry(ULONG, LPENTRYID, ULONG, LPMAPIPROP* lppMAPIPropEntry) override {
+    STDMETHODIMP CreateEntry(ULONG, LPENTRYID, ULONG, LPMAPIPROP* lppMAPIPropEntry) override {
         if (lppMAPIPropEntry == nullptr) {
             return MAPI_E_INVALID_PARAMETER;
         }
@@ -421,12 +296,23 @@ public:
         return S_OK;
     }
 
-    STDMETHODIMP CopyEntries(LPVOID, ULONG_PTR, LPVOID, ULONG) override QX_WAB_NO_SUPPORT() STDMETHODIMP
-        DeleteEntries(LPVOID, ULONG) override QX_WAB_NO_SUPPORT() STDMETHODIMP
-        ResolveNames(LPSPropTagArray, ULONG, LPVOID, LPVOID) override QX_WAB_NO_SUPPORT()
-
-            private : std::shared_ptr<Book> book_;
+private:
+    std::shared_ptr<Book> book_;
 };
+
+// Makes an object of class T for the book; `make` gives it what it holds.
+template <class T, class Interface, class Make>
+HRESULT MakeEntryObject(Make make, ULONG objectType, ULONG* lpulObjType, LPUNKNOWN* lppUnk) {
+    ObjectPtr<T> object;
+    HRESULT hr = qx::com::CreateObject<T>(object);
+    if (FAILED(hr)) {
+        return hr;
+    }
+    make(*object);
+    *lpulObjType = objectType;
+    *lppUnk = static_cast<Interface*>(object.Detach());
+    return S_OK;
+}
 
 HRESULT OpenBookEntry(const std::shared_ptr<Book>& book, ULONG cbEntryID, LPENTRYID lpEntryID,
                       ULONG* lpulObjType, LPUNKNOWN* lppUnk) {
@@ -439,46 +325,25 @@ HRESULT OpenBookEntry(const std::shared_ptr<Book>& book, ULONG cbEntryID, LPENTR
         return MAPI_E_NOT_FOUND;
     }
     if (serial == 0) {
-        ObjectPtr<CContainer> container;
-        HRESULT hr = qx::com::CreateObject<CContainer>(container);
-        if (FAILED(hr)) {
-            return hr;
-        }
-        container->Init(book);
-        *lpulObjType = MAPI_ABCONT;
-        *lppUnk = static_cast<IABContainer*>(container.Detach());
-        return S_OK;
+        return MakeEntryObject<CContainer, IABContainer>([&](CContainer& c) { c.Init(book); }, MAPI_ABCONT,
+                                                         lpulObjType, lppUnk);
     }
     Card card;
     if (!book->FindCard(serial, card)) {
         return MAPI_E_NOT_FOUND;
     }
     if (card.objectType == MAPI_DISTLIST) {
-        ObjectPtr<CDistList> list;
-        HRESULT hr = qx::com::CreateObject<CDistList>(list);
-        if (FAILED(hr)) {
-            return hr;
-        }
-        list->Init(book, std::move(card));
-        *lpulObjType = MAPI_DISTLIST;
-        *lppUnk = static_cast<IDistList*>(list.Detach());
-        return S_OK;
+        return MakeEntryObject<CDistList, IDistList>([&](CDistList& l) { l.Init(book, std::move(card)); },
+                                                     MAPI_DISTLIST, lpulObjType, lppUnk);
     }
     if (TakeMailUserOpenFault()) {
         return MAPI_E_CALL_FAILED;
     }
-    ObjectPtr<CMailUser> user;
-    HRESULT hr = qx::com::CreateObject<CMailUser>(user);
-    if (FAILED(hr)) {
-        return hr;
-    }
-    user->Init(book, std::move(card));
-    *lpulObjType = MAPI_MAILUSER;
-    *lppUnk = static_cast<IMailUser*>(user.Detach());
-    return S_OK;
+    return MakeEntryObject<CMailUser, IMailUser>([&](CMailUser& u) { u.Init(book, std::move(card)); },
+                                                 MAPI_MAILUSER, lpulObjType, lppUnk);
 }
 
-class CAddrBook : public qx::com::ObjectRoot, public IAddrBook {
+class CAddrBook : public qx::com::ObjectRoot, public CMapiPropBase<IAddrBook> {
 public:
     static constexpr bool kAggregatable = false;
     static constexpr bool kCountsInModuleLock = false;
@@ -490,51 +355,46 @@ public:
 
     void Init(std::shared_ptr<Book> book) { book_ = std::move(book); }
 
-    STDMETHODIMP GetLastError(HRESULT, ULONG, LPVOID*) override QX_WAB_NO_SUPPORT() STDMETHODIMP
-        SaveChanges(ULONG) override QX_WAB_NO_SUPPORT() STDMETHODIMP
-        GetProps(LPSPropTagArray, ULONG, ULONG*, LPSPropValue*) override QX_WAB_NO_SUPPORT() STDMETHODIMP
-        GetPropList(ULONG, LPSPropTagArray*) override QX_WAB_NO_SUPPORT() STDMETHODIMP
-        OpenProperty(ULONG, LPCIID, ULONG, ULONG, LPUNKNOWN*) override QX_WAB_NO_SUPPORT() STDMETHODIMP
-        SetProps(ULONG, LPSPropValue, LPSPropProblemArray*) override QX_WAB_NO_SUPPORT() STDMETHODIMP
-        DeleteProps(LPSPropTagArray, LPSPropProblemArray*) override QX_WAB_NO_SUPPORT() STDMETHODIMP
-        CopyTo(ULONG, LPCIID, LPSPropTagArray, ULONG_PTR, LPVOID, LPCIID, LPVOID, ULONG,
-               LPSPropProblemArray*) override QX_WAB_NO_SUPPORT() STDMETHODIMP
-        CopyProps(LPSPropTagArray, ULONG_PTR, LPVOID, LPCIID, LPVOID, ULONG, LPSPropProblemArray*) override
-        QX_WAB_NO_SUPPORT() STDMETHODIMP
-        GetNamesFromIDs(LPSPropTagArray*, LPGUID, ULONG, ULONG*, LPVOID*) override
-        QX_WAB_NO_SUPPORT() STDMETHODIMP GetIDsFromNames(ULONG, LPVOID*, ULONG, LPSPropTagArray*) override
-        QX_WAB_NO_SUPPORT()
-
-            STDMETHODIMP OpenEntry(ULONG cbEntryID, LPENTRYID lpEntryID, LPCIID, ULONG, ULONG* lpulObjType,
-                                   LPUNKNOWN* lppUnk) override {
+    STDMETHODIMP OpenEntry(ULONG cbEntryID, LPENTRYID lpEntryID, LPCIID, ULONG, ULONG* lpulObjType,
+                           LPUNKNOWN* lppUnk) override {
         return OpenBookEntry(book_, cbEntryID, lpEntryID, lpulObjType, lppUnk);
     }
 
-    STDMETHODIMP CompareEntryIDs(ULONG, LPENTRYID, ULONG, LPENTRYID, ULONG, ULONG*) override
-        QX_WAB_NO_SUPPORT() STDMETHODIMP Advise(ULONG, LPENTRYID, ULONG, LPVOID, ULONG*) override
-        QX_WAB_NO_SUPPORT() STDMETHODIMP Unadvise(ULONG) override QX_WAB_NO_SUPPORT() STDMETHODIMP
-        CreateOneOff(LPSTR, LPSTR, LPSTR, ULONG, ULONG*, LPENTRYID*) override QX_WAB_NO_SUPPORT() STDMETHODIMP
-        NewEntry(ULONG_PTR, ULONG, ULONG, LPENTRYID, ULONG, LPENTRYID, ULONG*, LPENTRYID*) override
-        QX_WAB_NO_SUPPORT() STDMETHODIMP ResolveName(ULONG_PTR, ULONG, LPSTR, LPVOID) override
-        QX_WAB_NO_SUPPORT() STDMETHODIMP Address(ULONG_PTR*, LPVOID, LPVOID*) override
-        QX_WAB_NO_SUPPORT() STDMETHODIMP
-        Details(ULONG_PTR*, LPVOID, LPVOID, ULONG, LPENTRYID, LPVOID, LPVOID, LPSTR, ULONG) override
-        QX_WAB_NO_SUPPORT() STDMETHODIMP RecipOptions(ULONG_PTR, ULONG, LPVOID) override
-        QX_WAB_NO_SUPPORT() STDMETHODIMP QueryDefaultRecipOpt(LPSTR, ULONG, ULONG*, LPSPropValue*) override
-        QX_WAB_NO_SUPPORT()
-
-            STDMETHODIMP GetPAB(ULONG* lpcbEntryID, LPENTRYID* lppEntryID) override {
+    STDMETHODIMP GetPAB(ULONG* lpcbEntryID, LPENTRYID* lppEntryID) override {
         return MakeEntryId(book_->Token(), 0, nullptr, lpcbEntryID, lppEntryID);
     }
 
-    STDMETHODIMP SetPAB(ULONG, LPENTRYID) override QX_WAB_NO_SUPPORT() STDMETHODIMP
-        GetDefaultDir(ULONG*, LPENTRYID*) override QX_WAB_NO_SUPPORT() STDMETHODIMP
-        SetDefaultDir(ULONG, LPENTRYID) override QX_WAB_NO_SUPPORT() STDMETHODIMP
-        GetSearchPath(ULONG, LPSRowSet*) override QX_WAB_NO_SUPPORT() STDMETHODIMP
-        SetSearchPath(ULONG, LPSRowSet) override QX_WAB_NO_SUPPORT() STDMETHODIMP
-        PrepareRecips(ULONG, LPSPropTagArray, LPVOID) override QX_WAB_NO_SUPPORT()
+    // Nobody calls these here.
+    STDMETHODIMP CompareEntryIDs(ULONG, LPENTRYID, ULONG, LPENTRYID, ULONG, ULONG*) override {
+        return MAPI_E_NO_SUPPORT;
+    }
+    STDMETHODIMP Advise(ULONG, LPENTRYID, ULONG, LPVOID, ULONG*) override { return MAPI_E_NO_SUPPORT; }
+    STDMETHODIMP Unadvise(ULONG) override { return MAPI_E_NO_SUPPORT; }
+    STDMETHODIMP CreateOneOff(LPSTR, LPSTR, LPSTR, ULONG, ULONG*, LPENTRYID*) override {
+        return MAPI_E_NO_SUPPORT;
+    }
+    STDMETHODIMP NewEntry(ULONG_PTR, ULONG, ULONG, LPENTRYID, ULONG, LPENTRYID, ULONG*, LPENTRYID*) override {
+        return MAPI_E_NO_SUPPORT;
+    }
+    STDMETHODIMP ResolveName(ULONG_PTR, ULONG, LPSTR, LPVOID) override { return MAPI_E_NO_SUPPORT; }
+    STDMETHODIMP Address(ULONG_PTR*, LPVOID, LPVOID*) override { return MAPI_E_NO_SUPPORT; }
+    STDMETHODIMP Details(ULONG_PTR*, LPVOID, LPVOID, ULONG, LPENTRYID, LPVOID, LPVOID, LPSTR,
+                         ULONG) override {
+        return MAPI_E_NO_SUPPORT;
+    }
+    STDMETHODIMP RecipOptions(ULONG_PTR, ULONG, LPVOID) override { return MAPI_E_NO_SUPPORT; }
+    STDMETHODIMP QueryDefaultRecipOpt(LPSTR, ULONG, ULONG*, LPSPropValue*) override {
+        return MAPI_E_NO_SUPPORT;
+    }
+    STDMETHODIMP SetPAB(ULONG, LPENTRYID) override { return MAPI_E_NO_SUPPORT; }
+    STDMETHODIMP GetDefaultDir(ULONG*, LPENTRYID*) override { return MAPI_E_NO_SUPPORT; }
+    STDMETHODIMP SetDefaultDir(ULONG, LPENTRYID) override { return MAPI_E_NO_SUPPORT; }
+    STDMETHODIMP GetSearchPath(ULONG, LPSRowSet*) override { return MAPI_E_NO_SUPPORT; }
+    STDMETHODIMP SetSearchPath(ULONG, LPSRowSet) override { return MAPI_E_NO_SUPPORT; }
+    STDMETHODIMP PrepareRecips(ULONG, LPSPropTagArray, LPVOID) override { return MAPI_E_NO_SUPPORT; }
 
-            private : std::shared_ptr<Book> book_;
+private:
+    std::shared_ptr<Book> book_;
 };
 
 class CWabObject : public qx::com::ObjectRoot, public IWABObject {
@@ -546,22 +406,25 @@ public:
     QX_INTERFACE_ENTRY(IWABObject)
     QX_END_INTERFACES()
 
-    STDMETHODIMP GetLastError(HRESULT, ULONG, LPVOID*) override QX_WAB_NO_SUPPORT() STDMETHODIMP
-        AllocateBuffer(ULONG cbSize, LPVOID* lppBuffer) override {
+    STDMETHODIMP AllocateBuffer(ULONG cbSize, LPVOID* lppBuffer) override {
         return AllocateBlock(cbSize, lppBuffer);
     }
     STDMETHODIMP AllocateMore(ULONG cbSize, LPVOID lpObject, LPVOID* lppBuffer) override {
         return AllocateLinked(cbSize, lpObject, lppBuffer);
     }
     STDMETHODIMP FreeBuffer(LPVOID lpBuffer) override { return FreeBlock(lpBuffer); }
-    STDMETHODIMP Backup(LPSTR) override QX_WAB_NO_SUPPORT() STDMETHODIMP Import(LPSTR) override
-        QX_WAB_NO_SUPPORT() STDMETHODIMP Find(LPADRBOOK, HWND) override QX_WAB_NO_SUPPORT() STDMETHODIMP
-        VCardDisplay(LPADRBOOK, HWND, LPSTR) override QX_WAB_NO_SUPPORT() STDMETHODIMP
-        LDAPUrl(LPADRBOOK, HWND, ULONG, LPSTR, LPMAILUSER*) override QX_WAB_NO_SUPPORT() STDMETHODIMP
-        VCardCreate(LPADRBOOK, ULONG, LPSTR, LPMAILUSER) override QX_WAB_NO_SUPPORT() STDMETHODIMP
-        VCardRetrieve(LPADRBOOK, ULONG, LPSTR, LPMAILUSER*) override QX_WAB_NO_SUPPORT() STDMETHODIMP
-        GetMe(LPADRBOOK, ULONG, DWORD*, SBinary*, HWND) override QX_WAB_NO_SUPPORT() STDMETHODIMP
-        SetMe(LPADRBOOK, ULONG, SBinary, HWND) override QX_WAB_NO_SUPPORT()
+
+    // Nobody calls these here.
+    STDMETHODIMP GetLastError(HRESULT, ULONG, LPVOID*) override { return MAPI_E_NO_SUPPORT; }
+    STDMETHODIMP Backup(LPSTR) override { return MAPI_E_NO_SUPPORT; }
+    STDMETHODIMP Import(LPSTR) override { return MAPI_E_NO_SUPPORT; }
+    STDMETHODIMP Find(LPADRBOOK, HWND) override { return MAPI_E_NO_SUPPORT; }
+    STDMETHODIMP VCardDisplay(LPADRBOOK, HWND, LPSTR) override { return MAPI_E_NO_SUPPORT; }
+    STDMETHODIMP LDAPUrl(LPADRBOOK, HWND, ULONG, LPSTR, LPMAILUSER*) override { return MAPI_E_NO_SUPPORT; }
+    STDMETHODIMP VCardCreate(LPADRBOOK, ULONG, LPSTR, LPMAILUSER) override { return MAPI_E_NO_SUPPORT; }
+    STDMETHODIMP VCardRetrieve(LPADRBOOK, ULONG, LPSTR, LPMAILUSER*) override { return MAPI_E_NO_SUPPORT; }
+    STDMETHODIMP GetMe(LPADRBOOK, ULONG, DWORD*, SBinary*, HWND) override { return MAPI_E_NO_SUPPORT; }
+    STDMETHODIMP SetMe(LPADRBOOK, ULONG, SBinary, HWND) override { return MAPI_E_NO_SUPPORT; }
 };
 
 } // namespace
