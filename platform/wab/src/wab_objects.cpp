@@ -24,7 +24,6 @@ HRESULT OpenBookEntry(const std::shared_ptr<Book>& book, ULONG cbEntryID, LPENTR
 template <class Base>
 class CEntry : public qx::com::ObjectRoot, public Base {
 public:
-    static constexpr bool kAggregatable = false;
     static constexpr bool kCountsInModuleLock = false;
 
     void Init(std::shared_ptr<Book> book, Card card) {
@@ -113,7 +112,6 @@ public:
 // A snapshot of the book's cards, read a row at a time.
 class CContentsTable : public qx::com::ObjectRoot, public IMAPITable {
 public:
-    static constexpr bool kAggregatable = false;
     static constexpr bool kCountsInModuleLock = false;
 
     QX_BEGIN_INTERFACES(CContentsTable)
@@ -231,7 +229,6 @@ private:
 // The personal address book: every card of the file.
 class CContainer : public qx::com::ObjectRoot, public CContainerBase<IABContainer> {
 public:
-    static constexpr bool kAggregatable = false;
     static constexpr bool kCountsInModuleLock = false;
 
     QX_BEGIN_INTERFACES(CContainer)
@@ -345,7 +342,6 @@ HRESULT OpenBookEntry(const std::shared_ptr<Book>& book, ULONG cbEntryID, LPENTR
 
 class CAddrBook : public qx::com::ObjectRoot, public CMapiPropBase<IAddrBook> {
 public:
-    static constexpr bool kAggregatable = false;
     static constexpr bool kCountsInModuleLock = false;
 
     QX_BEGIN_INTERFACES(CAddrBook)
@@ -399,7 +395,6 @@ private:
 
 class CWabObject : public qx::com::ObjectRoot, public IWABObject {
 public:
-    static constexpr bool kAggregatable = false;
     static constexpr bool kCountsInModuleLock = false;
 
     QX_BEGIN_INTERFACES(CWabObject)
