@@ -128,12 +128,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ComPtr<IWABObject> wab;
     if (!Open(book, wab))
         std::abort();
-    ULONG size = 0;
+    ULONG pabSize = 0;
     LPENTRYID pabId = nullptr;
     ULONG type = 0;
     ComPtr<IUnknown> unknown;
-    if (FAILED(book->GetPAB(&size, &pabId)) ||
-        FAILED(book->OpenEntry(size, pabId, nullptr, 0, &type, &unknown)))
+    if (FAILED(book->GetPAB(&pabSize, &pabId)) ||
+        FAILED(book->OpenEntry(pabSize, pabId, nullptr, 0, &type, &unknown)))
         std::abort();
     wab->FreeBuffer(pabId);
     ComPtr<IABContainer> pab;
@@ -189,8 +189,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     unknown = nullptr;
 
     // A fresh open of the file: the one card holds exactly what was accepted.
-    if (!Open(book, wab) || FAILED(book->GetPAB(&size, &pabId)) ||
-        FAILED(book->OpenEntry(size, pabId, nullptr, 0, &type, &unknown)))
+    if (!Open(book, wab) || FAILED(book->GetPAB(&pabSize, &pabId)) ||
+        FAILED(book->OpenEntry(pabSize, pabId, nullptr, 0, &type, &unknown)))
         std::abort();
     wab->FreeBuffer(pabId);
     unknown->QueryInterface(IID_IABContainer, reinterpret_cast<void**>(&pab));
