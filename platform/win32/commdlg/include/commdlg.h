@@ -121,6 +121,39 @@ using LPOPENFILENAMEW = OPENFILENAMEW*;
 #define CFERR_MAXLESSTHANMIN 0x2002u
 #define CCERR_CHOOSECOLORCODES 0x5000u
 
+// The notice header of WM_NOTIFY (shared with the common controls).
+#ifndef QX_NMHDR_DEFINED
+#define QX_NMHDR_DEFINED
+struct NMHDR {
+    HWND hwndFrom;
+    UINT_PTR idFrom;
+    UINT code;
+};
+using LPNMHDR = NMHDR*;
+#endif
+
+// Notices to an Explorer-style file dialog's hook (WM_NOTIFY).
+#define CDN_FIRST (0u - 601u)
+#define CDN_INITDONE (CDN_FIRST - 0x0000u)
+#define CDN_SELCHANGE (CDN_FIRST - 0x0001u)
+#define CDN_FOLDERCHANGE (CDN_FIRST - 0x0002u)
+#define CDN_FILEOK (CDN_FIRST - 0x0005u)
+#define CDN_TYPECHANGE (CDN_FIRST - 0x0006u)
+
+struct OFNOTIFYA {
+    NMHDR hdr;
+    LPOPENFILENAMEA lpOFN;
+    LPSTR pszFile;
+};
+using LPOFNOTIFYA = OFNOTIFYA*;
+
+struct OFNOTIFYW {
+    NMHDR hdr;
+    LPOPENFILENAMEW lpOFN;
+    LPWSTR pszFile;
+};
+using LPOFNOTIFYW = OFNOTIFYW*;
+
 BOOL WINAPI GetOpenFileNameA(LPOPENFILENAMEA lpofn);
 BOOL WINAPI GetOpenFileNameW(LPOPENFILENAMEW lpofn);
 BOOL WINAPI GetSaveFileNameA(LPOPENFILENAMEA lpofn);
@@ -218,6 +251,70 @@ using LPCHOOSEFONTA = CHOOSEFONTA*;
 
 BOOL WINAPI ChooseFontA(LPCHOOSEFONTA lpcf);
 
+// Find and replace: modeless dialogs that report each press to their owner with the registered
+// message FINDMSGSTRING.
+struct FINDREPLACEA {
+    DWORD lStructSize;
+    HWND hwndOwner;
+    HINSTANCE hInstance;
+    DWORD Flags;
+    LPSTR lpstrFindWhat;
+    LPSTR lpstrReplaceWith;
+    WORD wFindWhatLen;
+    WORD wReplaceWithLen;
+    LPARAM lCustData;
+    LPFRHOOKPROC lpfnHook;
+    LPCSTR lpTemplateName;
+};
+using LPFINDREPLACEA = FINDREPLACEA*;
+
+struct FINDREPLACEW {
+    DWORD lStructSize;
+    HWND hwndOwner;
+    HINSTANCE hInstance;
+    DWORD Flags;
+    LPWSTR lpstrFindWhat;
+    LPWSTR lpstrReplaceWith;
+    WORD wFindWhatLen;
+    WORD wReplaceWithLen;
+    LPARAM lCustData;
+    LPFRHOOKPROC lpfnHook;
+    LPCWSTR lpTemplateName;
+};
+using LPFINDREPLACEW = FINDREPLACEW*;
+
+#define FR_DOWN 0x00000001u
+#define FR_WHOLEWORD 0x00000002u
+#define FR_MATCHCASE 0x00000004u
+#define FR_FINDNEXT 0x00000008u
+#define FR_REPLACE 0x00000010u
+#define FR_REPLACEALL 0x00000020u
+#define FR_DIALOGTERM 0x00000040u
+#define FR_SHOWHELP 0x00000080u
+#define FR_ENABLEHOOK 0x00000100u
+#define FR_ENABLETEMPLATE 0x00000200u
+#define FR_NOUPDOWN 0x00000400u
+#define FR_NOMATCHCASE 0x00000800u
+#define FR_NOWHOLEWORD 0x00001000u
+#define FR_ENABLETEMPLATEHANDLE 0x00002000u
+#define FR_HIDEUPDOWN 0x00004000u
+#define FR_HIDEMATCHCASE 0x00008000u
+#define FR_HIDEWHOLEWORD 0x00010000u
+
+#define FINDMSGSTRINGA "commdlg_FindReplace"
+#define FINDMSGSTRINGW u"commdlg_FindReplace"
+
+// The dialog's window (owned by hwndOwner), or NULL with CommDlgExtendedError set. The struct
+// must stay alive until the dialog is gone: each press writes to it.
+HWND WINAPI FindTextA(LPFINDREPLACEA lpfr);
+HWND WINAPI FindTextW(LPFINDREPLACEW lpfr);
+HWND WINAPI ReplaceTextA(LPFINDREPLACEA lpfr);
+HWND WINAPI ReplaceTextW(LPFINDREPLACEW lpfr);
+
+#define FINDREPLACE FINDREPLACEA
+#define FINDMSGSTRING FINDMSGSTRINGA
+#define FindText FindTextA
+#define ReplaceText ReplaceTextA
 #define CHOOSECOLOR CHOOSECOLORA
 #define ChooseColor ChooseColorA
 #define CHOOSEFONT CHOOSEFONTA

@@ -2,15 +2,18 @@
 // choice stands, and the caller's buffers receive it within their bounds.
 #include <cstring>
 #include <optional>
+#include <type_traits>
 
 #include "commdlg.h"
 #include "commdlg_error.h"
 #include "dialog_start.h"
 #include "dialog_text.h"
+#include "dialog_window.h"
 #include "file_dialog_path.h"
 #include "processthreadsapi.h"
 #include "qx/win32/ui_driver.h"
 #include "winuser_msgbox.h"
+#include "winuser_window.h"
 
 namespace qx::win32 {
 namespace {
@@ -148,6 +151,43 @@ bool WriteResult(Ofn& ofn, const std::basic_string<Char>& path, const FileDialog
     return true;
 }
 
+// The dialog's windows while a hook is to see them: with OFN_EXPLORER the hook is the procedure
+// of a child dialog and hears WM_INITDIALOG and then CDN_INITDONE through WM_NOTIFY from its
+// parent; in the old style it is the dialog's own procedure and hears WM_INITDIALOG.
+template <typename Ofn>
+class HookedDialog {
+public:
+    ~HookedDialog() {
+        if (frame_ != nullptr) {
+            DestroyWindow(frame_);
+        }
+    }
+    bool Open(Ofn& ofn, const std::string& title) {
+        bool explorer = (ofn.Flags & OFN_EXPLORER) != 0;
+        frame_ =
+            CreateCommonDialogWindow(ofn.hwndOwner, Utf8ToWide(title), explorer ? nullptr : ofn.lpfnHook);
+        HWND hookWindow = explorer && frame_ != nullptr
+                              ? CreateCommonDialogWindow(frame_, u"", ofn.lpfnHook, true)
+                              : frame_;
+        if (hookWindow == nullptr) {
+            return false;
+        }
+        SendMessageW(hookWindow, WM_INITDIALOG, 0, reinterpret_cast<LPARAM>(&ofn));
+        if (explorer) {
+            using Notice = std::conditional_t<std::is_same_v<Ofn, OPENFILENAMEA>, OFNOTIFYA, OFNOTIFYW>;
+            Notice notice{};
+            notice.hdr.hwndFrom = frame_;
+            notice.hdr.code = CDN_INITDONE;
+            notice.lpOFN = &ofn;
+            SendMessageW(hookWindow, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&notice));
+        }
+        return true;
+    }
+
+private:
+    HWND frame_ = nullptr;
+};
+
 template <typename Ofn, typename Char>
 BOOL RunFileDialog(Ofn* ofn, bool save) {
     if (ofn == nullptr) {
@@ -164,6 +204,11 @@ BOOL RunFileDialog(Ofn* ofn, bool save) {
                                    sizeOk && (ofn->Flags & OFN_ENABLEHOOK) != 0,
                                    sizeOk ? reinterpret_cast<const void*>(ofn->lpfnHook) : nullptr);
     if (driver == nullptr) {
+        return FALSE;
+    }
+    HookedDialog<Ofn> hooked;
+    if ((ofn->Flags & OFN_ENABLEHOOK) && !hooked.Open(*ofn, request.title)) {
+        SetCommDlgError(CDERR_DIALOGFAILURE);
         return FALSE;
     }
     for (; request.attempt <= kMaxAttempts; ++request.attempt) {
