@@ -330,4 +330,28 @@ TEST_F(WabLibrary, BuffersLinkedToABlockGoWithIt) {
     EXPECT_EQ(wab_->FreeBuffer(nullptr), S_OK);
 }
 
+TEST_F(WabLibrary, TheParametersAreReadOnlyAsFarAsTheirSize) {
+    std::string name = (dir_ / "sized.wab").string();
+    const struct {
+        ULONG cbSize;
+        LPSTR file;
+        HRESULT hr;
+    } cases[] = {
+        {sizeof(WAB_PARAM), name.data(), S_OK},
+        {offsetof(WAB_PARAM, szFileName) + sizeof(LPSTR), name.data(), S_OK}, // the name and nothing after it
+        {offsetof(WAB_PARAM, szFileName), name.data(), MAPI_E_NOT_FOUND},     // the name is beyond the size
+        {sizeof(WAB_PARAM), nullptr, MAPI_E_NOT_FOUND},
+    };
+    for (const auto& c : cases) {
+        WAB_PARAM wp{};
+        wp.cbSize = c.cbSize;
+        wp.szFileName = c.file;
+        ComPtr<IAddrBook> book;
+        ComPtr<IWABObject> wab;
+        EXPECT_EQ(open_(&book, &wab, &wp, 0), c.hr) << c.cbSize;
+        EXPECT_EQ(book.Get() != nullptr, c.hr == S_OK);
+    }
+    EXPECT_EQ(open_(&book_, &wab_, nullptr, 0), MAPI_E_NOT_FOUND);
+}
+
 } // namespace
