@@ -60,7 +60,8 @@ const ComponentFile kFiles[] = {
      {{"Calendar", 101, u"{D2BCC8B5-4187-48DA-AC06-073CE127304F}", "Calendar Class", true, true},
       {"MiscFunc", 102, u"{B8E6A1B2-67A4-4CA4-8098-7C4D9F7E05C2}", "MiscFunc Class", true, true},
       {"RegScript", 103, u"{E2AC1D16-0E2C-4C15-88F0-2F085EC7E6A0}", "RegScript Class", true, true},
-      {"RegEnumList", 104, u"{1E7AB8C8-6B41-4348-B2DE-59EC0AB810D7}", "RegEnumList Class", false}}},
+      {"RegEnumList", 104, u"{1E7AB8C8-6B41-4348-B2DE-59EC0AB810D7}", "RegEnumList Class", false},
+      {"ContactIO", 105, u"{047A6352-670F-4EDF-AD3F-B565B62899A6}", "ContactIO Class", true, true}}},
 #endif
     {"Tamsel",
      QX_TAMSEL_COMPONENT,

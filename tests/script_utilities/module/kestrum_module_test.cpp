@@ -1,7 +1,9 @@
 // The Kestrum component file's server functions: class factories, aggregation under an outer
 // object, the lock count, its version information and its type library.
 #include "kestrum_module_support.h"
+
 #include "kestrum_typelib.h"
+#include <qx/xml/xml_dom.h>
 
 #include <oleauto.h>
 #include <qx/com/comptr.h>
@@ -15,7 +17,7 @@ using qx::com::ComPtr;
 
 namespace {
 
-const CLSID* const kCreatable[] = {&CLSID_Calendar, &CLSID_MiscFunc, &CLSID_RegScript};
+const CLSID* const kCreatable[] = {&CLSID_Calendar, &CLSID_MiscFunc, &CLSID_RegScript, &CLSID_ContactIO};
 
 // An outer object that aggregates one Kestrum object and hands out its interfaces as its own.
 class Outer : public IUnknown {
@@ -59,8 +61,7 @@ TEST_F(KestrumModuleTest, OnlyTheMappedClassesHaveFactories) {
         EXPECT_EQ(first.Get(), second.Get()) << "one cached factory per class";
     }
     static const GUID kRegEnumList = CLSID_RegEnumList;
-    static const GUID kContactIO = MakeGuid("{047A6352-670F-4EDF-AD3F-B565B62899A6}");
-    for (const GUID* clsid : {&kRegEnumList, &kContactIO, &LIBID_KESTRUMLib}) {
+    for (const GUID* clsid : {&kRegEnumList, &LIBID_KESTRUMLib}) {
         void* out = reinterpret_cast<void*>(0x1234);
         EXPECT_EQ(GetClassObject(*clsid, IID_IClassFactory, &out), CLASS_E_CLASSNOTAVAILABLE);
         EXPECT_EQ(out, nullptr);
@@ -69,6 +70,7 @@ TEST_F(KestrumModuleTest, OnlyTheMappedClassesHaveFactories) {
 }
 
 TEST_F(KestrumModuleTest, EveryClassWorksInsideAnOuterObject) {
+    ASSERT_TRUE(SUCCEEDED(qx::xml::RegisterXmlDomClass())); // ContactIO holds an XML document
     for (const CLSID* clsid : kCreatable) {
         ComPtr<IClassFactory> factory;
         ASSERT_EQ(GetClassObject(*clsid, IID_IClassFactory, reinterpret_cast<void**>(&factory)), S_OK);
@@ -93,6 +95,7 @@ TEST_F(KestrumModuleTest, EveryClassWorksInsideAnOuterObject) {
         EXPECT_EQ(outer.refs, 1u);
         outer.inner->Release();
     }
+    qx::xml::RevokeXmlDomClass();
 }
 
 TEST_F(KestrumModuleTest, AggregatedObjectsAreCalledByName) {
@@ -209,7 +212,7 @@ TEST_F(KestrumModuleTest, TypeLibraryOfTheFileDescribesInterfacesAndClasses) {
     EXPECT_EQ(attributes->wMajorVerNum, 1);
     EXPECT_EQ(attributes->wMinorVerNum, 0);
     library->ReleaseTLibAttr(attributes);
-    ASSERT_EQ(library->GetTypeInfoCount(), 8u);
+    ASSERT_EQ(library->GetTypeInfoCount(), 12u);
 
     static const struct {
         const GUID* guid;
@@ -221,12 +224,16 @@ TEST_F(KestrumModuleTest, TypeLibraryOfTheFileDescribesInterfacesAndClasses) {
         {&IID_IMiscFunc, "IMiscFunc", TKIND_DISPATCH, nullptr},
         {&IID_IRegScript, "IRegScript", TKIND_DISPATCH, nullptr},
         {&IID_IRegEnumList, "IRegEnumList", TKIND_DISPATCH, nullptr},
+        {&IID_IContactIO, "IContactIO", TKIND_DISPATCH, nullptr},
+        {&DIID__DIContactIOEvents, "_DIContactIOEvents", TKIND_DISPATCH, nullptr},
         {&CLSID_Calendar, "Calendar", TKIND_COCLASS, &IID_ICalendar},
         {&CLSID_MiscFunc, "MiscFunc", TKIND_COCLASS, &IID_IMiscFunc},
         {&CLSID_RegScript, "RegScript", TKIND_COCLASS, &IID_IRegScript},
         {&CLSID_RegEnumList, "RegEnumList", TKIND_COCLASS, &IID_IRegEnumList},
+        {&CLSID_ContactIO, "ContactIO", TKIND_COCLASS, &IID_IContactIO},
+        {&GUID_NULL, "InOutType", TKIND_ENUM, nullptr},
     };
-    for (UINT index = 0; index < 8; ++index) {
+    for (UINT index = 0; index < 12; ++index) {
         const auto& t = kTypes[index];
         SCOPED_TRACE(t.name);
         ComPtr<ITypeInfo> info;
@@ -275,6 +282,9 @@ TEST_F(KestrumModuleTest, MembersOfTheTypeLibraryMatchTheObjects) {
         {&IID_IRegScript,
          {{u"GetEnumListKey", 1}, {u"OpenKey", 2}, {u"Close", 3}, {u"ReadValue", 4}, {u"DeleteRegKey", 5}}},
         {&IID_IRegEnumList, {{u"Count", 1}, {u"Item", DISPID_VALUE}}},
+        {&IID_IContactIO,
+         {{u"ContactIn", 1}, {u"ContactOut", 2}, {u"OpenWABFile", 3}, {u"GetSaveFileNameSel", 4}}},
+        {&DIID__DIContactIOEvents, {{u"ReadyContact", 1}}},
     };
     for (const auto& i : kInterfaces) {
         ComPtr<ITypeInfo> info;

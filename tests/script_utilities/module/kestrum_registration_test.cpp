@@ -10,7 +10,6 @@ using namespace kestrum_test;
 namespace {
 
 const std::string kLibId = "{127DABED-1CA8-4956-A912-0EAF659F96F1}";
-const std::string kDispatchProxy = "{00020424-0000-0000-C000-000000000046}";
 
 struct ClassKeys {
     const char* name;
@@ -18,6 +17,7 @@ struct ClassKeys {
 };
 // In the registry's order of their class identifiers.
 const ClassKeys kClasses[] = {
+    {"ContactIO", "{047A6352-670F-4EDF-AD3F-B565B62899A6}"},
     {"MiscFunc", "{B8E6A1B2-67A4-4CA4-8098-7C4D9F7E05C2}"},
     {"Calendar", "{D2BCC8B5-4187-48DA-AC06-073CE127304F}"},
     {"RegScript", "{E2AC1D16-0E2C-4C15-88F0-2F085EC7E6A0}"},
@@ -25,12 +25,16 @@ const ClassKeys kClasses[] = {
 struct InterfaceKeys {
     const char* name;
     const char* iid;
+    const char* proxy = "{00020424-0000-0000-C000-000000000046}"; // dual interfaces: the dispatch proxy
 };
 const InterfaceKeys kInterfaces[] = {
     {"IRegEnumList", "{42ED8628-ED0E-43C8-88AE-4478A89D1182}"},
     {"ICalendar", "{5B0E3D41-7C2A-4F1E-9B63-2D8A47C1E590}"},
+    {"IContactIO", "{65D339D8-E05A-4100-A417-AB743C6579C0}"},
     {"IMiscFunc", "{7F55964A-0925-4F88-A796-E3C341BD586A}"},
     {"IRegScript", "{9C1F1777-237D-42E1-8022-4B00F51C15BA}"},
+    {"_DIContactIOEvents", "{A17D8DEB-1658-4A64-85AF-6DCEA488D710}",
+     "{00020420-0000-0000-C000-000000000046}"},
 };
 
 std::string ClassKeyText(const ClassKeys& c, const std::string& module) {
@@ -61,8 +65,8 @@ std::string VersionedProgIdText(const ClassKeys& c) {
 
 std::string InterfaceText(const InterfaceKeys& i) {
     const std::string key = std::string("[Interface\\") + i.iid;
-    return key + "]\n  =\"" + i.name + "\"\n" + key + "\\ProxyStubClsid]\n  =\"" + kDispatchProxy + "\"\n" +
-           key + "\\ProxyStubClsid32]\n  =\"" + kDispatchProxy + "\"\n" + key + "\\TypeLib]\n  =\"" + kLibId +
+    return key + "]\n  =\"" + i.name + "\"\n" + key + "\\ProxyStubClsid]\n  =\"" + i.proxy + "\"\n" + key +
+           "\\ProxyStubClsid32]\n  =\"" + i.proxy + "\"\n" + key + "\\TypeLib]\n  =\"" + kLibId +
            "\"\n  Version=\"1.0\"\n";
 }
 
@@ -106,16 +110,17 @@ TEST_F(KestrumModuleTest, RegistrationWritesEveryKeyAndValueExactly) {
         top += Utf8(std::u16string(name, length)) + "\n";
     }
     RegCloseKey(root);
-    EXPECT_EQ(top,
-              "CLSID\nInterface\nKestrum.Calendar\nKestrum.Calendar.1\nKestrum.MiscFunc\nKestrum.MiscFunc.1\n"
-              "Kestrum.RegScript\nKestrum.RegScript.1\nTypeLib\n");
+    EXPECT_EQ(
+        top,
+        "CLSID\nInterface\nKestrum.Calendar\nKestrum.Calendar.1\nKestrum.ContactIO\nKestrum.ContactIO.1\n"
+        "Kestrum.MiscFunc\nKestrum.MiscFunc.1\n"
+        "Kestrum.RegScript\nKestrum.RegScript.1\nTypeLib\n");
 }
 
 TEST_F(KestrumModuleTest, ClassesWithoutARowAreNeverRegistered) {
     ASSERT_EQ(Call("DllRegisterServer"), S_OK);
     for (const std::u16string key :
-         {u"CLSID\\{1E7AB8C8-6B41-4348-B2DE-59EC0AB810D7}", u"Kestrum.RegEnumList", u"Kestrum.RegEnumList.1",
-          u"CLSID\\{047A6352-670F-4EDF-AD3F-B565B62899A6}", u"Kestrum.ContactIO", u"Kestrum.ContactIO.1"})
+         {u"CLSID\\{1E7AB8C8-6B41-4348-B2DE-59EC0AB810D7}", u"Kestrum.RegEnumList", u"Kestrum.RegEnumList.1"})
         EXPECT_FALSE(KeyExists(key)) << Utf8(key);
 }
 

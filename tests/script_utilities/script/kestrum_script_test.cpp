@@ -209,7 +209,7 @@ WScript.Echo(r.ReadValue(0, "CLSID\\{D2BCC8B5-4187-48DA-AC06-073CE127304F}\\Inpr
     EXPECT_EQ(o.out,
               "Kestrum.Calendar created\nKestrum.Calendar.1 created\nKestrum.MiscFunc.1 created\n"
               "Kestrum.RegScript.1 created\nKestrum.RegEnumList refused\nKestrum.RegEnumList.1 refused\n"
-              "Kestrum.ContactIO refused\ntrue true true true\ntrue\n");
+              "Kestrum.ContactIO created\ntrue true true true\ntrue\n");
 
     const Outcome unreg = Regsvr({"-u", QX_KESTRUM_COMPONENT});
     ASSERT_EQ(unreg.exitCode, 0) << unreg.out << unreg.err;

@@ -13,6 +13,7 @@
 #include <link.h>
 #include <memory>
 #include <mutex>
+#include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -314,6 +315,27 @@ std::optional<std::string> SearchFile(const std::string& name) {
     return std::nullopt;
 }
 
+// Windows libraries the platform provides itself: their file beside the platform library.
+std::string ProvidedLibrary(const std::string& name) {
+    struct Provided {
+        const char* windowsName;
+        const char* file;
+    };
+    static constexpr Provided kProvided[] = {{"WAB32.DLL", "libqxwab.so"}};
+    for (const Provided& p : kProvided) {
+        if (::strcasecmp(name.c_str(), p.windowsName) != 0) {
+            continue;
+        }
+        Dl_info info = {};
+        if (::dladdr(reinterpret_cast<void*>(&ProvidedLibrary), &info) == 0 || info.dli_fname == nullptr) {
+            return std::string();
+        }
+        std::string self = AbsolutePath(info.dli_fname);
+        return self.substr(0, self.rfind('/') + 1) + p.file;
+    }
+    return std::string();
+}
+
 std::span<const std::byte> BlobBytes(const void* blob) {
     if (blob == nullptr) {
         return {};
@@ -384,7 +406,8 @@ HMODULE LoadModule(const std::string& utf8Path) {
     if (Record* r = FindRecordByName(loader, utf8Path); r != nullptr && r->isStatic) {
         return FinishLoad(loader, *r);
     }
-    std::optional<std::string> path = SearchFile(utf8Path);
+    std::string provided = ProvidedLibrary(utf8Path);
+    std::optional<std::string> path = SearchFile(provided.empty() ? utf8Path : provided);
     if (!path && utf8Path.find('/') != std::string::npos) {
         SetLastError(ERROR_MOD_NOT_FOUND);
         return nullptr;
