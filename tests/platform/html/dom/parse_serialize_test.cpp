@@ -1,5 +1,6 @@
 // Parsing and serialising: fragments and documents written back byte for byte in the old browser's
 // style, charsets, data islands, limits, and round trips over a corpus and over random trees.
+#include "corpus_pages.h"
 #include "tree_dump.h"
 
 #include <gtest/gtest.h>
@@ -100,13 +101,6 @@ TEST(AttributeEdits, SetValuesAreQuotedWhenTheyNeedIt) {
     EXPECT_EQ(WideToUtf8(OuterHtml(td)), "<TD free=\"\" title=\"a b\"></TD>");
 }
 
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 struct DocumentCase {
     const char* file;
     const char* charset; // the caller's
@@ -123,7 +117,8 @@ const DocumentCase kDocuments[] = {
 TEST(Documents, ReadAndSavedBackByteExact) {
     for (const DocumentCase& c : kDocuments) {
         SCOPED_TRACE(c.file);
-        const std::string bytes = ReadFile(std::string(QX_SOURCE_DIR) + "/tests/data/html/" + c.file);
+        const std::string bytes =
+            qx::test::ReadFile(std::string(QX_SOURCE_DIR) + "/tests/data/html/" + c.file);
         ASSERT_FALSE(bytes.empty());
         NodeTree tree;
         ASSERT_EQ(LoadHtmlDocument(tree, DocumentBytes{bytes, "", c.charset}), ParseError::None);
@@ -222,30 +217,8 @@ TEST(Limits, DeepDocumentsOnTheLargeStack) {
     EXPECT_EQ(DocumentHtml(full).size(), 20000u * 11 + 39); // every DIV closed, HTML/HEAD/BODY around
 }
 
-// Pages for round trips and for the comparison with Chromium.
-std::vector<std::string> CorpusPages() {
-    std::vector<std::string> pages;
-    for (const char* file : {"examples/converter/form.htm", "tests/data/mht/chromium-pages/frame-main.htm",
-                             "tests/data/mht/chromium-pages/frame-inner.htm", "tests/data/html/utf8-page.htm",
-                             "tests/data/html/malformed.htm"})
-        pages.push_back(ReadFile(std::string(QX_SOURCE_DIR) + "/" + file));
-    std::string table = "<html><body><table border=1>";
-    for (int r = 0; r < 20; ++r) {
-        table += "<tr id=r" + std::to_string(r) + ">";
-        for (int c = 0; c < 5; ++c)
-            table +=
-                "<td class=c" + std::to_string(c) + " free>" + std::to_string(r * c) + "&nbsp;&amp;</td>";
-    }
-    pages.push_back(table + "</table><form><select name=s><option selected>a<option>b</select>"
-                            "<input type=checkbox checked><textarea>&lt;x&gt;</textarea></form>");
-    pages.push_back(
-        "<p>a<p>b<table><tr><td>x</td><b>foster</b></table><ul><li>1<li>2</ul><b>bold<i>it</b>x</i>"
-        "&copy;&#169;&#x41;&notin;&lt&gt&amp;&quot;");
-    return pages;
-}
-
 TEST(RoundTrip, SerialisedCorpusParsesToTheSameTree) {
-    for (const std::string& page : CorpusPages()) {
+    for (const std::string& page : qx::test::CorpusPages()) {
         NodeTree first;
         ASSERT_EQ(LoadHtmlDocument(first, DocumentBytes{page, "utf-8", ""}), ParseError::None);
         NodeTree second;
