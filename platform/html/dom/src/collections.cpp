@@ -2,6 +2,7 @@
 // last look, so iterating while the tree changes sees the tree as it is and never a freed node.
 // Names and indexes also read as members (`document.all.field1`, `rows[0]`).
 #include "dom_objects.h"
+#include "table_structure.h"
 
 #include "oleauto.h"
 #include "qx/com/enumerators.h"
@@ -239,7 +240,15 @@ private:
         const bool childrenOnly = scope_.kind == CollectionScope::Kind::Children ||
                                   (scope_.kind == CollectionScope::Kind::Named &&
                                    scope_.parentKind == CollectionScope::Kind::Children);
-        if (childrenOnly) {
+        if (scope_.kind == CollectionScope::Kind::TableRows) {
+            items_ = TableRows(root_);
+        } else if (scope_.kind == CollectionScope::Kind::RowCells) {
+            items_ = RowCells(root_);
+        } else if (scope_.kind == CollectionScope::Kind::TableCells) {
+            for (Node* row : TableRows(root_))
+                for (Node* cell : RowCells(row))
+                    items_.push_back(cell);
+        } else if (childrenOnly) {
             for (Node* n = root_->firstChild; n; n = n->next)
                 if (Matches(n, false))
                     items_.push_back(n);

@@ -27,7 +27,9 @@ HRESULT ReturnObject(const DomPtr& dom, Node* node, IDispatch** out);
 
 // Which elements a collection holds, computed afresh whenever the tree has changed.
 struct CollectionScope {
-    enum class Kind { Descendants, Children, Named };
+    // TableRows: a table's rows (its own and its sections') or a section's; RowCells: a row's cells;
+    // TableCells: the cells of a table's rows.
+    enum class Kind { Descendants, Children, Named, TableRows, RowCells, TableCells };
     Kind kind = Kind::Descendants;
     std::u16string tag;                  // lower case; empty for every tag
     std::u16string name;                 // Named: the id or name the elements share
@@ -45,6 +47,9 @@ HRESULT InsertAdjacentNodes(DomDocument& dom, Node* element, Adjacent at, const 
 // Parses html in the context the position gives.
 HRESULT ParseForPosition(DomDocument& dom, Node* element, Adjacent at, std::u16string_view html,
                          std::vector<Node*>& nodes);
+
+// The object of a table, section, row or cell; S_FALSE (and nothing made) for other elements.
+HRESULT CreateTablePartObject(const DomPtr& dom, Node* node, IDispatch** out);
 
 // IHTMLDOMNode's members over a node.
 namespace node_members {

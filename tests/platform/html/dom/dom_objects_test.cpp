@@ -399,3 +399,146 @@ TEST_F(DomObjects, DocumentAndElementProperties) {
 }
 
 } // namespace
+
+namespace {
+
+// Table editing: each row runs one call against a fresh table and gives its HRESULT, whether it
+// returned an object, and the table as written after.
+struct TableCase {
+    const char* name;
+    const char* target; // element id
+    std::u16string member;
+    std::vector<Variant> args;
+    HRESULT hr;
+    bool object;
+    std::u16string table;
+};
+
+TEST_F(DomObjects, TableEditingEdgeCases) {
+    const std::u16string start = u"<TABLE id=t><TBODY id=s><TR id=r0><TD id=c0>a</TD><TD>b</TD></TR><TR "
+                                 u"id=r1><TD>c</TD></TR></TBODY></TABLE>";
+    const TableCase cases[] = {
+        {"insertRow -1 appends",
+         "t",
+         u"insertRow",
+         {Variant(LONG(-1))},
+         S_OK,
+         true,
+         u"<TABLE id=t><TBODY id=s><TR id=r0><TD id=c0>a</TD><TD>b</TD></TR><TR "
+         u"id=r1><TD>c</TD></TR><TR></TR></TBODY></TABLE>"},
+        {"insertRow at the length appends",
+         "t",
+         u"insertRow",
+         {Variant(LONG(2))},
+         S_OK,
+         true,
+         u"<TABLE id=t><TBODY id=s><TR id=r0><TD id=c0>a</TD><TD>b</TD></TR><TR "
+         u"id=r1><TD>c</TD></TR><TR></TR></TBODY></TABLE>"},
+        {"insertRow 0",
+         "t",
+         u"insertRow",
+         {Variant(LONG(0))},
+         S_OK,
+         true,
+         u"<TABLE id=t><TBODY id=s><TR></TR><TR id=r0><TD id=c0>a</TD><TD>b</TD></TR><TR "
+         u"id=r1><TD>c</TD></TR></TBODY></TABLE>"},
+        {"insertRow above the length", "t", u"insertRow", {Variant(LONG(3))}, E_INVALIDARG, false, start},
+        {"insertRow below -1", "t", u"insertRow", {Variant(LONG(-2))}, E_INVALIDARG, false, start},
+        {"deleteRow out of range", "t", u"deleteRow", {Variant(LONG(2))}, E_INVALIDARG, false, start},
+        {"deleteRow 0",
+         "t",
+         u"deleteRow",
+         {Variant(LONG(0))},
+         S_OK,
+         false,
+         u"<TABLE id=t><TBODY id=s><TR id=r1><TD>c</TD></TR></TBODY></TABLE>"},
+        {"section insertRow",
+         "s",
+         u"insertRow",
+         {Variant(LONG(1))},
+         S_OK,
+         true,
+         u"<TABLE id=t><TBODY id=s><TR id=r0><TD id=c0>a</TD><TD>b</TD></TR><TR></TR><TR "
+         u"id=r1><TD>c</TD></TR></TBODY></TABLE>"},
+        {"insertCell -1",
+         "r1",
+         u"insertCell",
+         {Variant(LONG(-1))},
+         S_OK,
+         true,
+         u"<TABLE id=t><TBODY id=s><TR id=r0><TD id=c0>a</TD><TD>b</TD></TR><TR "
+         u"id=r1><TD>c</TD><TD></TD></TR></TBODY></TABLE>"},
+        {"insertCell above the length", "r1", u"insertCell", {Variant(LONG(2))}, E_INVALIDARG, false, start},
+        {"deleteCell out of range", "r0", u"deleteCell", {Variant(LONG(2))}, E_INVALIDARG, false, start},
+        {"deleteCell 1",
+         "r0",
+         u"deleteCell",
+         {Variant(LONG(1))},
+         S_OK,
+         false,
+         u"<TABLE id=t><TBODY id=s><TR id=r0><TD id=c0>a</TD></TR><TR id=r1><TD>c</TD></TR></TBODY></TABLE>"},
+        {"moveRow",
+         "t",
+         u"moveRow",
+         {Variant(LONG(0)), Variant(LONG(-1))},
+         S_OK,
+         true,
+         u"<TABLE id=t><TBODY id=s><TR id=r1><TD>c</TD></TR><TR id=r0><TD "
+         u"id=c0>a</TD><TD>b</TD></TR></TBODY></TABLE>"},
+        {"createTHead",
+         "t",
+         u"createTHead",
+         {},
+         S_OK,
+         true,
+         u"<TABLE id=t><THEAD></THEAD><TBODY id=s><TR id=r0><TD id=c0>a</TD><TD>b</TD></TR><TR "
+         u"id=r1><TD>c</TD></TR></TBODY></TABLE>"},
+    };
+    for (const TableCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        Load(u"<body>" + start + u"</body>");
+        ComPtr<IDispatch> target = ById(qx::win32::Utf8ToWide(c.target));
+        Variant result;
+        HRESULT hr = c.args.size() == 2
+                         ? Call(target.Get(), c.member, DISPATCH_METHOD, {c.args[0], c.args[1]}, &result)
+                     : c.args.size() == 1
+                         ? Call(target.Get(), c.member, DISPATCH_METHOD, {c.args[0]}, &result)
+                         : Call(target.Get(), c.member, DISPATCH_METHOD, {}, &result);
+        EXPECT_EQ(hr, c.hr);
+        EXPECT_EQ(result.vt == VT_DISPATCH && result.pdispVal, c.object);
+        EXPECT_EQ(Text(ById(u"t").Get(), u"outerHTML"), c.table);
+    }
+}
+
+TEST_F(DomObjects, TableMembers) {
+    Load(u"<body><table id=t bgColor=White><thead><tr id=h><th>h</th></tr></thead>"
+         u"<tr id=a><td id=x colspan=0>1</td><td id=y rowSpan=3 bgcolor=#AbCdEf>2</td></tr>"
+         u"<tbody><tr id=b><td>3</td></tr></tbody></table></body>");
+    ComPtr<IDispatch> table = ById(u"t");
+    EXPECT_EQ(Get(Object(table.Get(), u"rows").Get(), u"length").lVal, 3);
+    EXPECT_EQ(Get(Object(table.Get(), u"tBodies").Get(), u"length").lVal,
+              2); // the implied one and the written one
+    EXPECT_EQ(Get(Object(table.Get(), u"cells").Get(), u"length").lVal, 4);
+    EXPECT_EQ(Get(ById(u"b").Get(), u"rowIndex").lVal, 2);
+    EXPECT_EQ(Get(ById(u"b").Get(), u"sectionRowIndex").lVal, 0);
+    EXPECT_EQ(Get(ById(u"y").Get(), u"cellIndex").lVal, 1);
+    EXPECT_EQ(Get(ById(u"x").Get(), u"colSpan").lVal, 1); // 0 reads as 1
+    EXPECT_EQ(Get(ById(u"y").Get(), u"rowSpan").lVal, 3);
+    EXPECT_EQ(Put(ById(u"x").Get(), u"colSpan", Variant(LONG(0))), E_INVALIDARG);
+    EXPECT_EQ(Put(ById(u"x").Get(), u"colSpan", Variant(LONG(2))), S_OK);
+    EXPECT_EQ(Text(ById(u"x").Get(), u"outerHTML"), u"<TD id=x colspan=2>1</TD>");
+    EXPECT_EQ(Text(table.Get(), u"bgColor"), u"#ffffff");
+    EXPECT_EQ(Text(ById(u"y").Get(), u"bgColor"), u"#abcdef");
+    EXPECT_EQ(Text(ById(u"a").Get(), u"bgColor"), u"");
+    ComPtr<IDispatch> cells = Object(ById(u"a").Get(), u"cells");
+    Call(ById(u"a").Get(), u"insertCell", DISPATCH_METHOD, {Variant(LONG(0))});
+    EXPECT_EQ(Get(cells.Get(), u"length").lVal, 3); // live
+    ComPtr<IDispatch> detached = Object(doc.Get(), u"createElement", {Variant(u"tr")});
+    EXPECT_EQ(Get(detached.Get(), u"rowIndex").lVal, -1);
+    // A table with no rows gets a section for its first.
+    Load(u"<body><table id=t></table></body>");
+    Call(ById(u"t").Get(), u"insertRow", DISPATCH_METHOD, {Variant(LONG(-1))});
+    EXPECT_EQ(Text(ById(u"t").Get(), u"outerHTML"), u"<TABLE id=t><TBODY><TR></TR></TBODY></TABLE>");
+}
+
+} // namespace
