@@ -1,26 +1,21 @@
-// The parser: gumbo builds its tree from UTF-8, and it is copied into ours without recursion, with
-// the limits checked on the way. gumbo frees its tree recursively, so large inputs are parsed on a
-// thread of a large stack.
+// The parser: gumbo builds its tree from UTF-8 in an arena, and it is copied into ours without
+// recursion, with the limits checked on the way.
 #include "qx/html/dom/html_parser.h"
 
 #include "charset.h"
+#include "parse_arena.h"
 #include "qx/win32/codepage.h"
 
 #include <gumbo.h>
-#include <pthread.h>
 
 #include <algorithm>
 #include <cctype>
 #include <cstring>
-#include <functional>
 #include <map>
 
 namespace qx::html::dom {
 
 namespace {
-
-constexpr std::size_t kLargeInput = 16 * 1024;
-constexpr std::size_t kLargeStack = std::size_t{512} << 20;
 
 std::u16string Wide(const char* text, std::size_t length) {
     return win32::Utf8ToWide(std::string_view(text, length));
@@ -137,16 +132,17 @@ Prepared Prepare(std::string_view source, bool document) {
     return out;
 }
 
-// Whether the source can plainly nest deeper than `bound`: start tags less end tags, leaving out
-// void elements and those a sibling closes. gumbo takes time in the square of the nesting, so a
+// How deep the source plainly nests (stopping once past `bound`): start tags less end tags, leaving
+// out void elements and those a sibling closes. gumbo takes time in the square of the nesting, so a
 // document far past the limit is refused before it is parsed.
-bool NestsDeeperThan(std::string_view text, long bound) {
+long EstimatedDepth(std::string_view text, long bound) {
     static constexpr std::string_view kFlat[] = {
         "p",        "li",      "td",    "th",       "tr",    "option", "optgroup", "dt",    "dd",
         "tbody",    "thead",   "tfoot", "colgroup", "area",  "base",   "br",       "col",   "embed",
         "hr",       "img",     "input", "link",     "meta",  "param",  "source",   "track", "wbr",
         "basefont", "bgsound", "frame", "keygen",   "image", "isindex"};
     long depth = 0;
+    long deepest = 0;
     for (std::size_t at = text.find('<'); at != std::string_view::npos; at = text.find('<', at + 1)) {
         std::size_t start = at + 1;
         const bool closing = start < text.size() && text[start] == '/';
@@ -165,10 +161,11 @@ bool NestsDeeperThan(std::string_view text, long bound) {
         depth += closing ? -1 : 1;
         if (depth < 0)
             depth = 0;
-        if (depth > bound)
-            return true;
+        deepest = std::max(deepest, depth);
+        if (deepest > bound)
+            break;
     }
-    return false;
+    return deepest;
 }
 
 std::u16string TagName(const GumboElement& element) {
@@ -262,50 +259,24 @@ ParseError Copy(NodeTree& tree, const GumboVector& from, Node* into, const Prepa
     return ParseError::None;
 }
 
-// Runs the work on a thread with a large stack when the input is large (gumbo frees its tree
-// recursively); inline otherwise, or when no such thread can be made.
-void RunParse(std::size_t inputSize, const std::function<void()>& work) {
-    if (inputSize >= kLargeInput) {
-        pthread_attr_t attributes;
-        if (pthread_attr_init(&attributes) == 0) {
-            pthread_t thread;
-            bool started = pthread_attr_setstacksize(&attributes, kLargeStack) == 0 &&
-                           pthread_create(
-                               &thread, &attributes,
-                               [](void* arg) -> void* {
-                                   (*static_cast<const std::function<void()>*>(arg))();
-                                   return nullptr;
-                               },
-                               const_cast<std::function<void()>*>(&work)) == 0;
-            pthread_attr_destroy(&attributes);
-            if (started) {
-                pthread_join(thread, nullptr);
-                return;
-            }
-        }
-    }
-    work();
-}
-
 ParseError ParseInto(NodeTree& tree, const Prepared& prepared, GumboTag context, Node* into,
                      const ParseLimits& limits) {
-    if (NestsDeeperThan(prepared.text, 4L * limits.maxDepth + 64))
+    const long bound = 4L * limits.maxDepth + 64;
+    if (EstimatedDepth(prepared.text, bound) > bound)
         return ParseError::TooDeep;
-    ParseError error = ParseError::None;
-    RunParse(prepared.text.size(), [&] {
-        GumboOptions options = kGumboDefaultOptions;
-        options.max_errors = 0;
-        options.fragment_context = context;
-        GumboOutput* output = gumbo_parse_with_options(&options, prepared.text.data(), prepared.text.size());
-        if (!output)
-            return;
-        if (context == GUMBO_TAG_LAST)
-            error = Copy(tree, output->document->v.document.children, into, prepared, limits);
-        else
-            error = Copy(tree, output->root->v.element.children, into, prepared, limits);
-        gumbo_destroy_output(&options, output);
-    });
-    return error;
+    ParseArena arena; // gumbo's tree goes with it, never freed node by node
+    GumboOptions options = kGumboDefaultOptions;
+    options.allocator = &ParseArena::AllocateFor;
+    options.deallocator = &ParseArena::FreeFor;
+    options.userdata = &arena;
+    options.max_errors = 0;
+    options.fragment_context = context;
+    GumboOutput* output = gumbo_parse_with_options(&options, prepared.text.data(), prepared.text.size());
+    if (!output)
+        return ParseError::None;
+    if (context == GUMBO_TAG_LAST)
+        return Copy(tree, output->document->v.document.children, into, prepared, limits);
+    return Copy(tree, output->root->v.element.children, into, prepared, limits);
 }
 
 } // namespace

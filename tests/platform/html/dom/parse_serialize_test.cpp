@@ -198,7 +198,7 @@ TEST(Limits, FailClearlyAndLeaveNothing) {
     }
 }
 
-TEST(Limits, DeepDocumentsOnTheLargeStack) {
+TEST(Limits, DeepDocumentsParseWhenTheLimitAllows) {
     std::string deep;
     for (int i = 0; i < 20000; ++i)
         deep += "<div>";
