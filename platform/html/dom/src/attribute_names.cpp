@@ -1,4 +1,5 @@
 #include "attribute_names.h"
+#include "dom_objects.h"
 
 #include "oleauto.h"
 #include "qx/com/bstr.h"
@@ -7,9 +8,7 @@
 namespace qx::html::dom {
 
 HRESULT AttributeText(const VARIANT& value, std::u16string* text) {
-    const VARIANT* v = &value;
-    if (v->vt == (VT_BYREF | VT_VARIANT) && v->pvarVal)
-        v = v->pvarVal;
+    const VARIANT* v = &ValueOf(value);
     switch (v->vt) {
     case VT_EMPTY:
     case VT_NULL:

@@ -30,9 +30,7 @@ bool IndexOfName(std::u16string_view name, LONG* index) {
 
 // A VARIANT argument as an index when it is a number (strings are names).
 bool IndexOfVariant(const VARIANT& v, LONG* index) {
-    const VARIANT* value = &v;
-    if (value->vt == (VT_BYREF | VT_VARIANT) && value->pvarVal)
-        value = value->pvarVal;
+    const VARIANT* value = &ValueOf(v);
     switch (value->vt) {
     case VT_I1:
     case VT_I2:

@@ -21,6 +21,10 @@ Node* NodeOfArgument(IUnknown* object, const DomDocument& dom);
 inline std::u16string_view ViewOf(BSTR text) {
     return {text ? text : u"", SysStringLen(text)};
 }
+// The value of an argument script may pass by reference.
+inline const VARIANT& ValueOf(const VARIANT& v) {
+    return (v.vt == (VT_BYREF | VT_VARIANT) && v.pvarVal) ? *v.pvarVal : v;
+}
 // Text out as a new BSTR.
 HRESULT ReturnText(std::u16string_view text, BSTR* out);
 HRESULT ReturnObject(const DomPtr& dom, Node* node, IDispatch** out);
@@ -47,6 +51,17 @@ HRESULT InsertAdjacentNodes(DomDocument& dom, Node* element, Adjacent at, const 
 // Parses html in the context the position gives.
 HRESULT ParseForPosition(DomDocument& dom, Node* element, Adjacent at, std::u16string_view html,
                          std::vector<Node*>& nodes);
+
+// A new object of class T for the node (an ElementObject), as IDispatch.
+template <typename T>
+HRESULT MakeNodeObject(const DomPtr& dom, Node* node, IDispatch** out) {
+    com::ObjectPtr<T> object;
+    const HRESULT hr = com::CreateObject<T>(object);
+    if (FAILED(hr))
+        return hr;
+    object->AttachElement(dom, node);
+    return object->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(out));
+}
 
 // The object of a table, section, row or cell; S_FALSE (and nothing made) for other elements.
 HRESULT CreateTablePartObject(const DomPtr& dom, Node* node, IDispatch** out);

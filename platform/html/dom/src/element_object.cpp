@@ -52,12 +52,7 @@ HRESULT NodeObjectOf(const DomPtr& dom, Node* node, IDispatch** object) {
         const HRESULT tableHr = CreateTablePartObject(dom, node, object);
         if (tableHr != S_FALSE)
             return tableHr;
-        com::ObjectPtr<CElement> element;
-        const HRESULT hr = com::CreateObject<CElement>(element);
-        if (FAILED(hr))
-            return hr;
-        element->AttachElement(dom, node);
-        return element->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(object));
+        return MakeNodeObject<CElement>(dom, node, object);
     }
     com::ObjectPtr<CCharacterNode> character;
     const HRESULT hr = com::CreateObject<CCharacterNode>(character);

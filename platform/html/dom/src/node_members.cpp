@@ -163,9 +163,7 @@ namespace {
 // The node of an optional reference argument: none for a missing, empty or null one.
 HRESULT ReferenceNode(const DomDocument& dom, const VARIANT& ref, Node** out) {
     *out = nullptr;
-    const VARIANT* v = &ref;
-    if (v->vt == (VT_BYREF | VT_VARIANT) && v->pvarVal)
-        v = v->pvarVal;
+    const VARIANT* v = &ValueOf(ref);
     switch (v->vt) {
     case VT_EMPTY:
     case VT_NULL:

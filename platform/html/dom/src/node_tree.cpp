@@ -243,9 +243,7 @@ void NodeTree::Orphan(Node* node) {
 void NodeTree::Remove(Node* node) {
     if (!node->parent)
         return;
-    Unlink(node);
-    orphans_.insert(node);
-    Touch();
+    Orphan(node);
     CollectIfUnheld(node);
 }
 

@@ -326,27 +326,17 @@ private:
     }
 };
 
-template <typename T>
-HRESULT Make(const DomPtr& dom, Node* node, IDispatch** out) {
-    com::ObjectPtr<T> object;
-    const HRESULT hr = com::CreateObject<T>(object);
-    if (FAILED(hr))
-        return hr;
-    object->AttachElement(dom, node);
-    return object->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(out));
-}
-
 } // namespace
 
 HRESULT CreateTablePartObject(const DomPtr& dom, Node* node, IDispatch** out) {
     if (node->Is(u"table"))
-        return Make<CTable>(dom, node, out);
+        return MakeNodeObject<CTable>(dom, node, out);
     if (IsSection(node))
-        return Make<CTableSection>(dom, node, out);
+        return MakeNodeObject<CTableSection>(dom, node, out);
     if (node->Is(u"tr"))
-        return Make<CTableRow>(dom, node, out);
+        return MakeNodeObject<CTableRow>(dom, node, out);
     if (IsCell(node))
-        return Make<CTableCell>(dom, node, out);
+        return MakeNodeObject<CTableCell>(dom, node, out);
     return S_FALSE;
 }
 
