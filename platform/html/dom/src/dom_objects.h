@@ -66,6 +66,9 @@ HRESULT MakeNodeObject(const DomPtr& dom, Node* node, IDispatch** out) {
 // The object of a table, section, row or cell; S_FALSE (and nothing made) for other elements.
 HRESULT CreateTablePartObject(const DomPtr& dom, Node* node, IDispatch** out);
 
+// The object of an INPUT, SELECT or OPTION; S_FALSE (and nothing made) for other elements.
+HRESULT CreateFormFieldObject(const DomPtr& dom, Node* node, IDispatch** out);
+
 // IHTMLDOMNode's members over a node.
 namespace node_members {
 HRESULT NodeType(const Node* node, LONG* out);

@@ -49,9 +49,11 @@ HRESULT NodeObjectOf(const DomPtr& dom, Node* node, IDispatch** object) {
         return S_OK;
     }
     if (node->IsElement()) {
-        const HRESULT tableHr = CreateTablePartObject(dom, node, object);
-        if (tableHr != S_FALSE)
-            return tableHr;
+        HRESULT hr = CreateTablePartObject(dom, node, object);
+        if (hr == S_FALSE)
+            hr = CreateFormFieldObject(dom, node, object);
+        if (hr != S_FALSE)
+            return hr;
         return MakeNodeObject<CElement>(dom, node, object);
     }
     com::ObjectPtr<CCharacterNode> character;

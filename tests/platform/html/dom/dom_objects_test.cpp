@@ -542,3 +542,60 @@ TEST_F(DomObjects, TableMembers) {
 }
 
 } // namespace
+
+namespace {
+
+// Form fields keep what is entered in their attributes, so the document written out carries it.
+TEST_F(DomObjects, FormFieldsWriteTheirStateIntoAttributes) {
+    Load(u"<body><form id=f><input id=t name=n><input type=radio name=r id=r1 checked>"
+         u"<input type=radio name=r id=r2><input type=checkbox id=c>"
+         u"<select id=s name=s><option value=a>A<option id=o2>B<option>C</select></form></body>");
+    ComPtr<IDispatch> text = ById(u"t");
+    EXPECT_EQ(Text(text.Get(), u"type"), u"text");
+    EXPECT_EQ(Get(text.Get(), u"maxLength").lVal, 2147483647);
+    Put(text.Get(), u"value", Variant(u"a \"b\""));
+    EXPECT_EQ(Text(text.Get(), u"outerHTML"), u"<INPUT id=t name=n value=\"a &quot;b&quot;\">");
+    EXPECT_EQ(Identity(Object(text.Get(), u"form").Get()), Identity(ById(u"f").Get()));
+    EXPECT_EQ(Text(ById(u"c").Get(), u"value"), u"on");
+    Put(ById(u"r2").Get(), u"checked", Variant(true));
+    EXPECT_EQ(Text(ById(u"r1").Get(), u"outerHTML"), u"<INPUT type=radio name=r id=r1>");
+    EXPECT_EQ(Text(ById(u"r2").Get(), u"outerHTML"), u"<INPUT type=radio name=r id=r2 checked>");
+    ComPtr<IDispatch> select = ById(u"s");
+    struct Step {
+        const char* name;
+        std::u16string member;
+        Variant value;
+        LONG selectedIndex;
+        std::u16string selectValue;
+    };
+    const Step steps[] = {
+        {"first shown when none is marked", u"", Variant(), 0, u"a"},
+        {"selectedIndex", u"selectedIndex", Variant(LONG(1)), 1, u"B"},
+        {"value", u"value", Variant(u"C"), 2, u"C"},
+        {"past the end changes nothing", u"selectedIndex", Variant(LONG(9)), 2, u"C"},
+        {"-1 clears", u"selectedIndex", Variant(LONG(-1)), 0, u"a"},
+        {"length shortens", u"length", Variant(LONG(2)), 0, u"a"},
+    };
+    for (const Step& s : steps) {
+        SCOPED_TRACE(s.name);
+        if (!s.member.empty()) {
+            EXPECT_EQ(Put(select.Get(), s.member, s.value), S_OK);
+        }
+        EXPECT_EQ(Get(select.Get(), u"selectedIndex").lVal, s.selectedIndex);
+        EXPECT_EQ(Text(select.Get(), u"value"), s.selectValue);
+    }
+    Put(ById(u"o2").Get(), u"selected", Variant(true));
+    EXPECT_EQ(Text(select.Get(), u"innerHTML"),
+              u"<OPTION value=a>A</OPTION><OPTION id=o2 selected>B</OPTION>");
+    EXPECT_EQ(Get(ById(u"o2").Get(), u"index").lVal, 1);
+    ComPtr<IDispatch> option = Object(doc.Get(), u"createElement", {Variant(u"OPTION")});
+    Put(option.Get(), u"text", Variant(u"New"));
+    EXPECT_EQ(Call(select.Get(), u"add", DISPATCH_METHOD, {Variant(option.Get()), Variant(LONG(0))}), S_OK);
+    EXPECT_EQ(Get(Object(select.Get(), u"options").Get(), u"length").lVal, 3);
+    EXPECT_EQ(
+        Text(Object(Object(select.Get(), u"options").Get(), u"item", {Variant(LONG(0))}).Get(), u"text"),
+        u"New");
+    EXPECT_EQ(Call(select.Get(), u"add", DISPATCH_METHOD, {Variant(text.Get()), Variant()}), E_INVALIDARG);
+}
+
+} // namespace
