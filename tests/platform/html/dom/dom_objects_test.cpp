@@ -212,6 +212,11 @@ TEST_F(DomObjects, AttributeSemantics) {
     EXPECT_EQ(Identity(Get(td.Get(), u"handler").pdispVal), Identity(doc.Get()));
     EXPECT_EQ(Text(td.Get(), u"outerHTML"),
               u"<TD id=c Class=k colSpan=2 flag=\"\" done=true idSignmark=7>1</TD>");
+    // Lookups follow a changed id.
+    Put(td.Get(), u"id", Variant(u"renamed"));
+    EXPECT_EQ(ById(u"c").Get(), nullptr);
+    EXPECT_EQ(Identity(ById(u"renamed").Get()), Identity(td.Get()));
+    EXPECT_EQ(Identity(Get(Object(doc.Get(), u"all").Get(), u"renamed").pdispVal), Identity(td.Get()));
 }
 
 struct ContentCase {
