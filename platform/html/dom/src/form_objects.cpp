@@ -1,5 +1,5 @@
-// Form fields: INPUT, SELECT and OPTION. What the user changes (value, checked, the selection) is
-// written into the field's attributes, as the old browser's saved documents carried it.
+// Form fields (INPUT, SELECT and OPTION), images and DIVs. What the user changes (value, checked, the
+// selection) is written into the field's attributes, as the old browser's saved documents carried it.
 #include "element_object.h"
 
 namespace qx::html::dom {
@@ -314,6 +314,68 @@ public:
     STDMETHODIMP get_form(IDispatch** p) override { return ReturnObject(dom_, FormOf(node_), p); }
 };
 
+class CImgElement : public ElementObject<IHTMLImgElement> {
+public:
+    QX_BEGIN_INTERFACES(CImgElement)
+    QX_HTML_ELEMENT_ENTRIES
+    QX_INTERFACE_ENTRY(IHTMLImgElement)
+    QX_END_INTERFACES()
+
+    STDMETHODIMP put_border(VARIANT v) override {
+        std::u16string text;
+        const HRESULT hr = AttributeText(v, &text);
+        return FAILED(hr) ? hr : Set(u"border", text);
+    }
+    STDMETHODIMP get_border(VARIANT* p) override {
+        if (!p)
+            return E_POINTER;
+        VariantInit(p);
+        p->vt = VT_BSTR;
+        p->bstrVal = com::Bstr(node_->AttributeValue(u"border")).Detach();
+        return S_OK;
+    }
+    STDMETHODIMP put_alt(BSTR v) override { return Set(u"alt", ViewOf(v)); }
+    STDMETHODIMP get_alt(BSTR* p) override { return ReturnText(node_->AttributeValue(u"alt"), p); }
+    STDMETHODIMP put_src(BSTR v) override { return Set(u"src", ViewOf(v)); }
+    STDMETHODIMP get_src(BSTR* p) override { return ReturnText(node_->AttributeValue(u"src"), p); }
+    STDMETHODIMP get_complete(VARIANT_BOOL* p) override { return ReturnBool(true, p); }
+    STDMETHODIMP put_name(BSTR v) override { return Set(u"name", ViewOf(v)); }
+    STDMETHODIMP get_name(BSTR* p) override { return ReturnText(node_->AttributeValue(u"name"), p); }
+    STDMETHODIMP put_width(LONG v) override { return Set(u"width", Decimal(v)); }
+    STDMETHODIMP get_width(LONG* p) override { return ReturnLongValue(LongAttribute(node_, u"width", 0), p); }
+    STDMETHODIMP put_height(LONG v) override { return Set(u"height", Decimal(v)); }
+    STDMETHODIMP get_height(LONG* p) override {
+        return ReturnLongValue(LongAttribute(node_, u"height", 0), p);
+    }
+
+private:
+    HRESULT Set(std::u16string_view name, std::u16string_view value) {
+        node_->SetAttribute(name, value);
+        return S_OK;
+    }
+};
+
+class CDivElement : public ElementObject<IHTMLDivElement> {
+public:
+    QX_BEGIN_INTERFACES(CDivElement)
+    QX_HTML_ELEMENT_ENTRIES
+    QX_INTERFACE_ENTRY(IHTMLDivElement)
+    QX_END_INTERFACES()
+
+    STDMETHODIMP put_align(BSTR v) override {
+        node_->SetAttribute(u"align", ViewOf(v));
+        return S_OK;
+    }
+    STDMETHODIMP get_align(BSTR* p) override { return ReturnText(node_->AttributeValue(u"align"), p); }
+    STDMETHODIMP put_noWrap(VARIANT_BOOL v) override {
+        SetFlag(dom_->tree, node_, u"noWrap", v != VARIANT_FALSE);
+        return S_OK;
+    }
+    STDMETHODIMP get_noWrap(VARIANT_BOOL* p) override {
+        return ReturnBool(node_->FindAttribute(u"noWrap"), p);
+    }
+};
+
 } // namespace
 
 HRESULT CreateFormFieldObject(const DomPtr& dom, Node* node, IDispatch** out) {
@@ -323,6 +385,10 @@ HRESULT CreateFormFieldObject(const DomPtr& dom, Node* node, IDispatch** out) {
         return MakeNodeObject<CSelectElement>(dom, node, out);
     if (node->Is(u"option"))
         return MakeNodeObject<COptionElement>(dom, node, out);
+    if (node->Is(u"img"))
+        return MakeNodeObject<CImgElement>(dom, node, out);
+    if (node->Is(u"div"))
+        return MakeNodeObject<CDivElement>(dom, node, out);
     return S_FALSE;
 }
 

@@ -603,4 +603,18 @@ TEST_F(DomObjects, FormFieldsWriteTheirStateIntoAttributes) {
     EXPECT_EQ(Call(select.Get(), u"add", DISPATCH_METHOD, {Variant(text.Get()), Variant()}), E_INVALIDARG);
 }
 
+TEST_F(DomObjects, ImagesAndDivisions) {
+    Load(u"<body><div id=d><img id=i src=a.gif width=96></div></body>");
+    ComPtr<IDispatch> img = ById(u"i");
+    EXPECT_EQ(Get(img.Get(), u"width").lVal, 96);
+    EXPECT_EQ(Get(img.Get(), u"height").lVal, 0); // no layout to measure it
+    EXPECT_EQ(Get(img.Get(), u"complete").boolVal, VARIANT_TRUE);
+    Put(img.Get(), u"height", Variant(LONG(32)));
+    ComPtr<IDispatch> div = ById(u"d");
+    Put(div.Get(), u"align", Variant(u"center"));
+    Put(div.Get(), u"noWrap", Variant(true));
+    EXPECT_EQ(Text(div.Get(), u"outerHTML"),
+              u"<DIV id=d align=center noWrap><IMG id=i src=a.gif width=96 height=32></DIV>");
+}
+
 } // namespace
