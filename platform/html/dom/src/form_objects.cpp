@@ -23,27 +23,6 @@ void SetFlag(NodeTree& tree, Node* node, std::u16string_view name, bool on) {
     }
 }
 
-long LongAttribute(const Node* node, std::u16string_view name, long fallback) {
-    const std::u16string_view text = node->AttributeValue(name);
-    long value = 0;
-    std::size_t i = 0;
-    for (; i < text.size() && text[i] >= u'0' && text[i] <= u'9' && value < 100000000; ++i)
-        value = value * 10 + (text[i] - u'0');
-    return i ? value : fallback;
-}
-
-HRESULT ReturnLongValue(long value, LONG* out) {
-    if (!out)
-        return E_POINTER;
-    *out = static_cast<LONG>(value);
-    return S_OK;
-}
-
-std::u16string Decimal(long value) {
-    const std::string text = std::to_string(value);
-    return std::u16string(text.begin(), text.end());
-}
-
 Node* FormOf(Node* node) {
     Node* n = node->parent;
     while (n && !n->Is(u"form"))
@@ -73,7 +52,7 @@ long SelectedIndex(Node* select) {
     for (std::size_t i = 0; i < options.size(); ++i)
         if (options[i]->FindAttribute(u"selected"))
             return static_cast<long>(i);
-    const bool list = select->FindAttribute(u"multiple") || LongAttribute(select, u"size", 1) > 1;
+    const bool list = select->FindAttribute(u"multiple") || IntegerAttribute(select, u"size", 1) > 1;
     return options.empty() || list ? -1 : 0;
 }
 
@@ -112,10 +91,10 @@ public:
     }
     STDMETHODIMP get_form(IDispatch** p) override { return ReturnObject(dom_, FormOf(node_), p); }
     STDMETHODIMP put_size(LONG v) override { return Set(u"size", Decimal(v)); }
-    STDMETHODIMP get_size(LONG* p) override { return ReturnLongValue(LongAttribute(node_, u"size", 20), p); }
+    STDMETHODIMP get_size(LONG* p) override { return ReturnLong(IntegerAttribute(node_, u"size", 20), p); }
     STDMETHODIMP put_maxLength(LONG v) override { return Set(u"maxLength", Decimal(v)); }
     STDMETHODIMP get_maxLength(LONG* p) override {
-        return ReturnLongValue(LongAttribute(node_, u"maxLength", 2147483647), p);
+        return ReturnLong(IntegerAttribute(node_, u"maxLength", 2147483647), p);
     }
     STDMETHODIMP put_defaultValue(BSTR v) override { return put_value(v); }
     STDMETHODIMP get_defaultValue(BSTR* p) override { return ReturnText(node_->AttributeValue(u"value"), p); }
@@ -166,7 +145,7 @@ public:
         node_->SetAttribute(u"size", Decimal(v));
         return S_OK;
     }
-    STDMETHODIMP get_size(LONG* p) override { return ReturnLongValue(LongAttribute(node_, u"size", 0), p); }
+    STDMETHODIMP get_size(LONG* p) override { return ReturnLong(IntegerAttribute(node_, u"size", 0), p); }
     STDMETHODIMP put_multiple(VARIANT_BOOL v) override {
         SetFlag(dom_->tree, node_, u"multiple", v != VARIANT_FALSE);
         return S_OK;
@@ -193,7 +172,7 @@ public:
         }
         return S_OK;
     }
-    STDMETHODIMP get_selectedIndex(LONG* p) override { return ReturnLongValue(SelectedIndex(node_), p); }
+    STDMETHODIMP get_selectedIndex(LONG* p) override { return ReturnLong(SelectedIndex(node_), p); }
     STDMETHODIMP get_type(BSTR* p) override {
         return ReturnText(node_->FindAttribute(u"multiple") ? u"select-multiple" : u"select-one", p);
     }
@@ -258,7 +237,7 @@ public:
         return S_OK;
     }
     STDMETHODIMP get_length(LONG* p) override {
-        return ReturnLongValue(static_cast<long>(OptionsOf(node_).size()), p);
+        return ReturnLong(static_cast<long>(OptionsOf(node_).size()), p);
     }
 };
 
@@ -302,7 +281,7 @@ public:
             const std::vector<Node*> options = OptionsOf(select);
             index = static_cast<long>(std::find(options.begin(), options.end(), node_) - options.begin());
         }
-        return ReturnLongValue(index, p);
+        return ReturnLong(index, p);
     }
     STDMETHODIMP put_text(BSTR v) override {
         dom_->tree.RemoveChildren(node_);
@@ -342,11 +321,9 @@ public:
     STDMETHODIMP put_name(BSTR v) override { return Set(u"name", ViewOf(v)); }
     STDMETHODIMP get_name(BSTR* p) override { return ReturnText(node_->AttributeValue(u"name"), p); }
     STDMETHODIMP put_width(LONG v) override { return Set(u"width", Decimal(v)); }
-    STDMETHODIMP get_width(LONG* p) override { return ReturnLongValue(LongAttribute(node_, u"width", 0), p); }
+    STDMETHODIMP get_width(LONG* p) override { return ReturnLong(IntegerAttribute(node_, u"width", 0), p); }
     STDMETHODIMP put_height(LONG v) override { return Set(u"height", Decimal(v)); }
-    STDMETHODIMP get_height(LONG* p) override {
-        return ReturnLongValue(LongAttribute(node_, u"height", 0), p);
-    }
+    STDMETHODIMP get_height(LONG* p) override { return ReturnLong(IntegerAttribute(node_, u"height", 0), p); }
 
 private:
     HRESULT Set(std::u16string_view name, std::u16string_view value) {
