@@ -77,7 +77,8 @@ inline long IntegerAttribute(const Node* node, std::u16string_view name, long fa
         text.remove_prefix(1);
     long value = 0;
     std::size_t digits = 0;
-    for (; digits < text.size() && text[digits] >= u'0' && text[digits] <= u'9' && value < 100000000; ++digits)
+    for (; digits < text.size() && text[digits] >= u'0' && text[digits] <= u'9' && value < 100000000;
+         ++digits)
         value = value * 10 + (text[digits] - u'0');
     return digits ? value : fallback;
 }
