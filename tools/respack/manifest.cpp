@@ -1,4 +1,6 @@
 #include "manifest.h"
+#include "dialog_block.h"
+#include "manifest_text.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -13,116 +15,6 @@ namespace {
 
 constexpr std::uint16_t kBitmap = 2, kIcon = 3, kDialog = 5, kString = 6, kRcData = 10, kGroupIcon = 14,
                         kVersion = 16, kHtml = 23;
-
-std::u16string Utf8ToUtf16(const std::string& s) {
-    std::u16string out;
-    for (std::size_t i = 0; i < s.size();) {
-        unsigned char c = static_cast<unsigned char>(s[i]);
-        std::size_t extra = c < 0x80 ? 0 : (c >> 5) == 6 ? 1 : (c >> 4) == 14 ? 2 : (c >> 3) == 30 ? 3 : 9;
-        if (extra == 9) {
-            throw std::runtime_error("text is not UTF-8");
-        }
-        char32_t cp = extra == 0 ? c : (c & (0x3F >> extra));
-        for (std::size_t k = 1; k <= extra; ++k) {
-            if (i + k >= s.size() || (static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) {
-                throw std::runtime_error("text is not UTF-8");
-            }
-            cp = (cp << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3F);
-        }
-        i += extra + 1;
-        if (cp >= 0x10000) {
-            cp -= 0x10000;
-            out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-            out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-        } else {
-            out.push_back(static_cast<char16_t>(cp));
-        }
-    }
-    return out;
-}
-
-struct Token {
-    std::string text;
-    bool quoted = false;
-};
-
-std::vector<Token> Tokenize(const std::string& line) {
-    std::vector<Token> tokens;
-    std::size_t i = 0;
-    while (i < line.size()) {
-        char c = line[i];
-        if (c == ' ' || c == '\t' || c == '\r') {
-            ++i;
-            continue;
-        }
-        if (c == '#') {
-            break;
-        }
-        Token t;
-        if (c == '"') {
-            t.quoted = true;
-            ++i;
-            bool closed = false;
-            while (i < line.size()) {
-                char d = line[i++];
-                if (d == '"') {
-                    closed = true;
-                    break;
-                }
-                if (d == '\\' && i < line.size()) {
-                    char e = line[i++];
-                    switch (e) {
-                    case 'n':
-                        t.text.push_back('\n');
-                        break;
-                    case 'r':
-                        t.text.push_back('\r');
-                        break;
-                    case 't':
-                        t.text.push_back('\t');
-                        break;
-                    case '\\':
-                    case '"':
-                        t.text.push_back(e);
-                        break;
-                    default:
-                        throw std::runtime_error(std::string("unknown escape \\") + e);
-                    }
-                    continue;
-                }
-                t.text.push_back(d);
-            }
-            if (!closed) {
-                throw std::runtime_error("unterminated string");
-            }
-        } else {
-            while (i < line.size() && line[i] != ' ' && line[i] != '\t' && line[i] != '\r') {
-                t.text.push_back(line[i++]);
-            }
-        }
-        tokens.push_back(std::move(t));
-    }
-    return tokens;
-}
-
-unsigned long Number(const Token& t, unsigned long max, const char* what) {
-    if (t.quoted || t.text.empty() ||
-        !std::all_of(t.text.begin(), t.text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
-        if (t.text.size() > 2 && t.text[0] == '0' && (t.text[1] == 'x' || t.text[1] == 'X')) {
-            std::size_t used = 0;
-            unsigned long v = std::stoul(t.text.substr(2), &used, 16);
-            if (used == t.text.size() - 2 && v <= max) {
-                return v;
-            }
-        }
-        throw std::runtime_error(std::string("bad ") + what + " '" + t.text + "'");
-    }
-    unsigned long v = std::stoul(t.text);
-    if (v > max) {
-        throw std::runtime_error(std::string(what) + " out of range: " + t.text);
-    }
-    return v;
-}
 
 Key NameKey(const Token& t) {
     if (!t.quoted && !t.text.empty() && t.text[0] >= '0' && t.text[0] <= '9') {
@@ -163,16 +55,6 @@ std::vector<std::uint8_t> ReadFile(const std::filesystem::path& path) {
         throw std::runtime_error("cannot read " + path.string());
     }
     return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void Put16(std::vector<std::uint8_t>& out, std::uint32_t v) {
-    out.push_back(static_cast<std::uint8_t>(v & 0xFF));
-    out.push_back(static_cast<std::uint8_t>((v >> 8) & 0xFF));
-}
-
-void Put32(std::vector<std::uint8_t>& out, std::uint32_t v) {
-    Put16(out, v & 0xFFFF);
-    Put16(out, v >> 16);
 }
 
 std::uint32_t Get32(const std::vector<std::uint8_t>& b, std::size_t at) {
@@ -362,6 +244,12 @@ Manifest ReadManifest(const std::filesystem::path& manifestPath,
     std::map<std::pair<std::uint16_t, std::uint16_t>, std::u16string> strings; // (language, id)
     std::uint16_t nextIcon = 1;
     std::optional<VersionBlock> version;
+    struct OpenDialog {
+        Key name;
+        std::uint16_t language = 0;
+        DialogBlock block;
+    };
+    std::optional<OpenDialog> dialog;
     std::string line;
     int number = 0;
     try {
@@ -369,6 +257,16 @@ Manifest ReadManifest(const std::filesystem::path& manifestPath,
             ++number;
             auto t = Tokenize(line);
             if (t.empty()) {
+                continue;
+            }
+            if (dialog) {
+                if (t[0].text == "end" && t.size() == 1) {
+                    m.resources.push_back(
+                        Resource{Key{kDialog, {}}, dialog->name, dialog->language, dialog->block.Build()});
+                    dialog.reset();
+                } else {
+                    dialog->block.AddLine(t);
+                }
                 continue;
             }
             if (version) {
@@ -421,6 +319,10 @@ Manifest ReadManifest(const std::filesystem::path& manifestPath,
                 version->name = NameKey(t[1]);
                 continue;
             }
+            if (type == Key{kDialog, {}} && t.size() == 4 && t[3].text == "begin") {
+                dialog = OpenDialog{NameKey(t[1]), language, DialogBlock{}};
+                continue;
+            }
             if (t.size() != 5 || t[3].text != "file") {
                 throw std::runtime_error("expected TYPE NAME LANGUAGE file PATH");
             }
@@ -435,8 +337,8 @@ Manifest ReadManifest(const std::filesystem::path& manifestPath,
                              type == Key{kBitmap, {}} ? BitmapData(std::move(data)) : data});
             }
         }
-        if (version) {
-            throw std::runtime_error("version block without \"end\"");
+        if (version || dialog) {
+            throw std::runtime_error(std::string(version ? "version" : "dialog") + " block without \"end\"");
         }
     } catch (const std::exception& e) {
         throw std::runtime_error(manifestPath.string() + ":" + std::to_string(number) + ": " + e.what());

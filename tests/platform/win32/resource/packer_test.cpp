@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <regex>
@@ -101,6 +102,46 @@ TEST_F(PackerTest, PacksAManifestIntoABlobTheReaderAccepts) {
     EXPECT_NE(deps.find("test.manifest"), std::string::npos);
 }
 
+// The extended template layout, byte for byte: header, caption, then each control on a
+// four-byte boundary with WS_CHILD and WS_VISIBLE added (unless cleared with '~').
+TEST_F(PackerTest, DialogBlocksBecomeExtendedTemplates) {
+    ASSERT_EQ(Pack("DIALOG 7 0 begin\n"
+                   "  caption \"A\"\n"
+                   "  style WS_POPUP|0x4\n"
+                   "  size 1 2 3 -4\n"
+                   "  control BUTTON 1 \"B\" 5 6 7 8 BS_DEFPUSHBUTTON\n"
+                   "  control \"Named\" 9 \"\" 0 0 1 1 ~WS_VISIBLE WS_EX_CLIENTEDGE\n"
+                   "end\n"),
+              0)
+        << errors_;
+    auto blob = Blob();
+    auto set = ResourceSet::Parse(blob);
+    ASSERT_TRUE(set.has_value());
+    DWORD error = 0;
+    const auto* dialog = set->Find(ResourceId::FromNumber(5), ResourceId::FromNumber(7), 0, &error);
+    ASSERT_NE(dialog, nullptr);
+    const unsigned char expected[] = {1,    0,   0xFF, 0xFF, 0,    0,    0,    0, 0,    0,    0,
+                                      0,    4,   0,    0,    0x80, // version, signature, help, ex, style
+                                      2,    0,   1,    0,    2,    0,    3,    0, 0xFC, 0xFF, 0,
+                                      0,    0,   0,    'A',  0,    0,    0, // count, rectangle, menu, class,
+                                                                            // caption
+                                      0,    0,                              // to a four-byte boundary
+                                      0,    0,   0,    0,    0,    0,    0,    0, 1,    0,    0,
+                                      0x50, 5,   0,    6,    0,    7,    0,    8, 0, // help, ex, style,
+                                                                                     // rectangle
+                                      1,    0,   0,    0,    0xFF, 0xFF, 0x80, 0, 'B',  0,    0,
+                                      0,    0,   0, // id, BUTTON, "B", no data
+                                      0,    0,      // to a four-byte boundary
+                                      0,    0,   0,    0,    0,    2,    0,    0, 0,    0,    0,
+                                      0x40, 0,   0,    0,    0,    1,    0,    1, 0, // help, ex, style,
+                                                                                     // rectangle
+                                      9,    0,   0,    0,    'N',  0,    'a',  0, 'm',  0,    'e',
+                                      0,    'd', 0,    0,    0,    0,    0,    0, 0}; // id, class, "", no
+                                                                                      // data
+    ASSERT_EQ(dialog->data.size(), sizeof(expected));
+    EXPECT_EQ(std::memcmp(dialog->data.data(), expected, sizeof(expected)), 0);
+}
+
 TEST_F(PackerTest, BadManifestsAreRefusedWithTheirLine) {
     struct Case {
         const char* manifest;
@@ -125,6 +166,13 @@ TEST_F(PackerTest, BadManifestsAreRefusedWithTheirLine) {
         {"ICON 1 0 file bad.ico\n", ":1: damaged icon file"},
         {"HTML 1 0\n", ":1: expected TYPE NAME LANGUAGE and a source"},
         {"HTML 1 0 inline page.htm\n", ":1: expected TYPE NAME LANGUAGE file PATH"},
+        {"DIALOG 1 0 begin\n caption \"A\"\nend\n", ":3: a dialog needs a size line"},
+        {"DIALOG 1 0 begin\n size 0 0 10\nend\n", ":2: unknown line in a dialog block"},
+        {"DIALOG 1 0 begin\n size 0 0 10 40000\nend\n", ":2: dialog unit out of range"},
+        {"DIALOG 1 0 begin\n style WS_POPUP|WS_BOGUS\n", ":2: bad style 'WS_BOGUS'"},
+        {"DIALOG 1 0 begin\n control BUTTON 1 \"A\" 0 0 1\n", ":2: unknown line in a dialog block"},
+        {"DIALOG 1 0 begin\n control BUTTON 70000 \"A\" 0 0 1 1\n", ":2: control id out of range"},
+        {"DIALOG 1 0 begin\n size 0 0 1 1\n", "dialog block without \"end\""},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(Pack(c.manifest), 1) << c.manifest;
