@@ -83,6 +83,13 @@ struct CREATESTRUCTW {
 using LPCREATESTRUCTA = CREATESTRUCTA*;
 using LPCREATESTRUCTW = CREATESTRUCTW*;
 
+// WM_STYLECHANGING/WM_STYLECHANGED: the styles before and after.
+struct STYLESTRUCT {
+    DWORD styleOld;
+    DWORD styleNew;
+};
+using LPSTYLESTRUCT = STYLESTRUCT*;
+
 // Window styles.
 #define WS_OVERLAPPED 0x00000000L
 #define WS_POPUP 0x80000000L

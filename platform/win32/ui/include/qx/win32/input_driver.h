@@ -21,7 +21,8 @@ LRESULT RightRelease(HWND window, int x, int y, WPARAM keys = 0);
 // A press, a release, then the double click and a release, as a screen sends them for a
 // window whose class has CS_DBLCLKS (two plain clicks otherwise).
 LRESULT DoubleClick(HWND window, int x, int y, WPARAM keys = 0);
-// WM_MOUSEWHEEL with the point in screen coordinates; `delta` in WHEEL_DELTA units.
+// WM_MOUSEWHEEL with the point in screen coordinates; `delta` as the message carries it
+// (WHEEL_DELTA a notch, negative towards the user).
 LRESULT Wheel(HWND window, int x, int y, int delta, WPARAM keys = 0);
 
 // A key going down (WM_KEYDOWN, then WM_CHAR when the key types a character) or up

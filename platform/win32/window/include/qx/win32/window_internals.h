@@ -53,8 +53,31 @@ PaintObserver* SetPaintObserver(PaintObserver* observer);
 // the window was painted. False when the handle is not a live window.
 bool TakeUpdateRegion(HWND hwnd, RECT* area, bool* erase);
 
+// How a message carries text, so that it is converted between an ANSI caller and a Unicode
+// procedure or the other way round. The window system knows its own (WM_SETTEXT, WM_GETTEXT,
+// WM_GETTEXTLENGTH); the controls register theirs.
+enum class TextParameter {
+    InputString,  // lParam points at a null-terminated string
+    OutputBuffer, // lParam is a buffer of wParam characters; the answer counts those copied
+    LengthAnswer, // the answer is a length in characters (after conversion, an upper bound)
+};
+void RegisterTextMessage(UINT message, TextParameter kind);
+
 // The thread's top-level windows (no WS_CHILD), oldest first.
 std::vector<HWND> GetThreadTopLevelWindows(DWORD threadId);
+
+// The input the UI driver gives. Key state is one for the whole screen: GetKeyState and
+// GetAsyncKeyState report the same. A key going down flips its toggle (VK_CAPITAL's lock).
+void SetKeyDown(int vk, bool down);
+void ResetKeyState();
+// The character a key types with the current shift, control and caps-lock state, as
+// TranslateMessage makes it; 0 for keys that type none.
+WPARAM KeyCharacter(int vk);
+// The window that has the mouse capture, whatever its thread; null when none has it.
+HWND GetCaptureWindow();
+// Where keys go: the focus window of the foreground window's thread, else the foreground
+// window itself; null when there is neither.
+HWND GetKeyboardTarget();
 
 // What a cursor handle stands for: a system cursor (module null, id one of the IDC_ values)
 // or a module's cursor resource (by number or by upper-cased name).
