@@ -399,3 +399,4 @@ struct TCHITTESTINFO {
 #define TCN_KEYDOWN (TCN_FIRST - 0)
 #define TCN_SELCHANGE (TCN_FIRST - 1)
 #define TCN_SELCHANGING (TCN_FIRST - 2)
+#include "prsht.h"
