@@ -156,6 +156,12 @@ TEST_F(RichEditWindowTest, TypingInCodePage949CountsCharacters) {
     EXPECT_EQ(SendMessageA(edit, WM_GETTEXT, 3, reinterpret_cast<LPARAM>(buffer)), 1);
     EXPECT_STREQ(buffer, "a");
 
+    // A Unicode caller of the ANSI class: the window system converts the text on the way.
+    SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(u"\uD55C\uAE00"));
+    EXPECT_EQ(SendMessageA(edit, WM_GETTEXTLENGTH, 0, 0), 4);
+    EXPECT_EQ(Range(0, -1), "\xC7\xD1\xB1\xDB");
+    SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("a\xC7\xD1\rz"));
+
     SendMessageA(edit, EM_SETREADONLY, TRUE, 0);
     EXPECT_TRUE(GetWindowLongA(edit, GWL_STYLE) & ES_READONLY);
     SendMessageA(edit, WM_CHAR, 'q', 0);
