@@ -34,7 +34,9 @@ LRESULT DefaultProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, bool 
 }
 
 std::u16string TextIn(const void* text, bool wide) {
-    if (text == nullptr) {
+    // LPSTR_TEXTCALLBACK asks the parent for the text on display; nothing is displayed here, so
+    // the item keeps an empty one.
+    if (text == nullptr || text == LPSTR_TEXTCALLBACKA) {
         return {};
     }
     if (wide) {

@@ -17,7 +17,8 @@ LRESULT NotifyParent(HWND control, UINT code, NMHDR& header);
 // Sends WM_COMMAND with a notification code to the control's parent.
 void CommandParent(HWND control, WORD code);
 
-// Text from a caller: ANSI (code page 949) or UTF-16, null-terminated; empty for null.
+// Text from a caller: ANSI (code page 949) or UTF-16, null-terminated; empty for null and for
+// LPSTR_TEXTCALLBACK.
 std::u16string TextIn(const void* text, bool wide);
 // Copies a text to a buffer of `capacity` characters (bytes for ANSI, never splitting a
 // double-byte character), always null-terminated when there is room for anything; returns the

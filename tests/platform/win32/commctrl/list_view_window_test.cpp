@@ -79,6 +79,10 @@ TEST_F(ListViewWindowTest, ColumnsItemsAndSubitemsInBothCharacterSets) {
         EXPECT_EQ(SendMessageA(list, LVM_GETITEMTEXTA, c.item, reinterpret_cast<LPARAM>(&item)), c.copied);
         EXPECT_STREQ(buffer, c.text);
     }
+    LVITEMA callback{};
+    callback.iSubItem = 1;
+    callback.pszText = LPSTR_TEXTCALLBACKA;
+    EXPECT_TRUE(SendMessageA(list, LVM_SETITEMTEXTA, 0, reinterpret_cast<LPARAM>(&callback)));
     LVITEMA item{};
     item.mask = LVIF_PARAM;
     item.iItem = 2;
