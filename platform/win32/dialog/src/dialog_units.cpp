@@ -1,4 +1,5 @@
 #include "qx/win32/dialog_units.h"
+#include "winuser_dialog.h"
 
 #include <cmath>
 

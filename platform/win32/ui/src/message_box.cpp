@@ -13,7 +13,9 @@ namespace {
 
 std::atomic<UiDriver*> g_driver{nullptr};
 
-const char* ButtonName(int id) {
+} // namespace
+
+const char* MessageBoxButtonName(int id) {
     switch (id) {
     case IDOK:
         return "OK";
@@ -35,25 +37,31 @@ const char* ButtonName(int id) {
         return "Continue";
     case IDHELP:
         return "Help";
+    case IDCLOSE:
+        return "Close";
     default:
         return "?";
     }
 }
 
+namespace {} // namespace
+
 // Without a driver: one readable block on standard error, answered with the default button.
-int ShowOnStandardError(const MessageBoxCall& call) {
+int AnswerOnStandardError(const MessageBoxCall& call) {
     std::string buttons;
     for (int id : call.buttons) {
         if (!buttons.empty()) {
             buttons.append(" ");
         }
         bool isDefault = id == call.defaultButton;
-        buttons.append(isDefault ? "[" : "").append(ButtonName(id)).append(isDefault ? "]" : "");
+        buttons.append(isDefault ? "[" : "").append(MessageBoxButtonName(id)).append(isDefault ? "]" : "");
     }
     std::fprintf(stderr, "MessageBox \"%s\": %s (%s) -> %s\n", call.caption.c_str(), call.text.c_str(),
-                 buttons.c_str(), ButtonName(call.defaultButton));
+                 buttons.c_str(), MessageBoxButtonName(call.defaultButton));
     return call.defaultButton;
 }
+
+namespace {
 
 int Show(MessageBoxCall& call) {
     if (!MessageBoxButtons(call.type, call.buttons, call.defaultButton)) {
@@ -62,13 +70,17 @@ int Show(MessageBoxCall& call) {
     }
     call.threadId = GetCurrentThreadId();
     UiDriver* driver = g_driver.load();
-    return driver != nullptr ? driver->ShowMessageBox(call) : ShowOnStandardError(call);
+    return driver != nullptr ? driver->ShowMessageBox(call) : AnswerOnStandardError(call);
 }
 
 } // namespace
 
 UiDriver* SetUiDriver(UiDriver* driver) {
     return g_driver.exchange(driver);
+}
+
+UiDriver* GetUiDriver() {
+    return g_driver.load();
 }
 
 bool MessageBoxButtons(UINT type, std::vector<int>& buttons, int& defaultButton) {

@@ -15,9 +15,10 @@ inline HMODULE DialogFixtureModule() {
     return module;
 }
 
-inline constexpr int kTableDialog = 300;   // Korean and neutral
-inline constexpr int kNeutralDialog = 301; // neutral only
-inline constexpr int kDamagedDialog = 302; // cut off inside its header
+inline constexpr int kTableDialog = 300;        // Korean and neutral
+inline constexpr int kNeutralDialog = 301;      // neutral only
+inline constexpr int kDamagedDialog = 302;      // cut off inside its header
+inline constexpr int kUnknownClassDialog = 303; // a control of a class nobody registered
 inline constexpr int kNameEdit = 100, kHeaderCheck = 101, kAcrossRadio = 102, kDownRadio = 103,
                      kStyleCombo = 104, kColumnList = 105;
 

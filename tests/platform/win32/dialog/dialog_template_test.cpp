@@ -4,6 +4,7 @@
 #include "qx/win32/dialog_units.h"
 #include "winerror.h"
 #include "winresource.h"
+#include "winuser_dialog.h"
 
 #include <gtest/gtest.h>
 
@@ -80,7 +81,7 @@ TEST(DialogTemplate, NeutralTemplateNamedClassesAndHiddenControls) {
     EXPECT_EQ(t->items[0].style & kVisible, 0u);
     EXPECT_EQ(t->items[0].style & kChild, kChild);
     EXPECT_FALSE(t->items[1].windowClass.IsOrdinal());
-    EXPECT_EQ(t->items[1].ClassName(), u"RichEdit20A");
+    EXPECT_EQ(t->items[1].ClassName(), u"QxTestPanel");
 }
 
 TEST(DialogTemplate, MissingAndDamagedTemplatesFailWithTheirErrors) {

@@ -22,6 +22,3 @@ int DialogUnitsToPixelsX(int units, const DialogBaseUnits& base);
 int DialogUnitsToPixelsY(int units, const DialogBaseUnits& base);
 
 } // namespace qx::win32
-
-// The system font's base units: width in the low word, height in the high word.
-LONG GetDialogBaseUnits();

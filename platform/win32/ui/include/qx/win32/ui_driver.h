@@ -30,19 +30,46 @@ struct MessageBoxCall {
     int defaultButton = 0;
 };
 
+// A dialog about to be made: which template, with what caption, modal or not, on which thread.
+struct DialogRequest {
+    HINSTANCE module = nullptr;
+    WORD templateId = 0;      // 0 for a named template or one given in memory
+    std::string templateName; // UTF-8, for a named template
+    std::string caption;      // UTF-8
+    bool modal = false;
+    DWORD threadId = 0;
+};
+
+class DialogView; // qx/win32/dialog_view.h
+
 class UiDriver {
 public:
     virtual ~UiDriver() = default;
     // The answer: the id of the button pressed (IDOK, IDYES, ...).
     virtual int ShowMessageBox(const MessageBoxCall& call) = 0;
+    // Asked before a dialog is made; true makes the making fail (DialogBoxParam returns -1,
+    // CreateDialogParam null), as when the system runs out of resources.
+    virtual bool FailDialogCreation(const DialogRequest&) { return false; }
+    // A dialog is on screen: the driver acts on it through the view, on the dialog's thread, and
+    // the dialog ends as its procedure decides. False leaves it to the default: its default
+    // button is pressed.
+    virtual bool ShowDialog(DialogView&) { return false; }
 };
 
 // Installs the driver (null removes it); returns the previous one.
 UiDriver* SetUiDriver(UiDriver* driver);
+// The installed driver, or null.
+UiDriver* GetUiDriver();
 
 // The buttons and the default button of a message box type; false for a type with no buttons
 // defined.
 bool MessageBoxButtons(UINT type, std::vector<int>& buttons, int& defaultButton);
+
+// What happens to a box without a driver: one line on standard error, and its default button.
+int AnswerOnStandardError(const MessageBoxCall& call);
+
+// The name a button shows ("OK", "Cancel", "Try Again", ...); "?" for an unknown id.
+const char* MessageBoxButtonName(int id);
 
 // A driver for tests: records every box and answers from a queue, then with the default
 // button.
