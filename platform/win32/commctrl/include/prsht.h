@@ -12,9 +12,6 @@
 struct PropertySheetPage;
 using HPROPSHEETPAGE = PropertySheetPage*;
 
-struct DLGTEMPLATE;
-using DLGPROC = INT_PTR(CALLBACK*)(HWND, UINT, WPARAM, LPARAM);
-
 struct PROPSHEETPAGEA;
 struct PROPSHEETPAGEW;
 using LPFNPSPCALLBACKA = UINT(CALLBACK*)(HWND hwnd, UINT uMsg, PROPSHEETPAGEA* ppsp);
