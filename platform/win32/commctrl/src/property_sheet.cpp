@@ -105,7 +105,10 @@ void Sheet::Show(size_t index) {
     }
     current_ = static_cast<int>(index);
     SendMessageW(tab_, TCM_SETCURSEL, index, 0);
-    ShowWindow(windows_[index], SW_SHOW);
+    // Shown as part of the sheet, not as a dialog of its own: the driver answers the sheet, and
+    // reaches the pages through it.
+    SetWindowPos(windows_[index], nullptr, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
     NotifyPage(index, PSN_SETACTIVE, 0);
 }
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -100,9 +101,11 @@ class SheetDriver : public UiDriver {
 public:
     std::function<void(DialogView&)> onSheet;
     unsigned sheetsShown = 0;
+    unsigned dialogsShown = 0;
 
     int ShowMessageBox(const MessageBoxCall&) override { return IDOK; }
     bool ShowDialog(DialogView& view) override {
+        ++dialogsShown;
         if (view.Caption() == "\xED\x91\x9C \xEC\x86\x8D\xEC\x84\xB1" && onSheet) { // "표 속성"
             ++sheetsShown;
             onSheet(view);
@@ -168,13 +171,21 @@ protected:
 };
 
 TEST_F(PropertySheetTest, OkAppliesEveryPageShown) {
-    driver.onSheet = [](DialogView& sheet) {
+    std::optional<std::string> typed;
+    driver.onSheet = [&typed](DialogView& sheet) {
+        // The driver reaches a page through the sheet.
+        DialogView page(reinterpret_cast<HWND>(SendMessageW(sheet.Window(), PSM_GETCURRENTPAGEHWND, 0, 0)));
+        EXPECT_EQ(page.Window(), FindDialog(400));
+        EXPECT_TRUE(page.SetText(100, "abc"));
+        typed = page.Text(100);
         Select(sheet, 1);
         Select(sheet, 2);
         sheet.Click(IDOK);
     };
     EXPECT_EQ(PropertySheetW(&header), 1);
-    EXPECT_EQ(driver.sheetsShown, 1u);
+    EXPECT_EQ(typed, "abc");
+    // The pages are part of the sheet, not dialogs the driver is asked about.
+    EXPECT_EQ(driver.dialogsShown, 1u);
     EXPECT_EQ(g_sheetCallbacks, 2u);
     EXPECT_EQ(script.log,
               (std::vector<std::string>{"0 init", "0 setactive",                 //
