@@ -170,14 +170,23 @@ void FormatRuns::InsertRuns(LONG pos, const std::vector<Run>& runs) {
     Coalesce();
 }
 
-void FormatRuns::Erase(LONG start, LONG end) {
+bool FormatRuns::Cover(LONG& start, LONG& end, size_t& first, size_t& last) {
     start = std::clamp<LONG>(start, 0, total_);
     end = std::clamp<LONG>(end, start, total_);
     if (start == end) {
+        return false;
+    }
+    first = SplitAt(start);
+    last = SplitAt(end);
+    return true;
+}
+
+void FormatRuns::Erase(LONG start, LONG end) {
+    size_t first = 0;
+    size_t last = 0;
+    if (!Cover(start, end, first, last)) {
         return;
     }
-    size_t first = SplitAt(start);
-    size_t last = SplitAt(end);
     runs_.erase(runs_.begin() + static_cast<std::ptrdiff_t>(first),
                 runs_.begin() + static_cast<std::ptrdiff_t>(last));
     total_ -= end - start;
@@ -185,13 +194,11 @@ void FormatRuns::Erase(LONG start, LONG end) {
 }
 
 void FormatRuns::Apply(LONG start, LONG end, const CharFormat& values, DWORD mask) {
-    start = std::clamp<LONG>(start, 0, total_);
-    end = std::clamp<LONG>(end, start, total_);
-    if (start == end) {
+    size_t first = 0;
+    size_t last = 0;
+    if (!Cover(start, end, first, last)) {
         return;
     }
-    size_t first = SplitAt(start);
-    size_t last = SplitAt(end);
     for (size_t i = first; i < last; ++i) {
         ApplyCharFormat(runs_[i].format, values, mask);
     }

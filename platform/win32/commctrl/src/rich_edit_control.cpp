@@ -5,6 +5,8 @@
 // the event mask asks.
 #include <algorithm>
 #include <cstring>
+#include <optional>
+#include <type_traits>
 
 #include "control_support.h"
 #include "controls.h"
@@ -36,6 +38,21 @@ std::u16string WithCrLf(std::u16string_view text) {
 
 template <typename Format>
 constexpr bool kWideFormat = std::is_same_v<Format, CHARFORMATW> || std::is_same_v<Format, CHARFORMAT2W>;
+
+template <typename Format>
+using ExtendedFormat = std::conditional_t<kWideFormat<Format>, CHARFORMAT2W, CHARFORMAT2A>;
+
+// Whether a caller's structure is the CHARFORMAT2 kind; nullopt for null or a size that is
+// neither kind.
+template <typename Format>
+std::optional<bool> IsExtendedFormat(const Format* format) {
+    using Base = std::conditional_t<kWideFormat<Format>, CHARFORMATW, CHARFORMATA>;
+    if (format == nullptr ||
+        (format->cbSize != sizeof(Base) && format->cbSize != sizeof(ExtendedFormat<Format>))) {
+        return std::nullopt;
+    }
+    return format->cbSize == sizeof(ExtendedFormat<Format>);
+}
 
 class RichEditControl {
 public:
@@ -277,12 +294,11 @@ LRESULT RichEditControl::KeyDown(WPARAM key) {
 
 template <typename Format>
 LRESULT RichEditControl::SetCharFormat(WPARAM scope, const Format* format) {
-    using Base = std::conditional_t<kWideFormat<Format>, CHARFORMATW, CHARFORMATA>;
-    using Extended = std::conditional_t<kWideFormat<Format>, CHARFORMAT2W, CHARFORMAT2A>;
-    if (format == nullptr || (format->cbSize != sizeof(Base) && format->cbSize != sizeof(Extended))) {
+    using Extended = ExtendedFormat<Format>;
+    std::optional<bool> extended = IsExtendedFormat(format);
+    if (!extended) {
         return 0;
     }
-    bool extended = format->cbSize == sizeof(Extended);
     CharFormat values;
     values.effects = format->dwEffects;
     values.height = format->yHeight;
@@ -299,8 +315,8 @@ LRESULT RichEditControl::SetCharFormat(WPARAM scope, const Format* format) {
     } else {
         values.face = AnsiToWide(std::string_view(format->szFaceName, faceLength));
     }
-    DWORD mask = format->dwMask & (extended ? CFM_ALL2 : CFM_ALL);
-    if (extended) {
+    DWORD mask = format->dwMask & (*extended ? CFM_ALL2 : CFM_ALL);
+    if (*extended) {
         const auto* more = reinterpret_cast<const Extended*>(format);
         values.weight = more->wWeight;
         values.spacing = more->sSpacing;
@@ -321,16 +337,15 @@ LRESULT RichEditControl::SetCharFormat(WPARAM scope, const Format* format) {
 
 template <typename Format>
 LRESULT RichEditControl::GetCharFormat(WPARAM scope, Format* format) {
-    using Base = std::conditional_t<kWideFormat<Format>, CHARFORMATW, CHARFORMATA>;
-    using Extended = std::conditional_t<kWideFormat<Format>, CHARFORMAT2W, CHARFORMAT2A>;
-    if (format == nullptr || (format->cbSize != sizeof(Base) && format->cbSize != sizeof(Extended))) {
+    using Extended = ExtendedFormat<Format>;
+    std::optional<bool> extended = IsExtendedFormat(format);
+    if (!extended) {
         return 0;
     }
-    bool extended = format->cbSize == sizeof(Extended);
     DWORD mask = 0;
     CharFormat values = model_.GetFormat(
         (scope & SCF_SELECTION) ? RichTextModel::Scope::Selection : RichTextModel::Scope::Default, mask);
-    format->dwMask = mask & (extended ? CFM_ALL2 : CFM_ALL);
+    format->dwMask = mask & (*extended ? CFM_ALL2 : CFM_ALL);
     format->dwEffects = values.effects;
     format->yHeight = values.height;
     format->yOffset = values.offset;
@@ -344,7 +359,7 @@ LRESULT RichEditControl::GetCharFormat(WPARAM scope, Format* format) {
     } else {
         TextOut(values.face, format->szFaceName, LF_FACESIZE, false);
     }
-    if (extended) {
+    if (*extended) {
         auto* more = reinterpret_cast<Extended*>(format);
         more->wWeight = values.weight;
         more->sSpacing = values.spacing;

@@ -63,6 +63,9 @@ public:
 private:
     // Makes a run begin at pos; returns its index (RunCount() when pos is the end).
     size_t SplitAt(LONG pos);
+    // Clamps [start, end) to the text and makes runs begin at both ends, [first, last) covering
+    // it; false when it is empty.
+    bool Cover(LONG& start, LONG& end, size_t& first, size_t& last);
     void Coalesce();
 
     std::vector<Run> runs_;
