@@ -4,6 +4,7 @@
 
 #include "wingdi.h"
 #include "wintypes.h"
+#include "winuser_window.h"
 
 using LPOFNHOOKPROC = UINT_PTR(CALLBACK*)(HWND, UINT, WPARAM, LPARAM);
 using LPCCHOOKPROC = UINT_PTR(CALLBACK*)(HWND, UINT, WPARAM, LPARAM);
@@ -120,17 +121,6 @@ using LPOPENFILENAMEW = OPENFILENAMEW*;
 #define CFERR_NOFONTS 0x2001u
 #define CFERR_MAXLESSTHANMIN 0x2002u
 #define CCERR_CHOOSECOLORCODES 0x5000u
-
-// The notice header of WM_NOTIFY (shared with the common controls).
-#ifndef QX_NMHDR_DEFINED
-#define QX_NMHDR_DEFINED
-struct NMHDR {
-    HWND hwndFrom;
-    UINT_PTR idFrom;
-    UINT code;
-};
-using LPNMHDR = NMHDR*;
-#endif
 
 // Notices to an Explorer-style file dialog's hook (WM_NOTIFY).
 #define CDN_FIRST (0u - 601u)

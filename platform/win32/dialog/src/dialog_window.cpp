@@ -86,7 +86,10 @@ LRESULT Defaults(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam, bool w
         return 0;
     }
     case WM_SHOWWINDOW:
-        if (wParam != 0 && state && !state->driverAsked && !state->ended) {
+        // A child dialog (a property page, a DS_CONTROL pane) is answered as part of the dialog
+        // that holds it: the person sees one dialog.
+        if (wParam != 0 && state && !state->driverAsked && !state->ended &&
+            (GetWindowLongPtrA(dialog, GWL_STYLE) & WS_CHILD) == 0) {
             state->driverAsked = true;
             PostMessageA(dialog, DriverMessage(), 0, 0);
         }
@@ -124,6 +127,11 @@ UINT DriverMessage() {
     static const UINT message = RegisterWindowMessageA("QxDialogShown");
     return message;
 }
+
+namespace {
+// "#32770" and the controls are system classes: there for the first CreateWindowEx that names one.
+[[maybe_unused]] const bool g_systemClassesKnown = AddSystemClassRegistrar(&RegisterDialogClass);
+} // namespace
 
 bool RegisterDialogClass() {
     static const bool registered = [] {

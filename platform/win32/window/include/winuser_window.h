@@ -352,3 +352,11 @@ HANDLE WINAPI RemovePropW(HWND hWnd, LPCWSTR lpString);
 #define GetProp GetPropA
 #define SetProp SetPropA
 #define RemoveProp RemovePropA
+
+// The notice header that WM_NOTIFY's lParam points to (controls and common dialogs).
+struct NMHDR {
+    HWND hwndFrom;
+    UINT_PTR idFrom;
+    UINT code;
+};
+using LPNMHDR = NMHDR*;

@@ -2,10 +2,13 @@
 // for that module; a global one (CS_GLOBALCLASS) for every module. Lookups try the module's
 // local classes, then the global ones.
 #include <algorithm>
+#include <atomic>
 #include <cstring>
+#include <mutex>
 
 #include "errhandlingapi.h"
 #include "qx/win32/codepage.h"
+#include "qx/win32/window_internals.h"
 #include "window_core.h"
 #include "winerror.h"
 
@@ -130,6 +133,30 @@ BOOL Describe(HINSTANCE instance, const std::u16string& key, ClassInfo* info, Te
 
 } // namespace
 
+namespace {
+
+std::atomic<bool (*)()> g_registrars[kMaxSystemClassRegistrars];
+std::atomic<int> g_registrarCount{0};
+
+} // namespace
+
+bool RunSystemClassRegistrars() {
+    // Each registrar registers its classes once (they keep their own once-flags); later calls
+    // only find them registered.
+    static std::once_flag once;
+    bool ran = false;
+    std::call_once(once, [&] {
+        int count = std::min(g_registrarCount.load(), kMaxSystemClassRegistrars);
+        for (int i = 0; i < count; ++i) {
+            if (auto registrar = g_registrars[i].load()) {
+                registrar();
+            }
+        }
+        ran = true;
+    });
+    return ran;
+}
+
 std::shared_ptr<WindowClass> FindClassForCreation(const std::u16string& key, HINSTANCE instance) {
     Store& store = TheStore();
     std::lock_guard guard(store.lock);
@@ -138,6 +165,19 @@ std::shared_ptr<WindowClass> FindClassForCreation(const std::u16string& key, HIN
 }
 
 } // namespace qx::win32::window
+
+namespace qx::win32 {
+
+bool AddSystemClassRegistrar(bool (*registrar)()) {
+    int slot = window::g_registrarCount.fetch_add(1);
+    if (slot >= kMaxSystemClassRegistrars) {
+        return false;
+    }
+    window::g_registrars[slot].store(registrar);
+    return true;
+}
+
+} // namespace qx::win32
 
 using namespace qx::win32;
 using namespace qx::win32::window;

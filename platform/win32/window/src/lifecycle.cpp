@@ -88,6 +88,9 @@ HWND Create(DWORD exStyle, Text className, Text windowName, DWORD style, int x, 
         return nullptr;
     }
     std::shared_ptr<WindowClass> windowClass = FindClassForCreation(NameKey(className), instance);
+    if (!windowClass && RunSystemClassRegistrars()) {
+        windowClass = FindClassForCreation(NameKey(className), instance);
+    }
     if (!windowClass) {
         SetLastError(ERROR_CANNOT_FIND_WND_CLASS);
         return nullptr;

@@ -1,6 +1,6 @@
-// Window-system declarations the controls' headers rely on: the notice header of WM_NOTIFY,
-// the USER controls' and dialogs' declarations, and the edit and scroll values the rich edit
-// and the up-down use beyond them.
+// Window-system declarations the controls' headers rely on: the USER controls' and dialogs'
+// declarations (the notice header of WM_NOTIFY comes with the window's), and the edit and scroll
+// values the rich edit and the up-down use beyond them.
 #pragma once
 
 #include "wintypes.h"
@@ -8,13 +8,6 @@
 #include "winuser_dialog.h"
 #include "winuser_message.h"
 #include "winuser_window.h"
-
-struct NMHDR {
-    HWND hwndFrom;
-    UINT_PTR idFrom;
-    UINT code;
-};
-using LPNMHDR = NMHDR*;
 
 // Edit messages the rich edit answers beyond those of the USER edit control.
 #ifndef EM_GETRECT

@@ -24,6 +24,13 @@ bool GetWindowClientSize(HWND hwnd, SIZE* size);
 // The window's class name as registered; empty when the handle is not a live window.
 std::u16string GetWindowClassName(HWND hwnd);
 
+// The pieces that own system classes ("#32770", "EDIT", "SysListView32", ...) add a registrar
+// here, from a static initialiser: the first CreateWindowEx of a class nobody registered runs
+// every registrar once and looks again, so a system class is there whether or not a dialog was
+// made first, as on Windows. At most kMaxSystemClassRegistrars; false when full.
+inline constexpr int kMaxSystemClassRegistrars = 8;
+bool AddSystemClassRegistrar(bool (*registrar)());
+
 // State that another piece keeps for a window, dropped (its last reference released) after
 // WM_NCDESTROY. One value per key; setting null removes it. False when the handle is not a
 // live window.
