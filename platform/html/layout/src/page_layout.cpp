@@ -114,11 +114,11 @@ void PageLayout::Invalidate() {
 }
 
 const PageLayout::Model& PageLayout::Current() {
-    if (dirty_ || laidOutVersion_ != tree_.Version()) {
+    if (dirty_ || laidOutVersion_ != tree_.ContentVersion()) {
         model_->viewportWidth = viewportWidth_;
         model_->viewportHeight = viewportHeight_;
         BuildModel(tree_, hooks_, *model_);
-        laidOutVersion_ = tree_.Version();
+        laidOutVersion_ = tree_.ContentVersion();
         dirty_ = false;
     }
     return *model_;

@@ -1,6 +1,6 @@
 // The page's geometry: a box tree laid out from a document's node tree, its inline style and its
 // attributes (style sheets do not take part), in whole pixels with fixed text metrics. The layout is
-// made again lazily on the first read after the tree changes (the tree's version tells), after the
+// made again lazily on the first read after the tree changes (its content version tells), after the
 // viewport or a runtime style changes (Invalidate), so reads in a row cost nothing.
 #pragma once
 
