@@ -5,10 +5,21 @@
 #include "element_style.h"
 #include "qx/html/layout/page_layout.h"
 
+#include <algorithm>
 #include <unordered_map>
 #include <vector>
 
 namespace qx::html::layout {
+
+// The smallest rectangle holding both.
+inline Rect Union(const Rect& a, const Rect& b) {
+    int right = std::max(a.Right(), b.Right());
+    int bottom = std::max(a.Bottom(), b.Bottom());
+    Rect u{std::min(a.left, b.left), std::min(a.top, b.top), 0, 0};
+    u.width = right - u.left;
+    u.height = bottom - u.top;
+    return u;
+}
 
 struct Box {
     const dom::Node* node = nullptr;

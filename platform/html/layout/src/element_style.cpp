@@ -100,6 +100,27 @@ std::optional<int> NumberAttribute(const dom::Node& element, std::u16string_view
     return static_cast<int>(negative ? -n : n);
 }
 
+namespace {
+
+// An inline font-size (pt or px) or a FONT size 1..7 (8, 10, 12, 14, 18, 24, 36 pt; "+n" and "-n"
+// count from 3); nothing when the element gives none.
+std::optional<int> OwnFontPixels(const dom::Node& element, std::u16string_view size) {
+    if (std::optional<int> px = PixelLength(size); px && *px > 0)
+        return std::min(*px, 1000);
+    if (element.name == u"font") {
+        static constexpr int kPoints[7] = {8, 10, 12, 14, 18, 24, 36};
+        if (std::optional<int> n = NumberAttribute(element, u"size")) {
+            std::u16string_view v = element.AttributeValue(u"size");
+            int index = (v.find_first_of(u"+-") != std::u16string_view::npos) ? 3 + *n : *n;
+            index = std::clamp(index, 1, 7);
+            return static_cast<int>(std::lround(kPoints[index - 1] * 4.0 / 3));
+        }
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
 ElementStyle ReadStyle(const dom::Node& element, const css::DeclarationBlock* runtime) {
     css::DeclarationBlock inlineStyle;
     if (const dom::Attribute* a = element.FindAttribute(u"style"))
@@ -154,29 +175,11 @@ ElementStyle ReadStyle(const dom::Node& element, const css::DeclarationBlock* ru
     st.noWrap = st.pre || whiteSpace == u"nowrap" || element.FindAttribute(u"nowrap") != nullptr;
     st.collapse = s.Get(Prop::borderCollapse) == u"collapse";
     st.fixedTable = s.Get(Prop::tableLayout) == u"fixed";
+    st.fontPixels = OwnFontPixels(element, s.Get(Prop::fontSize));
     st.vAlign = LowerAscii(s.Get(Prop::verticalAlign));
     if (st.vAlign.empty())
         st.vAlign = LowerAscii(element.AttributeValue(u"valign"));
     return st;
-}
-
-int FontPixels(const dom::Node& element, const css::DeclarationBlock* runtime, int inherited) {
-    css::DeclarationBlock inlineStyle;
-    if (const dom::Attribute* a = element.FindAttribute(u"style"))
-        inlineStyle.Parse(a->value);
-    std::u16string size = Sources{runtime, inlineStyle}.Get(Prop::fontSize);
-    if (std::optional<int> px = PixelLength(size); px && *px > 0)
-        return std::min(*px, 1000);
-    if (element.name == u"font") {
-        static constexpr int kPoints[7] = {8, 10, 12, 14, 18, 24, 36};
-        if (std::optional<int> n = NumberAttribute(element, u"size")) {
-            std::u16string_view v = element.AttributeValue(u"size");
-            int index = (v.find_first_of(u"+-") != std::u16string_view::npos) ? 3 + *n : *n;
-            index = std::clamp(index, 1, 7);
-            return static_cast<int>(std::lround(kPoints[index - 1] * 4.0 / 3));
-        }
-    }
-    return inherited;
 }
 
 int TextWidth(std::u16string_view text, int fontPx) {

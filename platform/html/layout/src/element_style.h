@@ -36,9 +36,10 @@ struct ElementStyle {
     bool borderNone[4] = {}; // the side's style is none or hidden
     bool noWrap = false;
     bool pre = false;
-    bool collapse = false;   // border-collapse: collapse
-    bool fixedTable = false; // table-layout: fixed
-    std::u16string vAlign;   // "top", "middle", "bottom", "baseline"
+    bool collapse = false;         // border-collapse: collapse
+    bool fixedTable = false;       // table-layout: fixed
+    std::u16string vAlign;         // "top", "middle", "bottom", "baseline"
+    std::optional<int> fontPixels; // the element's own font size, when it gives one
 };
 
 // Reads an element's style; `runtime` may be null.
@@ -49,9 +50,7 @@ std::optional<int> NumberAttribute(const dom::Node& element, std::u16string_view
 // A pixel length of text: "12", "12px", "9pt"; nothing for what is no length or a percentage.
 std::optional<int> PixelLength(std::u16string_view text);
 
-// Text metrics: an element's font size in px (from its own inline font-size or FONT size, else
-// `inherited`), a character's advance, the line height.
-int FontPixels(const dom::Node& element, const css::DeclarationBlock* runtime, int inherited);
+// Text metrics: the default font size, a character's advance, the line height.
 constexpr int kDefaultFontPixels = 13;
 inline int Advance(char32_t c, int fontPx) {
     return c < 0x1100 ? (fontPx + 1) / 2 : fontPx;

@@ -46,7 +46,7 @@ int Layouter::Font(const dom::Node* element) {
         return it->second;
     int inherited =
         element->parent && element->parent->IsElement() ? Font(element->parent) : kDefaultFontPixels;
-    int px = FontPixels(*element, Runtime(element), inherited);
+    int px = Style(element).fontPixels.value_or(inherited);
     fonts_.emplace(element, px);
     return px;
 }
@@ -246,11 +246,7 @@ int Layouter::PlaceInline(std::vector<Item>& items, int x, int y, int width, boo
              b = model_.boxes[b].parent) {
             std::vector<Rect>& fragments = model_.boxes[b].fragments;
             if (!fragments.empty() && fragments.back().top == top) {
-                Rect& f = fragments.back();
-                int right = std::max(f.Right(), piece.Right());
-                f.left = std::min(f.left, piece.left);
-                f.width = right - f.left;
-                f.height = std::max(f.height, piece.height);
+                fragments.back() = Union(fragments.back(), piece);
             } else {
                 fragments.push_back(piece);
             }

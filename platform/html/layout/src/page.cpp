@@ -76,14 +76,8 @@ void Layouter::LayoutPage(const dom::Node* html, const dom::Node* body, int clie
         if (b.display != Display::Inline || b.fragments.empty())
             continue;
         Rect u = b.fragments.front();
-        for (const Rect& f : b.fragments) {
-            int r = std::max(u.Right(), f.Right());
-            int d = std::max(u.Bottom(), f.Bottom());
-            u.left = std::min(u.left, f.left);
-            u.top = std::min(u.top, f.top);
-            u.width = r - u.left;
-            u.height = d - u.top;
-        }
+        for (const Rect& f : b.fragments)
+            u = Union(u, f);
         b.border = u;
     }
     model_.boxes[bodyBox].border = {0, 0, clientWidth, std::max(clientHeight, top + height + bottom)};
@@ -112,14 +106,14 @@ void BuildModel(const dom::NodeTree& tree, const LayoutHooks& hooks, PageLayout:
     model.absolutes.clear();
     if (!model.body)
         return;
-    Layouter probe(hooks, model);
-    const ElementStyle& st = probe.Style(model.body);
+    Layouter layouter(hooks, model);
+    const ElementStyle& st = layouter.Style(model.body);
     bool barsAllowed =
         !EqualsNoCase(model.body->AttributeValue(u"scroll"), u"no") && st.overflow != Overflow::Hidden;
     bool vertical = st.overflow == Overflow::Scroll, horizontal = false;
-    // A bar narrows the client area, which may call for the other bar: at most a few rounds.
+    // A bar narrows the client area, which may call for the other bar: at most a few rounds, one
+    // layouter for all (what it keeps of styles and intrinsic widths does not depend on the width).
     for (int round = 0; round < 3; ++round) {
-        Layouter layouter(hooks, model);
         int width = std::max(0, model.viewportWidth - (vertical ? kScrollBar : 0));
         int height = std::max(0, model.viewportHeight - (horizontal ? kScrollBar : 0));
         layouter.LayoutPage(model.html, model.body, width, height);
@@ -129,12 +123,10 @@ void BuildModel(const dom::NodeTree& tree, const LayoutHooks& hooks, PageLayout:
             break;
         vertical = vertical || needVertical;
         horizontal = horizontal || needHorizontal;
-        if (round == 2) {
-            Layouter last(hooks, model);
-            last.LayoutPage(model.html, model.body,
-                            std::max(0, model.viewportWidth - (vertical ? kScrollBar : 0)),
-                            std::max(0, model.viewportHeight - (horizontal ? kScrollBar : 0)));
-        }
+        if (round == 2)
+            layouter.LayoutPage(model.html, model.body,
+                                std::max(0, model.viewportWidth - (vertical ? kScrollBar : 0)),
+                                std::max(0, model.viewportHeight - (horizontal ? kScrollBar : 0)));
     }
     model.verticalBar = vertical;
     model.horizontalBar = horizontal;

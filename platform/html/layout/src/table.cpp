@@ -427,15 +427,8 @@ int Layouter::LayoutTable(const dom::Node* table, int parentBox, int x, int y, i
         Shift(pc.box + 1, 0, rowY[cell.row] + std::max(0, dy), static_cast<int>(b.end));
         model_.boxes[tableBox].cells.push_back(pc.box);
         if (cell.rowSpan == 1) {
-            Rect& u = rowUnion[cell.row];
             const Rect& c = model_.boxes[pc.box].border;
-            if (!rowHasCell[cell.row]) {
-                u = c;
-            } else {
-                int right = std::max(u.Right(), c.Right());
-                u.left = std::min(u.left, c.left);
-                u.width = right - u.left;
-            }
+            rowUnion[cell.row] = rowHasCell[cell.row] ? Union(rowUnion[cell.row], c) : c;
             rowHasCell[cell.row] = true;
         }
     }
@@ -454,16 +447,7 @@ int Layouter::LayoutTable(const dom::Node* table, int parentBox, int x, int y, i
             if (g.rows[r]->parent != section)
                 continue;
             const Rect& rr = model_.boxes[rowBoxes[r]].border;
-            if (!any) {
-                u = rr;
-            } else {
-                int right = std::max(u.Right(), rr.Right());
-                int bottom = std::max(u.Bottom(), rr.Bottom());
-                u.left = std::min(u.left, rr.left);
-                u.top = std::min(u.top, rr.top);
-                u.width = right - u.left;
-                u.height = bottom - u.top;
-            }
+            u = any ? Union(u, rr) : rr;
             any = true;
         }
         model_.boxes[box].border = u;
