@@ -180,6 +180,19 @@ TEST(TableLayout, RelayoutFollowsEachMutation) {
     EXPECT_EQ(page.Metrics(u"t").offsetWidth, 55);
     page.tree.Remove(cell);
     EXPECT_EQ(page.Metrics(u"t").offsetWidth, 40);
+    dom::Node* table = page.tree.ElementById(u"t");
+    dom::Node* group = page.tree.CreateElement(u"colgroup");
+    for (const char16_t* width : {u"25", u"25", u"40"}) {
+        dom::Node* col = page.tree.CreateElement(u"col");
+        col->SetAttribute(u"width", width);
+        page.tree.Insert(group, col, nullptr);
+    }
+    page.tree.Insert(table, group, table->firstChild);
+    EXPECT_EQ(page.Metrics(u"t").offsetWidth, 90); // COL widths now rule the fixed layout
+    EXPECT_EQ(page.Metrics(u"b").offsetLeft, 50);
+    table->SetAttribute(u"style", u"");
+    page.tree.Insert(page.tree.ElementById(u"b"), page.tree.CreateText(u"abcdefgh"), nullptr);
+    EXPECT_EQ(page.Metrics(u"b").offsetWidth, 56); // back to automatic: the text widens b
 }
 
 } // namespace
