@@ -44,6 +44,14 @@ class Layouter {
 public:
     Layouter(const LayoutHooks& hooks, PageLayout::Model& model) : hooks_(hooks), model_(model) {}
 
+    // Room for a page of this many elements.
+    void Reserve(std::size_t elements) {
+        styles_.reserve(elements);
+        fonts_.reserve(elements);
+        blockLevel_.reserve(elements);
+        model_.index.reserve(elements);
+        model_.boxes.reserve(elements);
+    }
     // Lays the page out for a client width; returns the page's content height.
     void LayoutPage(const dom::Node* html, const dom::Node* body, int clientWidth, int clientHeight);
 

@@ -107,22 +107,29 @@ void BuildModel(const dom::NodeTree& tree, const LayoutHooks& hooks, PageLayout:
     if (!model.body)
         return;
     Layouter layouter(hooks, model);
+    std::size_t elements = 0;
+    for (const dom::Node* n = tree.Document(); n; n = NextInTree(n, tree.Document()))
+        elements += n->IsElement();
+    layouter.Reserve(elements);
     const ElementStyle& st = layouter.Style(model.body);
     bool barsAllowed =
         !EqualsNoCase(model.body->AttributeValue(u"scroll"), u"no") && st.overflow != Overflow::Hidden;
-    bool vertical = st.overflow == Overflow::Scroll, horizontal = false;
+    // Start from the bars the last layout had: a relayout usually keeps them, and takes one round.
+    bool vertical = barsAllowed && (model.verticalBar || st.overflow == Overflow::Scroll);
+    bool horizontal = barsAllowed && model.horizontalBar;
     // A bar narrows the client area, which may call for the other bar: at most a few rounds, one
     // layouter for all (what it keeps of styles and intrinsic widths does not depend on the width).
     for (int round = 0; round < 3; ++round) {
         int width = std::max(0, model.viewportWidth - (vertical ? kScrollBar : 0));
         int height = std::max(0, model.viewportHeight - (horizontal ? kScrollBar : 0));
         layouter.LayoutPage(model.html, model.body, width, height);
-        bool needVertical = barsAllowed && model.scrollHeight > height;
+        bool needVertical = barsAllowed && (st.overflow == Overflow::Scroll || model.scrollHeight > height);
         bool needHorizontal = barsAllowed && model.scrollWidth > width;
         if (needVertical == vertical && needHorizontal == horizontal)
             break;
-        vertical = vertical || needVertical;
-        horizontal = horizontal || needHorizontal;
+        // A bar that turns out unneeded goes; in the last round bars only come, so the rounds end.
+        vertical = round < 2 ? needVertical : vertical || needVertical;
+        horizontal = round < 2 ? needHorizontal : horizontal || needHorizontal;
         if (round == 2)
             layouter.LayoutPage(model.html, model.body,
                                 std::max(0, model.viewportWidth - (vertical ? kScrollBar : 0)),
