@@ -211,12 +211,18 @@ public:
     }
     STDMETHODIMP put_lang(BSTR v) override { return PutAttribute(u"lang", v); }
     STDMETHODIMP get_lang(BSTR* p) override { return GetAttribute(u"lang", p); }
-    // Geometry is 0 until there is layout.
-    STDMETHODIMP get_offsetLeft(LONG* p) override { return element_detail::Zero(p); }
-    STDMETHODIMP get_offsetTop(LONG* p) override { return element_detail::Zero(p); }
-    STDMETHODIMP get_offsetWidth(LONG* p) override { return element_detail::Zero(p); }
-    STDMETHODIMP get_offsetHeight(LONG* p) override { return element_detail::Zero(p); }
-    STDMETHODIMP get_offsetParent(IDispatch** p) override { return ReturnObject(this->dom_, nullptr, p); }
+    // Geometry is 0 until the document has layout.
+    ElementGeometry Geometry() {
+        return this->dom_->geometry ? this->dom_->geometry->Geometry(this->node_) : ElementGeometry{};
+    }
+    static HRESULT Put(LONG value, LONG* p) { return p ? (*p = value, S_OK) : E_POINTER; }
+    STDMETHODIMP get_offsetLeft(LONG* p) override { return Put(Geometry().offsetLeft, p); }
+    STDMETHODIMP get_offsetTop(LONG* p) override { return Put(Geometry().offsetTop, p); }
+    STDMETHODIMP get_offsetWidth(LONG* p) override { return Put(Geometry().offsetWidth, p); }
+    STDMETHODIMP get_offsetHeight(LONG* p) override { return Put(Geometry().offsetHeight, p); }
+    STDMETHODIMP get_offsetParent(IDispatch** p) override {
+        return ReturnObject(this->dom_, Geometry().offsetParent, p);
+    }
     STDMETHODIMP put_innerHTML(BSTR v) override {
         if (element_detail::HasReadOnlyContent(this->node_->name))
             return ReadOnlyContent();
@@ -350,10 +356,10 @@ public:
         *p = static_cast<SHORT>(negative ? -value : value);
         return S_OK;
     }
-    STDMETHODIMP get_clientHeight(LONG* p) override { return element_detail::Zero(p); }
-    STDMETHODIMP get_clientWidth(LONG* p) override { return element_detail::Zero(p); }
-    STDMETHODIMP get_clientTop(LONG* p) override { return element_detail::Zero(p); }
-    STDMETHODIMP get_clientLeft(LONG* p) override { return element_detail::Zero(p); }
+    STDMETHODIMP get_clientHeight(LONG* p) override { return Put(this->Geometry().clientHeight, p); }
+    STDMETHODIMP get_clientWidth(LONG* p) override { return Put(this->Geometry().clientWidth, p); }
+    STDMETHODIMP get_clientTop(LONG* p) override { return Put(this->Geometry().clientTop, p); }
+    STDMETHODIMP get_clientLeft(LONG* p) override { return Put(this->Geometry().clientLeft, p); }
     STDMETHODIMP get_readyState(VARIANT* p) override {
         if (!p)
             return E_POINTER;

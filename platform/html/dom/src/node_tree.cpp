@@ -84,6 +84,8 @@ namespace {
 
 // Lookups cache by id and name; other attributes leave the tree's version alone.
 void TouchIfNaming(NodeTree* tree, std::u16string_view attributeName) {
+    if (tree)
+        tree->TouchContent();
     if (tree && (EqualsNoCase(attributeName, u"id") || EqualsNoCase(attributeName, u"name")))
         tree->Touch();
 }

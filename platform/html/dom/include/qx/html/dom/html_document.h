@@ -13,11 +13,26 @@
 
 namespace qx::html::dom {
 
+// An element's geometry as layout gives it; all 0 and no offsetParent while a document has no layout.
+struct ElementGeometry {
+    Node* offsetParent = nullptr;
+    LONG offsetLeft = 0, offsetTop = 0, offsetWidth = 0, offsetHeight = 0;
+    LONG clientLeft = 0, clientTop = 0, clientWidth = 0, clientHeight = 0;
+};
+
+// Where the element objects read geometry from (the layout piece installs one).
+class GeometrySource {
+public:
+    virtual ~GeometrySource() = default;
+    virtual ElementGeometry Geometry(Node* element) = 0;
+};
+
 // What a document's objects share: the tree and the document's own properties.
 struct DomDocument {
     NodeTree tree;
     IDispatch* documentObject = nullptr; // while one lives; no reference held
     std::u16string readyState = u"complete";
+    std::unique_ptr<GeometrySource> geometry;
 };
 
 using DomPtr = std::shared_ptr<DomDocument>;

@@ -113,7 +113,13 @@ public:
 
     // Bumped by every change to the tree's shape and to id and name attributes; caches compare it.
     std::uint64_t Version() const { return version_; }
-    void Touch() { ++version_; }
+    void Touch() {
+        ++version_;
+        ++contentVersion_;
+    }
+    // Bumped by every change at all, other attributes and text included; layout compares it.
+    std::uint64_t ContentVersion() const { return contentVersion_; }
+    void TouchContent() { ++contentVersion_; }
 
     // The first element in tree order with this id (case-sensitive, as ids are), null when none.
     // After the first lookup, constant time until the tree changes.
@@ -138,6 +144,7 @@ private:
     Node* document_;
     std::unordered_set<Node*> orphans_;
     std::uint64_t version_ = 0;
+    std::uint64_t contentVersion_ = 0;
     std::uint32_t uniqueCounter_ = 0;
     std::uint64_t idIndexVersion_ = ~std::uint64_t{0};
     std::unordered_map<std::u16string, Node*> idIndex_;

@@ -1,0 +1,83 @@
+// The laid-out page: one box per rendered element in pre-order (a subtree's boxes are contiguous, so
+// moving a subtree moves a range), page coordinates throughout.
+#pragma once
+
+#include "element_style.h"
+#include "qx/html/layout/page_layout.h"
+
+#include <algorithm>
+#include <unordered_map>
+#include <vector>
+
+namespace qx::html::layout {
+
+// The smallest rectangle holding both.
+inline Rect Union(const Rect& a, const Rect& b) {
+    int right = std::max(a.Right(), b.Right());
+    int bottom = std::max(a.Bottom(), b.Bottom());
+    Rect u{std::min(a.left, b.left), std::min(a.top, b.top), 0, 0};
+    u.width = right - u.left;
+    u.height = bottom - u.top;
+    return u;
+}
+
+struct Box {
+    const dom::Node* node = nullptr;
+    int parent = -1;
+    std::size_t end = 0; // one past the subtree's last box
+    Rect border;         // the border box
+    int borderWidth[4] = {};
+    Display display = Display::Block;
+    Position position = Position::Static;
+    Overflow overflow = Overflow::Visible;
+    std::vector<Rect> fragments; // an inline element's line fragments
+    std::vector<int> cells;      // a TABLE's cell boxes
+    int scrollWidth = 0;         // content extent from the padding box origin
+    int scrollHeight = 0;
+    bool verticalBar = false;
+    bool horizontalBar = false;
+
+    int PaddingLeft() const { return border.left + borderWidth[3]; }
+    int PaddingTop() const { return border.top + borderWidth[0]; }
+    int PaddingWidth() const { return border.width - borderWidth[1] - borderWidth[3]; }
+    int PaddingHeight() const { return border.height - borderWidth[0] - borderWidth[2]; }
+};
+
+struct PageLayout::Model {
+    std::vector<Box> boxes;
+    std::unordered_map<const dom::Node*, int> index;
+    std::vector<int> absolutes; // positioned boxes out of flow, in tree order
+    const dom::Node* html = nullptr;
+    const dom::Node* body = nullptr;
+    int viewportWidth = 0;
+    int viewportHeight = 0;
+    int clientWidth = 0; // the viewport less its scroll bars
+    int clientHeight = 0;
+    int scrollWidth = 0; // the page's content size
+    int scrollHeight = 0;
+    bool verticalBar = false;
+    bool horizontalBar = false;
+
+    const Box* Find(const dom::Node* node) const {
+        auto it = index.find(node);
+        return it == index.end() ? nullptr : &boxes[it->second];
+    }
+};
+
+struct Intrinsic {
+    int min = 0;
+    int max = 0;
+};
+
+// Lays a document out into a model, for one viewport width.
+void BuildModel(const dom::NodeTree& tree, const LayoutHooks& hooks, PageLayout::Model& model);
+
+} // namespace qx::html::layout
+
+namespace qx::html::layout {
+
+// The element offsetLeft/Top count from: the nearest positioned ancestor; for an element that is
+// not positioned itself the nearest TD, TH or TABLE on the way; else BODY. Null for BODY and HTML.
+const dom::Node* OffsetParentOf(const PageLayout::Model& model, const dom::Node* element);
+
+} // namespace qx::html::layout

@@ -1,0 +1,109 @@
+// One layout pass: block and inline flow (flow.cpp), tables (table.cpp), replaced elements
+// (replaced.cpp). Styles, fonts and intrinsic widths are read once per pass.
+#pragma once
+
+#include "box_model.h"
+
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace qx::html::layout {
+
+// A table's grid of cells and the inputs read from the table, made once a pass.
+struct GridCell {
+    const dom::Node* node = nullptr;
+    int row = 0;
+    int column = 0;
+    int rowSpan = 1;
+    int colSpan = 1;
+    int min = 0;
+    int max = 0;
+    std::optional<int> preferred; // from a pixel width
+};
+
+struct TableGrid {
+    std::vector<const dom::Node*> rows;
+    std::vector<GridCell> cells; // in source order
+    int columns = 0;
+    // Inputs read from the table.
+    int border[4] = {}; // the table's outer border: top, right, bottom, left
+    int cellBorder = 0; // one side of a cell
+    int cellExtra = 0;  // both sides of a cell together
+    int padding = 1;
+    int spacing = 2;
+    bool fixed = false;
+    bool measured = false;
+    std::vector<int> colMin;
+    std::vector<int> colPref;
+    std::vector<bool> colFixed;
+};
+
+class Layouter {
+public:
+    Layouter(const LayoutHooks& hooks, PageLayout::Model& model) : hooks_(hooks), model_(model) {}
+
+    // Room for a page of this many elements.
+    void Reserve(std::size_t elements) {
+        styles_.reserve(elements);
+        fonts_.reserve(elements);
+        blockLevel_.reserve(elements);
+        model_.index.reserve(elements);
+        model_.boxes.reserve(elements);
+    }
+    // Lays the page out for a client width; returns the page's content height.
+    void LayoutPage(const dom::Node* html, const dom::Node* body, int clientWidth, int clientHeight);
+
+    const ElementStyle& Style(const dom::Node* element);
+    int Font(const dom::Node* element); // inherited font size in px
+
+    // A block-level element placed at (x, y) within a containing block of `width`; returns the
+    // height it takes with its margins. `extent` grows to the right edge it reaches.
+    int LayoutBlockLevel(const dom::Node* element, int parentBox, int x, int y, int width);
+    // The children of a block container laid out from (x, y) in `width`; returns their height.
+    int LayoutChildren(const dom::Node* container, int parentBox, int x, int y, int width, bool center);
+    // The widths the content of a block container needs: unwrapped and wrapped at every chance.
+    Intrinsic ChildrenIntrinsic(const dom::Node* container);
+    Intrinsic BlockIntrinsic(const dom::Node* element);
+
+    int LayoutTable(const dom::Node* table, int parentBox, int x, int y, int containerWidth);
+    Intrinsic TableIntrinsic(const dom::Node* table);
+
+    // Replaced elements' box sizes.
+    Rect ReplacedSize(const dom::Node* element);
+
+    bool IsBlockLevel(const dom::Node* node);
+    int NewBox(const dom::Node* element, int parent);
+    // Moves the boxes [firstBox, end) (end -1: to the last box).
+    void Shift(int firstBox, int dx, int dy, int end = -1);
+    void SetBorders(Box& box, const ElementStyle& style);
+
+    PageLayout::Model& Model() { return model_; }
+    const css::DeclarationBlock* Runtime(const dom::Node* element) const {
+        return hooks_.runtimeStyle ? hooks_.runtimeStyle(*element) : nullptr;
+    }
+
+private:
+    struct Item;
+    void CollectInline(const dom::Node* node, std::vector<Item>& items, int parentBox, bool measuring,
+                       bool noWrap, bool pre);
+    int PlaceInline(std::vector<Item>& items, int x, int y, int width, bool center);
+    Intrinsic ItemsIntrinsic(const std::vector<Item>& items);
+    void LayoutAbsolute(const dom::Node* element, int parentBox);
+    int LayoutBlockBox(const dom::Node* element, int box, int x, int y, int contentWidth);
+    TableGrid& Grid(const dom::Node* table);
+
+    const LayoutHooks& hooks_;
+    PageLayout::Model& model_;
+    std::unordered_map<const dom::Node*, ElementStyle> styles_;
+    std::unordered_map<const dom::Node*, int> fonts_;
+    std::unordered_map<const dom::Node*, Intrinsic> intrinsic_;
+    std::unordered_map<const dom::Node*, bool> blockLevel_;
+    std::unordered_map<const dom::Node*, std::unique_ptr<TableGrid>> grids_;
+    std::unordered_map<const dom::Node*, Rect> replaced_;
+    std::vector<std::pair<const dom::Node*, int>> pendingAbsolutes_; // element, parent box
+    int centerDepth_ = 0;
+};
+
+} // namespace qx::html::layout

@@ -1,0 +1,459 @@
+// Tables: the grid of the HTML table model, column widths (automatic and fixed layout), row heights,
+// separated and collapsed borders.
+#include "layouter.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <numeric>
+
+namespace qx::html::layout {
+
+namespace {
+
+constexpr int kMaxColSpan = 1000;
+constexpr int kMaxRowSpan = 65534;
+
+enum class Rounding { Floor, Nearest };
+
+// Shares `amount` among the entries in proportion to their weights (equally when they weigh
+// nothing), the remainder to the last.
+std::vector<int> Distribute(int amount, const std::vector<int>& weights, Rounding rounding) {
+    std::vector<int> shares(weights.size(), 0);
+    if (weights.empty() || amount <= 0)
+        return shares;
+    std::int64_t total = std::accumulate(weights.begin(), weights.end(), std::int64_t{0});
+    auto weight = [&](std::size_t i) -> std::int64_t { return total > 0 ? weights[i] : 1; };
+    std::int64_t sum = total > 0 ? total : static_cast<std::int64_t>(weights.size());
+    std::int64_t given = 0;
+    std::int64_t cumulative = 0;
+    for (std::size_t i = 0; i + 1 < weights.size(); ++i) {
+        cumulative += weight(i);
+        std::int64_t share = rounding == Rounding::Floor
+                                 ? weight(i) * amount / sum
+                                 : (cumulative * amount * 2 + sum) / (sum * 2) - given;
+        shares[i] = static_cast<int>(share);
+        given += share;
+    }
+    shares.back() = static_cast<int>(amount - given);
+    return shares;
+}
+
+std::vector<int> EqualShares(int amount, std::size_t count) {
+    return Distribute(amount, std::vector<int>(count, 0), Rounding::Floor);
+}
+
+int SpanSum(const std::vector<int>& values, int first, int count) {
+    return std::accumulate(values.begin() + first, values.begin() + first + count, 0);
+}
+
+std::vector<int> Slice(const std::vector<int>& values, int first, int count) {
+    return {values.begin() + first, values.begin() + first + count};
+}
+
+} // namespace
+
+TableGrid& Layouter::Grid(const dom::Node* table) {
+    auto found = grids_.find(table);
+    if (found != grids_.end())
+        return *found->second;
+    auto grid = std::make_unique<TableGrid>();
+    std::vector<std::vector<bool>> taken; // slots covered, by row
+    auto addRow = [&](const dom::Node* tr) {
+        if (Style(tr).display == Display::None)
+            return;
+        int r = static_cast<int>(grid->rows.size());
+        grid->rows.push_back(tr);
+        taken.resize(std::max<std::size_t>(taken.size(), r + 1));
+        int column = 0;
+        for (const dom::Node* c = tr->firstChild; c; c = c->next) {
+            if (!(c->Is(u"td") || c->Is(u"th")) || Style(c).display == Display::None)
+                continue;
+            while (column < static_cast<int>(taken[r].size()) && taken[r][column])
+                ++column;
+            GridCell cell;
+            cell.node = c;
+            cell.row = r;
+            cell.column = column;
+            cell.colSpan = std::clamp(NumberAttribute(*c, u"colspan").value_or(1), 1, kMaxColSpan);
+            cell.rowSpan = std::clamp(NumberAttribute(*c, u"rowspan").value_or(1), 1, kMaxRowSpan);
+            taken.resize(std::max<std::size_t>(taken.size(), r + cell.rowSpan));
+            for (int y = r; y < r + cell.rowSpan; ++y) {
+                if (taken[y].size() < static_cast<std::size_t>(column + cell.colSpan))
+                    taken[y].resize(column + cell.colSpan, false);
+                for (int x = column; x < column + cell.colSpan; ++x)
+                    taken[y][x] = true;
+            }
+            grid->columns = std::max(grid->columns, column + cell.colSpan);
+            column += cell.colSpan;
+            grid->cells.push_back(cell);
+        }
+    };
+    for (const dom::Node* c = table->firstChild; c; c = c->next) {
+        if (c->Is(u"tr"))
+            addRow(c);
+        else if ((c->Is(u"tbody") || c->Is(u"thead") || c->Is(u"tfoot")) && Style(c).display != Display::None)
+            for (const dom::Node* tr = c->firstChild; tr; tr = tr->next)
+                if (tr->Is(u"tr"))
+                    addRow(tr);
+    }
+    int rows = static_cast<int>(grid->rows.size());
+    for (GridCell& cell : grid->cells)
+        cell.rowSpan = std::min(cell.rowSpan, rows - cell.row);
+
+    const ElementStyle& st = Style(table);
+    int b = 0;
+    if (table->FindAttribute(u"border"))
+        b = std::max(0, NumberAttribute(*table, u"border").value_or(1)); // empty or no number: 1
+    grid->padding = std::max(0, NumberAttribute(*table, u"cellpadding").value_or(1));
+    grid->spacing = std::max(0, NumberAttribute(*table, u"cellspacing").value_or(2));
+    grid->fixed = st.fixedTable;
+    if (st.collapse) {
+        grid->spacing = 0;
+        if (b >= 1) { // cells edge to edge, one shared line between them
+            grid->border[0] = grid->border[3] = 1;
+            grid->cellBorder = 1;
+            grid->cellExtra = 1;
+        }
+    } else {
+        for (int side = 0; side < 4; ++side)
+            grid->border[side] = st.borderNone[side] ? 0 : std::max(b, st.border[side]);
+        grid->cellBorder = b >= 1 ? 1 : 0;
+        grid->cellExtra = 2 * grid->cellBorder;
+    }
+    return *grids_.emplace(table, std::move(grid)).first->second;
+}
+
+namespace {
+
+// Box widths COL elements of the first COLGROUP give, by column.
+std::vector<std::optional<int>> ColumnElementWidths(const dom::Node* table) {
+    std::vector<std::optional<int>> widths;
+    for (const dom::Node* group = table->firstChild; group; group = group->next) {
+        if (!group->Is(u"colgroup"))
+            continue;
+        for (const dom::Node* col = group->firstChild; col; col = col->next) {
+            if (!col->Is(u"col"))
+                continue;
+            int span = std::clamp(NumberAttribute(*col, u"span").value_or(1), 1, kMaxColSpan);
+            std::optional<int> width = PixelLength(col->AttributeValue(u"width"));
+            for (int i = 0; i < span; ++i)
+                widths.push_back(width && *width >= 0 ? width : std::nullopt);
+        }
+        break;
+    }
+    return widths;
+}
+
+} // namespace
+
+Intrinsic Layouter::TableIntrinsic(const dom::Node* table) {
+    TableGrid& g = Grid(table);
+    if (!g.measured) {
+        g.measured = true;
+        int n = g.columns;
+        int inner = 2 * g.padding + g.cellExtra;
+        g.colMin.assign(n, 0);
+        g.colPref.assign(n, 0);
+        g.colFixed.assign(n, false);
+        std::vector<int> colMax(n, 0);
+        for (GridCell& cell : g.cells) {
+            Intrinsic content = ChildrenIntrinsic(cell.node);
+            cell.min = content.min + inner;
+            cell.max = std::max(content.max + inner, cell.min);
+            if (std::optional<int> width = Style(cell.node).width)
+                cell.preferred = std::max(*width + inner, cell.min);
+            if (cell.colSpan != 1)
+                continue;
+            int c = cell.column;
+            g.colMin[c] = std::max(g.colMin[c], cell.min);
+            colMax[c] = std::max(colMax[c], cell.max);
+            if (cell.preferred) {
+                g.colPref[c] = g.colFixed[c] ? std::max(g.colPref[c], *cell.preferred) : *cell.preferred;
+                g.colFixed[c] = true;
+            }
+        }
+        std::vector<std::optional<int>> colElements = ColumnElementWidths(table);
+        for (int c = 0; c < n; ++c) {
+            if (!g.colFixed[c] && c < static_cast<int>(colElements.size()) && colElements[c]) {
+                g.colPref[c] = *colElements[c];
+                g.colFixed[c] = true;
+            }
+            if (!g.colFixed[c])
+                g.colPref[c] = colMax[c];
+            g.colPref[c] = std::max(g.colPref[c], g.colMin[c]);
+        }
+        // Spanning cells, narrower spans first, widen the columns they cover where they need more.
+        std::vector<const GridCell*> spanning;
+        for (const GridCell& cell : g.cells)
+            if (cell.colSpan > 1 && cell.column + cell.colSpan <= n)
+                spanning.push_back(&cell);
+        std::stable_sort(spanning.begin(), spanning.end(),
+                         [](const GridCell* a, const GridCell* b) { return a->colSpan < b->colSpan; });
+        for (const GridCell* cell : spanning) {
+            int gaps = (cell->colSpan - 1) * g.spacing;
+            int minExcess = cell->min - SpanSum(g.colMin, cell->column, cell->colSpan) - gaps;
+            std::vector<int> weights = Slice(g.colPref, cell->column, cell->colSpan);
+            if (minExcess > 0) {
+                std::vector<int> shares = Distribute(minExcess, weights, Rounding::Floor);
+                for (int i = 0; i < cell->colSpan; ++i)
+                    g.colMin[cell->column + i] += shares[i];
+            }
+            int prefExcess =
+                cell->preferred.value_or(cell->max) - SpanSum(g.colPref, cell->column, cell->colSpan) - gaps;
+            if (prefExcess > 0) {
+                std::vector<int> shares = Distribute(prefExcess, weights, Rounding::Floor);
+                for (int i = 0; i < cell->colSpan; ++i)
+                    g.colPref[cell->column + i] += shares[i];
+            }
+            for (int i = 0; i < cell->colSpan; ++i)
+                g.colPref[cell->column + i] =
+                    std::max(g.colPref[cell->column + i], g.colMin[cell->column + i]);
+        }
+    }
+    int frame = g.border[1] + g.border[3] + (g.columns + 1) * g.spacing;
+    Intrinsic result{frame + std::accumulate(g.colMin.begin(), g.colMin.end(), 0),
+                     frame + std::accumulate(g.colPref.begin(), g.colPref.end(), 0)};
+    if (std::optional<int> width = Style(table).width)
+        result.min = result.max = std::max(*width, result.min);
+    return result;
+}
+
+namespace {
+
+std::vector<int> AutomaticWidths(const TableGrid& g, std::optional<int> tableWidth, int avail) {
+    int sumMin = std::accumulate(g.colMin.begin(), g.colMin.end(), 0);
+    int sumPref = std::accumulate(g.colPref.begin(), g.colPref.end(), 0);
+    std::vector<int> widths = g.colPref;
+    if (sumPref <= avail) {
+        if (!tableWidth)
+            return widths; // the table shrinks to fit
+        std::vector<int> autoWeights(widths.size(), 0);
+        bool anyAuto = false;
+        for (std::size_t c = 0; c < widths.size(); ++c) {
+            if (!g.colFixed[c]) {
+                autoWeights[c] = g.colPref[c];
+                anyAuto = true;
+            }
+        }
+        std::vector<int> shares;
+        if (anyAuto) {
+            std::vector<int> columns, weights;
+            for (std::size_t c = 0; c < widths.size(); ++c)
+                if (!g.colFixed[c]) {
+                    columns.push_back(static_cast<int>(c));
+                    weights.push_back(autoWeights[c]);
+                }
+            std::vector<int> part = Distribute(avail - sumPref, weights, Rounding::Nearest);
+            for (std::size_t i = 0; i < columns.size(); ++i)
+                widths[columns[i]] += part[i];
+        } else {
+            shares = Distribute(avail - sumPref, g.colPref, Rounding::Nearest);
+            for (std::size_t c = 0; c < widths.size(); ++c)
+                widths[c] += shares[c];
+        }
+        return widths;
+    }
+    if (sumMin <= avail) {
+        std::vector<int> room(widths.size());
+        for (std::size_t c = 0; c < widths.size(); ++c)
+            room[c] = g.colPref[c] - g.colMin[c];
+        std::vector<int> shares = Distribute(avail - sumMin, room, Rounding::Floor);
+        for (std::size_t c = 0; c < widths.size(); ++c)
+            widths[c] = g.colMin[c] + shares[c];
+        return widths;
+    }
+    return g.colMin; // the table grows
+}
+
+std::vector<int> FixedWidths(const dom::Node* table, const TableGrid& g, std::optional<int> tableWidth,
+                             int avail) {
+    std::vector<std::optional<int>> given = ColumnElementWidths(table);
+    bool fromColumns = std::any_of(given.begin(), given.end(), [](const auto& w) { return w.has_value(); });
+    int n = std::max<int>(g.columns, fromColumns ? static_cast<int>(given.size()) : 0);
+    given.resize(n);
+    if (!fromColumns) {
+        given.assign(n, std::nullopt);
+        int inner = 2 * g.padding + g.cellExtra;
+        for (const GridCell& cell : g.cells) {
+            if (cell.row != 0)
+                continue;
+            std::optional<int> width = PixelLength(cell.node->AttributeValue(u"width"));
+            if (!width || *width < 0)
+                continue;
+            std::vector<int> parts = EqualShares(*width + inner, cell.colSpan);
+            for (int i = 0; i < cell.colSpan && cell.column + i < n; ++i)
+                given[cell.column + i] = parts[i];
+        }
+    }
+    std::vector<int> widths(n, 0);
+    int specified = 0;
+    std::vector<int> leftOver;
+    for (int c = 0; c < n; ++c) {
+        if (given[c]) {
+            widths[c] = *given[c];
+            specified += *given[c];
+        } else {
+            leftOver.push_back(c);
+        }
+    }
+    if (!leftOver.empty() && tableWidth && avail > specified) {
+        std::vector<int> shares = EqualShares(avail - specified, leftOver.size());
+        for (std::size_t i = 0; i < leftOver.size(); ++i)
+            widths[leftOver[i]] = shares[i];
+    }
+    int total = std::accumulate(widths.begin(), widths.end(), 0);
+    if (tableWidth && avail > total) {
+        std::vector<int> shares = Distribute(avail - total, widths, Rounding::Nearest);
+        for (int c = 0; c < n; ++c)
+            widths[c] += shares[c];
+    }
+    return widths;
+}
+
+} // namespace
+
+int Layouter::LayoutTable(const dom::Node* table, int parentBox, int x, int y, int containerWidth) {
+    TableIntrinsic(table);
+    TableGrid& g = Grid(table);
+    const ElementStyle& st = Style(table);
+    std::optional<int> tableWidth = st.width;
+    if (!tableWidth && st.widthPct)
+        tableWidth = static_cast<int>(*st.widthPct * containerWidth / 100);
+    int s = g.spacing;
+    int p = g.padding;
+    int avail = tableWidth.value_or(containerWidth) - g.border[1] - g.border[3] - (g.columns + 1) * s;
+    std::vector<int> widths =
+        g.fixed ? FixedWidths(table, g, tableWidth, avail) : AutomaticWidths(g, tableWidth, avail);
+    int n = static_cast<int>(widths.size());
+    std::vector<int> colX(n + 1, x + g.border[3] + s);
+    for (int c = 1; c <= n; ++c)
+        colX[c] = colX[c - 1] + widths[c - 1] + s;
+
+    int tableBox = NewBox(table, parentBox);
+    std::copy(std::begin(g.border), std::end(g.border), model_.boxes[tableBox].borderWidth);
+
+    // Row groups and rows get boxes in source order; each cell's content is laid out at its final
+    // width from y = 0 and moved into place once the row heights are known.
+    struct Placed {
+        const GridCell* cell;
+        int box;
+        int contentHeight;
+    };
+    std::vector<Placed> placed;
+    std::vector<int> rowBoxes(g.rows.size(), -1);
+    std::unordered_map<const dom::Node*, int> sectionBoxes;
+    const int cb = g.cellBorder;
+    const bool collapsed = g.cellExtra == 1;
+    std::size_t next = 0;
+    for (std::size_t r = 0; r < g.rows.size(); ++r) {
+        const dom::Node* tr = g.rows[r];
+        int parent = tableBox;
+        if (tr->parent != table) {
+            auto [it, added] = sectionBoxes.emplace(tr->parent, -1);
+            if (added)
+                it->second = NewBox(tr->parent, tableBox);
+            parent = it->second;
+        }
+        rowBoxes[r] = NewBox(tr, parent);
+        for (; next < g.cells.size() && g.cells[next].row == static_cast<int>(r); ++next) {
+            const GridCell& cell = g.cells[next];
+            int box = NewBox(cell.node, rowBoxes[r]);
+            Box& b = model_.boxes[box];
+            b.borderWidth[0] = b.borderWidth[3] = cb;
+            b.borderWidth[1] = b.borderWidth[2] = collapsed ? 0 : cb;
+            int last = std::min(cell.column + cell.colSpan, n);
+            int width = colX[last] - s - colX[cell.column];
+            int contentWidth = std::max(0, width - 2 * p - g.cellExtra);
+            int height = LayoutChildren(cell.node, box, colX[cell.column] + cb + p, cb + p, contentWidth,
+                                        centerDepth_ > 0);
+            model_.boxes[box].border = {colX[cell.column], 0, width, 0};
+            model_.boxes[box].end = model_.boxes.size();
+            placed.push_back({&cell, box, height});
+        }
+        model_.boxes[rowBoxes[r]].end = model_.boxes.size();
+        if (parent != tableBox)
+            model_.boxes[parent].end = model_.boxes.size();
+    }
+
+    // Row heights.
+    std::size_t rows = g.rows.size();
+    std::vector<int> rowHeight(rows, 0);
+    auto need = [&](const Placed& pc) {
+        return std::max(pc.contentHeight + 2 * p + g.cellExtra, Style(pc.cell->node).height.value_or(0));
+    };
+    for (std::size_t r = 0; r < rows; ++r)
+        rowHeight[r] = Style(g.rows[r]).height.value_or(0);
+    for (const Placed& pc : placed)
+        if (pc.cell->rowSpan == 1)
+            rowHeight[pc.cell->row] = std::max(rowHeight[pc.cell->row], need(pc));
+    std::vector<const Placed*> spanning;
+    for (const Placed& pc : placed)
+        if (pc.cell->rowSpan > 1)
+            spanning.push_back(&pc);
+    std::stable_sort(spanning.begin(), spanning.end(),
+                     [](const Placed* a, const Placed* b) { return a->cell->rowSpan < b->cell->rowSpan; });
+    for (const Placed* pc : spanning) {
+        int span = pc->cell->rowSpan;
+        int deficit = need(*pc) - SpanSum(rowHeight, pc->cell->row, span) - (span - 1) * s;
+        std::vector<int> shares = EqualShares(deficit, span);
+        for (int i = 0; i < span; ++i)
+            rowHeight[pc->cell->row + i] += shares[i];
+    }
+    int natural = g.border[0] + g.border[2] + std::accumulate(rowHeight.begin(), rowHeight.end(), 0) +
+                  static_cast<int>(rows + 1) * s;
+    if (st.height && *st.height > natural && rows > 0) {
+        std::vector<int> shares = EqualShares(*st.height - natural, rows);
+        for (std::size_t r = 0; r < rows; ++r)
+            rowHeight[r] += shares[r];
+    }
+    std::vector<int> rowY(rows + 1, y + g.border[0] + s);
+    for (std::size_t r = 1; r <= rows; ++r)
+        rowY[r] = rowY[r - 1] + rowHeight[r - 1] + s;
+
+    // Cells into place, their content by vAlign (middle unless said).
+    std::vector<Rect> rowUnion(rows);
+    std::vector<bool> rowHasCell(rows, false);
+    for (const Placed& pc : placed) {
+        const GridCell& cell = *pc.cell;
+        int height = rowY[cell.row + cell.rowSpan] - s - rowY[cell.row];
+        Box& b = model_.boxes[pc.box];
+        b.border.top = rowY[cell.row];
+        b.border.height = height;
+        std::u16string align = Style(cell.node).vAlign;
+        if (align.empty())
+            align = Style(g.rows[cell.row]).vAlign;
+        int room = height - 2 * p - g.cellExtra - pc.contentHeight;
+        int dy = align == u"top" || align == u"baseline" ? 0 : align == u"bottom" ? room : room / 2;
+        Shift(pc.box + 1, 0, rowY[cell.row] + std::max(0, dy), static_cast<int>(b.end));
+        model_.boxes[tableBox].cells.push_back(pc.box);
+        if (cell.rowSpan == 1) {
+            const Rect& c = model_.boxes[pc.box].border;
+            rowUnion[cell.row] = rowHasCell[cell.row] ? Union(rowUnion[cell.row], c) : c;
+            rowHasCell[cell.row] = true;
+        }
+    }
+    Box& tableBoxRef = model_.boxes[tableBox];
+    tableBoxRef.border = {x, y, g.border[1] + g.border[3] + colX[n] - colX[0] + s, 0};
+    tableBoxRef.border.height = std::max(natural, rowY[rows] - y + g.border[2]);
+    for (std::size_t r = 0; r < rows; ++r) {
+        Box& rb = model_.boxes[rowBoxes[r]];
+        rb.border = rowHasCell[r] ? Rect{rowUnion[r].left, rowY[r], rowUnion[r].width, rowHeight[r]}
+                                  : Rect{colX[0], rowY[r], 0, rowHeight[r]};
+    }
+    for (auto& [section, box] : sectionBoxes) {
+        Rect u{};
+        bool any = false;
+        for (std::size_t r = 0; r < rows; ++r) {
+            if (g.rows[r]->parent != section)
+                continue;
+            const Rect& rr = model_.boxes[rowBoxes[r]].border;
+            u = any ? Union(u, rr) : rr;
+            any = true;
+        }
+        model_.boxes[box].border = u;
+    }
+    model_.boxes[tableBox].end = model_.boxes.size();
+    return model_.boxes[tableBox].border.height;
+}
+
+} // namespace qx::html::layout
