@@ -206,9 +206,16 @@ IDispatch* TrapTarget(duk_context* ctx) {
     return dispatch;
 }
 
+// An index key (`rows[0]`) reaches a trap as a number: it is the name "0" to the object.
+void IndexKeyAsName(duk_context* ctx) {
+    if (duk_is_number(ctx, 1))
+        duk_to_string(ctx, 1);
+}
+
 // get(target, key, receiver)
 duk_ret_t TrapGet(duk_context* ctx) {
     CheckRunnable(ctx);
+    IndexKeyAsName(ctx);
     EngineCore& core = CoreOf(ctx);
     if (duk_is_symbol(ctx, 1) || !duk_is_string(ctx, 1)) {
         duk_push_undefined(ctx);
@@ -255,6 +262,7 @@ duk_ret_t TrapGet(duk_context* ctx) {
 // set(target, key, value, receiver)
 duk_ret_t TrapSet(duk_context* ctx) {
     CheckRunnable(ctx);
+    IndexKeyAsName(ctx);
     EngineCore& core = CoreOf(ctx);
     if (duk_is_symbol(ctx, 1) || !duk_is_string(ctx, 1))
         ThrowHresult(ctx, DISP_E_UNKNOWNNAME);
@@ -291,6 +299,7 @@ duk_ret_t TrapSet(duk_context* ctx) {
 // has(target, key)
 duk_ret_t TrapHas(duk_context* ctx) {
     CheckRunnable(ctx);
+    IndexKeyAsName(ctx);
     if (duk_is_symbol(ctx, 1) || !duk_is_string(ctx, 1)) {
         duk_push_false(ctx);
         return 1;

@@ -2,6 +2,7 @@
 #include "system_helper.h"
 
 #include <exdisp.h>
+#include <page_document_base.h>
 #include <servprov.h>
 #include <winmodule.h>
 
@@ -35,7 +36,7 @@ struct Counted {
     ULONG refs = 1;
 };
 
-struct FakeDocument : IHTMLDocument2, Counted {
+struct FakeDocument : qx::test::ScriptOnlyDocument, Counted {
     STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
         if (riid == IID_IUnknown || riid == IID_IDispatch || riid == IID_IHTMLDocument ||
             riid == IID_IHTMLDocument2) {

@@ -16,6 +16,7 @@
 #include <functional>
 #include <mshtml.h>
 #include <mutex>
+#include <page_document_base.h>
 #include <string>
 #include <vector>
 
@@ -155,7 +156,7 @@ private:
 };
 
 // The page's document: its Script property is the page script.
-class CPageDocument final : public IHTMLDocument2 {
+class CPageDocument final : public qx::test::ScriptOnlyDocument {
 public:
     explicit CPageDocument(CPageScript* script) : script_(script) { script_->AddRef(); }
 

@@ -1,0 +1,51 @@
+// Documents as COM objects: one object per node while anything references it (the same one every
+// time), a document object answering IHTMLDocument2/3, elements answering IHTMLElement(2),
+// IHTMLDOMNode and IHTMLUniqueName, texts and comments answering IHTMLDOMNode, and live element
+// collections.
+#pragma once
+
+#include "mshtml.h"
+#include "qx/html/dom/html_parser.h"
+#include "qx/html/dom/node_tree.h"
+
+#include <memory>
+#include <string_view>
+
+namespace qx::html::dom {
+
+// What a document's objects share: the tree and the document's own properties.
+struct DomDocument {
+    NodeTree tree;
+    IDispatch* documentObject = nullptr; // while one lives; no reference held
+    std::u16string readyState = u"complete";
+};
+
+using DomPtr = std::shared_ptr<DomDocument>;
+
+struct DocumentSource {
+    DocumentBytes bytes;
+    std::u16string_view url;
+};
+
+// A document object over the parsed bytes. A parse failure gives E_FAIL with the error information
+// saying what limit was passed.
+HRESULT LoadHtmlDocumentObject(const DocumentSource& source, IHTMLDocument2** document);
+// A document object over text already decoded (its charset stays "utf-8" until put).
+HRESULT ParseHtmlDocumentObject(std::u16string_view html, IHTMLDocument2** document);
+// The one document object of a tree.
+HRESULT DocumentObjectOf(const DomPtr& dom, IHTMLDocument2** document);
+// The one object of a node (null for a null node).
+HRESULT NodeObjectOf(const DomPtr& dom, Node* node, IDispatch** object);
+
+} // namespace qx::html::dom
+
+// How the browser's other pieces (styles, layout, events) reach the node behind an object of this
+// document object model.
+QX_DECLARE_INTERFACE(IHtmlNodeAccess, "{7C47BB3B-CE84-4A0C-AD46-B97601A89672}");
+struct IHtmlNodeAccess : IUnknown {
+    virtual qx::html::dom::Node* STDMETHODCALLTYPE AccessNode() = 0;
+    virtual const qx::html::dom::DomPtr& STDMETHODCALLTYPE AccessDocument() = 0;
+
+protected:
+    ~IHtmlNodeAccess() = default;
+};

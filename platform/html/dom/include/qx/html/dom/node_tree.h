@@ -1,0 +1,146 @@
+// The document's node tree: a document, its elements, texts and comments, with attributes in source
+// order. Every node belongs to one tree; a node taken out of the tree (or made and not yet inserted)
+// is an orphan that the tree keeps while anything refers to it (a node object, a collection) and
+// frees once nothing does, so a node handed to a caller never points at freed memory.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+namespace qx::html::dom {
+
+enum class NodeType : std::uint8_t { Element = 1, Text = 3, Comment = 8, Document = 9 };
+
+// How the source wrote an attribute: `free` (bare), `a=b`, `a="b"`, `a='b'`.
+enum class AttributeQuote : std::uint8_t { Bare, Unquoted, Double, Single };
+
+struct Attribute {
+    std::u16string name; // as the source spelled it
+    std::u16string value;
+    AttributeQuote quote = AttributeQuote::Unquoted;
+};
+
+class NodeTree;
+
+struct Node {
+    NodeType type;
+    std::u16string name; // element: the tag name in lower case (ASCII letters only)
+    std::u16string text; // text and comment: the content
+    std::vector<Attribute> attributes;
+    Node* parent = nullptr;
+    Node* firstChild = nullptr;
+    Node* lastChild = nullptr;
+    Node* previous = nullptr;
+    Node* next = nullptr;
+    NodeTree* tree = nullptr;
+    // How many holders (node objects, collections) keep this node; an orphan subtree none of whose
+    // nodes is held is freed.
+    std::uint32_t holds = 0;
+    // The node's COM object while one lives (no reference held: the object clears it as it dies).
+    void* object = nullptr;
+    std::uint32_t uniqueNumber = 0; // 0 until uniqueID is first read
+
+    bool IsElement() const { return type == NodeType::Element; }
+    bool Is(std::u16string_view tag) const { return type == NodeType::Element && name == tag; }
+    std::size_t ChildCount() const;
+
+    // The attribute of this name in any case; null when absent.
+    Attribute* FindAttribute(std::u16string_view attributeName);
+    const Attribute* FindAttribute(std::u16string_view attributeName) const;
+    // The attribute's value, or `fallback` when absent.
+    std::u16string_view AttributeValue(std::u16string_view attributeName,
+                                       std::u16string_view fallback = {}) const;
+    // Sets (or adds, at the end) an attribute; a new one is written unquoted where it can be.
+    void SetAttribute(std::u16string_view attributeName, std::u16string_view value);
+    bool RemoveAttribute(std::u16string_view attributeName);
+};
+
+// Pre-order walk below `root` (root excluded): the node after `node`, or null past the end.
+Node* NextInTree(const Node* node, const Node* root);
+bool IsInclusiveAncestor(const Node* ancestor, const Node* node);
+// Whether an element's text children are written as they are (script, style, xml, ...).
+bool IsRawTextElement(std::u16string_view tag);
+bool IsVoidElement(std::u16string_view tag);
+// ASCII case folding for tag and attribute names.
+std::u16string LowerAscii(std::u16string_view text);
+std::u16string UpperAscii(std::u16string_view text);
+bool EqualsNoCase(std::u16string_view a, std::u16string_view b);
+
+class NodeTree {
+public:
+    NodeTree();
+    ~NodeTree();
+    NodeTree(const NodeTree&) = delete;
+    NodeTree& operator=(const NodeTree&) = delete;
+
+    Node* Document() { return document_; }
+    const Node* Document() const { return document_; }
+    // The first element child of the document (HTML), the BODY below it; null when absent.
+    Node* DocumentElement() const;
+    Node* Body() const;
+
+    // New nodes are orphans until inserted.
+    Node* CreateElement(std::u16string_view tag);
+    Node* CreateText(std::u16string_view text);
+    Node* CreateComment(std::u16string_view text);
+    // A copy of node (with its subtree when deep), an orphan.
+    Node* Clone(const Node* node, bool deep);
+
+    // Whether child may go below parent: not into itself or its descendants, not a document.
+    static bool CanInsert(const Node* parent, const Node* child);
+    // Moves child (from wherever it is) below parent before `before` (null: at the end). The
+    // caller has checked CanInsert and that `before` is a child of parent.
+    void Insert(Node* parent, Node* child, Node* before);
+    // A new node linked at the end of parent's children (the parser's way of building).
+    Node* AppendNew(Node* parent, NodeType type);
+    // Takes the node out of its parent; it becomes an orphan, freed at once when nothing holds it
+    // (so a caller that goes on using it holds it first).
+    void Remove(Node* node);
+    // Takes the node out of its parent and keeps it as an orphan until the tree goes, whether held
+    // or not (for nodes about to be inserted elsewhere).
+    void Orphan(Node* node);
+    // Removes every child of the node.
+    void RemoveChildren(Node* node);
+
+    // Holders: a node object or collection holds its node while it lives.
+    void Hold(Node* node);
+    void Release(Node* node);
+
+    // Bumped by every change to the tree's shape or attributes; caches compare it.
+    std::uint64_t Version() const { return version_; }
+    void Touch() { ++version_; }
+
+    // The first element in tree order with this id (case-sensitive, as ids are), null when none.
+    // After the first lookup, constant time until the tree changes.
+    Node* ElementById(std::u16string_view id);
+    // "ms__id" numbering for uniqueID.
+    std::uint32_t NextUniqueNumber() { return ++uniqueCounter_; }
+
+    // What the source had before the document element: the doctype as written, with the space after it.
+    std::u16string doctype;
+    // The document's charset as named where it came from ("utf-8", "ks_c_5601-1987").
+    std::string charset = "utf-8";
+    std::u16string url;
+
+private:
+    Node* Make(NodeType type);
+    void FreeSubtree(Node* root);
+    void Link(Node* parent, Node* child, Node* before);
+    void Unlink(Node* node);
+    void CollectIfUnheld(Node* orphanRoot);
+    static Node* RootOf(Node* node);
+
+    Node* document_;
+    std::unordered_set<Node*> orphans_;
+    std::uint64_t version_ = 0;
+    std::uint32_t uniqueCounter_ = 0;
+    std::uint64_t idIndexVersion_ = ~std::uint64_t{0};
+    std::unordered_map<std::u16string, Node*> idIndex_;
+};
+
+} // namespace qx::html::dom

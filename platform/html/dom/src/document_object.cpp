@@ -1,0 +1,185 @@
+// The document object: its collections, title, charset and URL, element creation and lookup.
+#include "dom_objects.h"
+
+#include "qx/com/error_info.h"
+#include "qx/html/dom/serializer.h"
+#include "qx/win32/codepage.h"
+
+namespace qx::html::dom {
+
+namespace {
+
+class CDocument : public com::ObjectRoot,
+                  public com::UnionDispatchImpl<IHTMLDocument2, IHTMLDocument3>,
+                  public IHtmlNodeAccess {
+public:
+    static constexpr bool kAggregatable = false;
+    QX_BEGIN_INTERFACES(CDocument)
+    QX_INTERFACE_ENTRY(IHTMLDocument2)
+    QX_INTERFACE_ENTRY2(IHTMLDocument, IHTMLDocument2)
+    QX_INTERFACE_ENTRY(IHTMLDocument3)
+    QX_INTERFACE_ENTRY(IDispatchEx)
+    QX_INTERFACE_ENTRY2(IDispatch, IDispatchEx)
+    QX_INTERFACE_ENTRY(IHtmlNodeAccess)
+    QX_END_INTERFACES()
+
+    void Attach(DomPtr dom) {
+        dom_ = std::move(dom);
+        dom_->documentObject = static_cast<IDispatch*>(static_cast<IDispatchEx*>(this));
+    }
+    void FinalRelease() {
+        if (dom_)
+            dom_->documentObject = nullptr;
+    }
+
+    Node* STDMETHODCALLTYPE AccessNode() override { return dom_->tree.Document(); }
+    const DomPtr& STDMETHODCALLTYPE AccessDocument() override { return dom_; }
+
+    // The page's script object belongs to the script piece.
+    STDMETHODIMP get_Script(IDispatch** p) override {
+        if (p)
+            *p = nullptr;
+        return E_NOTIMPL;
+    }
+    STDMETHODIMP get_all(IDispatch** p) override { return Collection(u"", p); }
+    STDMETHODIMP get_body(IDispatch** p) override { return ReturnObject(dom_, dom_->tree.Body(), p); }
+    STDMETHODIMP get_images(IDispatch** p) override { return Collection(u"img", p); }
+    STDMETHODIMP get_forms(IDispatch** p) override { return Collection(u"form", p); }
+    STDMETHODIMP put_title(BSTR v) override {
+        Node* title = Title();
+        if (!title) {
+            Node* html = dom_->tree.DocumentElement();
+            Node* head = html ? html->firstChild : nullptr;
+            while (head && !head->Is(u"head"))
+                head = head->next;
+            if (!head)
+                return E_FAIL;
+            title = dom_->tree.CreateElement(u"title");
+            dom_->tree.Insert(head, title, head->firstChild);
+        }
+        dom_->tree.RemoveChildren(title);
+        if (SysStringLen(v))
+            dom_->tree.Insert(title, dom_->tree.CreateText(ViewOf(v)), nullptr);
+        return S_OK;
+    }
+    STDMETHODIMP get_title(BSTR* p) override {
+        const Node* title = Title();
+        return ReturnText(title ? TextContent(title) : std::u16string(), p);
+    }
+    STDMETHODIMP get_scripts(IDispatch** p) override { return Collection(u"script", p); }
+    STDMETHODIMP get_readyState(BSTR* p) override { return ReturnText(dom_->readyState, p); }
+    STDMETHODIMP put_URL(BSTR v) override {
+        dom_->tree.url = ViewOf(v);
+        return S_OK;
+    }
+    STDMETHODIMP get_URL(BSTR* p) override { return ReturnText(dom_->tree.url, p); }
+    STDMETHODIMP put_charset(BSTR v) override {
+        const std::string name = win32::WideToUtf8(ViewOf(v));
+        if (!CodePageOfCharset(name))
+            return E_INVALIDARG;
+        dom_->tree.charset = name;
+        return S_OK;
+    }
+    STDMETHODIMP get_charset(BSTR* p) override {
+        return ReturnText(win32::Utf8ToWide(dom_->tree.charset), p);
+    }
+    // A tag name, or a whole start tag ("<INPUT name=x>") as the old browser allowed.
+    STDMETHODIMP createElement(BSTR tag, IDispatch** p) override {
+        if (!p)
+            return E_POINTER;
+        *p = nullptr;
+        const std::u16string_view text = ViewOf(tag);
+        if (!text.empty() && text.front() == u'<') {
+            std::vector<Node*> nodes;
+            if (ParseHtmlFragment(dom_->tree, text, u"body", nodes) != ParseError::None)
+                return E_INVALIDARG;
+            for (Node* n : nodes)
+                if (n->IsElement())
+                    return ReturnObject(dom_, n, p);
+            return E_INVALIDARG;
+        }
+        if (text.empty())
+            return E_INVALIDARG;
+        for (char16_t c : text)
+            if (!((c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') ||
+                  c == u':' || c == u'-' || c == u'_'))
+                return E_INVALIDARG;
+        return ReturnObject(dom_, dom_->tree.CreateElement(text), p);
+    }
+    STDMETHODIMP toString(BSTR* p) override { return ReturnText(u"[object]", p); }
+
+    // IHTMLDocument3
+    STDMETHODIMP createTextNode(BSTR text, IDispatch** p) override {
+        return ReturnObject(dom_, dom_->tree.CreateText(ViewOf(text)), p);
+    }
+    STDMETHODIMP get_documentElement(IDispatch** p) override {
+        return ReturnObject(dom_, dom_->tree.DocumentElement(), p);
+    }
+    STDMETHODIMP getElementsByName(BSTR v, IDispatch** p) override {
+        return MakeElementCollection(dom_, dom_->tree.Document(),
+                                     {CollectionScope::Kind::Named, {}, std::u16string(ViewOf(v))}, p);
+    }
+    STDMETHODIMP getElementById(BSTR v, IDispatch** p) override {
+        return ReturnObject(dom_, dom_->tree.ElementById(ViewOf(v)), p);
+    }
+    STDMETHODIMP getElementsByTagName(BSTR v, IDispatch** p) override {
+        const std::u16string tag = LowerAscii(ViewOf(v));
+        return Collection(tag == u"*" ? u"" : tag, p);
+    }
+
+private:
+    HRESULT Collection(std::u16string_view tag, IDispatch** p) {
+        return MakeElementCollection(dom_, dom_->tree.Document(),
+                                     {CollectionScope::Kind::Descendants, std::u16string(tag), {}}, p);
+    }
+    Node* Title() {
+        Node* document = dom_->tree.Document();
+        for (Node* n = document->firstChild; n; n = NextInTree(n, document))
+            if (n->Is(u"title"))
+                return n;
+        return nullptr;
+    }
+
+    DomPtr dom_;
+};
+
+} // namespace
+
+HRESULT DocumentObjectOf(const DomPtr& dom, IHTMLDocument2** document) {
+    if (!document)
+        return E_POINTER;
+    *document = nullptr;
+    if (dom->documentObject)
+        return dom->documentObject->QueryInterface(IID_IHTMLDocument2, reinterpret_cast<void**>(document));
+    com::ObjectPtr<CDocument> object;
+    const HRESULT hr = com::CreateObject<CDocument>(object);
+    if (FAILED(hr))
+        return hr;
+    object->Attach(dom);
+    return object->QueryInterface(IID_IHTMLDocument2, reinterpret_cast<void**>(document));
+}
+
+HRESULT LoadHtmlDocumentObject(const DocumentSource& source, IHTMLDocument2** document) {
+    if (!document)
+        return E_POINTER;
+    *document = nullptr;
+    auto dom = std::make_shared<DomDocument>();
+    const ParseError error = LoadHtmlDocument(dom->tree, source.bytes);
+    if (error != ParseError::None)
+        return com::ReportError(IID_IHTMLDocument2, u"htmlfile", DescribeParseError(error), E_FAIL);
+    dom->tree.url = source.url;
+    return DocumentObjectOf(dom, document);
+}
+
+HRESULT ParseHtmlDocumentObject(std::u16string_view html, IHTMLDocument2** document) {
+    if (!document)
+        return E_POINTER;
+    *document = nullptr;
+    auto dom = std::make_shared<DomDocument>();
+    const ParseError error = ParseHtmlDocument(dom->tree, html);
+    if (error != ParseError::None)
+        return com::ReportError(IID_IHTMLDocument2, u"htmlfile", DescribeParseError(error), E_FAIL);
+    return DocumentObjectOf(dom, document);
+}
+
+} // namespace qx::html::dom

@@ -1,0 +1,509 @@
+// The members every element answers (IHTMLElement, IHTMLElement2, IHTMLUniqueName and its
+// attributes as names), for the element classes of each tag to build on.
+#pragma once
+
+#include "attribute_names.h"
+#include "dom_objects.h"
+
+#include "oleauto.h"
+#include "qx/com/error_info.h"
+#include "qx/html/dom/serializer.h"
+
+#include <algorithm>
+#include <memory>
+#include <string>
+
+namespace qx::html::dom {
+
+// The interface entries of every element class.
+#define QX_HTML_ELEMENT_ENTRIES                                                                              \
+    QX_INTERFACE_ENTRY(IHTMLElement)                                                                         \
+    QX_INTERFACE_ENTRY(IHTMLElement2)                                                                        \
+    QX_INTERFACE_ENTRY(IHTMLDOMNode)                                                                         \
+    QX_INTERFACE_ENTRY(IHTMLUniqueName)                                                                      \
+    QX_INTERFACE_ENTRY(IDispatchEx)                                                                          \
+    QX_INTERFACE_ENTRY2(IDispatch, IDispatchEx)                                                              \
+    QX_INTERFACE_ENTRY(IHtmlNodeAccess)
+
+namespace element_detail {
+inline constexpr std::u16string_view kSource = u"htmlfile";
+
+// Elements whose content the old browser would not replace through innerHTML or innerText.
+inline bool HasReadOnlyContent(std::u16string_view tag) {
+    static constexpr std::u16string_view kTags[] = {u"col",   u"colgroup", u"frameset", u"head",
+                                                    u"html",  u"style",    u"table",    u"tbody",
+                                                    u"tfoot", u"thead",    u"title",    u"tr"};
+    for (std::u16string_view t : kTags)
+        if (t == tag)
+            return true;
+    return false;
+}
+
+inline HRESULT Zero(LONG* out) {
+    if (!out)
+        return E_POINTER;
+    *out = 0;
+    return S_OK;
+}
+
+// Replaces the element's children with text; line breaks become BR elements.
+inline void SetTextContent(NodeTree& tree, Node* element, std::u16string_view text) {
+    tree.RemoveChildren(element);
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        std::size_t end = text.find_first_of(u"\r\n", start);
+        const std::u16string_view line =
+            text.substr(start, end == std::u16string_view::npos ? end : end - start);
+        if (!line.empty())
+            tree.Insert(element, tree.CreateText(line), nullptr);
+        if (end == std::u16string_view::npos)
+            break;
+        tree.Insert(element, tree.CreateElement(u"br"), nullptr);
+        start = end + ((text[end] == u'\r' && end + 1 < text.size() && text[end + 1] == u'\n') ? 2 : 1);
+    }
+}
+
+} // namespace element_detail
+
+template <typename... Tag>
+class ElementObject : public NodeObject<IHTMLElement, IHTMLElement2, IHTMLDOMNode, IHTMLUniqueName, Tag...> {
+public:
+    void AttachElement(DomPtr dom, Node* node) {
+        this->Attach(std::move(dom), node);
+        names_ = std::make_unique<AttributeNames>(node);
+    }
+
+    // IHTMLElement
+    STDMETHODIMP setAttribute(BSTR name, VARIANT value, LONG) override {
+        const std::u16string_view n = ViewOf(name), attribute = AttributeFor(n);
+        if (attribute.empty())
+            return E_INVALIDARG;
+        std::u16string text;
+        const HRESULT hr = AttributeText(value, &text);
+        if (FAILED(hr))
+            return hr;
+        this->node_->SetAttribute(attribute, text);
+        return S_OK;
+    }
+    STDMETHODIMP getAttribute(BSTR name, LONG, VARIANT* value) override {
+        if (!value)
+            return E_POINTER;
+        VariantInit(value);
+        const Attribute* a = this->node_->FindAttribute(AttributeFor(ViewOf(name)));
+        if (!a) {
+            value->vt = VT_NULL;
+            return S_OK;
+        }
+        value->vt = VT_BSTR;
+        value->bstrVal = com::Bstr(a->value).Detach();
+        return S_OK;
+    }
+    STDMETHODIMP removeAttribute(BSTR name, LONG, VARIANT_BOOL* success) override {
+        const bool removed = this->node_->RemoveAttribute(AttributeFor(ViewOf(name)));
+        if (success)
+            *success = removed ? VARIANT_TRUE : VARIANT_FALSE;
+        return S_OK;
+    }
+    STDMETHODIMP put_className(BSTR v) override { return PutAttribute(u"class", v); }
+    STDMETHODIMP get_className(BSTR* p) override { return GetAttribute(u"class", p); }
+    STDMETHODIMP put_id(BSTR v) override { return PutAttribute(u"id", v); }
+    STDMETHODIMP get_id(BSTR* p) override { return GetAttribute(u"id", p); }
+    STDMETHODIMP get_tagName(BSTR* p) override { return ReturnText(UpperAscii(this->node_->name), p); }
+    STDMETHODIMP get_parentElement(IDispatch** p) override {
+        Node* parent = this->node_->parent;
+        return ReturnObject(this->dom_, parent && parent->IsElement() ? parent : nullptr, p);
+    }
+    // Inline styles and event handler properties belong to the style and event pieces.
+    STDMETHODIMP get_style(IDispatch** p) override { return NotHere(p); }
+    STDMETHODIMP put_onhelp(VARIANT) override { return E_NOTIMPL; }
+    STDMETHODIMP get_onhelp(VARIANT* p) override { return NotHere(p); }
+    STDMETHODIMP put_onclick(VARIANT) override { return E_NOTIMPL; }
+    STDMETHODIMP get_onclick(VARIANT* p) override { return NotHere(p); }
+    STDMETHODIMP put_ondblclick(VARIANT) override { return E_NOTIMPL; }
+    STDMETHODIMP get_ondblclick(VARIANT* p) override { return NotHere(p); }
+    STDMETHODIMP put_onkeydown(VARIANT) override { return E_NOTIMPL; }
+    STDMETHODIMP get_onkeydown(VARIANT* p) override { return NotHere(p); }
+    STDMETHODIMP put_onkeyup(VARIANT) override { return E_NOTIMPL; }
+    STDMETHODIMP get_onkeyup(VARIANT* p) override { return NotHere(p); }
+    STDMETHODIMP put_onkeypress(VARIANT) override { return E_NOTIMPL; }
+    STDMETHODIMP get_onkeypress(VARIANT* p) override { return NotHere(p); }
+    STDMETHODIMP put_onmouseout(VARIANT) override { return E_NOTIMPL; }
+    STDMETHODIMP get_onmouseout(VARIANT* p) override { return NotHere(p); }
+    STDMETHODIMP put_onmouseover(VARIANT) override { return E_NOTIMPL; }
+    STDMETHODIMP get_onmouseover(VARIANT* p) override { return NotHere(p); }
+    STDMETHODIMP put_onmousemove(VARIANT) override { return E_NOTIMPL; }
+    STDMETHODIMP get_onmousemove(VARIANT* p) override { return NotHere(p); }
+    STDMETHODIMP put_onmousedown(VARIANT) override { return E_NOTIMPL; }
+    STDMETHODIMP get_onmousedown(VARIANT* p) override { return NotHere(p); }
+    STDMETHODIMP put_onmouseup(VARIANT) override { return E_NOTIMPL; }
+    STDMETHODIMP get_onmouseup(VARIANT* p) override { return NotHere(p); }
+    STDMETHODIMP get_document(IDispatch** p) override {
+        if (!p)
+            return E_POINTER;
+        com::ComPtr<IHTMLDocument2> document;
+        const HRESULT hr = DocumentObjectOf(this->dom_, &document);
+        *p = document.Detach();
+        return hr;
+    }
+    STDMETHODIMP put_title(BSTR v) override { return PutAttribute(u"title", v); }
+    STDMETHODIMP get_title(BSTR* p) override { return GetAttribute(u"title", p); }
+    STDMETHODIMP put_language(BSTR v) override { return PutAttribute(u"language", v); }
+    STDMETHODIMP get_language(BSTR* p) override { return GetAttribute(u"language", p); }
+    STDMETHODIMP put_onselectstart(VARIANT) override { return E_NOTIMPL; }
+    STDMETHODIMP get_onselectstart(VARIANT* p) override { return NotHere(p); }
+    // Nothing scrolls until there is layout.
+    STDMETHODIMP scrollIntoView(VARIANT) override { return S_OK; }
+    STDMETHODIMP contains(IDispatch* child, VARIANT_BOOL* result) override {
+        if (!result)
+            return E_POINTER;
+        const Node* other = NodeOfArgument(child, *this->dom_);
+        *result = other && IsInclusiveAncestor(this->node_, other) ? VARIANT_TRUE : VARIANT_FALSE;
+        return S_OK;
+    }
+    STDMETHODIMP get_sourceIndex(LONG* p) override {
+        if (!p)
+            return E_POINTER;
+        *p = -1;
+        Node* document = this->dom_->tree.Document();
+        if (!IsInclusiveAncestor(document, this->node_))
+            return S_OK;
+        LONG index = 0;
+        for (Node* n = document->firstChild; n && n != this->node_; n = NextInTree(n, document))
+            index += n->IsElement() ? 1 : 0;
+        *p = index;
+        return S_OK;
+    }
+    // No data binding: no record.
+    STDMETHODIMP get_recordNumber(VARIANT* p) override {
+        if (!p)
+            return E_POINTER;
+        VariantInit(p);
+        p->vt = VT_NULL;
+        return S_OK;
+    }
+    STDMETHODIMP put_lang(BSTR v) override { return PutAttribute(u"lang", v); }
+    STDMETHODIMP get_lang(BSTR* p) override { return GetAttribute(u"lang", p); }
+    // Geometry is 0 until there is layout.
+    STDMETHODIMP get_offsetLeft(LONG* p) override { return element_detail::Zero(p); }
+    STDMETHODIMP get_offsetTop(LONG* p) override { return element_detail::Zero(p); }
+    STDMETHODIMP get_offsetWidth(LONG* p) override { return element_detail::Zero(p); }
+    STDMETHODIMP get_offsetHeight(LONG* p) override { return element_detail::Zero(p); }
+    STDMETHODIMP get_offsetParent(IDispatch** p) override { return ReturnObject(this->dom_, nullptr, p); }
+    STDMETHODIMP put_innerHTML(BSTR v) override {
+        if (element_detail::HasReadOnlyContent(this->node_->name))
+            return ReadOnlyContent();
+        std::vector<Node*> nodes;
+        const ParseError error = ParseHtmlFragment(this->dom_->tree, ViewOf(v), this->node_->name, nodes);
+        if (error != ParseError::None)
+            return com::ReportError(IID_IHTMLElement, element_detail::kSource, DescribeParseError(error),
+                                    E_FAIL);
+        this->dom_->tree.RemoveChildren(this->node_);
+        for (Node* n : nodes)
+            this->dom_->tree.Insert(this->node_, n, nullptr);
+        return S_OK;
+    }
+    STDMETHODIMP get_innerHTML(BSTR* p) override { return ReturnText(InnerHtml(this->node_), p); }
+    STDMETHODIMP put_innerText(BSTR v) override {
+        if (element_detail::HasReadOnlyContent(this->node_->name))
+            return ReadOnlyContent();
+        if (IsRawTextElement(this->node_->name)) {
+            this->dom_->tree.RemoveChildren(this->node_);
+            if (SysStringLen(v))
+                this->dom_->tree.Insert(this->node_, this->dom_->tree.CreateText(ViewOf(v)), nullptr);
+            return S_OK;
+        }
+        element_detail::SetTextContent(this->dom_->tree, this->node_, ViewOf(v));
+        return S_OK;
+    }
+    STDMETHODIMP get_innerText(BSTR* p) override { return ReturnText(InnerText(this->node_), p); }
+    STDMETHODIMP put_outerHTML(BSTR v) override {
+        if (!this->node_->parent || this->node_->parent->type == NodeType::Document)
+            return ReadOnlyContent();
+        std::vector<Node*> nodes;
+        HRESULT hr = ParseForPosition(*this->dom_, this->node_, Adjacent::BeforeBegin, ViewOf(v), nodes);
+        if (SUCCEEDED(hr))
+            hr = InsertAdjacentNodes(*this->dom_, this->node_, Adjacent::BeforeBegin, nodes);
+        if (SUCCEEDED(hr))
+            this->dom_->tree.Remove(this->node_);
+        return hr;
+    }
+    STDMETHODIMP get_outerHTML(BSTR* p) override { return ReturnText(OuterHtml(this->node_), p); }
+    STDMETHODIMP put_outerText(BSTR v) override {
+        if (!this->node_->parent || this->node_->parent->type == NodeType::Document)
+            return ReadOnlyContent();
+        Node* holder = this->dom_->tree.CreateElement(u"span");
+        this->dom_->tree.Hold(holder);
+        element_detail::SetTextContent(this->dom_->tree, holder, ViewOf(v));
+        while (Node* n = holder->firstChild)
+            this->dom_->tree.Insert(this->node_->parent, n, this->node_);
+        this->dom_->tree.Release(holder);
+        this->dom_->tree.Remove(this->node_);
+        return S_OK;
+    }
+    STDMETHODIMP get_outerText(BSTR* p) override { return get_innerText(p); }
+    STDMETHODIMP insertAdjacentHTML(BSTR where, BSTR html) override {
+        Adjacent at;
+        if (!ParseAdjacent(ViewOf(where), &at))
+            return E_INVALIDARG;
+        std::vector<Node*> nodes;
+        const HRESULT hr = ParseForPosition(*this->dom_, this->node_, at, ViewOf(html), nodes);
+        return FAILED(hr) ? hr : InsertAdjacentNodes(*this->dom_, this->node_, at, nodes);
+    }
+    STDMETHODIMP insertAdjacentText(BSTR where, BSTR text) override {
+        Adjacent at;
+        if (!ParseAdjacent(ViewOf(where), &at))
+            return E_INVALIDARG;
+        if (!SysStringLen(text))
+            return S_OK;
+        return InsertAdjacentNodes(*this->dom_, this->node_, at, {this->dom_->tree.CreateText(ViewOf(text))});
+    }
+    STDMETHODIMP get_parentTextEdit(IDispatch** p) override {
+        Node* n = this->node_->parent;
+        while (n && !IsTextEditNode(n))
+            n = n->parent;
+        return ReturnObject(this->dom_, n, p);
+    }
+    STDMETHODIMP isTextEdit(VARIANT_BOOL* p) override {
+        if (!p)
+            return E_POINTER;
+        *p = IsTextEditNode(this->node_) ? VARIANT_TRUE : VARIANT_FALSE;
+        return S_OK;
+    }
+    // Firing the click belongs to the event piece.
+    STDMETHODIMP click() override { return E_NOTIMPL; }
+    STDMETHODIMP get_filters(IDispatch** p) override { return NotHere(p); }
+    STDMETHODIMP put_ondragstart(VARIANT) override { return E_NOTIMPL; }
+    STDMETHODIMP get_ondragstart(VARIANT* p) override { return NotHere(p); }
+    STDMETHODIMP toString(BSTR* p) override { return ReturnText(u"[object]", p); }
+    STDMETHODIMP put_onbeforeupdate(VARIANT) override { return E_NOTIMPL; }
+    STDMETHODIMP get_onbeforeupdate(VARIANT* p) override { return NotHere(p); }
+    STDMETHODIMP put_onafterupdate(VARIANT) override { return E_NOTIMPL; }
+    STDMETHODIMP get_onafterupdate(VARIANT* p) override { return NotHere(p); }
+    STDMETHODIMP put_onerrorupdate(VARIANT) override { return E_NOTIMPL; }
+    STDMETHODIMP get_onerrorupdate(VARIANT* p) override { return NotHere(p); }
+    STDMETHODIMP put_onrowexit(VARIANT) override { return E_NOTIMPL; }
+    STDMETHODIMP get_onrowexit(VARIANT* p) override { return NotHere(p); }
+    STDMETHODIMP put_onrowenter(VARIANT) override { return E_NOTIMPL; }
+    STDMETHODIMP get_onrowenter(VARIANT* p) override { return NotHere(p); }
+    STDMETHODIMP put_ondatasetchanged(VARIANT) override { return E_NOTIMPL; }
+    STDMETHODIMP get_ondatasetchanged(VARIANT* p) override { return NotHere(p); }
+    STDMETHODIMP put_ondataavailable(VARIANT) override { return E_NOTIMPL; }
+    STDMETHODIMP get_ondataavailable(VARIANT* p) override { return NotHere(p); }
+    STDMETHODIMP put_ondatasetcomplete(VARIANT) override { return E_NOTIMPL; }
+    STDMETHODIMP get_ondatasetcomplete(VARIANT* p) override { return NotHere(p); }
+    STDMETHODIMP put_onfilterchange(VARIANT) override { return E_NOTIMPL; }
+    STDMETHODIMP get_onfilterchange(VARIANT* p) override { return NotHere(p); }
+    STDMETHODIMP get_children(IDispatch** p) override {
+        return MakeElementCollection(this->dom_, this->node_, {CollectionScope::Kind::Children, {}, {}}, p);
+    }
+    STDMETHODIMP get_all(IDispatch** p) override {
+        return MakeElementCollection(this->dom_, this->node_, {CollectionScope::Kind::Descendants, {}, {}},
+                                     p);
+    }
+
+    // IHTMLElement2
+    STDMETHODIMP get_scopeName(BSTR* p) override {
+        const std::size_t colon = this->node_->name.find(u':');
+        return ReturnText(colon == std::u16string::npos ? u"HTML" : this->node_->name.substr(0, colon), p);
+    }
+    STDMETHODIMP put_tabIndex(SHORT v) override {
+        this->node_->SetAttribute(u"tabIndex", std::u16string(u"") + AsText(v));
+        return S_OK;
+    }
+    STDMETHODIMP get_tabIndex(SHORT* p) override {
+        if (!p)
+            return E_POINTER;
+        *p = 0;
+        const std::u16string_view text = this->node_->AttributeValue(u"tabIndex");
+        int value = 0;
+        bool negative = !text.empty() && text[0] == u'-';
+        for (std::size_t i = negative ? 1 : 0; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i)
+            value = std::min(value * 10 + (text[i] - u'0'), 32767);
+        *p = static_cast<SHORT>(negative ? -value : value);
+        return S_OK;
+    }
+    STDMETHODIMP get_clientHeight(LONG* p) override { return element_detail::Zero(p); }
+    STDMETHODIMP get_clientWidth(LONG* p) override { return element_detail::Zero(p); }
+    STDMETHODIMP get_clientTop(LONG* p) override { return element_detail::Zero(p); }
+    STDMETHODIMP get_clientLeft(LONG* p) override { return element_detail::Zero(p); }
+    STDMETHODIMP get_readyState(VARIANT* p) override {
+        if (!p)
+            return E_POINTER;
+        VariantInit(p);
+        p->vt = VT_BSTR;
+        p->bstrVal = com::Bstr(u"complete").Detach();
+        return S_OK;
+    }
+    // Every attribute but the id goes.
+    STDMETHODIMP clearAttributes() override {
+        std::erase_if(this->node_->attributes,
+                      [](const Attribute& a) { return !EqualsNoCase(a.name, u"id"); });
+        this->dom_->tree.Touch();
+        return S_OK;
+    }
+    // Copies every attribute but the id and the name.
+    STDMETHODIMP mergeAttributes(IDispatch* source) override {
+        const Node* from = NodeOfArgument(source, *this->dom_);
+        if (!from || !from->IsElement())
+            return E_INVALIDARG;
+        const std::vector<Attribute> attributes = from->attributes;
+        for (const Attribute& a : attributes)
+            if (!EqualsNoCase(a.name, u"id") && !EqualsNoCase(a.name, u"name"))
+                this->node_->SetAttribute(a.name, a.value);
+        return S_OK;
+    }
+    STDMETHODIMP insertAdjacentElement(BSTR where, IDispatch* element, IDispatch** inserted) override {
+        if (!inserted)
+            return E_POINTER;
+        *inserted = nullptr;
+        Adjacent at;
+        Node* n = NodeOfArgument(element, *this->dom_);
+        if (!ParseAdjacent(ViewOf(where), &at) || !n || !n->IsElement())
+            return E_INVALIDARG;
+        const HRESULT hr = InsertAdjacentNodes(*this->dom_, this->node_, at, {n});
+        return FAILED(hr) ? hr : ReturnObject(this->dom_, n, inserted);
+    }
+    // "outside" (the default) wraps this element in the one given; "inside" wraps its content.
+    STDMETHODIMP applyElement(IDispatch* apply, BSTR where, IDispatch** applied) override {
+        if (!applied)
+            return E_POINTER;
+        *applied = nullptr;
+        Node* wrapper = NodeOfArgument(apply, *this->dom_);
+        const std::u16string_view w = ViewOf(where);
+        const bool inside = EqualsNoCase(w, u"inside");
+        if (!wrapper || !wrapper->IsElement() || (!inside && !w.empty() && !EqualsNoCase(w, u"outside")) ||
+            IsInclusiveAncestor(wrapper, this->node_))
+            return E_INVALIDARG;
+        this->dom_->tree.RemoveChildren(wrapper);
+        if (inside) {
+            while (Node* child = this->node_->firstChild)
+                this->dom_->tree.Insert(wrapper, child, nullptr);
+            this->dom_->tree.Insert(this->node_, wrapper, nullptr);
+        } else {
+            if (!this->node_->parent || this->node_->parent->type == NodeType::Document)
+                return E_FAIL;
+            this->dom_->tree.Insert(this->node_->parent, wrapper, this->node_);
+            this->dom_->tree.Insert(wrapper, this->node_, nullptr);
+        }
+        return ReturnObject(this->dom_, wrapper, applied);
+    }
+    STDMETHODIMP getAdjacentText(BSTR where, BSTR* text) override {
+        Adjacent at;
+        if (!ParseAdjacent(ViewOf(where), &at))
+            return E_INVALIDARG;
+        const Node* n = AdjacentText(at);
+        return ReturnText(n ? std::u16string_view(n->text) : std::u16string_view(), text);
+    }
+    STDMETHODIMP replaceAdjacentText(BSTR where, BSTR newText, BSTR* oldText) override {
+        Adjacent at;
+        if (!ParseAdjacent(ViewOf(where), &at))
+            return E_INVALIDARG;
+        Node* n = AdjacentText(at);
+        const HRESULT hr = ReturnText(n ? std::u16string_view(n->text) : std::u16string_view(), oldText);
+        if (FAILED(hr))
+            return hr;
+        if (n) {
+            n->text = ViewOf(newText);
+            this->dom_->tree.Touch();
+            return S_OK;
+        }
+        if (!SysStringLen(newText))
+            return S_OK;
+        return InsertAdjacentNodes(*this->dom_, this->node_, at,
+                                   {this->dom_->tree.CreateText(ViewOf(newText))});
+    }
+    STDMETHODIMP get_canHaveChildren(VARIANT_BOOL* p) override {
+        if (!p)
+            return E_POINTER;
+        *p = IsVoidElement(this->node_->name) ? VARIANT_FALSE : VARIANT_TRUE;
+        return S_OK;
+    }
+    STDMETHODIMP get_tagUrn(BSTR* p) override { return ReturnText(u"", p); }
+    STDMETHODIMP getElementsByTagName(BSTR v, IDispatch** p) override {
+        const std::u16string tag = LowerAscii(ViewOf(v));
+        return MakeElementCollection(this->dom_, this->node_,
+                                     {CollectionScope::Kind::Descendants, tag == u"*" ? u"" : tag, {}}, p);
+    }
+
+    // IHTMLUniqueName
+    STDMETHODIMP get_uniqueNumber(LONG* p) override {
+        if (!p)
+            return E_POINTER;
+        if (!this->node_->uniqueNumber)
+            this->node_->uniqueNumber = this->dom_->tree.NextUniqueNumber();
+        *p = static_cast<LONG>(this->node_->uniqueNumber);
+        return S_OK;
+    }
+    STDMETHODIMP get_uniqueID(BSTR* p) override {
+        LONG number = 0;
+        get_uniqueNumber(&number);
+        return ReturnText(u"ms__id" + AsText(number), p);
+    }
+
+protected:
+    com::DynamicNames* FallbackNames() override { return names_.get(); }
+
+private:
+    static std::u16string AsText(long value) {
+        const std::string digits = std::to_string(value);
+        return std::u16string(digits.begin(), digits.end());
+    }
+    // The old browser's property names for two attributes.
+    static std::u16string_view AttributeFor(std::u16string_view name) {
+        if (EqualsNoCase(name, u"className"))
+            return u"class";
+        if (EqualsNoCase(name, u"htmlFor"))
+            return u"for";
+        return name;
+    }
+    HRESULT PutAttribute(std::u16string_view name, BSTR value) {
+        this->node_->SetAttribute(name, ViewOf(value));
+        return S_OK;
+    }
+    HRESULT GetAttribute(std::u16string_view name, BSTR* out) {
+        return ReturnText(this->node_->AttributeValue(name), out);
+    }
+    static HRESULT NotHere(IDispatch** p) {
+        if (p)
+            *p = nullptr;
+        return E_NOTIMPL;
+    }
+    static HRESULT NotHere(VARIANT* p) {
+        if (p)
+            VariantInit(p);
+        return E_NOTIMPL;
+    }
+    static HRESULT ReadOnlyContent() {
+        return com::ReportError(IID_IHTMLElement, element_detail::kSource, u"Unknown runtime error", E_FAIL);
+    }
+    static bool IsTextEditNode(const Node* n) {
+        return n->Is(u"body") || n->Is(u"textarea") || n->Is(u"button") || (n->Is(u"input") && [n] {
+                   const std::u16string_view type = n->AttributeValue(u"type", u"text");
+                   return EqualsNoCase(type, u"text") || EqualsNoCase(type, u"password") ||
+                          EqualsNoCase(type, u"hidden") || EqualsNoCase(type, u"button") ||
+                          EqualsNoCase(type, u"submit") || EqualsNoCase(type, u"reset");
+               }());
+    }
+    Node* AdjacentText(Adjacent at) const {
+        Node* n = nullptr;
+        switch (at) {
+        case Adjacent::BeforeBegin:
+            n = this->node_->previous;
+            break;
+        case Adjacent::AfterBegin:
+            n = this->node_->firstChild;
+            break;
+        case Adjacent::BeforeEnd:
+            n = this->node_->lastChild;
+            break;
+        case Adjacent::AfterEnd:
+            n = this->node_->next;
+            break;
+        }
+        return n && n->type == NodeType::Text ? n : nullptr;
+    }
+
+    std::unique_ptr<AttributeNames> names_;
+};
+
+} // namespace qx::html::dom

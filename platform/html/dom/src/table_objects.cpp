@@ -1,0 +1,343 @@
+// Tables, their sections, rows and cells: the editing members (insertRow, insertCell, deleteRow,
+// deleteCell, moveRow), the live rows and cells, spans and indexes.
+#include "element_object.h"
+#include "table_structure.h"
+
+#include <cstdio>
+
+namespace qx::html::dom {
+
+namespace {
+
+constexpr std::u16string_view kTableSource = u"htmlfile";
+
+HRESULT Fail(IDispatch** out) {
+    if (out)
+        *out = nullptr;
+    return com::ReportError(IID_IHTMLTable, kTableSource, u"Invalid argument.", E_INVALIDARG);
+}
+
+HRESULT ReturnLong(long value, LONG* out) {
+    if (!out)
+        return E_POINTER;
+    *out = static_cast<LONG>(value);
+    return S_OK;
+}
+
+HRESULT ReturnVariantText(std::u16string_view text, VARIANT* out) {
+    if (!out)
+        return E_POINTER;
+    VariantInit(out);
+    out->vt = VT_BSTR;
+    out->bstrVal = com::Bstr(text).Detach();
+    return S_OK;
+}
+
+HRESULT PutVariantAttribute(Node* node, std::u16string_view name, const VARIANT& value) {
+    std::u16string text;
+    const HRESULT hr = AttributeText(value, &text);
+    if (SUCCEEDED(hr))
+        node->SetAttribute(name, text);
+    return hr;
+}
+
+// An integer attribute ("2", " 3px" reads 3); fallback when absent or not a number.
+long IntegerAttribute(const Node* node, std::u16string_view name, long fallback) {
+    std::u16string_view text = node->AttributeValue(name);
+    while (!text.empty() && (text.front() == u' ' || text.front() == u'\t'))
+        text.remove_prefix(1);
+    long value = 0;
+    std::size_t digits = 0;
+    for (; digits < text.size() && text[digits] >= u'0' && text[digits] <= u'9' && value < 100000; ++digits)
+        value = value * 10 + (text[digits] - u'0');
+    return digits ? value : fallback;
+}
+
+std::u16string Decimal(long value) {
+    const std::string text = std::to_string(value);
+    return std::u16string(text.begin(), text.end());
+}
+
+// bgColor reads "#rrggbb" in lower case for a hexadecimal colour or one of the sixteen named ones,
+// the value as written for anything else, and "" when absent.
+std::u16string ColourValue(const Node* node) {
+    static constexpr std::pair<std::u16string_view, std::u16string_view> kNames[] = {
+        {u"black", u"#000000"},  {u"silver", u"#c0c0c0"}, {u"gray", u"#808080"},   {u"white", u"#ffffff"},
+        {u"maroon", u"#800000"}, {u"red", u"#ff0000"},    {u"purple", u"#800080"}, {u"fuchsia", u"#ff00ff"},
+        {u"green", u"#008000"},  {u"lime", u"#00ff00"},   {u"olive", u"#808000"},  {u"yellow", u"#ffff00"},
+        {u"navy", u"#000080"},   {u"blue", u"#0000ff"},   {u"teal", u"#008080"},   {u"aqua", u"#00ffff"}};
+    const std::u16string value = LowerAscii(node->AttributeValue(u"bgColor"));
+    for (const auto& [name, hex] : kNames)
+        if (value == name)
+            return std::u16string(hex);
+    std::u16string_view digits = value;
+    if (!digits.empty() && digits.front() == u'#')
+        digits.remove_prefix(1);
+    const bool hex = digits.size() == 6 && std::all_of(digits.begin(), digits.end(), [](char16_t c) {
+                         return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f');
+                     });
+    return hex ? u"#" + std::u16string(digits) : value;
+}
+
+// Inserts a new row at index of the rows of `container` (a table or a section): -1 or the count
+// appends; past the count fails.
+HRESULT InsertRowAt(const DomPtr& dom, Node* container, LONG index, IDispatch** row) {
+    if (!row)
+        return E_POINTER;
+    *row = nullptr;
+    const std::vector<Node*> rows = TableRows(container);
+    const auto count = static_cast<LONG>(rows.size());
+    if (index < -1 || index > count)
+        return Fail(row);
+    Node* tr = dom->tree.CreateElement(u"tr");
+    if (count == 0) {
+        Node* section = container;
+        if (container->Is(u"table")) {
+            section = nullptr;
+            for (Node* c = container->lastChild; c && !section; c = c->previous)
+                if (c->Is(u"tbody"))
+                    section = c;
+            if (!section) {
+                section = dom->tree.CreateElement(u"tbody");
+                dom->tree.Insert(container, section, nullptr);
+            }
+        }
+        dom->tree.Insert(section, tr, nullptr);
+    } else if (index == -1 || index == count) {
+        dom->tree.Insert(rows.back()->parent, tr, rows.back()->next);
+    } else {
+        dom->tree.Insert(rows[index]->parent, tr, rows[index]);
+    }
+    return ReturnObject(dom, tr, row);
+}
+
+HRESULT DeleteRowAt(const DomPtr& dom, Node* container, LONG index) {
+    const std::vector<Node*> rows = TableRows(container);
+    const auto count = static_cast<LONG>(rows.size());
+    if (index == -1 && count)
+        index = count - 1;
+    if (index < 0 || index >= count)
+        return Fail(nullptr);
+    dom->tree.Remove(rows[index]);
+    return S_OK;
+}
+
+class CTable : public ElementObject<IHTMLTable, IHTMLTable2> {
+public:
+    QX_BEGIN_INTERFACES(CTable)
+    QX_HTML_ELEMENT_ENTRIES
+    QX_INTERFACE_ENTRY(IHTMLTable)
+    QX_INTERFACE_ENTRY(IHTMLTable2)
+    QX_END_INTERFACES()
+
+    STDMETHODIMP put_border(VARIANT v) override { return PutVariantAttribute(this->node_, u"border", v); }
+    STDMETHODIMP get_border(VARIANT* p) override {
+        return ReturnVariantText(this->node_->AttributeValue(u"border"), p);
+    }
+    STDMETHODIMP put_cellSpacing(VARIANT v) override {
+        return PutVariantAttribute(this->node_, u"cellSpacing", v);
+    }
+    STDMETHODIMP get_cellSpacing(VARIANT* p) override {
+        return ReturnVariantText(this->node_->AttributeValue(u"cellSpacing"), p);
+    }
+    STDMETHODIMP put_cellPadding(VARIANT v) override {
+        return PutVariantAttribute(this->node_, u"cellPadding", v);
+    }
+    STDMETHODIMP get_cellPadding(VARIANT* p) override {
+        return ReturnVariantText(this->node_->AttributeValue(u"cellPadding"), p);
+    }
+    STDMETHODIMP put_bgColor(VARIANT v) override { return PutVariantAttribute(this->node_, u"bgColor", v); }
+    STDMETHODIMP get_bgColor(VARIANT* p) override { return ReturnVariantText(ColourValue(this->node_), p); }
+    STDMETHODIMP get_rows(IDispatch** p) override {
+        return MakeElementCollection(this->dom_, this->node_, {CollectionScope::Kind::TableRows, {}, {}}, p);
+    }
+    STDMETHODIMP put_width(VARIANT v) override { return PutVariantAttribute(this->node_, u"width", v); }
+    STDMETHODIMP get_width(VARIANT* p) override {
+        return ReturnVariantText(this->node_->AttributeValue(u"width"), p);
+    }
+    STDMETHODIMP get_tHead(IDispatch** p) override { return ReturnObject(this->dom_, Section(u"thead"), p); }
+    STDMETHODIMP get_tFoot(IDispatch** p) override { return ReturnObject(this->dom_, Section(u"tfoot"), p); }
+    STDMETHODIMP get_tBodies(IDispatch** p) override {
+        return MakeElementCollection(this->dom_, this->node_, {CollectionScope::Kind::Children, u"tbody", {}},
+                                     p);
+    }
+    STDMETHODIMP createTHead(IDispatch** p) override {
+        return CreateSection(u"thead", this->node_->firstChild, p);
+    }
+    STDMETHODIMP deleteTHead() override { return DeleteSection(u"thead"); }
+    STDMETHODIMP createTFoot(IDispatch** p) override { return CreateSection(u"tfoot", nullptr, p); }
+    STDMETHODIMP deleteTFoot() override { return DeleteSection(u"tfoot"); }
+    STDMETHODIMP insertRow(LONG index, IDispatch** p) override {
+        return InsertRowAt(this->dom_, this->node_, index, p);
+    }
+    STDMETHODIMP deleteRow(LONG index) override { return DeleteRowAt(this->dom_, this->node_, index); }
+
+    STDMETHODIMP get_cells(IDispatch** p) override {
+        return MakeElementCollection(this->dom_, this->node_, {CollectionScope::Kind::TableCells, {}, {}}, p);
+    }
+    // Moves the row at indexFrom to indexTo of the rows left without it (-1: the end).
+    STDMETHODIMP moveRow(LONG indexFrom, LONG indexTo, IDispatch** p) override {
+        if (!p)
+            return E_POINTER;
+        *p = nullptr;
+        std::vector<Node*> rows = TableRows(this->node_);
+        const auto count = static_cast<LONG>(rows.size());
+        if (indexFrom < 0 || indexFrom >= count || indexTo < -1 || indexTo >= count)
+            return Fail(p);
+        Node* row = rows[indexFrom];
+        rows.erase(rows.begin() + indexFrom);
+        if (rows.empty() || indexTo == -1 || indexTo == static_cast<LONG>(rows.size())) {
+            Node* last = rows.empty() ? nullptr : rows.back();
+            if (last)
+                this->dom_->tree.Insert(last->parent, row, last->next);
+        } else {
+            this->dom_->tree.Insert(rows[indexTo]->parent, row, rows[indexTo]);
+        }
+        return ReturnObject(this->dom_, row, p);
+    }
+
+private:
+    Node* Section(std::u16string_view tag) const {
+        for (Node* c = this->node_->firstChild; c; c = c->next)
+            if (c->Is(tag))
+                return c;
+        return nullptr;
+    }
+    HRESULT CreateSection(std::u16string_view tag, Node* before, IDispatch** p) {
+        Node* section = Section(tag);
+        if (!section) {
+            section = this->dom_->tree.CreateElement(tag);
+            this->dom_->tree.Insert(this->node_, section, before);
+        }
+        return ReturnObject(this->dom_, section, p);
+    }
+    HRESULT DeleteSection(std::u16string_view tag) {
+        if (Node* section = Section(tag))
+            this->dom_->tree.Remove(section);
+        return S_OK;
+    }
+};
+
+class CTableSection : public ElementObject<IHTMLTableSection> {
+public:
+    QX_BEGIN_INTERFACES(CTableSection)
+    QX_HTML_ELEMENT_ENTRIES
+    QX_INTERFACE_ENTRY(IHTMLTableSection)
+    QX_END_INTERFACES()
+
+    STDMETHODIMP put_bgColor(VARIANT v) override { return PutVariantAttribute(this->node_, u"bgColor", v); }
+    STDMETHODIMP get_bgColor(VARIANT* p) override { return ReturnVariantText(ColourValue(this->node_), p); }
+    STDMETHODIMP get_rows(IDispatch** p) override {
+        return MakeElementCollection(this->dom_, this->node_, {CollectionScope::Kind::TableRows, {}, {}}, p);
+    }
+    STDMETHODIMP insertRow(LONG index, IDispatch** p) override {
+        return InsertRowAt(this->dom_, this->node_, index, p);
+    }
+    STDMETHODIMP deleteRow(LONG index) override { return DeleteRowAt(this->dom_, this->node_, index); }
+};
+
+class CTableRow : public ElementObject<IHTMLTableRow> {
+public:
+    QX_BEGIN_INTERFACES(CTableRow)
+    QX_HTML_ELEMENT_ENTRIES
+    QX_INTERFACE_ENTRY(IHTMLTableRow)
+    QX_END_INTERFACES()
+
+    STDMETHODIMP put_bgColor(VARIANT v) override { return PutVariantAttribute(this->node_, u"bgColor", v); }
+    STDMETHODIMP get_bgColor(VARIANT* p) override { return ReturnVariantText(ColourValue(this->node_), p); }
+    STDMETHODIMP get_rowIndex(LONG* p) override {
+        Node* table = TableOfRow(this->node_);
+        return ReturnLong(table ? IndexIn(TableRows(table), this->node_) : -1, p);
+    }
+    STDMETHODIMP get_sectionRowIndex(LONG* p) override {
+        return ReturnLong(this->node_->parent ? IndexIn(TableRows(this->node_->parent), this->node_) : -1, p);
+    }
+    STDMETHODIMP get_cells(IDispatch** p) override {
+        return MakeElementCollection(this->dom_, this->node_, {CollectionScope::Kind::RowCells, {}, {}}, p);
+    }
+    STDMETHODIMP insertCell(LONG index, IDispatch** p) override {
+        if (!p)
+            return E_POINTER;
+        *p = nullptr;
+        const std::vector<Node*> cells = RowCells(this->node_);
+        const auto count = static_cast<LONG>(cells.size());
+        if (index < -1 || index > count)
+            return Fail(p);
+        Node* td = this->dom_->tree.CreateElement(u"td");
+        Node* before =
+            (index == -1 || index == count) ? (count ? cells.back()->next : nullptr) : cells[index];
+        this->dom_->tree.Insert(this->node_, td, before);
+        return ReturnObject(this->dom_, td, p);
+    }
+    STDMETHODIMP deleteCell(LONG index) override {
+        const std::vector<Node*> cells = RowCells(this->node_);
+        const auto count = static_cast<LONG>(cells.size());
+        if (index == -1 && count)
+            index = count - 1;
+        if (index < 0 || index >= count)
+            return Fail(nullptr);
+        this->dom_->tree.Remove(cells[index]);
+        return S_OK;
+    }
+};
+
+class CTableCell : public ElementObject<IHTMLTableCell> {
+public:
+    QX_BEGIN_INTERFACES(CTableCell)
+    QX_HTML_ELEMENT_ENTRIES
+    QX_INTERFACE_ENTRY(IHTMLTableCell)
+    QX_END_INTERFACES()
+
+    STDMETHODIMP put_rowSpan(LONG v) override { return PutSpan(u"rowSpan", v); }
+    STDMETHODIMP get_rowSpan(LONG* p) override { return ReturnLong(Span(u"rowSpan"), p); }
+    STDMETHODIMP put_colSpan(LONG v) override { return PutSpan(u"colSpan", v); }
+    STDMETHODIMP get_colSpan(LONG* p) override { return ReturnLong(Span(u"colSpan"), p); }
+    STDMETHODIMP put_bgColor(VARIANT v) override { return PutVariantAttribute(this->node_, u"bgColor", v); }
+    STDMETHODIMP get_bgColor(VARIANT* p) override { return ReturnVariantText(ColourValue(this->node_), p); }
+    STDMETHODIMP put_noWrap(VARIANT_BOOL v) override {
+        if (v == VARIANT_FALSE) {
+            this->node_->RemoveAttribute(u"noWrap");
+        } else if (!this->node_->FindAttribute(u"noWrap")) {
+            this->node_->attributes.push_back(Attribute{u"noWrap", u"", AttributeQuote::Bare});
+            this->dom_->tree.Touch();
+        }
+        return S_OK;
+    }
+    STDMETHODIMP get_noWrap(VARIANT_BOOL* p) override {
+        if (!p)
+            return E_POINTER;
+        *p = this->node_->FindAttribute(u"noWrap") ? VARIANT_TRUE : VARIANT_FALSE;
+        return S_OK;
+    }
+    STDMETHODIMP get_cellIndex(LONG* p) override {
+        return ReturnLong(this->node_->parent && this->node_->parent->Is(u"tr")
+                              ? IndexIn(RowCells(this->node_->parent), this->node_)
+                              : -1,
+                          p);
+    }
+
+private:
+    long Span(std::u16string_view name) const { return std::max(1L, IntegerAttribute(this->node_, name, 1)); }
+    HRESULT PutSpan(std::u16string_view name, LONG value) {
+        if (value < 1)
+            return com::ReportError(IID_IHTMLTableCell, kTableSource, u"Invalid argument.", E_INVALIDARG);
+        this->node_->SetAttribute(name, Decimal(value));
+        return S_OK;
+    }
+};
+
+} // namespace
+
+HRESULT CreateTablePartObject(const DomPtr& dom, Node* node, IDispatch** out) {
+    if (node->Is(u"table"))
+        return MakeNodeObject<CTable>(dom, node, out);
+    if (IsSection(node))
+        return MakeNodeObject<CTableSection>(dom, node, out);
+    if (node->Is(u"tr"))
+        return MakeNodeObject<CTableRow>(dom, node, out);
+    if (IsCell(node))
+        return MakeNodeObject<CTableCell>(dom, node, out);
+    return S_FALSE;
+}
+
+} // namespace qx::html::dom
