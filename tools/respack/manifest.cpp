@@ -11,8 +11,8 @@
 namespace respack {
 namespace {
 
-constexpr std::uint16_t kBitmap = 2, kIcon = 3, kDialog = 5, kString = 6, kRcData = 10, kGroupIcon = 14,
-                        kVersion = 16, kHtml = 23;
+constexpr std::uint16_t kCursor = 1, kBitmap = 2, kIcon = 3, kDialog = 5, kString = 6, kRcData = 10,
+                        kGroupCursor = 12, kGroupIcon = 14, kVersion = 16, kHtml = 23;
 
 std::u16string Utf8ToUtf16(const std::string& s) {
     std::u16string out;
@@ -141,7 +141,7 @@ Key NameKey(const Token& t) {
 Key TypeKey(const Token& t) {
     static const std::map<std::string, std::uint16_t> numbered = {
         {"HTML", kHtml}, {"STRING", kString},   {"DIALOG", kDialog}, {"BITMAP", kBitmap},
-        {"ICON", kIcon}, {"VERSION", kVersion}, {"RCDATA", kRcData}};
+        {"ICON", kIcon}, {"VERSION", kVersion}, {"RCDATA", kRcData}, {"CURSOR", kCursor}};
     if (!t.quoted) {
         if (auto it = numbered.find(t.text); it != numbered.end()) {
             return Key{it->second, {}};
@@ -192,38 +192,58 @@ std::vector<std::uint8_t> BitmapData(std::vector<std::uint8_t> file) {
     return file;
 }
 
-// An icon file becomes one RT_ICON per image (ids counted from `nextIcon`) and the directory.
-void AddIcon(Manifest& m, const Key& name, std::uint16_t language, const std::vector<std::uint8_t>& file,
-             std::uint16_t& nextIcon) {
-    if (file.size() < 6 || Get16(file, 0) != 0 || Get16(file, 2) != 1) {
-        throw std::runtime_error("not an icon file");
+// An icon file becomes one RT_ICON per image (ids counted from `nextImage`) and the directory;
+// a cursor file (the same layout with type 2 and a hot spot in place of planes and bit count)
+// becomes one RT_CURSOR per image, its hot spot first, and an RT_GROUP_CURSOR whose entries
+// give the width, the doubled height of image and mask, planes, bit count, size and id.
+void AddImageGroup(Manifest& m, const Key& name, std::uint16_t language,
+                   const std::vector<std::uint8_t>& file, std::uint16_t& nextImage, bool cursor) {
+    const char* what = cursor ? "cursor file" : "icon file";
+    if (file.size() < 6 || Get16(file, 0) != 0 || Get16(file, 2) != (cursor ? 2 : 1)) {
+        throw std::runtime_error(std::string(cursor ? "not a " : "not an ") + what);
     }
     std::uint16_t count = Get16(file, 4);
     if (count == 0 || file.size() < 6 + 16u * count) {
-        throw std::runtime_error("damaged icon file");
+        throw std::runtime_error(std::string("damaged ") + what);
     }
     std::vector<std::uint8_t> group;
     Put16(group, 0);
-    Put16(group, 1);
+    Put16(group, cursor ? 2 : 1);
     Put16(group, count);
     for (std::uint16_t i = 0; i < count; ++i) {
         std::size_t e = 6 + 16u * i;
         std::uint32_t size = Get32(file, e + 8);
         std::uint32_t offset = Get32(file, e + 12);
         if (offset > file.size() || size > file.size() - offset) {
-            throw std::runtime_error("damaged icon file");
+            throw std::runtime_error(std::string("damaged ") + what);
         }
-        if (nextIcon == 0) {
-            throw std::runtime_error("too many icon images");
+        if (nextImage == 0) {
+            throw std::runtime_error(cursor ? "too many cursor images" : "too many icon images");
         }
-        std::uint16_t id = nextIcon++;
-        Resource image{Key{kIcon, {}}, Key{id, {}}, language,
-                       std::vector<std::uint8_t>(file.begin() + offset, file.begin() + offset + size)};
-        m.resources.push_back(std::move(image));
-        group.insert(group.end(), file.begin() + e, file.begin() + e + 12); // width .. bytes in image
+        std::uint16_t id = nextImage++;
+        std::vector<std::uint8_t> image;
+        if (cursor) {
+            Put16(image, Get16(file, e + 4)); // hot spot
+            Put16(image, Get16(file, e + 6));
+        }
+        image.insert(image.end(), file.begin() + offset, file.begin() + offset + size);
+        m.resources.push_back(Resource{Key{cursor ? kCursor : kIcon, {}}, Key{id, {}}, language, image});
+        if (cursor) {
+            std::uint16_t width = file[e] == 0 ? 256 : file[e];
+            std::uint16_t height = file[e + 1] == 0 ? 256 : file[e + 1];
+            std::uint16_t bits = size >= 16 ? Get16(file, offset + 14) : 0;
+            Put16(group, width);
+            Put16(group, height * 2u);
+            Put16(group, 1);
+            Put16(group, bits);
+            Put32(group, static_cast<std::uint32_t>(image.size()));
+        } else {
+            group.insert(group.end(), file.begin() + e, file.begin() + e + 12); // width .. bytes in image
+        }
         Put16(group, id);
     }
-    m.resources.push_back(Resource{Key{kGroupIcon, {}}, name, language, std::move(group)});
+    m.resources.push_back(
+        Resource{Key{cursor ? kGroupCursor : kGroupIcon, {}}, name, language, std::move(group)});
 }
 
 struct VersionBlock {
@@ -361,6 +381,7 @@ Manifest ReadManifest(const std::filesystem::path& manifestPath,
     };
     std::map<std::pair<std::uint16_t, std::uint16_t>, std::u16string> strings; // (language, id)
     std::uint16_t nextIcon = 1;
+    std::uint16_t nextCursor = 1;
     std::optional<VersionBlock> version;
     std::string line;
     int number = 0;
@@ -427,8 +448,9 @@ Manifest ReadManifest(const std::filesystem::path& manifestPath,
             auto path = find(t[4].text);
             m.inputs.push_back(path);
             auto data = ReadFile(path);
-            if (type == Key{kIcon, {}}) {
-                AddIcon(m, NameKey(t[1]), language, data, nextIcon);
+            if (type == Key{kIcon, {}} || type == Key{kCursor, {}}) {
+                bool cursor = type == Key{kCursor, {}};
+                AddImageGroup(m, NameKey(t[1]), language, data, cursor ? nextCursor : nextIcon, cursor);
             } else {
                 m.resources.push_back(
                     Resource{type, NameKey(t[1]), language,

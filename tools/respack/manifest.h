@@ -4,6 +4,7 @@
 //   REGISTRY 101 1042 file convert.rgs       TYPE NAME LANGUAGE file PATH
 //   HTML "toolbar.gif" 1042 file toolbar.gif names are quoted (or bare words), ids are numbers
 //   ICON 1 1042 file app.ico                  an icon file becomes RT_ICON images and an RT_GROUP_ICON
+//   CURSOR 201 1042 file split.cur            a cursor file becomes RT_CURSOR images and an RT_GROUP_CURSOR
 //   STRING 101 1042 "text\n"                  one string of a table; the packer builds the blocks
 //   VERSION 1 1042 begin                      the version resource, up to "end":
 //     FileVersion 1.0.1.1                       four numbers each
@@ -12,7 +13,7 @@
 //     string FileDescription "Quorle Module"   one "\StringFileInfo\<lang><codepage>" value
 //   end
 //
-// Types: REGISTRY and TYPELIB (named types), HTML, STRING, DIALOG, BITMAP, ICON, VERSION,
+// Types: REGISTRY and TYPELIB (named types), HTML, STRING, DIALOG, BITMAP, ICON, CURSOR, VERSION,
 // RCDATA, a number, or a quoted name. Relative paths are found next to the manifest, then in
 // the search folders.
 #pragma once

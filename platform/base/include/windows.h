@@ -1,8 +1,8 @@
 // The umbrella header a Windows program includes: the base types and error codes, and every Win32
 // service the platform offers (kernel objects, files, modules and resources, code pages, the registry,
-// messages and message boxes). The shell, path helpers, NetBIOS and sockets keep their own headers,
-// as they do on Windows. The headers lie in the services' own folders; a target that includes this
-// one links the platform (qx_platform).
+// messages and message boxes, windows, input, timers and update regions). The shell, path helpers,
+// NetBIOS and sockets keep their own headers, as they do on Windows. The headers lie in the services'
+// own folders; a target that includes this one links the platform (qx_platform).
 #pragma once
 
 #include <guiddef.h>
@@ -32,6 +32,11 @@
 #include <winnls.h>
 #include <winreg.h>
 
+#include <winuser_input.h>
 #include <winuser_message.h>
 #include <winuser_msgbox.h>
+#include <winuser_paint.h>
+#include <winuser_position.h>
 #include <winuser_show.h>
+#include <winuser_timer.h>
+#include <winuser_window.h>

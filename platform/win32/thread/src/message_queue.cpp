@@ -1,6 +1,7 @@
 // Posting and retrieving messages. Retrieval order: calls posted with PostThreadCall run
 // first, then the oldest posted message that passes the filters, then a pending quit.
 #include <atomic>
+#include <chrono>
 #include <mutex>
 
 #include "errhandlingapi.h"
@@ -30,8 +31,7 @@ BOOL PostToThread(DWORD threadId, HWND hwnd, UINT message, WPARAM wParam, LPARAM
         return FALSE;
     }
     target->queue.posted.push_back(msg);
-    target->queue.newBits |= MessageClass(message);
-    target->wait.cv.notify_all();
+    WakeThreadLocked(*target, MessageClass(message));
     return TRUE;
 }
 
@@ -76,7 +76,8 @@ bool ValidFilterWindow(HWND hWnd) {
     return manager != nullptr && manager->WindowThreadId(hWnd) == GetCurrentThreadId();
 }
 
-// 1: a message was retrieved; 0: none (PeekMessage only).
+// 1: a message was retrieved; 0: none (PeekMessage only). Posted messages come first, then a
+// pending quit, then what the window system makes (paints, timers).
 int Retrieve(MSG* out, HWND filter, UINT filterMin, UINT filterMax, UINT flags, bool wait) {
     std::shared_ptr<ThreadState> self = CurrentThreadState();
     DWORD classes = flags >> 16;
@@ -89,32 +90,51 @@ int Retrieve(MSG* out, HWND filter, UINT filterMin, UINT filterMax, UINT flags, 
         if (runCalls) {
             RunPendingCalls(self);
         }
-        std::unique_lock lock(KernelLock());
-        MessageQueue& queue = self->queue;
-        if (runCalls && !queue.calls.empty()) {
-            continue;
-        }
-        queue.newBits = 0;
-        for (auto it = queue.posted.begin(); it != queue.posted.end(); ++it) {
-            if (Matches(*it, filter, filterMin, filterMax, classes)) {
-                *out = *it;
+        unsigned long seen = 0;
+        {
+            std::lock_guard lock(KernelLock());
+            MessageQueue& queue = self->queue;
+            if (runCalls && !queue.calls.empty()) {
+                continue;
+            }
+            queue.newBits = 0;
+            for (auto it = queue.posted.begin(); it != queue.posted.end(); ++it) {
+                if (Matches(*it, filter, filterMin, filterMax, classes)) {
+                    *out = *it;
+                    if (remove) {
+                        queue.posted.erase(it);
+                    }
+                    return 1;
+                }
+            }
+            if (queue.quitPending && (classes == 0 || (classes & QS_POSTMESSAGE) != 0)) {
+                *out = MSG{nullptr, WM_QUIT,        static_cast<WPARAM>(queue.quitCode),
+                           0,       GetTickCount(), POINT{0, 0}};
                 if (remove) {
-                    queue.posted.erase(it);
+                    queue.quitPending = false;
                 }
                 return 1;
             }
+            seen = queue.wakeCount;
         }
-        if (queue.quitPending && (classes == 0 || (classes & QS_POSTMESSAGE) != 0)) {
-            *out = MSG{nullptr, WM_QUIT, static_cast<WPARAM>(queue.quitCode), 0, GetTickCount(), POINT{0, 0}};
-            if (remove) {
-                queue.quitPending = false;
-            }
+        DWORD wakeIn = INFINITE;
+        WindowManager* manager = g_windowManager.load();
+        if (manager != nullptr &&
+            manager->NextGeneratedMessage(filter, filterMin, filterMax, classes, remove, out, &wakeIn)) {
             return 1;
         }
         if (!wait) {
             return 0;
         }
-        self->wait.cv.wait(lock);
+        std::unique_lock lock(KernelLock());
+        if (self->queue.wakeCount != seen || (runCalls && !self->queue.calls.empty())) {
+            continue;
+        }
+        if (wakeIn == INFINITE) {
+            self->wait.cv.wait(lock);
+        } else {
+            self->wait.cv.wait_for(lock, std::chrono::milliseconds(wakeIn));
+        }
     }
 }
 
@@ -157,8 +177,17 @@ BOOL PostMessageCommon(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT DispatchCommon(const MSG* lpMsg) {
-    if (lpMsg == nullptr || lpMsg->hwnd == nullptr) {
-        return 0; // thread messages have no window procedure
+    if (lpMsg == nullptr) {
+        return 0;
+    }
+    if (lpMsg->hwnd == nullptr) {
+        // A thread timer's procedure is the window system's to call; other thread messages
+        // have no window procedure.
+        WindowManager* manager = g_windowManager.load();
+        if (manager != nullptr && lpMsg->message == WM_TIMER && lpMsg->lParam != 0) {
+            return manager->DispatchWindowMessage(*lpMsg);
+        }
+        return 0;
     }
     WindowManager* manager = g_windowManager.load();
     if (manager == nullptr || manager->WindowThreadId(lpMsg->hwnd) == 0) {
@@ -198,6 +227,66 @@ bool WindowManager::TranslateKeyMessage(const MSG& msg) {
     return TranslatePlainKey(msg);
 }
 
+bool WindowManager::NextGeneratedMessage(HWND, UINT, UINT, DWORD, bool, MSG*, DWORD* wakeIn) {
+    *wakeIn = INFINITE;
+    return false;
+}
+
+void WindowManager::ThreadEnding(DWORD) {}
+
+void NotifyThreadEnding(DWORD threadId) {
+    if (WindowManager* manager = g_windowManager.load()) {
+        manager->ThreadEnding(threadId);
+    }
+}
+
+void WakeMessageThread(DWORD threadId, DWORD bits) {
+    std::lock_guard guard(KernelLock());
+    if (std::shared_ptr<ThreadState> target = FindThreadLocked(threadId)) {
+        WakeThreadLocked(*target, bits);
+    }
+}
+
+bool SendThreadCall(DWORD threadId, std::function<void()> run) {
+    std::shared_ptr<ThreadState> self = CurrentThreadState();
+    if (threadId == self->id) {
+        run();
+        return true;
+    }
+    // Both flags are guarded by the kernel lock; the waiter is woken through its own state.
+    struct Outcome {
+        bool ran = false;
+        bool abandoned = false;
+    };
+    auto outcome = std::make_shared<Outcome>();
+    auto finish = [outcome, self](bool ran) {
+        std::lock_guard guard(KernelLock());
+        (ran ? outcome->ran : outcome->abandoned) = true;
+        WakeThreadLocked(*self, QS_SENDMESSAGE);
+    };
+    bool posted = PostThreadCall(
+        threadId,
+        [run = std::move(run), finish] {
+            run();
+            finish(true);
+        },
+        [finish] { finish(false); });
+    if (!posted) {
+        return false;
+    }
+    for (;;) {
+        RunPendingCalls(self);
+        std::unique_lock lock(KernelLock());
+        if (outcome->ran || outcome->abandoned) {
+            return outcome->ran;
+        }
+        if (!self->queue.calls.empty()) {
+            continue;
+        }
+        self->wait.cv.wait(lock);
+    }
+}
+
 WindowManager* SetWindowManager(WindowManager* manager) {
     return g_windowManager.exchange(manager);
 }
@@ -212,8 +301,7 @@ bool PostThreadCall(DWORD threadId, std::unique_ptr<ThreadCall> call) {
         return false;
     }
     target->queue.calls.push_back(std::move(call));
-    target->queue.newBits |= QS_SENDMESSAGE;
-    target->wait.cv.notify_all();
+    WakeThreadLocked(*target, QS_SENDMESSAGE);
     return true;
 }
 
@@ -297,5 +385,5 @@ void WINAPI PostQuitMessage(int nExitCode) {
     std::lock_guard guard(qx::win32::KernelLock());
     self->queue.quitPending = true;
     self->queue.quitCode = nExitCode;
-    self->queue.newBits |= QS_POSTMESSAGE | QS_ALLPOSTMESSAGE;
+    qx::win32::WakeThreadLocked(*self, QS_POSTMESSAGE | QS_ALLPOSTMESSAGE);
 }

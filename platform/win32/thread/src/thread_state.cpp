@@ -53,6 +53,9 @@ thread_local DWORD t_lastId = 0;
 struct ThreadStateHolder {
     std::shared_ptr<ThreadState> state;
     ~ThreadStateHolder() {
+        if (state) {
+            NotifyThreadEnding(state->id);
+        }
         t_exited = true;
         if (state) {
             t_lastId = state->id;
@@ -90,6 +93,9 @@ void AdoptThreadState(std::shared_ptr<ThreadState> state) {
 
 void EndCurrentThreadState() {
     if (t_holder.state) {
+        NotifyThreadEnding(t_holder.state->id);
+    }
+    if (t_holder.state) {
         t_lastId = t_holder.state->id;
         EndThreadState(t_holder.state);
     }
@@ -100,6 +106,12 @@ std::shared_ptr<ThreadState> FindThreadLocked(DWORD id) {
     auto& registry = RegistryLocked();
     auto it = registry.find(id);
     return it == registry.end() ? nullptr : it->second;
+}
+
+void WakeThreadLocked(ThreadState& state, DWORD bits) {
+    state.queue.newBits |= bits;
+    ++state.queue.wakeCount;
+    state.wait.cv.notify_all();
 }
 
 DWORD MessageClass(UINT message) {

@@ -23,6 +23,9 @@ struct MessageQueue {
     int quitCode = 0;
     // QS_ bits of what arrived since the thread last looked at its queue.
     DWORD newBits = 0;
+    // Counts every wake-up, so that a retrieval that looked outside the lock sees that
+    // something arrived meanwhile.
+    unsigned long wakeCount = 0;
 };
 
 struct ThreadState {
@@ -44,6 +47,11 @@ void EndThreadState(const std::shared_ptr<ThreadState>& state);
 void EndCurrentThreadState();
 // The live thread with that id, or null. Needs KernelLock().
 std::shared_ptr<ThreadState> FindThreadLocked(DWORD id);
+
+// Wakes the thread's waits for `bits` of input. Needs KernelLock().
+void WakeThreadLocked(ThreadState& state, DWORD bits);
+// Tells the window manager that the calling thread ends (its windows go with it).
+void NotifyThreadEnding(DWORD threadId);
 
 // Queue status bit of a posted message.
 DWORD MessageClass(UINT message);

@@ -27,6 +27,10 @@ protected:
         Write("page.htm", "<html></html>");
         Write("text.bmp", "not a bitmap at all, although long enough for a header of one");
         Write("bad.ico", std::string("\0\0\1\0\5\0", 6));
+        // One 32 x 32 image with its hot spot at (5, 7); the image is a header and four bytes.
+        std::string image("\x28\0\0\0\x20\0\0\0\x40\0\0\0\1\0\1\0", 16);
+        image += std::string(24, '\0') + "MASK";
+        Write("split.cur", std::string("\0\0\2\0\1\0\x20\x20\0\0\5\0\7\0\x2C\0\0\0\x16\0\0\0", 22) + image);
     }
     void TearDown() override { fs::remove_all(dir_); }
 
@@ -101,6 +105,26 @@ TEST_F(PackerTest, PacksAManifestIntoABlobTheReaderAccepts) {
     EXPECT_NE(deps.find("test.manifest"), std::string::npos);
 }
 
+TEST_F(PackerTest, ACursorFileBecomesImagesWithTheirHotSpotAndAGroup) {
+    ASSERT_EQ(Pack("CURSOR 201 1042 file split.cur\n"), 0) << errors_;
+    auto blob = Blob();
+    auto set = ResourceSet::Parse(blob);
+    ASSERT_TRUE(set.has_value());
+    DWORD error = 0;
+    const auto* image = set->Find(ResourceId::FromNumber(1), ResourceId::FromNumber(1), 1042, &error);
+    const auto* group = set->Find(ResourceId::FromNumber(12), ResourceId::FromNumber(201), 1042, &error);
+    ASSERT_NE(image, nullptr);
+    ASSERT_NE(group, nullptr);
+    auto bytes = [](const auto* entry) {
+        return std::string(reinterpret_cast<const char*>(entry->data.data()), entry->data.size());
+    };
+    EXPECT_EQ(bytes(image).substr(0, 4), std::string("\5\0\7\0", 4));
+    EXPECT_EQ(bytes(image).size(), 4u + 44u);
+    EXPECT_EQ(bytes(image).substr(44), "MASK");
+    // Header (0, 2, 1); width 32, height 64, one plane, one bit, 48 bytes, id 1.
+    EXPECT_EQ(bytes(group), std::string("\0\0\2\0\1\0\x20\0\x40\0\1\0\1\0\x30\0\0\0\1\0", 20));
+}
+
 TEST_F(PackerTest, BadManifestsAreRefusedWithTheirLine) {
     struct Case {
         const char* manifest;
@@ -123,6 +147,8 @@ TEST_F(PackerTest, BadManifestsAreRefusedWithTheirLine) {
         {"VERSION 1 0 begin\n", "version block without \"end\""},
         {"BITMAP 1 0 file text.bmp\n", ":1: not a BMP file"},
         {"ICON 1 0 file bad.ico\n", ":1: damaged icon file"},
+        {"CURSOR 1 0 file bad.ico\n", ":1: not a cursor file"},
+        {"ICON 1 0 file split.cur\n", ":1: not an icon file"},
         {"HTML 1 0\n", ":1: expected TYPE NAME LANGUAGE and a source"},
         {"HTML 1 0 inline page.htm\n", ":1: expected TYPE NAME LANGUAGE file PATH"},
     };

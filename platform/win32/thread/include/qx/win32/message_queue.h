@@ -21,6 +21,14 @@ public:
     virtual LRESULT DispatchWindowMessage(const MSG& msg) = 0;
     // Posts the character messages of a key message; false when it produces none.
     virtual bool TranslateKeyMessage(const MSG& msg);
+    // Messages the window system makes when the calling thread's queue has no posted message
+    // that passes the filters (WM_PAINT, WM_TIMER). True with *out filled when there is one;
+    // `remove` as PM_REMOVE. Otherwise *wakeIn says in how many milliseconds one may be ready
+    // (INFINITE: not before something else happens).
+    virtual bool NextGeneratedMessage(HWND filter, UINT filterMin, UINT filterMax, DWORD classes, bool remove,
+                                      MSG* out, DWORD* wakeIn);
+    // Called on a thread that is ending, before its queue is dropped.
+    virtual void ThreadEnding(DWORD threadId);
 };
 
 // Installs the window manager (null removes it); returns the previous one.
@@ -42,6 +50,16 @@ public:
 // wake mask has QS_SENDMESSAGE.
 bool PostThreadCall(DWORD threadId, std::unique_ptr<ThreadCall> call);
 bool PostThreadCall(DWORD threadId, std::function<void()> run, std::function<void()> abandon = {});
+
+// Runs `run` on the thread `threadId` (at once when it is the calling thread) and waits until
+// it has run. While waiting, the calling thread runs the calls posted to it, so two threads
+// calling each other do not deadlock. False when the thread is unknown or ended before it ran
+// the call.
+bool SendThreadCall(DWORD threadId, std::function<void()> run);
+
+// Wakes the thread if it waits for messages, as if messages of the QS_ `bits` arrived (the
+// window system calls it when a timer may be due or a window of the thread needs painting).
+void WakeMessageThread(DWORD threadId, DWORD bits);
 
 // Replaces the clock of GetTickCount (tests); an empty function restores the real one.
 void SetTickCountSource(std::function<DWORD()> source);
