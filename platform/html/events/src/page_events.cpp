@@ -24,14 +24,6 @@ std::u16string HandlerName(std::u16string_view name) {
     return lower.size() > 2 && lower.starts_with(u"on") ? lower : std::u16string();
 }
 
-bool SameObject(IDispatch* a, IDispatch* b) {
-    com::ComPtr<IUnknown> ua, ub;
-    if (!a || !b || FAILED(a->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&ua))) ||
-        FAILED(b->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&ub))))
-        return a == b;
-    return ua.Get() == ub.Get();
-}
-
 } // namespace
 
 bool EventBubbles(std::u16string_view type) {
@@ -42,8 +34,7 @@ bool EventBubbles(std::u16string_view type) {
     return std::find(std::begin(kStaying), std::end(kStaying), Lower(type)) == std::end(kStaying);
 }
 
-PageEvents::PageEvents(dom::DomPtr dom, Compiler compile, ErrorSink error)
-    : dom_(std::move(dom)), compile_(std::move(compile)), error_(std::move(error)) {}
+PageEvents::PageEvents(dom::DomPtr dom, Host& host) : dom_(std::move(dom)), host_(host) {}
 
 PageEvents::~PageEvents() {
     Clear();
@@ -84,20 +75,23 @@ HRESULT PageEvents::PutHandler(dom::Node* node, std::u16string_view name, const 
     const std::u16string key = HandlerName(name);
     if (!node || key.empty())
         return E_INVALIDARG;
-    com::ComPtr<IDispatch> function;
-    if (handler.vt == VT_DISPATCH) {
-        function = handler.pdispVal;
-    } else if (handler.vt == VT_BSTR) {
+    com::ComPtr<IDispatch> function, bound;
+    if (handler.vt == VT_DISPATCH || handler.vt == VT_BSTR) {
         com::ComPtr<IDispatch> self;
         HRESULT hr = dom::NodeObjectOf(dom_, node, &self);
-        if (SUCCEEDED(hr))
-            hr = compile_(self.Get(), {handler.bstrVal, SysStringLen(handler.bstrVal)}, &function);
+        if (SUCCEEDED(hr) && handler.vt == VT_DISPATCH) {
+            function = handler.pdispVal;
+            hr = handler.pdispVal ? host_.Bind(self.Get(), handler.pdispVal, &bound) : S_OK;
+        } else if (SUCCEEDED(hr)) {
+            hr = host_.Compile(self.Get(), {handler.bstrVal, SysStringLen(handler.bstrVal)}, &bound);
+            function = bound;
+        }
         if (FAILED(hr))
             return hr;
     } else if (handler.vt != VT_NULL && handler.vt != VT_EMPTY) {
         return DISP_E_TYPEMISMATCH;
     }
-    HandlersOf(node).properties[key] = std::move(function);
+    HandlersOf(node).properties[key] = {std::move(function), std::move(bound)};
     return S_OK;
 }
 
@@ -108,9 +102,9 @@ HRESULT PageEvents::GetHandler(dom::Node* node, std::u16string_view name, VARIAN
     if (found == handlers_.end())
         return S_OK;
     const auto property = found->second.properties.find(HandlerName(name));
-    if (property != found->second.properties.end() && property->second) {
+    if (property != found->second.properties.end() && property->second.first) {
         handler->vt = VT_DISPATCH;
-        handler->pdispVal = property->second.Get();
+        handler->pdispVal = property->second.first.Get();
         handler->pdispVal->AddRef();
     }
     return S_OK;
@@ -125,7 +119,7 @@ HRESULT PageEvents::Attach(dom::Node* node, std::u16string_view name, IDispatch*
         return key.empty() || !handler ? S_OK : E_INVALIDARG;
     std::vector<com::ComPtr<IDispatch>>& list = HandlersOf(node).attached[key];
     // The same function attached again still runs once.
-    if (std::none_of(list.begin(), list.end(), [&](const auto& h) { return SameObject(h.Get(), handler); }))
+    if (std::none_of(list.begin(), list.end(), [&](const auto& h) { return host_.Same(h.Get(), handler); }))
         list.emplace_back(handler);
     if (done)
         *done = VARIANT_TRUE;
@@ -138,7 +132,7 @@ HRESULT PageEvents::Detach(dom::Node* node, std::u16string_view name, IDispatch*
         return S_OK;
     const auto list = found->second.attached.find(HandlerName(name));
     if (list != found->second.attached.end())
-        std::erase_if(list->second, [&](const auto& h) { return SameObject(h.Get(), handler); });
+        std::erase_if(list->second, [&](const auto& h) { return host_.Same(h.Get(), handler); });
     return S_OK;
 }
 
@@ -175,7 +169,7 @@ com::ComPtr<IDispatch> PageEvents::InlineHandler(dom::Node* node, const std::u16
     function = nullptr;
     com::ComPtr<IDispatch> self;
     if (SUCCEEDED(dom::NodeObjectOf(dom_, node, &self)))
-        compile_(self.Get(), text, &function);
+        host_.Compile(self.Get(), text, &function);
     return function;
 }
 
@@ -190,8 +184,7 @@ bool PageEvents::Call(IDispatch* handler, IDispatch* event) {
     const HRESULT hr =
         handler->Invoke(DISPID_VALUE, IID_NULL, 0, DISPATCH_METHOD, &params, &result, &info, nullptr);
     if (FAILED(hr)) {
-        if (error_)
-            error_(hr, info);
+        host_.HandlerFailed(hr, info);
         SysFreeString(info.bstrSource);
         SysFreeString(info.bstrDescription);
         SysFreeString(info.bstrHelpFile);
@@ -234,8 +227,8 @@ bool PageEvents::Dispatch(dom::Node* source, const EventInit& init, IDispatch* t
         const auto property = found == handlers_.end() ? decltype(found->second.properties.end()){}
                                                        : found->second.properties.find(name);
         if (found != handlers_.end() && property != found->second.properties.end()) {
-            if (property->second)
-                run.push_back(property->second);
+            if (property->second.second)
+                run.push_back(property->second.second);
         } else if (com::ComPtr<IDispatch> inlineHandler = InlineHandler(node, name)) {
             run.push_back(std::move(inlineHandler));
         }

@@ -26,7 +26,22 @@ Object.defineProperty(this, "__qxHandler", { value: function (element, params, c
     var f = new Function(params, code);
     return function () { return f.apply(element, arguments); };
 }, enumerable: false });
+Object.defineProperty(this, "__qxBind", { value: function (element, f) {
+    return function () { return f.apply(element, arguments); };
+}, enumerable: false });
+Object.defineProperty(this, "__qxSame", { value: function (a, b) { return a === b; }, enumerable: false });
 Object.defineProperty(this, "__qxPage", { value: __qxPage, enumerable: false });
+Object.defineProperty(this, "__qxNameElements", { value: function (ids) {
+    var global = window;
+    for (var i = 0; i < ids.length; i++) (function (id) {
+        if (id in global) return;
+        Object.defineProperty(global, id, { configurable: true, get: function () {
+            return document.getElementById(id);
+        }, set: function (v) {
+            Object.defineProperty(global, id, { value: v, writable: true, configurable: true, enumerable: true });
+        } });
+    })(ids[i]);
+}, enumerable: false });
 )";
 
 // The timers of the thread's pages, by the id SetTimer gave.
@@ -101,12 +116,7 @@ PageScript::~PageScript() {
 }
 
 HRESULT PageScript::DefineWindow() {
-    events_ = std::make_shared<events::PageEvents>(
-        dom_,
-        [this](IDispatch* element, std::u16string_view code, IDispatch** handler) {
-            return CompileHandler(element, code, handler);
-        },
-        [this](HRESULT hr, const EXCEPINFO& info) { ReportException(hr, info); });
+    events_ = std::make_shared<events::PageEvents>(dom_, static_cast<events::PageEvents::Host&>(*this));
     HRESULT hr = engine_.DefineValue("document", com::Variant(static_cast<IDispatch*>(document_.Get())));
     if (SUCCEEDED(hr))
         hr = engine_.DefineFunction("__qxPage.event", [this](CallContext& call) {
@@ -153,8 +163,46 @@ HRESULT PageScript::DefineWindow() {
     return S_OK;
 }
 
-HRESULT PageScript::CompileHandler(IDispatch* element, std::u16string_view code, IDispatch** handler) {
+HRESULT PageScript::Compile(IDispatch* element, std::u16string_view code, IDispatch** handler) {
     return CompileFunction(element, u"event", code, handler);
+}
+
+HRESULT PageScript::CallHelper(std::u16string_view name, VARIANT* args, std::size_t count, VARIANT* result) {
+    bool found = false;
+    ScriptError error;
+    const HRESULT hr = engine_.CallGlobal(name, args, count, result, &found, &error);
+    if (FAILED(hr) && !error.message.empty()) {
+        error.fileName = com::Utf16ToUtf8(options_.url);
+        Report(error);
+    }
+    return FAILED(hr) ? hr : found ? S_OK : E_UNEXPECTED;
+}
+
+HRESULT PageScript::Bind(IDispatch* element, IDispatch* function, IDispatch** bound) {
+    *bound = nullptr;
+    VARIANT args[2];
+    args[0].vt = VT_DISPATCH;
+    args[0].pdispVal = element;
+    args[1].vt = VT_DISPATCH;
+    args[1].pdispVal = function;
+    com::Variant result;
+    const HRESULT hr = CallHelper(u"__qxBind", args, 2, &result);
+    if (FAILED(hr) || result.vt != VT_DISPATCH || !result.pdispVal)
+        return FAILED(hr) ? hr : E_UNEXPECTED;
+    *bound = result.pdispVal;
+    (*bound)->AddRef();
+    return S_OK;
+}
+
+bool PageScript::Same(IDispatch* a, IDispatch* b) {
+    VARIANT args[2];
+    args[0].vt = VT_DISPATCH;
+    args[0].pdispVal = a;
+    args[1].vt = VT_DISPATCH;
+    args[1].pdispVal = b;
+    com::Variant result;
+    return SUCCEEDED(CallHelper(u"__qxSame", args, 2, &result)) && result.vt == VT_BOOL &&
+           result.boolVal != VARIANT_FALSE;
 }
 
 HRESULT PageScript::CompileFunction(IDispatch* element, std::u16string_view params, std::u16string_view code,
@@ -169,14 +217,9 @@ HRESULT PageScript::CompileFunction(IDispatch* element, std::u16string_view para
     args[2].vt = VT_BSTR;
     args[2].bstrVal = codeText.Get();
     com::Variant result;
-    bool found = false;
-    ScriptError error;
-    const HRESULT hr = engine_.CallGlobal(u"__qxHandler", args, 3, &result, &found, &error);
-    if (FAILED(hr)) {
-        error.fileName = com::Utf16ToUtf8(options_.url);
-        Report(error);
+    const HRESULT hr = CallHelper(u"__qxHandler", args, 3, &result);
+    if (FAILED(hr))
         return hr;
-    }
     if (result.vt != VT_DISPATCH || !result.pdispVal)
         return E_UNEXPECTED;
     *handler = result.pdispVal;
@@ -211,7 +254,30 @@ void PageScript::ReportException(HRESULT hr, const EXCEPINFO& info) {
     Report(error);
 }
 
+// Elements with an id are names of the window, as the old browser had them (`tbContent.DocumentHTML`),
+// unless script has a global of that name.
+void PageScript::NameElements() {
+    std::string ids = "__qxNameElements([";
+    for (dom::Node* n = dom::NextInTree(dom_->tree.Document(), dom_->tree.Document()); n;
+         n = dom::NextInTree(n, dom_->tree.Document())) {
+        const dom::Attribute* id = n->IsElement() ? n->FindAttribute(u"id") : nullptr;
+        if (!id || id->value.empty())
+            continue;
+        ids += '"';
+        for (char16_t c : id->value) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c));
+            ids += escaped;
+        }
+        ids += "\",";
+    }
+    ids += "])";
+    ScriptError error;
+    engine_.Run(ids, "window", &error);
+}
+
 bool PageScript::Execute(std::string_view sourceUtf8, std::string_view where) {
+    NameElements();
     ScriptError error;
     const RunResult result = engine_.Run(sourceUtf8, where, &error);
     if (result == RunResult::Completed)
@@ -321,6 +387,7 @@ void PageScript::RunTimer(UINT_PTR id) {
                 com::Utf16ToUtf8(options_.url));
         return;
     }
+    NameElements();
     DISPPARAMS none{nullptr, nullptr, 0, 0};
     com::Variant result;
     EXCEPINFO info{};

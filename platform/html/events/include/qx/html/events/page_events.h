@@ -5,7 +5,6 @@
 #include "qx/com/comptr.h"
 #include "qx/html/dom/html_document.h"
 
-#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -26,14 +25,22 @@ bool EventBubbles(std::u16string_view type);
 
 class PageEvents final : public dom::ElementEvents {
 public:
-    // Compiles an inline handler's text (`onclick="..."`) into a function taking `event` whose
-    // `this` is the element; a failure is reported by the compiler and the handler is skipped.
-    using Compiler =
-        std::function<HRESULT(IDispatch* element, std::u16string_view code, IDispatch** handler)>;
-    // Hears what a handler threw (the handler is skipped, delivery goes on).
-    using ErrorSink = std::function<void(HRESULT hr, const EXCEPINFO& info)>;
+    // What the page's script engine does for its handlers.
+    class Host {
+    public:
+        virtual ~Host() = default;
+        // Compiles an inline handler's text (`onclick="..."`) into a function taking `event` whose
+        // `this` is the element; a failure is reported by the host and the handler is skipped.
+        virtual HRESULT Compile(IDispatch* element, std::u16string_view code, IDispatch** handler) = 0;
+        // The function put as a handler property, called with the element as `this`.
+        virtual HRESULT Bind(IDispatch* element, IDispatch* function, IDispatch** bound) = 0;
+        // Whether two handlers are the same function (script hands out a new wrapper each time).
+        virtual bool Same(IDispatch* a, IDispatch* b) = 0;
+        // Hears what a handler threw (the handler is skipped, delivery goes on).
+        virtual void HandlerFailed(HRESULT hr, const EXCEPINFO& info) = 0;
+    };
 
-    PageEvents(dom::DomPtr dom, Compiler compile, ErrorSink error);
+    PageEvents(dom::DomPtr dom, Host& host);
     ~PageEvents() override;
 
     // Delivers an event; false when a handler cancelled it (returnValue false).
@@ -54,8 +61,9 @@ public:
 
 private:
     struct NodeHandlers {
-        // Handler properties by lower-case "on..." name; a null pointer is a property put to null.
-        std::map<std::u16string, com::ComPtr<IDispatch>> properties;
+        // Handler properties by lower-case "on..." name, as put and as called; null pointers for a
+        // property put to null.
+        std::map<std::u16string, std::pair<com::ComPtr<IDispatch>, com::ComPtr<IDispatch>>> properties;
         // Compiled inline handlers with the attribute text they came from.
         std::map<std::u16string, std::pair<std::u16string, com::ComPtr<IDispatch>>> inline_;
         std::map<std::u16string, std::vector<com::ComPtr<IDispatch>>> attached;
@@ -66,8 +74,7 @@ private:
     bool Call(IDispatch* handler, IDispatch* event);
 
     dom::DomPtr dom_;
-    Compiler compile_;
-    ErrorSink error_;
+    Host& host_;
     std::map<dom::Node*, NodeHandlers> handlers_; // each node here is held
     std::vector<com::ComPtr<IDispatch>> current_; // nested deliveries, innermost last
 };

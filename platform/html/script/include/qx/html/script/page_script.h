@@ -26,13 +26,13 @@ struct PageScriptOptions {
     std::function<void(const std::string& report)> report;
 };
 
-class PageScript {
+class PageScript final : private events::PageEvents::Host {
 public:
     // Wires the document's events and script object to a new engine; E_INVALIDARG for a
     // document that is not this browser's.
     static HRESULT Open(IHTMLDocument2* document, PageScriptOptions options,
                         std::unique_ptr<PageScript>* page);
-    ~PageScript();
+    ~PageScript() override;
     PageScript(const PageScript&) = delete;
     PageScript& operator=(const PageScript&) = delete;
 
@@ -48,7 +48,12 @@ public:
 private:
     PageScript(dom::DomPtr dom, com::ComPtr<IHTMLDocument2> document, PageScriptOptions options);
     HRESULT DefineWindow();
-    HRESULT CompileHandler(IDispatch* element, std::u16string_view code, IDispatch** handler);
+    HRESULT Compile(IDispatch* element, std::u16string_view code, IDispatch** handler) override;
+    HRESULT Bind(IDispatch* element, IDispatch* function, IDispatch** bound) override;
+    bool Same(IDispatch* a, IDispatch* b) override;
+    void HandlerFailed(HRESULT hr, const EXCEPINFO& info) override { ReportException(hr, info); }
+    // Calls a helper of the window's prelude with objects and texts.
+    HRESULT CallHelper(std::u16string_view name, VARIANT* args, std::size_t count, VARIANT* result);
     HRESULT CompileFunction(IDispatch* element, std::u16string_view params, std::u16string_view code,
                             IDispatch** handler);
     void Report(const qx::script::ScriptError& error);
@@ -58,6 +63,7 @@ private:
     static void CALLBACK OnTimer(HWND, UINT, UINT_PTR id, DWORD);
     void RunTimer(UINT_PTR id);
     void BindScriptFor(dom::Node* script);
+    void NameElements();
 
     struct Timer {
         com::Variant handler; // a function, or text to run
