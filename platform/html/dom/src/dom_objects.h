@@ -66,7 +66,7 @@ HRESULT MakeNodeObject(const DomPtr& dom, Node* node, IDispatch** out) {
 // The object of a table, section, row or cell; S_FALSE (and nothing made) for other elements.
 HRESULT CreateTablePartObject(const DomPtr& dom, Node* node, IDispatch** out);
 
-// The object of an INPUT, SELECT or OPTION; S_FALSE (and nothing made) for other elements.
+// The object of an INPUT, SELECT, OPTION, IMG or DIV; S_FALSE (and nothing made) for other elements.
 HRESULT CreateFormFieldObject(const DomPtr& dom, Node* node, IDispatch** out);
 
 // IHTMLDOMNode's members over a node.

@@ -64,7 +64,35 @@ inline void SetTextContent(NodeTree& tree, Node* element, std::u16string_view te
     }
 }
 
+inline HRESULT ReturnLong(long value, LONG* out) {
+    if (!out)
+        return E_POINTER;
+    *out = static_cast<LONG>(value);
+    return S_OK;
+}
+
+// An integer attribute ("2", " 3px" reads 3); fallback when absent or not a number.
+inline long IntegerAttribute(const Node* node, std::u16string_view name, long fallback) {
+    std::u16string_view text = node->AttributeValue(name);
+    while (!text.empty() && (text.front() == u' ' || text.front() == u'\t'))
+        text.remove_prefix(1);
+    long value = 0;
+    std::size_t digits = 0;
+    for (; digits < text.size() && text[digits] >= u'0' && text[digits] <= u'9' && value < 100000000;
+         ++digits)
+        value = value * 10 + (text[digits] - u'0');
+    return digits ? value : fallback;
+}
+
+inline std::u16string Decimal(long value) {
+    const std::string text = std::to_string(value);
+    return std::u16string(text.begin(), text.end());
+}
 } // namespace element_detail
+
+using element_detail::Decimal;
+using element_detail::IntegerAttribute;
+using element_detail::ReturnLong;
 
 template <typename... Tag>
 class ElementObject

@@ -1,5 +1,5 @@
-// Form fields: INPUT, SELECT and OPTION. What the user changes (value, checked, the selection) is
-// written into the field's attributes, as the old browser's saved documents carried it.
+// Form fields (INPUT, SELECT and OPTION), images and DIVs. What the user changes (value, checked, the
+// selection) is written into the field's attributes, as the old browser's saved documents carried it.
 #include "element_object.h"
 
 namespace qx::html::dom {
@@ -21,27 +21,6 @@ void SetFlag(NodeTree& tree, Node* node, std::u16string_view name, bool on) {
         node->attributes.push_back(Attribute{std::u16string(name), u"", AttributeQuote::Bare});
         tree.Touch();
     }
-}
-
-long LongAttribute(const Node* node, std::u16string_view name, long fallback) {
-    const std::u16string_view text = node->AttributeValue(name);
-    long value = 0;
-    std::size_t i = 0;
-    for (; i < text.size() && text[i] >= u'0' && text[i] <= u'9' && value < 100000000; ++i)
-        value = value * 10 + (text[i] - u'0');
-    return i ? value : fallback;
-}
-
-HRESULT ReturnLongValue(long value, LONG* out) {
-    if (!out)
-        return E_POINTER;
-    *out = static_cast<LONG>(value);
-    return S_OK;
-}
-
-std::u16string Decimal(long value) {
-    const std::string text = std::to_string(value);
-    return std::u16string(text.begin(), text.end());
 }
 
 Node* FormOf(Node* node) {
@@ -73,7 +52,7 @@ long SelectedIndex(Node* select) {
     for (std::size_t i = 0; i < options.size(); ++i)
         if (options[i]->FindAttribute(u"selected"))
             return static_cast<long>(i);
-    const bool list = select->FindAttribute(u"multiple") || LongAttribute(select, u"size", 1) > 1;
+    const bool list = select->FindAttribute(u"multiple") || IntegerAttribute(select, u"size", 1) > 1;
     return options.empty() || list ? -1 : 0;
 }
 
@@ -112,10 +91,10 @@ public:
     }
     STDMETHODIMP get_form(IDispatch** p) override { return ReturnObject(dom_, FormOf(node_), p); }
     STDMETHODIMP put_size(LONG v) override { return Set(u"size", Decimal(v)); }
-    STDMETHODIMP get_size(LONG* p) override { return ReturnLongValue(LongAttribute(node_, u"size", 20), p); }
+    STDMETHODIMP get_size(LONG* p) override { return ReturnLong(IntegerAttribute(node_, u"size", 20), p); }
     STDMETHODIMP put_maxLength(LONG v) override { return Set(u"maxLength", Decimal(v)); }
     STDMETHODIMP get_maxLength(LONG* p) override {
-        return ReturnLongValue(LongAttribute(node_, u"maxLength", 2147483647), p);
+        return ReturnLong(IntegerAttribute(node_, u"maxLength", 2147483647), p);
     }
     STDMETHODIMP put_defaultValue(BSTR v) override { return put_value(v); }
     STDMETHODIMP get_defaultValue(BSTR* p) override { return ReturnText(node_->AttributeValue(u"value"), p); }
@@ -166,7 +145,7 @@ public:
         node_->SetAttribute(u"size", Decimal(v));
         return S_OK;
     }
-    STDMETHODIMP get_size(LONG* p) override { return ReturnLongValue(LongAttribute(node_, u"size", 0), p); }
+    STDMETHODIMP get_size(LONG* p) override { return ReturnLong(IntegerAttribute(node_, u"size", 0), p); }
     STDMETHODIMP put_multiple(VARIANT_BOOL v) override {
         SetFlag(dom_->tree, node_, u"multiple", v != VARIANT_FALSE);
         return S_OK;
@@ -193,7 +172,7 @@ public:
         }
         return S_OK;
     }
-    STDMETHODIMP get_selectedIndex(LONG* p) override { return ReturnLongValue(SelectedIndex(node_), p); }
+    STDMETHODIMP get_selectedIndex(LONG* p) override { return ReturnLong(SelectedIndex(node_), p); }
     STDMETHODIMP get_type(BSTR* p) override {
         return ReturnText(node_->FindAttribute(u"multiple") ? u"select-multiple" : u"select-one", p);
     }
@@ -258,7 +237,7 @@ public:
         return S_OK;
     }
     STDMETHODIMP get_length(LONG* p) override {
-        return ReturnLongValue(static_cast<long>(OptionsOf(node_).size()), p);
+        return ReturnLong(static_cast<long>(OptionsOf(node_).size()), p);
     }
 };
 
@@ -302,7 +281,7 @@ public:
             const std::vector<Node*> options = OptionsOf(select);
             index = static_cast<long>(std::find(options.begin(), options.end(), node_) - options.begin());
         }
-        return ReturnLongValue(index, p);
+        return ReturnLong(index, p);
     }
     STDMETHODIMP put_text(BSTR v) override {
         dom_->tree.RemoveChildren(node_);
@@ -314,6 +293,66 @@ public:
     STDMETHODIMP get_form(IDispatch** p) override { return ReturnObject(dom_, FormOf(node_), p); }
 };
 
+class CImgElement : public ElementObject<IHTMLImgElement> {
+public:
+    QX_BEGIN_INTERFACES(CImgElement)
+    QX_HTML_ELEMENT_ENTRIES
+    QX_INTERFACE_ENTRY(IHTMLImgElement)
+    QX_END_INTERFACES()
+
+    STDMETHODIMP put_border(VARIANT v) override {
+        std::u16string text;
+        const HRESULT hr = AttributeText(v, &text);
+        return FAILED(hr) ? hr : Set(u"border", text);
+    }
+    STDMETHODIMP get_border(VARIANT* p) override {
+        if (!p)
+            return E_POINTER;
+        VariantInit(p);
+        p->vt = VT_BSTR;
+        p->bstrVal = com::Bstr(node_->AttributeValue(u"border")).Detach();
+        return S_OK;
+    }
+    STDMETHODIMP put_alt(BSTR v) override { return Set(u"alt", ViewOf(v)); }
+    STDMETHODIMP get_alt(BSTR* p) override { return ReturnText(node_->AttributeValue(u"alt"), p); }
+    STDMETHODIMP put_src(BSTR v) override { return Set(u"src", ViewOf(v)); }
+    STDMETHODIMP get_src(BSTR* p) override { return ReturnText(node_->AttributeValue(u"src"), p); }
+    STDMETHODIMP get_complete(VARIANT_BOOL* p) override { return ReturnBool(true, p); }
+    STDMETHODIMP put_name(BSTR v) override { return Set(u"name", ViewOf(v)); }
+    STDMETHODIMP get_name(BSTR* p) override { return ReturnText(node_->AttributeValue(u"name"), p); }
+    STDMETHODIMP put_width(LONG v) override { return Set(u"width", Decimal(v)); }
+    STDMETHODIMP get_width(LONG* p) override { return ReturnLong(IntegerAttribute(node_, u"width", 0), p); }
+    STDMETHODIMP put_height(LONG v) override { return Set(u"height", Decimal(v)); }
+    STDMETHODIMP get_height(LONG* p) override { return ReturnLong(IntegerAttribute(node_, u"height", 0), p); }
+
+private:
+    HRESULT Set(std::u16string_view name, std::u16string_view value) {
+        node_->SetAttribute(name, value);
+        return S_OK;
+    }
+};
+
+class CDivElement : public ElementObject<IHTMLDivElement> {
+public:
+    QX_BEGIN_INTERFACES(CDivElement)
+    QX_HTML_ELEMENT_ENTRIES
+    QX_INTERFACE_ENTRY(IHTMLDivElement)
+    QX_END_INTERFACES()
+
+    STDMETHODIMP put_align(BSTR v) override {
+        node_->SetAttribute(u"align", ViewOf(v));
+        return S_OK;
+    }
+    STDMETHODIMP get_align(BSTR* p) override { return ReturnText(node_->AttributeValue(u"align"), p); }
+    STDMETHODIMP put_noWrap(VARIANT_BOOL v) override {
+        SetFlag(dom_->tree, node_, u"noWrap", v != VARIANT_FALSE);
+        return S_OK;
+    }
+    STDMETHODIMP get_noWrap(VARIANT_BOOL* p) override {
+        return ReturnBool(node_->FindAttribute(u"noWrap"), p);
+    }
+};
+
 } // namespace
 
 HRESULT CreateFormFieldObject(const DomPtr& dom, Node* node, IDispatch** out) {
@@ -323,6 +362,10 @@ HRESULT CreateFormFieldObject(const DomPtr& dom, Node* node, IDispatch** out) {
         return MakeNodeObject<CSelectElement>(dom, node, out);
     if (node->Is(u"option"))
         return MakeNodeObject<COptionElement>(dom, node, out);
+    if (node->Is(u"img"))
+        return MakeNodeObject<CImgElement>(dom, node, out);
+    if (node->Is(u"div"))
+        return MakeNodeObject<CDivElement>(dom, node, out);
     return S_FALSE;
 }
 

@@ -80,6 +80,16 @@ std::u16string_view Node::AttributeValue(std::u16string_view attributeName,
     return a ? std::u16string_view(a->value) : fallback;
 }
 
+namespace {
+
+// Lookups cache by id and name; other attributes leave the tree's version alone.
+void TouchIfNaming(NodeTree* tree, std::u16string_view attributeName) {
+    if (tree && (EqualsNoCase(attributeName, u"id") || EqualsNoCase(attributeName, u"name")))
+        tree->Touch();
+}
+
+} // namespace
+
 void Node::SetAttribute(std::u16string_view attributeName, std::u16string_view value) {
     if (Attribute* a = FindAttribute(attributeName)) {
         a->value = value;
@@ -89,16 +99,14 @@ void Node::SetAttribute(std::u16string_view attributeName, std::u16string_view v
         attributes.push_back(
             Attribute{std::u16string(attributeName), std::u16string(value), AttributeQuote::Unquoted});
     }
-    if (tree)
-        tree->Touch();
+    TouchIfNaming(tree, attributeName);
 }
 
 bool Node::RemoveAttribute(std::u16string_view attributeName) {
     for (auto a = attributes.begin(); a != attributes.end(); ++a) {
         if (EqualsNoCase(a->name, attributeName)) {
             attributes.erase(a);
-            if (tree)
-                tree->Touch();
+            TouchIfNaming(tree, attributeName);
             return true;
         }
     }

@@ -17,13 +17,6 @@ HRESULT Fail(IDispatch** out) {
     return com::ReportError(IID_IHTMLTable, kTableSource, u"Invalid argument.", E_INVALIDARG);
 }
 
-HRESULT ReturnLong(long value, LONG* out) {
-    if (!out)
-        return E_POINTER;
-    *out = static_cast<LONG>(value);
-    return S_OK;
-}
-
 HRESULT ReturnVariantText(std::u16string_view text, VARIANT* out) {
     if (!out)
         return E_POINTER;
@@ -39,23 +32,6 @@ HRESULT PutVariantAttribute(Node* node, std::u16string_view name, const VARIANT&
     if (SUCCEEDED(hr))
         node->SetAttribute(name, text);
     return hr;
-}
-
-// An integer attribute ("2", " 3px" reads 3); fallback when absent or not a number.
-long IntegerAttribute(const Node* node, std::u16string_view name, long fallback) {
-    std::u16string_view text = node->AttributeValue(name);
-    while (!text.empty() && (text.front() == u' ' || text.front() == u'\t'))
-        text.remove_prefix(1);
-    long value = 0;
-    std::size_t digits = 0;
-    for (; digits < text.size() && text[digits] >= u'0' && text[digits] <= u'9' && value < 100000; ++digits)
-        value = value * 10 + (text[digits] - u'0');
-    return digits ? value : fallback;
-}
-
-std::u16string Decimal(long value) {
-    const std::string text = std::to_string(value);
-    return std::u16string(text.begin(), text.end());
 }
 
 // bgColor reads "#rrggbb" in lower case for a hexadecimal colour or one of the sixteen named ones,

@@ -212,6 +212,11 @@ TEST_F(DomObjects, AttributeSemantics) {
     EXPECT_EQ(Identity(Get(td.Get(), u"handler").pdispVal), Identity(doc.Get()));
     EXPECT_EQ(Text(td.Get(), u"outerHTML"),
               u"<TD id=c Class=k colSpan=2 flag=\"\" done=true idSignmark=7>1</TD>");
+    // Lookups follow a changed id.
+    Put(td.Get(), u"id", Variant(u"renamed"));
+    EXPECT_EQ(ById(u"c").Get(), nullptr);
+    EXPECT_EQ(Identity(ById(u"renamed").Get()), Identity(td.Get()));
+    EXPECT_EQ(Identity(Get(Object(doc.Get(), u"all").Get(), u"renamed").pdispVal), Identity(td.Get()));
 }
 
 struct ContentCase {
@@ -596,6 +601,20 @@ TEST_F(DomObjects, FormFieldsWriteTheirStateIntoAttributes) {
         Text(Object(Object(select.Get(), u"options").Get(), u"item", {Variant(LONG(0))}).Get(), u"text"),
         u"New");
     EXPECT_EQ(Call(select.Get(), u"add", DISPATCH_METHOD, {Variant(text.Get()), Variant()}), E_INVALIDARG);
+}
+
+TEST_F(DomObjects, ImagesAndDivisions) {
+    Load(u"<body><div id=d><img id=i src=a.gif width=96></div></body>");
+    ComPtr<IDispatch> img = ById(u"i");
+    EXPECT_EQ(Get(img.Get(), u"width").lVal, 96);
+    EXPECT_EQ(Get(img.Get(), u"height").lVal, 0); // no layout to measure it
+    EXPECT_EQ(Get(img.Get(), u"complete").boolVal, VARIANT_TRUE);
+    Put(img.Get(), u"height", Variant(LONG(32)));
+    ComPtr<IDispatch> div = ById(u"d");
+    Put(div.Get(), u"align", Variant(u"center"));
+    Put(div.Get(), u"noWrap", Variant(true));
+    EXPECT_EQ(Text(div.Get(), u"outerHTML"),
+              u"<DIV id=d align=center noWrap><IMG id=i src=a.gif width=96 height=32></DIV>");
 }
 
 } // namespace

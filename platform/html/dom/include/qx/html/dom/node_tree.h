@@ -111,7 +111,7 @@ public:
     void Hold(Node* node);
     void Release(Node* node);
 
-    // Bumped by every change to the tree's shape or attributes; caches compare it.
+    // Bumped by every change to the tree's shape and to id and name attributes; caches compare it.
     std::uint64_t Version() const { return version_; }
     void Touch() { ++version_; }
 
