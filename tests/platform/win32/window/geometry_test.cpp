@@ -202,6 +202,13 @@ TEST(WindowGeometry, UpdateRegionsMakePaintsUntilValidated) {
     EXPECT_TRUE(qx::win32::TakeUpdateRegion(top, &taken, &erase));
     EXPECT_TRUE(erase);
     EXPECT_FALSE(GetUpdateRect(top, &update, FALSE));
+
+    // UpdateWindow paints at once, and only what needs it.
+    InvalidateRect(top, nullptr, FALSE);
+    TheJournal().Clear();
+    UpdateWindow(top);
+    UpdateWindow(top);
+    EXPECT_EQ(TheJournal().Of({WM_PAINT}), (Sequence{{top, WM_PAINT}}));
     qx::win32::SetPaintObserver(previous);
     DestroyWindow(top);
 }

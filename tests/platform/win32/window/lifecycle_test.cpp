@@ -163,6 +163,13 @@ TEST(WindowLifecycle, WindowsOfAThreadGoWithItAndAttachmentsAreReleased) {
     EXPECT_TRUE(watch.expired());
 }
 
+// Collects the windows into the vector in lParam, up to g_stopAt.
+HWND g_stopAt = nullptr;
+BOOL CALLBACK CollectUntilStop(HWND hwnd, LPARAM list) {
+    reinterpret_cast<std::vector<HWND>*>(list)->push_back(hwnd);
+    return hwnd != g_stopAt ? TRUE : FALSE;
+}
+
 TEST(WindowLifecycle, TreeAndLongsAnswerAsWindowsDoes) {
     TestClass frame("LifecycleLongs", window_test::RecordingProcedure, 0, 2 * sizeof(LONG_PTR));
     HWND owner = frame.Create();
@@ -179,6 +186,23 @@ TEST(WindowLifecycle, TreeAndLongsAnswerAsWindowsDoes) {
     EXPECT_TRUE(IsChild(owner, second));
     EXPECT_FALSE(IsChild(owner, popup));
     EXPECT_EQ(GetDlgCtrlID(second), 12);
+
+    // Descendants in Z order, depth first; a callback answering FALSE stops the walk.
+    HWND inner = frame.Create(WS_CHILD, first, 13);
+    std::vector<HWND> walked;
+    EnumChildWindows(owner, CollectUntilStop, reinterpret_cast<LPARAM>(&walked));
+    EXPECT_EQ(walked, (std::vector<HWND>{first, inner, second}));
+    g_stopAt = inner;
+    walked.clear();
+    EnumChildWindows(owner, CollectUntilStop, reinterpret_cast<LPARAM>(&walked));
+    EXPECT_EQ(walked, (std::vector<HWND>{first, inner}));
+    g_stopAt = nullptr;
+
+    // A new parent keeps the position numbers; a window cannot go under its own descendant.
+    EXPECT_EQ(SetParent(second, first), owner);
+    EXPECT_TRUE(IsChild(first, second));
+    EXPECT_EQ(SetParent(first, inner), nullptr);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
 
     struct Slot {
         int index;
