@@ -30,14 +30,6 @@ HRESULT OutNull(IDispatch** p) {
     *p = nullptr;
     return S_OK;
 }
-std::u16string Lower(std::u16string_view text) {
-    std::u16string lower(text);
-    for (char16_t& c : lower)
-        if (c >= u'A' && c <= u'Z')
-            c = static_cast<char16_t>(c - u'A' + u'a');
-    return lower;
-}
-
 class CEventObject : public com::ObjectRoot,
                      public com::UnionDispatchImpl<IHTMLEventObj, IHTMLEventObj2>,
                      public IEventState {
@@ -136,14 +128,14 @@ public:
     // IHTMLEventObj2: custom attributes, names in any case
     STDMETHODIMP setAttribute(BSTR name, VARIANT value, LONG) override {
         const VARIANT& v = (value.vt == (VT_BYREF | VT_VARIANT) && value.pvarVal) ? *value.pvarVal : value;
-        attributes_[Lower({name ? name : u"", SysStringLen(name)})] = com::Variant(v);
+        attributes_[dom::LowerAscii({name ? name : u"", SysStringLen(name)})] = com::Variant(v);
         return S_OK;
     }
     STDMETHODIMP getAttribute(BSTR name, LONG, VARIANT* p) override {
         if (!p)
             return E_POINTER;
         VariantInit(p);
-        const auto found = attributes_.find(Lower({name ? name : u"", SysStringLen(name)}));
+        const auto found = attributes_.find(dom::LowerAscii({name ? name : u"", SysStringLen(name)}));
         if (found == attributes_.end()) {
             p->vt = VT_NULL;
             return S_OK;
@@ -151,7 +143,7 @@ public:
         return VariantCopy(p, &found->second);
     }
     STDMETHODIMP removeAttribute(BSTR name, LONG, VARIANT_BOOL* p) override {
-        const bool removed = attributes_.erase(Lower({name ? name : u"", SysStringLen(name)})) > 0;
+        const bool removed = attributes_.erase(dom::LowerAscii({name ? name : u"", SysStringLen(name)})) > 0;
         return p ? Out(removed, p) : S_OK;
     }
 

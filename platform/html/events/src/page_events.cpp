@@ -10,17 +10,9 @@
 namespace qx::html::events {
 namespace {
 
-std::u16string Lower(std::u16string_view text) {
-    std::u16string lower(text);
-    for (char16_t& c : lower)
-        if (c >= u'A' && c <= u'Z')
-            c = static_cast<char16_t>(c - u'A' + u'a');
-    return lower;
-}
-
 // "onclick" in any case gives "onclick"; a name without "on" gives "".
 std::u16string HandlerName(std::u16string_view name) {
-    std::u16string lower = Lower(name);
+    std::u16string lower = dom::LowerAscii(name);
     return lower.size() > 2 && lower.starts_with(u"on") ? lower : std::u16string();
 }
 
@@ -31,7 +23,7 @@ bool EventBubbles(std::u16string_view type) {
         u"blur",           u"focus",          u"load",   u"unload",      u"readystatechange",
         u"change",         u"scroll",         u"resize", u"mouseenter",  u"mouseleave",
         u"propertychange", u"layoutcomplete", u"error",  u"beforeunload"};
-    return std::find(std::begin(kStaying), std::end(kStaying), Lower(type)) == std::end(kStaying);
+    return std::find(std::begin(kStaying), std::end(kStaying), dom::LowerAscii(type)) == std::end(kStaying);
 }
 
 PageEvents::PageEvents(dom::DomPtr dom, Host& host) : dom_(std::move(dom)), host_(host) {}
@@ -217,7 +209,7 @@ bool PageEvents::Dispatch(dom::Node* source, const EventInit& init, IDispatch* t
         if (!EventBubbles(init.type))
             break;
     }
-    const std::u16string name = u"on" + Lower(init.type);
+    const std::u16string name = u"on" + dom::LowerAscii(init.type);
     current_.push_back(event);
     for (std::size_t i = 0; i < nodes.size() && !state->CancelBubble(); ++i) {
         dom::Node* node = nodes[i];

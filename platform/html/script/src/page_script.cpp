@@ -47,18 +47,10 @@ Object.defineProperty(this, "__qxNameElements", { value: function (ids) {
 // The timers of the thread's pages, by the id SetTimer gave.
 thread_local std::map<UINT_PTR, PageScript*> t_timerPages;
 
-std::u16string Lower(std::u16string_view text) {
-    std::u16string lower(text);
-    for (char16_t& c : lower)
-        if (c >= u'A' && c <= u'Z')
-            c = static_cast<char16_t>(c - u'A' + u'a');
-    return lower;
-}
-
 // Only JavaScript runs: a block in another language (VBScript) is left alone.
 bool IsJavaScript(const dom::Node* script) {
-    const std::u16string language = Lower(script->AttributeValue(u"language"));
-    const std::u16string type = Lower(script->AttributeValue(u"type"));
+    const std::u16string language = dom::LowerAscii(script->AttributeValue(u"language"));
+    const std::u16string type = dom::LowerAscii(script->AttributeValue(u"type"));
     const bool languageOk = language.empty() || language.starts_with(u"javascript") || language == u"jscript";
     const bool typeOk = type.empty() || type == u"text/javascript" || type == u"text/jscript" ||
                         type == u"application/javascript";
@@ -71,6 +63,15 @@ std::u16string TextOf(const dom::Node* element) {
         if (c->type == dom::NodeType::Text)
             text += c->text;
     return text;
+}
+
+// An object argument for a call into script (no reference taken: the caller holds it).
+VARIANT DispatchArgument(IDispatch* object) {
+    VARIANT v;
+    VariantInit(&v);
+    v.vt = VT_DISPATCH;
+    v.pdispVal = object;
+    return v;
 }
 
 dom::Node* FindById(dom::NodeTree& tree, std::u16string_view id) {
@@ -180,11 +181,7 @@ HRESULT PageScript::CallHelper(std::u16string_view name, VARIANT* args, std::siz
 
 HRESULT PageScript::Bind(IDispatch* element, IDispatch* function, IDispatch** bound) {
     *bound = nullptr;
-    VARIANT args[2];
-    args[0].vt = VT_DISPATCH;
-    args[0].pdispVal = element;
-    args[1].vt = VT_DISPATCH;
-    args[1].pdispVal = function;
+    VARIANT args[2] = {DispatchArgument(element), DispatchArgument(function)};
     com::Variant result;
     const HRESULT hr = CallHelper(u"__qxBind", args, 2, &result);
     if (FAILED(hr) || result.vt != VT_DISPATCH || !result.pdispVal)
@@ -195,11 +192,7 @@ HRESULT PageScript::Bind(IDispatch* element, IDispatch* function, IDispatch** bo
 }
 
 bool PageScript::Same(IDispatch* a, IDispatch* b) {
-    VARIANT args[2];
-    args[0].vt = VT_DISPATCH;
-    args[0].pdispVal = a;
-    args[1].vt = VT_DISPATCH;
-    args[1].pdispVal = b;
+    VARIANT args[2] = {DispatchArgument(a), DispatchArgument(b)};
     com::Variant result;
     return SUCCEEDED(CallHelper(u"__qxSame", args, 2, &result)) && result.vt == VT_BOOL &&
            result.boolVal != VARIANT_FALSE;
@@ -208,9 +201,7 @@ bool PageScript::Same(IDispatch* a, IDispatch* b) {
 HRESULT PageScript::CompileFunction(IDispatch* element, std::u16string_view params, std::u16string_view code,
                                     IDispatch** handler) {
     *handler = nullptr;
-    VARIANT args[3];
-    args[0].vt = VT_DISPATCH;
-    args[0].pdispVal = element;
+    VARIANT args[3] = {DispatchArgument(element), {}, {}};
     com::Bstr paramText(params), codeText(code);
     args[1].vt = VT_BSTR;
     args[1].bstrVal = paramText.Get();
@@ -307,7 +298,7 @@ void PageScript::BindScriptFor(dom::Node* script) {
     if (FAILED(dom::NodeObjectOf(dom_, target, &element)) ||
         FAILED(CompileFunction(element.Get(), params, TextOf(script), &handler)))
         return;
-    const std::u16string name = Lower(event).starts_with(u"on") ? event : u"on" + event;
+    const std::u16string name = dom::LowerAscii(event).starts_with(u"on") ? event : u"on" + event;
     events_->Attach(target, name, handler.Get(), nullptr);
 }
 
