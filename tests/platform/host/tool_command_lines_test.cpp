@@ -52,8 +52,25 @@ void PrintTo(const ToolCase& c, std::ostream* os) {
 const std::string kScriptUsage = "usage: scripthost [OPTION...] SCRIPT.js [ARG...]\n";
 const std::string kRegsvrUsage = "usage: regsvr [-u] FILE...\n";
 const std::string kTersorUsage = "Usage: tersor infile outfile\n";
+const std::string kPageUsage = "usage: pagehost PAGE [--until-idle | --seconds N] [--save OUT.htm]\n";
 
 const ToolCase kCases[] = {
+    // pagehost
+    {"PageHostHelp", "pagehost", {"--help"}, 0, "", kPageUsage + "Opens a page"},
+    {"PageHostVersion", "pagehost", {"--version"}, 0, "", "pagehost " QX_VERSION "\n"},
+    {"PageHostNothing", "pagehost", {}, 2, kPageUsage, ""},
+    {"PageHostTwoPages",
+     "pagehost",
+     {"a.htm", "b.htm"},
+     2,
+     "pagehost: one page at a time\n" + kPageUsage,
+     ""},
+    {"PageHostSecondsNotANumber",
+     "pagehost",
+     {"a.htm", "--seconds", "x"},
+     2,
+     "pagehost: --seconds wants a whole number from 0 to 4000000, not \"x\"\n" + kPageUsage,
+     ""},
     // scripthost
     {"ScriptHostHelp", "scripthost", {"--help"}, 0, "", kScriptUsage + "Runs a JavaScript file"},
     {"ScriptHostVersion", "scripthost", {"--version"}, 0, "", "scripthost " QX_VERSION "\n"},

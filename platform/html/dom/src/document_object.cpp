@@ -35,11 +35,15 @@ public:
     Node* STDMETHODCALLTYPE AccessNode() override { return dom_->tree.Document(); }
     const DomPtr& STDMETHODCALLTYPE AccessDocument() override { return dom_; }
 
-    // The page's script object belongs to the script piece.
+    // The page's script object, while a page runs the document.
     STDMETHODIMP get_Script(IDispatch** p) override {
-        if (p)
-            *p = nullptr;
-        return E_NOTIMPL;
+        if (!p)
+            return E_POINTER;
+        *p = dom_->script;
+        if (!*p)
+            return E_NOTIMPL;
+        (*p)->AddRef();
+        return S_OK;
     }
     STDMETHODIMP get_all(IDispatch** p) override { return Collection(u"", p); }
     STDMETHODIMP get_body(IDispatch** p) override { return ReturnObject(dom_, dom_->tree.Body(), p); }

@@ -19,6 +19,7 @@ namespace qx::html::dom {
 #define QX_HTML_ELEMENT_ENTRIES                                                                              \
     QX_INTERFACE_ENTRY(IHTMLElement)                                                                         \
     QX_INTERFACE_ENTRY(IHTMLElement2)                                                                        \
+    QX_INTERFACE_ENTRY(IHTMLElement3)                                                                        \
     QX_INTERFACE_ENTRY(IHTMLDOMNode)                                                                         \
     QX_INTERFACE_ENTRY(IHTMLUniqueName)                                                                      \
     QX_INTERFACE_ENTRY(IDispatchEx)                                                                          \
@@ -94,7 +95,8 @@ using element_detail::IntegerAttribute;
 using element_detail::ReturnLong;
 
 template <typename... Tag>
-class ElementObject : public NodeObject<IHTMLElement, IHTMLElement2, IHTMLDOMNode, IHTMLUniqueName, Tag...> {
+class ElementObject
+    : public NodeObject<IHTMLElement, IHTMLElement2, IHTMLElement3, IHTMLDOMNode, IHTMLUniqueName, Tag...> {
 public:
     void AttachElement(DomPtr dom, Node* node) {
         this->Attach(std::move(dom), node);
@@ -143,28 +145,28 @@ public:
     }
     // Inline styles and event handler properties belong to the style and event pieces.
     STDMETHODIMP get_style(IDispatch** p) override { return NotHere(p); }
-    STDMETHODIMP put_onhelp(VARIANT) override { return E_NOTIMPL; }
-    STDMETHODIMP get_onhelp(VARIANT* p) override { return NotHere(p); }
-    STDMETHODIMP put_onclick(VARIANT) override { return E_NOTIMPL; }
-    STDMETHODIMP get_onclick(VARIANT* p) override { return NotHere(p); }
-    STDMETHODIMP put_ondblclick(VARIANT) override { return E_NOTIMPL; }
-    STDMETHODIMP get_ondblclick(VARIANT* p) override { return NotHere(p); }
-    STDMETHODIMP put_onkeydown(VARIANT) override { return E_NOTIMPL; }
-    STDMETHODIMP get_onkeydown(VARIANT* p) override { return NotHere(p); }
-    STDMETHODIMP put_onkeyup(VARIANT) override { return E_NOTIMPL; }
-    STDMETHODIMP get_onkeyup(VARIANT* p) override { return NotHere(p); }
-    STDMETHODIMP put_onkeypress(VARIANT) override { return E_NOTIMPL; }
-    STDMETHODIMP get_onkeypress(VARIANT* p) override { return NotHere(p); }
-    STDMETHODIMP put_onmouseout(VARIANT) override { return E_NOTIMPL; }
-    STDMETHODIMP get_onmouseout(VARIANT* p) override { return NotHere(p); }
-    STDMETHODIMP put_onmouseover(VARIANT) override { return E_NOTIMPL; }
-    STDMETHODIMP get_onmouseover(VARIANT* p) override { return NotHere(p); }
-    STDMETHODIMP put_onmousemove(VARIANT) override { return E_NOTIMPL; }
-    STDMETHODIMP get_onmousemove(VARIANT* p) override { return NotHere(p); }
-    STDMETHODIMP put_onmousedown(VARIANT) override { return E_NOTIMPL; }
-    STDMETHODIMP get_onmousedown(VARIANT* p) override { return NotHere(p); }
-    STDMETHODIMP put_onmouseup(VARIANT) override { return E_NOTIMPL; }
-    STDMETHODIMP get_onmouseup(VARIANT* p) override { return NotHere(p); }
+    STDMETHODIMP put_onhelp(VARIANT v) override { return PutHandler(u"onhelp", v); }
+    STDMETHODIMP get_onhelp(VARIANT* p) override { return GetHandler(u"onhelp", p); }
+    STDMETHODIMP put_onclick(VARIANT v) override { return PutHandler(u"onclick", v); }
+    STDMETHODIMP get_onclick(VARIANT* p) override { return GetHandler(u"onclick", p); }
+    STDMETHODIMP put_ondblclick(VARIANT v) override { return PutHandler(u"ondblclick", v); }
+    STDMETHODIMP get_ondblclick(VARIANT* p) override { return GetHandler(u"ondblclick", p); }
+    STDMETHODIMP put_onkeydown(VARIANT v) override { return PutHandler(u"onkeydown", v); }
+    STDMETHODIMP get_onkeydown(VARIANT* p) override { return GetHandler(u"onkeydown", p); }
+    STDMETHODIMP put_onkeyup(VARIANT v) override { return PutHandler(u"onkeyup", v); }
+    STDMETHODIMP get_onkeyup(VARIANT* p) override { return GetHandler(u"onkeyup", p); }
+    STDMETHODIMP put_onkeypress(VARIANT v) override { return PutHandler(u"onkeypress", v); }
+    STDMETHODIMP get_onkeypress(VARIANT* p) override { return GetHandler(u"onkeypress", p); }
+    STDMETHODIMP put_onmouseout(VARIANT v) override { return PutHandler(u"onmouseout", v); }
+    STDMETHODIMP get_onmouseout(VARIANT* p) override { return GetHandler(u"onmouseout", p); }
+    STDMETHODIMP put_onmouseover(VARIANT v) override { return PutHandler(u"onmouseover", v); }
+    STDMETHODIMP get_onmouseover(VARIANT* p) override { return GetHandler(u"onmouseover", p); }
+    STDMETHODIMP put_onmousemove(VARIANT v) override { return PutHandler(u"onmousemove", v); }
+    STDMETHODIMP get_onmousemove(VARIANT* p) override { return GetHandler(u"onmousemove", p); }
+    STDMETHODIMP put_onmousedown(VARIANT v) override { return PutHandler(u"onmousedown", v); }
+    STDMETHODIMP get_onmousedown(VARIANT* p) override { return GetHandler(u"onmousedown", p); }
+    STDMETHODIMP put_onmouseup(VARIANT v) override { return PutHandler(u"onmouseup", v); }
+    STDMETHODIMP get_onmouseup(VARIANT* p) override { return GetHandler(u"onmouseup", p); }
     STDMETHODIMP get_document(IDispatch** p) override {
         if (!p)
             return E_POINTER;
@@ -177,8 +179,8 @@ public:
     STDMETHODIMP get_title(BSTR* p) override { return GetAttribute(u"title", p); }
     STDMETHODIMP put_language(BSTR v) override { return PutAttribute(u"language", v); }
     STDMETHODIMP get_language(BSTR* p) override { return GetAttribute(u"language", p); }
-    STDMETHODIMP put_onselectstart(VARIANT) override { return E_NOTIMPL; }
-    STDMETHODIMP get_onselectstart(VARIANT* p) override { return NotHere(p); }
+    STDMETHODIMP put_onselectstart(VARIANT v) override { return PutHandler(u"onselectstart", v); }
+    STDMETHODIMP get_onselectstart(VARIANT* p) override { return GetHandler(u"onselectstart", p); }
     // Nothing scrolls until there is layout.
     STDMETHODIMP scrollIntoView(VARIANT) override { return S_OK; }
     STDMETHODIMP contains(IDispatch* child, VARIANT_BOOL* result) override {
@@ -303,30 +305,47 @@ public:
         *p = IsTextEditNode(this->node_) ? VARIANT_TRUE : VARIANT_FALSE;
         return S_OK;
     }
-    // Firing the click belongs to the event piece.
-    STDMETHODIMP click() override { return E_NOTIMPL; }
+    // IHTMLElement2, IHTMLElement3: handlers and events of script's own
+    STDMETHODIMP attachEvent(BSTR event, IDispatch* handler, VARIANT_BOOL* done) override {
+        return this->dom_->events ? this->dom_->events->Attach(this->node_, ViewOf(event), handler, done)
+                                  : E_NOTIMPL;
+    }
+    STDMETHODIMP detachEvent(BSTR event, IDispatch* handler) override {
+        return this->dom_->events ? this->dom_->events->Detach(this->node_, ViewOf(event), handler)
+                                  : E_NOTIMPL;
+    }
+    STDMETHODIMP fireEvent(BSTR event, VARIANT* eventObject, VARIANT_BOOL* done) override {
+        VARIANT none;
+        VariantInit(&none);
+        return this->dom_->events ? this->dom_->events->Fire(this->node_, ViewOf(event),
+                                                             eventObject ? ValueOf(*eventObject) : none, done)
+                                  : E_NOTIMPL;
+    }
+    STDMETHODIMP click() override {
+        return this->dom_->events ? this->dom_->events->Click(this->node_) : E_NOTIMPL;
+    }
     STDMETHODIMP get_filters(IDispatch** p) override { return NotHere(p); }
-    STDMETHODIMP put_ondragstart(VARIANT) override { return E_NOTIMPL; }
-    STDMETHODIMP get_ondragstart(VARIANT* p) override { return NotHere(p); }
+    STDMETHODIMP put_ondragstart(VARIANT v) override { return PutHandler(u"ondragstart", v); }
+    STDMETHODIMP get_ondragstart(VARIANT* p) override { return GetHandler(u"ondragstart", p); }
     STDMETHODIMP toString(BSTR* p) override { return ReturnText(u"[object]", p); }
-    STDMETHODIMP put_onbeforeupdate(VARIANT) override { return E_NOTIMPL; }
-    STDMETHODIMP get_onbeforeupdate(VARIANT* p) override { return NotHere(p); }
-    STDMETHODIMP put_onafterupdate(VARIANT) override { return E_NOTIMPL; }
-    STDMETHODIMP get_onafterupdate(VARIANT* p) override { return NotHere(p); }
-    STDMETHODIMP put_onerrorupdate(VARIANT) override { return E_NOTIMPL; }
-    STDMETHODIMP get_onerrorupdate(VARIANT* p) override { return NotHere(p); }
-    STDMETHODIMP put_onrowexit(VARIANT) override { return E_NOTIMPL; }
-    STDMETHODIMP get_onrowexit(VARIANT* p) override { return NotHere(p); }
-    STDMETHODIMP put_onrowenter(VARIANT) override { return E_NOTIMPL; }
-    STDMETHODIMP get_onrowenter(VARIANT* p) override { return NotHere(p); }
-    STDMETHODIMP put_ondatasetchanged(VARIANT) override { return E_NOTIMPL; }
-    STDMETHODIMP get_ondatasetchanged(VARIANT* p) override { return NotHere(p); }
-    STDMETHODIMP put_ondataavailable(VARIANT) override { return E_NOTIMPL; }
-    STDMETHODIMP get_ondataavailable(VARIANT* p) override { return NotHere(p); }
-    STDMETHODIMP put_ondatasetcomplete(VARIANT) override { return E_NOTIMPL; }
-    STDMETHODIMP get_ondatasetcomplete(VARIANT* p) override { return NotHere(p); }
-    STDMETHODIMP put_onfilterchange(VARIANT) override { return E_NOTIMPL; }
-    STDMETHODIMP get_onfilterchange(VARIANT* p) override { return NotHere(p); }
+    STDMETHODIMP put_onbeforeupdate(VARIANT v) override { return PutHandler(u"onbeforeupdate", v); }
+    STDMETHODIMP get_onbeforeupdate(VARIANT* p) override { return GetHandler(u"onbeforeupdate", p); }
+    STDMETHODIMP put_onafterupdate(VARIANT v) override { return PutHandler(u"onafterupdate", v); }
+    STDMETHODIMP get_onafterupdate(VARIANT* p) override { return GetHandler(u"onafterupdate", p); }
+    STDMETHODIMP put_onerrorupdate(VARIANT v) override { return PutHandler(u"onerrorupdate", v); }
+    STDMETHODIMP get_onerrorupdate(VARIANT* p) override { return GetHandler(u"onerrorupdate", p); }
+    STDMETHODIMP put_onrowexit(VARIANT v) override { return PutHandler(u"onrowexit", v); }
+    STDMETHODIMP get_onrowexit(VARIANT* p) override { return GetHandler(u"onrowexit", p); }
+    STDMETHODIMP put_onrowenter(VARIANT v) override { return PutHandler(u"onrowenter", v); }
+    STDMETHODIMP get_onrowenter(VARIANT* p) override { return GetHandler(u"onrowenter", p); }
+    STDMETHODIMP put_ondatasetchanged(VARIANT v) override { return PutHandler(u"ondatasetchanged", v); }
+    STDMETHODIMP get_ondatasetchanged(VARIANT* p) override { return GetHandler(u"ondatasetchanged", p); }
+    STDMETHODIMP put_ondataavailable(VARIANT v) override { return PutHandler(u"ondataavailable", v); }
+    STDMETHODIMP get_ondataavailable(VARIANT* p) override { return GetHandler(u"ondataavailable", p); }
+    STDMETHODIMP put_ondatasetcomplete(VARIANT v) override { return PutHandler(u"ondatasetcomplete", v); }
+    STDMETHODIMP get_ondatasetcomplete(VARIANT* p) override { return GetHandler(u"ondatasetcomplete", p); }
+    STDMETHODIMP put_onfilterchange(VARIANT v) override { return PutHandler(u"onfilterchange", v); }
+    STDMETHODIMP get_onfilterchange(VARIANT* p) override { return GetHandler(u"onfilterchange", p); }
     STDMETHODIMP get_children(IDispatch** p) override {
         return MakeElementCollection(this->dom_, this->node_, {CollectionScope::Kind::Children, {}, {}}, p);
     }
@@ -496,6 +515,20 @@ private:
     }
     HRESULT GetAttribute(std::u16string_view name, BSTR* out) {
         return ReturnText(this->node_->AttributeValue(name), out);
+    }
+    // Handler properties, attachEvent and fireEvent go to the page's event piece.
+    HRESULT PutHandler(std::u16string_view name, const VARIANT& v) {
+        return this->dom_->events ? this->dom_->events->PutHandler(this->node_, name, ValueOf(v)) : E_NOTIMPL;
+    }
+    HRESULT GetHandler(std::u16string_view name, VARIANT* p) {
+        if (!p)
+            return E_POINTER;
+        VariantInit(p);
+        if (!this->dom_->events) {
+            p->vt = VT_NULL;
+            return S_OK;
+        }
+        return this->dom_->events->GetHandler(this->node_, name, p);
     }
     static HRESULT NotHere(IDispatch** p) {
         if (p)

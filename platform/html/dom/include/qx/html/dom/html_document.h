@@ -27,10 +27,26 @@ public:
     virtual ElementGeometry Geometry(Node* element) = 0;
 };
 
+// What the event piece answers for a document's elements: handler properties (`onclick`),
+// attachEvent/detachEvent, fireEvent and click(). Without one those members answer E_NOTIMPL.
+class ElementEvents {
+public:
+    virtual ~ElementEvents() = default;
+    virtual HRESULT PutHandler(Node* node, std::u16string_view name, const VARIANT& handler) = 0;
+    virtual HRESULT GetHandler(Node* node, std::u16string_view name, VARIANT* handler) = 0;
+    virtual HRESULT Attach(Node* node, std::u16string_view name, IDispatch* handler, VARIANT_BOOL* done) = 0;
+    virtual HRESULT Detach(Node* node, std::u16string_view name, IDispatch* handler) = 0;
+    virtual HRESULT Fire(Node* node, std::u16string_view name, const VARIANT& eventObject,
+                         VARIANT_BOOL* done) = 0;
+    virtual HRESULT Click(Node* node) = 0;
+};
+
 // What a document's objects share: the tree and the document's own properties.
 struct DomDocument {
     NodeTree tree;
-    IDispatch* documentObject = nullptr; // while one lives; no reference held
+    std::shared_ptr<ElementEvents> events; // set by the page that runs the document
+    IDispatch* script = nullptr;           // the page's script object while it runs; no reference held
+    IDispatch* documentObject = nullptr;   // while one lives; no reference held
     std::u16string readyState = u"complete";
     std::unique_ptr<GeometrySource> geometry;
 };
