@@ -138,8 +138,207 @@ private:
     win32::DialogView m_view;
 };
 
+HRESULT Make(win32::MenuItemView item, IDispatch** object);
+
+// Both a menu and an item with a submenu hand out their items by index.
+HRESULT ItemAt(const std::vector<win32::MenuItemView>& items, LONG index, IDispatch** item) {
+    if (!item)
+        return E_POINTER;
+    *item = nullptr;
+    if (index < 0 || static_cast<std::size_t>(index) >= items.size())
+        return E_INVALIDARG;
+    return Make(items[static_cast<std::size_t>(index)], item);
+}
+
+class CAnswerMenuItem : public com::ObjectRoot, public com::DispatchImpl<IAnswerMenuItem> {
+public:
+    static constexpr bool kAggregatable = false;
+    QX_BEGIN_INTERFACES(CAnswerMenuItem)
+    QX_INTERFACE_ENTRY(IAnswerMenuItem)
+    QX_INTERFACE_ENTRY2(IDispatch, IAnswerMenuItem)
+    QX_END_INTERFACES()
+
+    explicit CAnswerMenuItem(win32::MenuItemView item) : m_item(std::move(item)) {}
+
+    STDMETHODIMP get_Id(LONG* pVal) override { return Number(static_cast<long>(m_item.id), pVal); }
+    STDMETHODIMP get_Label(BSTR* pVal) override { return Text(m_item.label, pVal); }
+    STDMETHODIMP get_Grayed(VARIANT_BOOL* pVal) override {
+        return Flag(m_item.grayed || m_item.disabled, pVal);
+    }
+    STDMETHODIMP get_Checked(VARIANT_BOOL* pVal) override { return Flag(m_item.checked, pVal); }
+    STDMETHODIMP get_Separator(VARIANT_BOOL* pVal) override { return Flag(m_item.separator, pVal); }
+    STDMETHODIMP get_Count(LONG* pVal) override {
+        return Number(static_cast<long>(m_item.submenu.size()), pVal);
+    }
+    STDMETHODIMP Item(LONG index, IDispatch** item) override { return ItemAt(m_item.submenu, index, item); }
+
+private:
+    win32::MenuItemView m_item;
+};
+
+class CAnswerMenu : public com::ObjectRoot, public com::DispatchImpl<IAnswerMenu> {
+public:
+    static constexpr bool kAggregatable = false;
+    QX_BEGIN_INTERFACES(CAnswerMenu)
+    QX_INTERFACE_ENTRY(IAnswerMenu)
+    QX_INTERFACE_ENTRY2(IDispatch, IAnswerMenu)
+    QX_END_INTERFACES()
+
+    explicit CAnswerMenu(const win32::MenuRequest& request) : m_request(request) {}
+
+    STDMETHODIMP get_X(LONG* pVal) override { return Number(m_request.point.x, pVal); }
+    STDMETHODIMP get_Y(LONG* pVal) override { return Number(m_request.point.y, pVal); }
+    STDMETHODIMP get_Flags(LONG* pVal) override { return Number(static_cast<long>(m_request.flags), pVal); }
+    STDMETHODIMP get_Count(LONG* pVal) override {
+        return Number(static_cast<long>(m_request.items.size()), pVal);
+    }
+    STDMETHODIMP Item(LONG index, IDispatch** item) override { return ItemAt(m_request.items, index, item); }
+
+private:
+    win32::MenuRequest m_request;
+};
+
+class CAnswerFileDialog : public com::ObjectRoot, public com::DispatchImpl<IAnswerFileDialog> {
+public:
+    static constexpr bool kAggregatable = false;
+    QX_BEGIN_INTERFACES(CAnswerFileDialog)
+    QX_INTERFACE_ENTRY(IAnswerFileDialog)
+    QX_INTERFACE_ENTRY2(IDispatch, IAnswerFileDialog)
+    QX_END_INTERFACES()
+
+    explicit CAnswerFileDialog(const win32::FileDialogRequest& request) : m_request(request) {}
+
+    STDMETHODIMP get_Title(BSTR* pVal) override { return Text(m_request.title, pVal); }
+    STDMETHODIMP get_Save(VARIANT_BOOL* pVal) override { return Flag(m_request.save, pVal); }
+    STDMETHODIMP get_FilterCount(LONG* pVal) override {
+        return Number(static_cast<long>(m_request.filters.size()), pVal);
+    }
+    STDMETHODIMP FilterName(LONG index, BSTR* name) override {
+        const win32::FileDialogFilter* filter = FilterAt(index);
+        return filter ? Text(filter->name, name) : E_INVALIDARG;
+    }
+    STDMETHODIMP FilterPattern(LONG index, BSTR* pattern) override {
+        const win32::FileDialogFilter* filter = FilterAt(index);
+        return filter ? Text(filter->pattern, pattern) : E_INVALIDARG;
+    }
+    STDMETHODIMP get_FilterIndex(LONG* pVal) override {
+        return Number(static_cast<long>(m_request.filterIndex), pVal);
+    }
+    STDMETHODIMP get_Flags(LONG* pVal) override { return Number(static_cast<long>(m_request.flags), pVal); }
+    STDMETHODIMP get_InitialFile(BSTR* pVal) override { return Text(m_request.initialFile, pVal); }
+    STDMETHODIMP get_InitialFolder(BSTR* pVal) override { return Text(m_request.initialDirectory, pVal); }
+    STDMETHODIMP get_DefaultExtension(BSTR* pVal) override { return Text(m_request.defaultExtension, pVal); }
+    STDMETHODIMP get_Attempt(LONG* pVal) override { return Number(m_request.attempt, pVal); }
+
+private:
+    const win32::FileDialogFilter* FilterAt(LONG index) const {
+        if (index < 0 || static_cast<std::size_t>(index) >= m_request.filters.size())
+            return nullptr;
+        return &m_request.filters[static_cast<std::size_t>(index)];
+    }
+    win32::FileDialogRequest m_request;
+};
+
+// Holds the dialog only weakly: a script that keeps the object past the dialog's end finds it
+// closed instead of touching a dialog that is gone.
+class CAnswerFind : public com::ObjectRoot, public com::DispatchImpl<IAnswerFind> {
+public:
+    static constexpr bool kAggregatable = false;
+    QX_BEGIN_INTERFACES(CAnswerFind)
+    QX_INTERFACE_ENTRY(IAnswerFind)
+    QX_INTERFACE_ENTRY2(IDispatch, IAnswerFind)
+    QX_END_INTERFACES()
+
+    explicit CAnswerFind(std::weak_ptr<win32::FindDialogView> dialog) : m_dialog(std::move(dialog)) {}
+
+    STDMETHODIMP get_IsReplace(VARIANT_BOOL* pVal) override {
+        auto dialog = m_dialog.lock();
+        return Flag(dialog && dialog->IsReplace(), pVal);
+    }
+    STDMETHODIMP get_IsOpen(VARIANT_BOOL* pVal) override {
+        auto dialog = m_dialog.lock();
+        return Flag(dialog && dialog->IsOpen(), pVal);
+    }
+    STDMETHODIMP get_FindWhat(BSTR* pVal) override {
+        auto dialog = m_dialog.lock();
+        return Text(dialog ? dialog->FindWhat() : std::string(), pVal);
+    }
+    STDMETHODIMP put_FindWhat(BSTR text) override {
+        auto dialog = Open();
+        if (!dialog)
+            return E_UNEXPECTED;
+        dialog->SetFindWhat(Utf8(text));
+        return S_OK;
+    }
+    STDMETHODIMP get_ReplaceWith(BSTR* pVal) override {
+        auto dialog = m_dialog.lock();
+        return Text(dialog ? dialog->ReplaceWith() : std::string(), pVal);
+    }
+    STDMETHODIMP put_ReplaceWith(BSTR text) override {
+        auto dialog = Open();
+        if (!dialog)
+            return E_UNEXPECTED;
+        dialog->SetReplaceWith(Utf8(text));
+        return S_OK;
+    }
+    STDMETHODIMP get_Options(LONG* pVal) override {
+        auto dialog = m_dialog.lock();
+        return Number(dialog ? static_cast<long>(dialog->Options()) : 0L, pVal);
+    }
+    STDMETHODIMP put_Options(LONG options) override {
+        auto dialog = Open();
+        if (!dialog)
+            return E_UNEXPECTED;
+        dialog->SetOptions(static_cast<DWORD>(options));
+        return S_OK;
+    }
+    STDMETHODIMP FindNext(VARIANT_BOOL* done) override {
+        return Press(&win32::FindDialogView::FindNext, done);
+    }
+    STDMETHODIMP Replace(VARIANT_BOOL* done) override { return Press(&win32::FindDialogView::Replace, done); }
+    STDMETHODIMP ReplaceAll(VARIANT_BOOL* done) override {
+        return Press(&win32::FindDialogView::ReplaceAll, done);
+    }
+    STDMETHODIMP Cancel(VARIANT_BOOL* done) override { return Press(&win32::FindDialogView::Cancel, done); }
+
+private:
+    std::shared_ptr<win32::FindDialogView> Open() const {
+        auto dialog = m_dialog.lock();
+        return dialog && dialog->IsOpen() ? dialog : nullptr;
+    }
+    HRESULT Press(bool (win32::FindDialogView::*button)(), VARIANT_BOOL* done) {
+        auto dialog = Open();
+        return Flag(dialog && ((*dialog).*button)(), done);
+    }
+    std::weak_ptr<win32::FindDialogView> m_dialog;
+};
+
+class CAnswerColorDialog : public com::ObjectRoot, public com::DispatchImpl<IAnswerColorDialog> {
+public:
+    static constexpr bool kAggregatable = false;
+    QX_BEGIN_INTERFACES(CAnswerColorDialog)
+    QX_INTERFACE_ENTRY(IAnswerColorDialog)
+    QX_INTERFACE_ENTRY2(IDispatch, IAnswerColorDialog)
+    QX_END_INTERFACES()
+
+    explicit CAnswerColorDialog(const win32::ColorDialogRequest& request) : m_request(request) {}
+
+    STDMETHODIMP get_Initial(LONG* pVal) override {
+        return Number(static_cast<long>(m_request.initial), pVal);
+    }
+    STDMETHODIMP get_Flags(LONG* pVal) override { return Number(static_cast<long>(m_request.flags), pVal); }
+    STDMETHODIMP Custom(LONG index, LONG* color) override {
+        if (index < 0 || static_cast<std::size_t>(index) >= m_request.custom.size())
+            return E_INVALIDARG;
+        return Number(static_cast<long>(m_request.custom[static_cast<std::size_t>(index)]), color);
+    }
+
+private:
+    win32::ColorDialogRequest m_request;
+};
+
 template <typename T, typename Arg>
-HRESULT Make(Arg&& arg, IDispatch** object) {
+HRESULT MakeObject(Arg&& arg, IDispatch** object) {
     if (!object)
         return E_POINTER;
     *object = nullptr;
@@ -148,14 +347,34 @@ HRESULT Make(Arg&& arg, IDispatch** object) {
     return FAILED(hr) ? hr : made->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(object));
 }
 
+HRESULT Make(win32::MenuItemView item, IDispatch** object) {
+    return MakeObject<CAnswerMenuItem>(std::move(item), object);
+}
+
 } // namespace
 
+HRESULT CreateAnswerMenu(const win32::MenuRequest& request, IDispatch** object) {
+    return MakeObject<CAnswerMenu>(request, object);
+}
+
+HRESULT CreateAnswerFileDialog(const win32::FileDialogRequest& request, IDispatch** object) {
+    return MakeObject<CAnswerFileDialog>(request, object);
+}
+
+HRESULT CreateAnswerFind(std::weak_ptr<win32::FindDialogView> dialog, IDispatch** object) {
+    return MakeObject<CAnswerFind>(std::move(dialog), object);
+}
+
+HRESULT CreateAnswerColorDialog(const win32::ColorDialogRequest& request, IDispatch** object) {
+    return MakeObject<CAnswerColorDialog>(request, object);
+}
+
 HRESULT CreateAnswerMessageBox(const win32::MessageBoxCall& call, IDispatch** object) {
-    return Make<CAnswerMessageBox>(call, object);
+    return MakeObject<CAnswerMessageBox>(call, object);
 }
 
 HRESULT CreateAnswerDialog(HWND dialog, IDispatch** object) {
-    return Make<CAnswerDialog>(dialog, object);
+    return MakeObject<CAnswerDialog>(dialog, object);
 }
 
 int ButtonId(std::u16string_view name) {

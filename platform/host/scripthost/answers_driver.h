@@ -5,16 +5,20 @@
 //   function onDialog(dialog) { dialog.SetText(100, "성적표"); dialog.Click(1); }
 //
 // onMessageBox returns a button by name ("OK", "Yes", ...) or by id; onDialog acts on the live
-// dialog and the dialog ends as its procedure decides. Without the handler, or when the handler
-// fails or answers with a button the box does not have, the box or dialog gets its default
-// button and a line on standard error, as without any answers script. Boxes and dialogs of
-// other threads are answered the same default way: the script's engine belongs to its thread.
+// dialog and the dialog ends as its procedure decides; onMenu returns an item's id (0 for none);
+// onFileDialog a path, or null to cancel; onColorDialog a color, or null; onFind presses the
+// find or replace dialog's buttons, and the dialog is closed once it returns. Without the
+// handler, or when the handler fails or answers nonsense, each gets what it gets without any
+// answers script (the default button, nothing chosen, cancel) and a line on standard error.
+// Requests of other threads are answered the same default way: the script's engine belongs to
+// its thread.
 #pragma once
 
 #include <qx/script/script_engine.h>
 #include <qx/win32/ui_driver.h>
 
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <string>
 
@@ -28,11 +32,21 @@ public:
 
     int ShowMessageBox(const win32::MessageBoxCall& call) override;
     bool ShowDialog(win32::DialogView& view) override;
+    UINT ShowMenu(const win32::MenuRequest& request) override;
+    std::optional<win32::FileDialogChoice> ShowFileDialog(const win32::FileDialogRequest& request) override;
+    std::optional<win32::ColorDialogChoice>
+    ShowColorDialog(const win32::ColorDialogRequest& request) override;
+    void ShowFindDialog(win32::FindDialogView& dialog) override;
 
 private:
     AnswersDriver(std::string path, std::ostream& err) : m_path(std::move(path)), m_err(err) {}
     // Calls the handler with the object; false when there is none, or it failed (reported).
     bool CallHandler(std::u16string_view name, IDispatch* argument, VARIANT* result);
+    // Calls the handler with the object made by `make`; false as CallHandler.
+    template <typename Make>
+    bool Ask(std::u16string_view name, Make&& make, VARIANT* result);
+    // The line that tells a handler's answer was no answer.
+    void Nonsense(std::string_view handler, std::string_view what);
 
     std::string m_path;
     std::ostream& m_err;

@@ -1,5 +1,6 @@
-// scripthost --answers: a script whose component shows a message box and runs a dialog gets
-// the answers script's answers; without answers, the default buttons and standard error.
+// scripthost --answers: a script whose component shows a message box, runs a dialog, tracks a
+// menu, runs the find and replace dialogs and asks for a color gets the answers script's
+// answers; without answers, the defaults and standard error.
 #include "scripthost_process.h"
 
 #include <qx/com/bstr.h>
@@ -104,6 +105,102 @@ TEST_F(ScriptHostAnswers, AnAnswersScriptThatCannotRunStopsTheHost) {
     const Outcome empty = Run({"--answers=", script_});
     EXPECT_EQ(empty.exitCode, 2);
     EXPECT_NE(empty.err.find("--answers wants a file name"), std::string::npos) << empty.err;
+}
+
+// The menu the component tracks, as a handler walks it: "label/id/flags" with g(rayed),
+// c(hecked), s(eparator), and a submenu in brackets.
+const char kWalkMenu[] = R"(
+function walk(m) {
+    var out = [];
+    for (var i = 0; i < m.Count; i++) {
+        var it = m.Item(i);
+        out.push(it.Label + "/" + it.Id + "/" + (it.Grayed ? "g" : "") + (it.Checked ? "c" : "") +
+                 (it.Separator ? "s" : "") + (it.Count ? "[" + walk(it) + "]" : ""));
+    }
+    return out.join(" ");
+}
+var kMenu = "&Open/10/ Save/11/g /0/s Wrap/12/c More/0/[Sort/20/]";
+)";
+
+TEST_F(ScriptHostAnswers, MenusFindDialogsAndColorsGetTheHandlersAnswers) {
+    const std::string script = Write("more.js", "var d = new ActiveXObject(\"Test.Dialogs\");\n"
+                                                "WScript.Echo(\"menu\", d.Menu(30, -40));\n"
+                                                "WScript.Echo(\"find\", d.Find(\"사과\", false));\n"
+                                                "WScript.Echo(\"replace\", d.Find(\"pear\", true));\n"
+                                                "WScript.Echo(\"color\", d.Color(0x10));\n")
+                                   .string();
+    struct Case {
+        const char* name;
+        const char* answers; // null: no answers script
+        const char* out;
+        const char* err;
+    };
+    const Case cases[] = {
+        {"no answers", nullptr, "menu 0\nfind term:사과::1\nreplace term:pear::1\ncolor -1\n",
+         "TrackPopupMenu -> nothing chosen (no UI driver)\nFindText -> Cancel (no UI driver)\n"
+         "ReplaceText -> Cancel (no UI driver)\nChooseColor \"Color\" -> Cancel (no UI driver)\n"},
+        {"answered",
+         R"(function onMenu(menu) {
+                if (walk(menu) != kMenu || menu.X != 30 || menu.Y != -40) throw new Error(walk(menu));
+                return menu.Item(4).Item(0).Id;
+            }
+            function onFind(f) {
+                if (f.IsReplace) {
+                    f.ReplaceWith = "배";
+                    f.Options = 5;
+                    f.Replace();
+                    f.ReplaceAll();
+                    return;
+                }
+                if (f.FindWhat != "사과" || f.Options != 1 || f.Replace()) throw new Error("find dialog");
+                f.FindWhat = "banana";
+                f.FindNext();
+                f.Options = 6;
+                f.FindNext();
+                f.Cancel();
+                if (f.IsOpen || f.FindNext()) throw new Error("still open");
+            }
+            function onColorDialog(c) { return c.Initial + c.Custom(15) + 0x0100; })",
+         "menu 20\nfind next:banana::1,next:banana::6,term:banana::6\n"
+         "replace replace:pear:배:5,all:pear:배:5,term:pear:배:5\ncolor 272\n",
+         ""},
+        {"grayed, unknown, nothing",
+         "function onMenu(menu) { return 11; }\nfunction onFind(f) { return 1; }\n"
+         "function onColorDialog(c) { return null; }",
+         "menu 0\nfind term:사과::1\nreplace term:pear::1\ncolor -1\n", ""},
+        {"nonsense",
+         "function onMenu(menu) { return \"Open\"; }\nfunction onColorDialog(c) { return 0x1000000; }",
+         "menu 0\nfind term:사과::1\nreplace term:pear::1\ncolor -1\n",
+         "scripthost: onMenu gave no item id\nTrackPopupMenu -> nothing chosen\nFindText -> Cancel\n"
+         "ReplaceText -> Cancel\nscripthost: onColorDialog gave no color\nChooseColor \"Color\" -> Cancel\n"},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> args;
+        if (c.answers)
+            args = {"--answers", Write("answers.js", std::string(kWalkMenu) + c.answers).string()};
+        args.push_back(script);
+        const Outcome o = Run(args);
+        EXPECT_EQ(o.exitCode, 0) << c.name << ": " << o.err;
+        EXPECT_EQ(o.out, c.out) << c.name;
+        EXPECT_EQ(o.err, c.err) << c.name;
+    }
+}
+
+TEST_F(ScriptHostAnswers, FailingHandlersLeaveTheDefaultsAndTheError) {
+    const std::string script = Write("more.js", "var d = new ActiveXObject(\"Test.Dialogs\");\n"
+                                                "WScript.Echo(d.Menu(1, 2), d.Find(\"x\", false));\n")
+                                   .string();
+    const fs::path answers =
+        Write("throws.js", "function onMenu(m) { throw new Error(\"menu\"); }\n"
+                           "function onFind(f) { f.FindNext(); throw new Error(\"find\"); }\n");
+    const Outcome o = Run({"--answers", answers.string(), script});
+    EXPECT_EQ(o.exitCode, 0) << o.err;
+    // The press made before the failure stands.
+    EXPECT_EQ(o.out, "0 next:x::1,term:x::1\n");
+    EXPECT_NE(o.err.find("throws.js(1): runtime error"), std::string::npos) << o.err;
+    EXPECT_NE(o.err.find("TrackPopupMenu -> nothing chosen\n"), std::string::npos) << o.err;
+    EXPECT_NE(o.err.find("throws.js(2): runtime error"), std::string::npos) << o.err;
+    EXPECT_NE(o.err.find("FindText -> Cancel\n"), std::string::npos) << o.err;
 }
 
 } // namespace

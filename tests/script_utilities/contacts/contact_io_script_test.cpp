@@ -393,5 +393,70 @@ TEST_F(ContactScript, TheBundledExampleExportsAndImportsThreeContacts) {
     EXPECT_EQ(peer.output, "김철수\n이영희\nAnn Smith\n") << peer.errors;
 }
 
+// The contacts example run from a folder of its own: without a book on its command line it asks
+// through the save dialog, which an answers script answers.
+TEST_F(ContactScript, TheExampleGetsItsBookThroughTheAnsweredSaveDialog) {
+    const std::string example = QX_SOURCE_DIR "/examples/contacts/";
+    struct Case {
+        const char* name;
+        const char* answers; // null: the bundled answers script; "": none
+        const char* book;    // made in the run's folder, or null for none
+        int status;
+        const char* err;
+    };
+    const Case cases[] = {
+        {"bundled", nullptr, "contacts.wab", 0, ""},
+        {"asked again",
+         R"(var boxes = "";
+            function onMessageBox(box) { boxes += box.Text; return "OK"; }
+            function onFileDialog(r) {
+                var seen = [r.Title, r.Save, r.FilterCount, r.FilterName(0), r.FilterPattern(1), r.FilterIndex,
+                            r.InitialFile, r.InitialFolder, r.DefaultExtension, r.Flags & 0x800].join("|");
+                if (seen != "저장|true|2|WAB(Window Address Book) File(*.WAB)|*.*|1|contacts.wab|||2048")
+                    throw new Error(seen);
+                if (r.Attempt == 1) return "/no/such/folder/x.wab";
+                if (boxes.indexOf("Path does not exist.") < 0) throw new Error(boxes);
+                return "second.wab";
+            })",
+         "second.wab", 0, ""},
+        {"cancelled", "function onFileDialog(r) { return null; }", nullptr, 1,
+         "contacts.js: no file was chosen\n"},
+        {"nonsense", "function onFileDialog(r) { return 42; }", nullptr, 1,
+         "scripthost: onFileDialog gave no path\nGetSaveFileName \"저장\" -> Cancel\n"
+         "contacts.js: no file was chosen\n"},
+        {"no answers", "", nullptr, 1,
+         "GetSaveFileName \"저장\" -> Cancel (no UI driver)\ncontacts.js: no file was chosen\n"},
+    };
+    for (const auto& c : cases) {
+        const fs::path folder = dir_ / "run" / c.name;
+        fs::create_directories(folder);
+        std::vector<std::string> command{"/bin/sh", "-c", "cd \"$0\" && exec \"$@\"", folder.string(),
+                                         QX_BIN_DIR "/scripthost"};
+        if (!c.answers) {
+            command.insert(command.end(), {"--answers", example + "answers.js"});
+        } else if (*c.answers) {
+            command.insert(command.end(), {"--answers", Write("answers.js", c.answers).string()});
+        }
+        command.push_back(example + "contacts.js");
+        qxtest::ChildOptions options;
+        options.environment = {{"QX_REGISTRY_DIR", (dir_ / "registry").string()}};
+        options.streams = qxtest::Streams::Separate;
+        qx::registry::SetRootForTesting(dir_ / "unused"); // the child alone uses the registry now
+        const qxtest::ProgramRun run = qxtest::RunProgram(command, options);
+        qx::registry::SetRootForTesting(dir_ / "registry");
+        EXPECT_EQ(run.status, c.status) << c.name << ": " << run.errors;
+        EXPECT_EQ(run.errors, c.err) << c.name;
+        const std::size_t contacts = c.book ? 3 : 0;
+        std::size_t shown = 0;
+        for (std::size_t at = run.output.find("contact "); at != std::string::npos;
+             at = run.output.find("contact ", at + 1))
+            ++shown;
+        EXPECT_EQ(shown, contacts) << c.name << ": " << run.output;
+        EXPECT_EQ(c.book != nullptr && fs::is_regular_file(folder / c.book), c.book != nullptr) << c.name;
+        EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), c.book ? 1 : 0)
+            << c.name;
+    }
+}
+
 } // namespace
 } // namespace contacts_test

@@ -1,7 +1,9 @@
-// "Test.Dialogs": an in-process server whose methods show a message box and run the table
-// dialog of its own resources (the dialog tests' fixture), the way a component's would.
+// "Test.Dialogs": an in-process server whose methods show a message box, run the table dialog
+// of its own resources (the dialog tests' fixture), track a pop-up menu, run a find or replace
+// dialog and ask for a color, the way a component's would.
 #include "test_dialogs.h"
 
+#include <commdlg.h>
 #include <objbase.h>
 #include <qx/com/bstr.h>
 #include <qx/com/dispatch.h>
@@ -10,6 +12,9 @@
 #include <winmodule.h>
 #include <winresource.h>
 #include <winuser_dialog.h>
+#include <winuser_menu.h>
+#include <winuser_message.h>
+#include <winuser_window.h>
 
 #include <string>
 
@@ -66,6 +71,52 @@ INT_PTR CALLBACK TableProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPar
     }
 }
 
+// The owner of the menu and of the find dialog: it writes down every FINDMSGSTRING message as
+// "next|replace|all|term:find text:replace text:options" and ends the loop on the last one.
+struct FindLog {
+    UINT message = 0;
+    std::string presses;
+    bool ended = false;
+};
+
+LRESULT CALLBACK OwnerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* log = reinterpret_cast<FindLog*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    if (log && log->message != 0 && message == log->message) {
+        const auto* fr = reinterpret_cast<const FINDREPLACEA*>(lParam);
+        const DWORD flags = fr->Flags;
+        const char* press = (flags & FR_DIALOGTERM)   ? "term"
+                            : (flags & FR_REPLACEALL) ? "all"
+                            : (flags & FR_REPLACE)    ? "replace"
+                                                      : "next";
+        log->presses += std::string(log->presses.empty() ? "" : ",") + press + ":" + fr->lpstrFindWhat + ":" +
+                        (fr->lpstrReplaceWith ? fr->lpstrReplaceWith : "") + ":" +
+                        std::to_string(flags & (FR_DOWN | FR_MATCHCASE | FR_WHOLEWORD));
+        log->ended = (flags & FR_DIALOGTERM) != 0;
+        if (log->ended)
+            PostMessageA(window, WM_NULL, 0, 0); // wakes the loop waiting in GetMessage
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+HWND CreateOwner(FindLog* log) {
+    static const ATOM atom = [] {
+        WNDCLASSEXA wc{};
+        wc.cbSize = sizeof(wc);
+        wc.lpfnWndProc = OwnerProc;
+        wc.hInstance = g_module;
+        wc.lpszClassName = "TestDialogsOwner";
+        return RegisterClassExA(&wc);
+    }();
+    if (atom == 0)
+        return nullptr;
+    HWND owner = CreateWindowExA(0, "TestDialogsOwner", "owner", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr,
+                                 nullptr, g_module, nullptr);
+    if (owner)
+        SetWindowLongPtrA(owner, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(log));
+    return owner;
+}
+
 class CTestDialogs : public qx::com::ObjectRoot, public qx::com::DispatchImpl<ITestDialogs> {
 public:
     static constexpr bool kAggregatable = false;
@@ -91,6 +142,69 @@ public:
                            std::to_string(choice.header) + "|" + std::to_string(choice.down) + "|" +
                            std::to_string(choice.styleData) + "|" + std::to_string(choice.column);
         return qx::com::Bstr::FromUtf8(text).CopyTo(outcome);
+    }
+    // Open, a grayed Save, a separator, a checked Wrap and a More submenu with Sort.
+    STDMETHODIMP Menu(LONG x, LONG y, LONG* chosen) override {
+        if (!chosen)
+            return E_POINTER;
+        FindLog log;
+        HWND owner = CreateOwner(&log);
+        HMENU menu = CreatePopupMenu();
+        HMENU more = CreatePopupMenu();
+        AppendMenuA(menu, MF_STRING, 10, "&Open");
+        AppendMenuA(menu, MF_STRING | MF_GRAYED, 11, "Save");
+        AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+        AppendMenuA(menu, MF_STRING | MF_CHECKED, 12, "Wrap");
+        AppendMenuA(more, MF_STRING, 20, "Sort");
+        AppendMenuA(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(more), "More");
+        *chosen = static_cast<LONG>(TrackPopupMenu(menu, TPM_RETURNCMD, x, y, 0, owner, nullptr));
+        DestroyMenu(menu);
+        DestroyWindow(owner);
+        return S_OK;
+    }
+    // The presses the owner saw, until the dialog closed.
+    STDMETHODIMP Find(BSTR text, VARIANT_BOOL replace, BSTR* presses) override {
+        if (!presses)
+            return E_POINTER;
+        FindLog log;
+        log.message = RegisterWindowMessageA(FINDMSGSTRINGA);
+        HWND owner = CreateOwner(&log);
+        char findWhat[80] = {};
+        char replaceWith[80] = {};
+        const std::string seed = qx::win32::Utf8ToAnsi(qx::com::Utf16ToUtf8(text ? text : u""));
+        seed.copy(findWhat, sizeof(findWhat) - 1);
+        FINDREPLACEA fr{};
+        fr.lStructSize = sizeof(fr);
+        fr.hwndOwner = owner;
+        fr.Flags = FR_DOWN;
+        fr.lpstrFindWhat = findWhat;
+        fr.wFindWhatLen = sizeof(findWhat);
+        fr.lpstrReplaceWith = replaceWith;
+        fr.wReplaceWithLen = sizeof(replaceWith);
+        HWND dialog = replace ? ReplaceTextA(&fr) : FindTextA(&fr);
+        MSG msg;
+        while (dialog && !log.ended && GetMessageA(&msg, nullptr, 0, 0) > 0) {
+            if (!IsDialogMessageA(dialog, &msg)) {
+                TranslateMessage(&msg);
+                DispatchMessageA(&msg);
+            }
+        }
+        DestroyWindow(owner);
+        return qx::com::Bstr::FromUtf8(qx::win32::AnsiToUtf8(dialog ? log.presses : "failed"))
+            .CopyTo(presses);
+    }
+    // The chosen color, or -1 when the dialog was cancelled.
+    STDMETHODIMP Color(LONG initial, LONG* color) override {
+        if (!color)
+            return E_POINTER;
+        COLORREF custom[16] = {};
+        CHOOSECOLORA cc{};
+        cc.lStructSize = sizeof(cc);
+        cc.rgbResult = static_cast<COLORREF>(initial);
+        cc.lpCustColors = custom;
+        cc.Flags = CC_RGBINIT;
+        *color = ChooseColorA(&cc) ? static_cast<LONG>(cc.rgbResult) : -1;
+        return S_OK;
     }
 };
 
