@@ -40,7 +40,6 @@ std::string Utf8(BSTR text) {
 
 class CAnswerMessageBox : public com::ObjectRoot, public com::DispatchImpl<IAnswerMessageBox> {
 public:
-    static constexpr bool kAggregatable = false;
     QX_BEGIN_INTERFACES(CAnswerMessageBox)
     QX_INTERFACE_ENTRY(IAnswerMessageBox)
     QX_INTERFACE_ENTRY2(IDispatch, IAnswerMessageBox)
@@ -67,7 +66,6 @@ private:
 
 class CAnswerDialog : public com::ObjectRoot, public com::DispatchImpl<IAnswerDialog> {
 public:
-    static constexpr bool kAggregatable = false;
     QX_BEGIN_INTERFACES(CAnswerDialog)
     QX_INTERFACE_ENTRY(IAnswerDialog)
     QX_INTERFACE_ENTRY2(IDispatch, IAnswerDialog)
@@ -152,7 +150,6 @@ HRESULT ItemAt(const std::vector<win32::MenuItemView>& items, LONG index, IDispa
 
 class CAnswerMenuItem : public com::ObjectRoot, public com::DispatchImpl<IAnswerMenuItem> {
 public:
-    static constexpr bool kAggregatable = false;
     QX_BEGIN_INTERFACES(CAnswerMenuItem)
     QX_INTERFACE_ENTRY(IAnswerMenuItem)
     QX_INTERFACE_ENTRY2(IDispatch, IAnswerMenuItem)
@@ -178,7 +175,6 @@ private:
 
 class CAnswerMenu : public com::ObjectRoot, public com::DispatchImpl<IAnswerMenu> {
 public:
-    static constexpr bool kAggregatable = false;
     QX_BEGIN_INTERFACES(CAnswerMenu)
     QX_INTERFACE_ENTRY(IAnswerMenu)
     QX_INTERFACE_ENTRY2(IDispatch, IAnswerMenu)
@@ -200,7 +196,6 @@ private:
 
 class CAnswerFileDialog : public com::ObjectRoot, public com::DispatchImpl<IAnswerFileDialog> {
 public:
-    static constexpr bool kAggregatable = false;
     QX_BEGIN_INTERFACES(CAnswerFileDialog)
     QX_INTERFACE_ENTRY(IAnswerFileDialog)
     QX_INTERFACE_ENTRY2(IDispatch, IAnswerFileDialog)
@@ -243,7 +238,6 @@ private:
 // closed instead of touching a dialog that is gone.
 class CAnswerFind : public com::ObjectRoot, public com::DispatchImpl<IAnswerFind> {
 public:
-    static constexpr bool kAggregatable = false;
     QX_BEGIN_INTERFACES(CAnswerFind)
     QX_INTERFACE_ENTRY(IAnswerFind)
     QX_INTERFACE_ENTRY2(IDispatch, IAnswerFind)
@@ -315,7 +309,6 @@ private:
 
 class CAnswerColorDialog : public com::ObjectRoot, public com::DispatchImpl<IAnswerColorDialog> {
 public:
-    static constexpr bool kAggregatable = false;
     QX_BEGIN_INTERFACES(CAnswerColorDialog)
     QX_INTERFACE_ENTRY(IAnswerColorDialog)
     QX_INTERFACE_ENTRY2(IDispatch, IAnswerColorDialog)

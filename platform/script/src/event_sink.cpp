@@ -15,7 +15,6 @@ namespace {
 // Receives the events of one connection and calls prefix + event name in the script.
 class EventSink : public com::ObjectRoot, public IDispatch {
 public:
-    static constexpr bool kAggregatable = false;
     static constexpr bool kCountsInModuleLock = false;
 
     EventSink(std::shared_ptr<EngineCore> core, const IID& iid, com::ComPtr<ITypeInfo> info,

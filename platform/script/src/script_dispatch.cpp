@@ -39,7 +39,6 @@ bool SameNameIgnoringCase(std::u16string_view a, std::u16string_view b) {
 
 class ScriptDispatch : public com::ObjectRoot, public IDispatch {
 public:
-    static constexpr bool kAggregatable = false;
     static constexpr bool kCountsInModuleLock = false;
 
     ScriptDispatch(std::shared_ptr<EngineCore> core, std::uint64_t id) : core_(std::move(core)), id_(id) {}

@@ -137,7 +137,6 @@ class CElementCollection : public com::ObjectRoot,
                            public com::UnionDispatchImpl<IHTMLElementCollection>,
                            CollectionBase {
 public:
-    static constexpr bool kAggregatable = false;
     QX_BEGIN_INTERFACES(CElementCollection)
     QX_INTERFACE_ENTRY(IHTMLElementCollection)
     QX_INTERFACE_ENTRY(IDispatchEx)
@@ -291,7 +290,6 @@ class CChildNodes : public com::ObjectRoot,
                     public com::UnionDispatchImpl<IHTMLDOMChildrenCollection>,
                     CollectionBase {
 public:
-    static constexpr bool kAggregatable = false;
     QX_BEGIN_INTERFACES(CChildNodes)
     QX_INTERFACE_ENTRY(IHTMLDOMChildrenCollection)
     QX_INTERFACE_ENTRY(IDispatchEx)

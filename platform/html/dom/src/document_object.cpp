@@ -13,7 +13,6 @@ class CDocument : public com::ObjectRoot,
                   public com::UnionDispatchImpl<IHTMLDocument2, IHTMLDocument3>,
                   public IHtmlNodeAccess {
 public:
-    static constexpr bool kAggregatable = false;
     QX_BEGIN_INTERFACES(CDocument)
     QX_INTERFACE_ENTRY(IHTMLDocument2)
     QX_INTERFACE_ENTRY2(IHTMLDocument, IHTMLDocument2)

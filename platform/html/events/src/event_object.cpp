@@ -34,7 +34,6 @@ class CEventObject : public com::ObjectRoot,
                      public com::UnionDispatchImpl<IHTMLEventObj, IHTMLEventObj2>,
                      public IEventState {
 public:
-    static constexpr bool kAggregatable = false;
     QX_BEGIN_INTERFACES(CEventObject)
     QX_INTERFACE_ENTRY(IHTMLEventObj)
     QX_INTERFACE_ENTRY(IHTMLEventObj2)

@@ -24,9 +24,9 @@ constexpr const char* kSheetAttachment = "commctrl.propsheet";
 
 class Sheet {
 public:
-    Sheet(std::vector<HPROPSHEETPAGE> pages, DWORD flags, bool wide)
+    Sheet(std::vector<HPROPSHEETPAGE> pages, DWORD flags)
         : pages_(std::move(pages)), windows_(pages_.size(), nullptr), changed_(pages_.size(), false),
-          flags_(flags), wide_(wide) {}
+          flags_(flags) {}
     ~Sheet() {
         for (HPROPSHEETPAGE page : pages_) {
             DestroyPropertySheetPage(page);
@@ -60,7 +60,6 @@ private:
     std::vector<bool> changed_;
     int current_ = -1;
     DWORD flags_;
-    bool wide_;
     bool closed_ = false;
     INT_PTR result_ = 0;
 };
@@ -337,7 +336,7 @@ INT_PTR RunSheet(const SheetRequest& request, bool wide) {
             }
         }
     }
-    auto sheet = std::make_shared<Sheet>(pages, request.flags, wide);
+    auto sheet = std::make_shared<Sheet>(pages, request.flags);
     if (pages.size() != request.count) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return -1;
