@@ -140,21 +140,17 @@ std::atomic<int> g_registrarCount{0};
 
 } // namespace
 
-bool RunSystemClassRegistrars() {
-    // Each registrar registers its classes once (they keep their own once-flags); later calls
-    // only find them registered.
+void RunSystemClassRegistrars() {
+    // Once per process; a thread that comes while another runs them waits until they are done.
     static std::once_flag once;
-    bool ran = false;
-    std::call_once(once, [&] {
+    std::call_once(once, [] {
         int count = std::min(g_registrarCount.load(), kMaxSystemClassRegistrars);
         for (int i = 0; i < count; ++i) {
             if (auto registrar = g_registrars[i].load()) {
                 registrar();
             }
         }
-        ran = true;
     });
-    return ran;
 }
 
 std::shared_ptr<WindowClass> FindClassForCreation(const std::u16string& key, HINSTANCE instance) {

@@ -88,7 +88,8 @@ HWND Create(DWORD exStyle, Text className, Text windowName, DWORD style, int x, 
         return nullptr;
     }
     std::shared_ptr<WindowClass> windowClass = FindClassForCreation(NameKey(className), instance);
-    if (!windowClass && RunSystemClassRegistrars()) {
+    if (!windowClass) {
+        RunSystemClassRegistrars();
         windowClass = FindClassForCreation(NameKey(className), instance);
     }
     if (!windowClass) {

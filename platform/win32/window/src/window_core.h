@@ -20,8 +20,8 @@ LRESULT CallWindowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
 // The class CreateWindowEx finds for a name key and a module (the module's local classes,
 // then the global ones); null when there is none.
 std::shared_ptr<WindowClass> FindClassForCreation(const std::u16string& key, HINSTANCE instance);
-// Runs the system-class registrars the first time it is called (true); false afterwards.
-bool RunSystemClassRegistrars();
+// Runs the system-class registrars once per process (later calls wait for that run to end).
+void RunSystemClassRegistrars();
 
 // The thread's input state, made on first use. Needs the lock.
 ThreadInput& ThreadInputLocked(Store& store, DWORD threadId);
