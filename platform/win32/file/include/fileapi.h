@@ -68,6 +68,9 @@ BOOL WINAPI CreateDirectoryA(LPCSTR lpPathName, LPSECURITY_ATTRIBUTES lpSecurity
 DWORD WINAPI GetTempPathA(DWORD nBufferLength, LPSTR lpBuffer);
 UINT WINAPI GetTempFileNameA(LPCSTR lpPathName, LPCSTR lpPrefixString, UINT uUnique, LPSTR lpTempFileName);
 DWORD WINAPI GetShortPathNameA(LPCSTR lpszLongPath, LPSTR lpszShortPath, DWORD cchBuffer);
+// The canonical path of an existing file (links resolved), as a file system path in the ANSI
+// code page; 0 with the error for a missing file, the needed size with NUL when it does not fit.
+DWORD WINAPI GetLongPathNameA(LPCSTR lpszShortPath, LPSTR lpszLongPath, DWORD cchBuffer);
 DWORD WINAPI GetFullPathNameA(LPCSTR lpFileName, DWORD nBufferLength, LPSTR lpBuffer, LPSTR* lpFilePart);
 
 // One entry found by FindFirstFileA / FindNextFileA. Times are in 100-nanosecond intervals since
@@ -104,6 +107,7 @@ BOOL WINAPI FindClose(HANDLE hFindFile);
 #define GetTempPath GetTempPathA
 #define GetTempFileName GetTempFileNameA
 #define GetShortPathName GetShortPathNameA
+#define GetLongPathName GetLongPathNameA
 #define GetFullPathName GetFullPathNameA
 #define WIN32_FIND_DATA WIN32_FIND_DATAA
 #define FindFirstFile FindFirstFileA

@@ -1,11 +1,13 @@
-// The temporary folder, temporary file names and the short path form.
+// The temporary folder, temporary file names and the short and long path forms.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
+#include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <random>
 #include <string>
@@ -135,4 +137,29 @@ DWORD WINAPI GetShortPathNameA(LPCSTR lpszLongPath, LPSTR lpszShortPath, DWORD c
     }
     // Names have no second, short form here: the path is its own short form.
     return CopyOut(lpszLongPath, cchBuffer, lpszShortPath);
+}
+
+DWORD WINAPI GetLongPathNameA(LPCSTR lpszShortPath, LPSTR lpszLongPath, DWORD cchBuffer) {
+    if (lpszShortPath == nullptr) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    std::string path;
+    if (!qx::win32::ResolveAnsiPath(lpszShortPath, path)) {
+        return 0;
+    }
+    // The long form is the canonical file system path: links resolved, "." and ".." gone, so
+    // that two names of one existing file compare equal. Drive paths come back under the root.
+    char resolved[PATH_MAX];
+    if (realpath(path.c_str(), resolved) == nullptr) {
+        qx::win32::SetLastErrorFromErrno(errno, path);
+        return 0;
+    }
+    bool lossy = false;
+    std::string ansi = qx::win32::Utf8ToAnsi(resolved, &lossy);
+    if (lossy) {
+        SetLastError(ERROR_NO_UNICODE_TRANSLATION);
+        return 0;
+    }
+    return CopyOut(ansi, cchBuffer, lpszLongPath);
 }

@@ -85,6 +85,42 @@ TEST_F(FileTest, ShortPathIsThePathItself) {
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
 }
 
+TEST_F(FileTest, LongPathIsTheCanonicalPathOfAnExistingFile) {
+    std::string file = Path("Long File Name.html");
+    Write(file, "");
+    std::string canonical = std::filesystem::canonical(file).string();
+    std::filesystem::create_symlink(file, Path("alias.html"));
+    struct Case {
+        std::string in;
+        DWORD error; // 0: succeeds with the canonical path
+    };
+    const Case cases[] = {
+        {file, 0},
+        {dir_ + "/./sub/../Long File Name.html", 0},
+        {Path("alias.html"), 0},
+        {dir_ + "\\Long File Name.html", 0},
+        {Path("missing.html"), ERROR_FILE_NOT_FOUND},
+        {Path("long file name.html"), ERROR_FILE_NOT_FOUND}, // names keep their case
+        {"", ERROR_PATH_NOT_FOUND},
+    };
+    std::filesystem::create_directory(Path("sub"));
+    for (const Case& c : cases) {
+        char buffer[MAX_PATH];
+        SetLastError(0);
+        DWORD n = GetLongPathNameA(c.in.c_str(), buffer, MAX_PATH);
+        if (c.error == 0) {
+            EXPECT_EQ(std::string(buffer, n), canonical) << c.in;
+        } else {
+            EXPECT_EQ(n, 0u) << c.in;
+            EXPECT_EQ(GetLastError(), c.error) << c.in;
+        }
+    }
+    char small[4];
+    EXPECT_EQ(GetLongPathNameA(file.c_str(), small, sizeof small), canonical.size() + 1);
+    EXPECT_EQ(GetLongPathNameA(nullptr, small, sizeof small), 0u);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+}
+
 struct FullPathCase {
     const char* in;
     const char* out;

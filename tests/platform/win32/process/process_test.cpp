@@ -1,15 +1,19 @@
 #include <errhandlingapi.h>
 #include <handleapi.h>
 #include <processthreadsapi_process.h>
+#include <psapi_processes.h>
 #include <qx/win32/command_line.h>
 #include <synchapi.h>
 #include <winerror.h>
 
 #include <gtest/gtest.h>
 
+#include <signal.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -133,6 +137,97 @@ TEST(CreateProcess, CurrentDirectoryAndWinExec) {
 
     EXPECT_GT(WinExec("true", 0), 31u);
     EXPECT_EQ(WinExec("qx-no-such-program-on-the-path", 0), 2u);
+}
+
+void EndChild(PROCESS_INFORMATION& info) {
+    kill(static_cast<pid_t>(info.dwProcessId), SIGTERM);
+    WaitForSingleObject(info.hProcess, 10000);
+    CloseHandle(info.hThread);
+    CloseHandle(info.hProcess);
+}
+
+std::vector<DWORD> RunningProcessIds() {
+    // Grows the buffer until a call leaves room, as callers must.
+    std::vector<DWORD> ids(4);
+    for (;;) {
+        DWORD bytes = 0;
+        EXPECT_TRUE(EnumProcesses(ids.data(), static_cast<DWORD>(ids.size() * sizeof(DWORD)), &bytes));
+        if (bytes < ids.size() * sizeof(DWORD)) {
+            ids.resize(bytes / sizeof(DWORD));
+            return ids;
+        }
+        ids.resize(ids.size() * 2);
+    }
+}
+
+std::string ImageOf(DWORD id, DWORD* error = nullptr) {
+    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id);
+    if (process == nullptr) {
+        if (error)
+            *error = GetLastError();
+        return {};
+    }
+    char buffer[4096];
+    DWORD size = sizeof buffer;
+    std::string image;
+    if (QueryFullProcessImageNameA(process, 0, buffer, &size))
+        image.assign(buffer, size);
+    CloseHandle(process);
+    return image;
+}
+
+TEST(ProcessList, ThisProcessAndAChildAreListedWithTheirImages) {
+    std::string line = "/bin/sleep 5";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info = {};
+    ASSERT_TRUE(
+        CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info));
+    std::vector<DWORD> ids = RunningProcessIds();
+    DWORD self = static_cast<DWORD>(getpid());
+    EXPECT_NE(std::find(ids.begin(), ids.end(), self), ids.end());
+    EXPECT_NE(std::find(ids.begin(), ids.end(), info.dwProcessId), ids.end());
+    EXPECT_EQ(ImageOf(self), std::filesystem::canonical("/proc/self/exe").string());
+    EXPECT_EQ(ImageOf(info.dwProcessId), std::filesystem::canonical("/bin/sleep").string());
+    EndChild(info);
+}
+
+TEST(ProcessList, BadCallsAndSmallBuffersFailAsDocumented) {
+    DWORD one = 0, bytes = 0;
+    EXPECT_TRUE(EnumProcesses(&one, sizeof one, &bytes));
+    EXPECT_EQ(bytes, sizeof one); // full: the caller must grow the buffer
+    EXPECT_NE(one, 0u);
+    EXPECT_FALSE(EnumProcesses(nullptr, 8, &bytes));
+    EXPECT_FALSE(EnumProcesses(&one, sizeof one, nullptr));
+
+    DWORD self = static_cast<DWORD>(getpid());
+    struct OpenCase {
+        DWORD access;
+        DWORD id;
+        DWORD error;
+    };
+    const OpenCase refused[] = {
+        {PROCESS_QUERY_LIMITED_INFORMATION, 0, ERROR_INVALID_PARAMETER},
+        {PROCESS_QUERY_LIMITED_INFORMATION, 0x7FFFFFF0u, ERROR_INVALID_PARAMETER}, // no such process
+        {0x0001u /* terminate */, self, ERROR_ACCESS_DENIED},
+        {0, self, ERROR_INVALID_PARAMETER},
+    };
+    for (const OpenCase& c : refused) {
+        EXPECT_EQ(OpenProcess(c.access, FALSE, c.id), nullptr) << c.id;
+        EXPECT_EQ(GetLastError(), c.error) << c.id;
+    }
+
+    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, self);
+    ASSERT_NE(process, nullptr);
+    char small[2];
+    DWORD size = sizeof small;
+    EXPECT_FALSE(QueryFullProcessImageNameA(process, 0, small, &size));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
+    EXPECT_FALSE(QueryFullProcessImageNameA(process, 0, small, nullptr));
+    EXPECT_TRUE(CloseHandle(process));
+    size = sizeof small;
+    EXPECT_FALSE(QueryFullProcessImageNameA(process, 0, small, &size));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
 }
 
 } // namespace
