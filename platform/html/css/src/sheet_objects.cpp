@@ -3,6 +3,7 @@
 // one object each while one is referenced (identity matters to `==`).
 #include "qx/html/css/style_objects.h"
 
+#include "identities.h"
 #include "style_access.h"
 #include "text.h"
 
@@ -11,9 +12,6 @@
 #include <qx/com/enumerators.h>
 #include <qx/com/object.h>
 #include <qx/com/variant.h>
-
-#include <mutex>
-#include <unordered_map>
 
 namespace qx::html::css {
 namespace detail {
@@ -33,43 +31,6 @@ HRESULT ReturnBool(bool value, VARIANT_BOOL* out) {
         return E_POINTER;
     *out = value ? VARIANT_TRUE : VARIANT_FALSE;
     return S_OK;
-}
-
-// The live objects by the model item they stand for, not held: an object leaves at its release.
-class Identities {
-public:
-    IDispatch* Find(const void* key) {
-        std::lock_guard lock(mutex_);
-        auto it = map_.find(key);
-        if (it == map_.end())
-            return nullptr;
-        it->second->AddRef();
-        return it->second;
-    }
-    void Add(const void* key, IDispatch* object) {
-        std::lock_guard lock(mutex_);
-        map_[key] = object;
-    }
-    void Remove(const void* key, IDispatch* object) {
-        std::lock_guard lock(mutex_);
-        auto it = map_.find(key);
-        if (it != map_.end() && it->second == object)
-            map_.erase(it);
-    }
-
-private:
-    std::mutex mutex_;
-    std::unordered_map<const void*, IDispatch*> map_;
-};
-
-Identities& SheetIdentities() {
-    static Identities identities;
-    return identities;
-}
-
-Identities& RuleIdentities() {
-    static Identities identities;
-    return identities;
 }
 
 class CStyleSheetRule : public com::ObjectRoot, public com::DispatchImpl<IHTMLStyleSheetRule> {
@@ -277,10 +238,8 @@ public:
     STDMETHODIMP get_owningElement(IDispatch** p) override {
         if (!p)
             return E_POINTER;
-        *p = sheet_->owningElement;
-        if (*p)
-            (*p)->AddRef();
-        return S_OK;
+        *p = nullptr;
+        return sheet_->owningElement ? sheet_->owningElement(p) : S_OK;
     }
     STDMETHODIMP get_disabled(VARIANT_BOOL* p) override { return ReturnBool(sheet_->disabled, p); }
     STDMETHODIMP put_disabled(VARIANT_BOOL v) override {
@@ -349,6 +308,29 @@ private:
 };
 
 } // namespace
+
+namespace detail {
+Identities& SheetIdentities() {
+    static Identities identities;
+    return identities;
+}
+Identities& RuleIdentities() {
+    static Identities identities;
+    return identities;
+}
+Identities& InlineStyleIdentities() {
+    static Identities identities;
+    return identities;
+}
+Identities& RuntimeStyleIdentities() {
+    static Identities identities;
+    return identities;
+}
+Identities& CurrentStyleIdentities() {
+    static Identities identities;
+    return identities;
+}
+} // namespace detail
 
 HRESULT GetStyleSheetObject(const std::shared_ptr<StyleSheet>& sheet, IDispatch** object) {
     if (!object)

@@ -44,6 +44,7 @@ public:
     explicit RuntimeStore(StyleOwner& element) : element_(element) { element_.AddOwnerRef(); }
     ~RuntimeStore() override { element_.ReleaseOwnerRef(); }
     DeclarationBlock& Block() override { return element_.RuntimeStyle(); }
+    void Commit() override { element_.RuntimeStyleChanged(); }
 
 private:
     StyleOwner& element_;

@@ -46,7 +46,8 @@ struct ElementMetrics {
 };
 
 struct LayoutHooks {
-    // The element's runtime style (above its inline style); null when it has none.
+    // The element's runtime style (above its inline style); null when it has none. Without a hook,
+    // the one script gave the element (dom::RuntimeStyleOf).
     std::function<const css::DeclarationBlock*(const dom::Node&)> runtimeStyle;
     // The first bytes of an image named by an IMG's src; nothing when it cannot be read. Without a
     // hook, absolute paths and file: URLs are read from disk.
