@@ -102,12 +102,14 @@ public:
         element.AddOwnerRef();
         element_ = &element;
         names_ = std::make_unique<CurrentNames>(element);
-        CurrentStyleIdentities().Add(element_, static_cast<IDispatch*>(static_cast<IDispatchEx*>(this)));
+        IdentitiesOf(ObjectKind::CurrentStyle)
+            .Add(element_, static_cast<IDispatch*>(static_cast<IDispatchEx*>(this)));
     }
     void FinalRelease() {
         if (!element_)
             return;
-        CurrentStyleIdentities().Remove(element_, static_cast<IDispatch*>(static_cast<IDispatchEx*>(this)));
+        IdentitiesOf(ObjectKind::CurrentStyle)
+            .Remove(element_, static_cast<IDispatch*>(static_cast<IDispatchEx*>(this)));
         element_->ReleaseOwnerRef();
     }
 
@@ -150,7 +152,7 @@ private:
 HRESULT CreateCurrentStyle(StyleOwner& element, IDispatch** style) {
     if (!style)
         return E_POINTER;
-    if ((*style = CurrentStyleIdentities().Find(&element)))
+    if ((*style = IdentitiesOf(ObjectKind::CurrentStyle).Find(&element)))
         return S_OK;
     com::ObjectPtr<CCurrentStyle> object;
     HRESULT hr = com::CreateObject<CCurrentStyle>(object);

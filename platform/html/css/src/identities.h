@@ -36,11 +36,8 @@ private:
     std::unordered_map<const void*, IDispatch*> map_;
 };
 
-// The tables of each kind of object.
-Identities& SheetIdentities();
-Identities& RuleIdentities();
-Identities& InlineStyleIdentities();
-Identities& RuntimeStyleIdentities();
-Identities& CurrentStyleIdentities();
+// One table for each kind of object.
+enum class ObjectKind { Sheet, Rule, InlineStyle, RuntimeStyle, CurrentStyle, kCount };
+Identities& IdentitiesOf(ObjectKind kind);
 
 } // namespace qx::html::css::detail

@@ -42,11 +42,11 @@ public:
 
     void Bind(std::shared_ptr<StyleRule> rule) {
         rule_ = std::move(rule);
-        RuleIdentities().Add(rule_.get(), static_cast<IHTMLStyleSheetRule*>(this));
+        IdentitiesOf(ObjectKind::Rule).Add(rule_.get(), static_cast<IHTMLStyleSheetRule*>(this));
     }
     void FinalRelease() {
         if (rule_)
-            RuleIdentities().Remove(rule_.get(), static_cast<IHTMLStyleSheetRule*>(this));
+            IdentitiesOf(ObjectKind::Rule).Remove(rule_.get(), static_cast<IHTMLStyleSheetRule*>(this));
     }
 
     STDMETHODIMP get_selectorText(BSTR* p) override { return ReturnText(rule_->selector.Text(), p); }
@@ -77,7 +77,7 @@ private:
 };
 
 HRESULT GetRuleObject(const std::shared_ptr<StyleRule>& rule, IDispatch** out) {
-    if ((*out = RuleIdentities().Find(rule.get())))
+    if ((*out = IdentitiesOf(ObjectKind::Rule).Find(rule.get())))
         return S_OK;
     com::ObjectPtr<CStyleSheetRule> object;
     HRESULT hr = com::CreateObject<CStyleSheetRule>(object);
@@ -216,11 +216,11 @@ public:
 
     void Bind(std::shared_ptr<StyleSheet> sheet) {
         sheet_ = std::move(sheet);
-        SheetIdentities().Add(sheet_.get(), static_cast<IHTMLStyleSheet*>(this));
+        IdentitiesOf(ObjectKind::Sheet).Add(sheet_.get(), static_cast<IHTMLStyleSheet*>(this));
     }
     void FinalRelease() {
         if (sheet_)
-            SheetIdentities().Remove(sheet_.get(), static_cast<IHTMLStyleSheet*>(this));
+            IdentitiesOf(ObjectKind::Sheet).Remove(sheet_.get(), static_cast<IHTMLStyleSheet*>(this));
     }
 
     STDMETHODIMP get_title(BSTR* p) override { return ReturnText(sheet_->title, p); }
@@ -310,25 +310,9 @@ private:
 } // namespace
 
 namespace detail {
-Identities& SheetIdentities() {
-    static Identities identities;
-    return identities;
-}
-Identities& RuleIdentities() {
-    static Identities identities;
-    return identities;
-}
-Identities& InlineStyleIdentities() {
-    static Identities identities;
-    return identities;
-}
-Identities& RuntimeStyleIdentities() {
-    static Identities identities;
-    return identities;
-}
-Identities& CurrentStyleIdentities() {
-    static Identities identities;
-    return identities;
+Identities& IdentitiesOf(ObjectKind kind) {
+    static Identities tables[static_cast<std::size_t>(ObjectKind::kCount)];
+    return tables[static_cast<std::size_t>(kind)];
 }
 } // namespace detail
 
@@ -338,7 +322,7 @@ HRESULT GetStyleSheetObject(const std::shared_ptr<StyleSheet>& sheet, IDispatch*
     *object = nullptr;
     if (!sheet)
         return E_INVALIDARG;
-    if ((*object = SheetIdentities().Find(sheet.get())))
+    if ((*object = IdentitiesOf(ObjectKind::Sheet).Find(sheet.get())))
         return S_OK;
     com::ObjectPtr<CStyleSheet> created;
     HRESULT hr = com::CreateObject<CStyleSheet>(created);

@@ -212,13 +212,13 @@ HRESULT MakeStyle(MakeStore make, Identities* identities, const void* key, IDisp
 } // namespace
 
 HRESULT CreateInlineStyle(StyleOwner& element, IDispatch** style) {
-    return MakeStyle<CStyle>([&] { return MakeInlineStore(element); }, &InlineStyleIdentities(), &element,
-                             style);
+    return MakeStyle<CStyle>([&] { return MakeInlineStore(element); }, &IdentitiesOf(ObjectKind::InlineStyle),
+                             &element, style);
 }
 
 HRESULT CreateRuntimeStyle(StyleOwner& element, IDispatch** style) {
-    return MakeStyle<CStyle>([&] { return MakeRuntimeStore(element); }, &RuntimeStyleIdentities(), &element,
-                             style);
+    return MakeStyle<CStyle>([&] { return MakeRuntimeStore(element); },
+                             &IdentitiesOf(ObjectKind::RuntimeStyle), &element, style);
 }
 
 namespace detail {

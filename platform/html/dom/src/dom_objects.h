@@ -28,6 +28,12 @@ inline const VARIANT& ValueOf(const VARIANT& v) {
 // Text out as a new BSTR.
 HRESULT ReturnText(std::u16string_view text, BSTR* out);
 HRESULT ReturnObject(const DomPtr& dom, Node* node, IDispatch** out);
+inline HRESULT ReturnBool(bool value, VARIANT_BOOL* out) {
+    if (!out)
+        return E_POINTER;
+    *out = value ? VARIANT_TRUE : VARIANT_FALSE;
+    return S_OK;
+}
 
 // Which elements a collection holds, computed afresh whenever the tree has changed.
 struct CollectionScope {

@@ -132,6 +132,12 @@ public:
     // The tree does not see runtime styles; layout compares the content version.
     void RuntimeStyleChanged() override { dom_->tree.TouchContent(); }
     void DocumentStyleSheets(std::vector<SheetPtr>& sheets) const override { sheets = AllSheets(dom_); }
+    std::optional<double> PercentWidthBase() override {
+        if (!dom_->geometry)
+            return std::nullopt;
+        const std::optional<LONG> base = dom_->geometry->PercentWidthBase(node_);
+        return base ? std::optional<double>(*base) : std::nullopt;
+    }
 
 private:
     DomPtr dom_;

@@ -4,13 +4,6 @@
 namespace qx::html::dom {
 namespace {
 
-HRESULT ReturnBool(bool value, VARIANT_BOOL* out) {
-    if (!out)
-        return E_POINTER;
-    *out = value ? VARIANT_TRUE : VARIANT_FALSE;
-    return S_OK;
-}
-
 // What STYLE and LINK share: the sheet's `disabled` and `media`, the attributes as text.
 template <typename Itf>
 class SheetElement : public ElementObject<Itf> {

@@ -129,6 +129,14 @@ const ScriptCase kStyleCases[] = {
      " echo(s.pixelWidth, s.pixelLeft, s.pixelTop, s.pixelHeight, s.posWidth, s.posHeight);"
      " s.pixelWidth = 40; s.posHeight = 7; s.posLeft = 1.5; s.pixelTop = -3; echo(s.cssText);",
      "13 3 96 0 10 50\nWIDTH: 40px; LEFT: 1.5px; TOP: -3px; HEIGHT: 7%"},
+    {"a percentage width in pixels counts from the containing block",
+     u"<body><div id=p style=\"width: 50%\">x</div><div style=\"width: 200px\"><div id=q style=\"width:"
+     u" 25%\">y</div></div><span id=i style=\"width: 50%\">z</span>",
+     QX_STYLE_PRELUDE
+     "echo($('p').style.pixelWidth, $('p').offsetWidth, $('q').style.pixelWidth,"
+     " $('q').runtimeStyle.pixelWidth, $('i').style.pixelWidth);"
+     " $('q').runtimeStyle.width = '10%'; echo($('q').runtimeStyle.pixelWidth, $('q').offsetWidth);",
+     "502 502 50 0 0\n20 20"},
     {"a style write changes the geometry",
      u"<body><div id=d style=\"width: 100px\">x</div><table cellspacing=0 cellpadding=0><tr>"
      u"<td id=c style=\"width: 40px\">a</td></tr></table>",

@@ -67,6 +67,9 @@ public:
     void Invalidate();
 
     ElementMetrics Metrics(const dom::Node* element);
+    // What a percentage width of the element counts from (the width of its containing block as
+    // layout took it); nothing for an element that is not laid out as a block, table or positioned box.
+    std::optional<int> PercentWidthBase(const dom::Node* element);
     // Scroll positions of the page (BODY or HTML) or of a scroll container, clamped as they are put.
     void SetScroll(const dom::Node* element, std::optional<int> left, std::optional<int> top);
 
