@@ -105,6 +105,18 @@ const ScriptCase kStyleCases[] = {
      " s.title = 'voform_style'; s.cssText = ''; echo(s.rules.length, s.title, $('st').disabled);",
      "1 main st 3 B STYLE true true\n0 4 10px\nTD.x {|WIDTH: 10px|}|B {|MARGIN: 0px|}|I {|MARGIN: 0px|}|\n"
      "-2147024809\n0 voform_style false"},
+    {"LINK and STYLE elements and their sheets",
+     u"<link id=l rel=\"STYLESHEET alternate\" href=a.css media=print><link id=n rel=icon href=x.ico>"
+     u"<style id=s media=screen>B { color: red }</style>",
+     QX_STYLE_PRELUDE
+     "var ss = document.styleSheets, l = $('l'), st = $('s'), s = st.styleSheet;"
+     " echo(ss.length, ss.item(0).href, ss.item(0).media, l.styleSheet === ss.item(0), $('n').styleSheet,"
+     " $('n').disabled, l.rel, s.media); st.disabled = true; st.media = 'all';"
+     " echo(s.disabled, s.media, st.outerHTML); st.removeNode(true);"
+     " echo(ss.length, s.owningElement === st, s.rules.length);",
+     "2 a.css print true null false STYLESHEET alternate screen\ntrue all <STYLE id=s media=all>B { color: "
+     "red "
+     "}</STYLE>\n1 true 1"},
     {"styleSheets is live and createStyleSheet places its sheet", u"<style>P {}</style>",
      QX_STYLE_PRELUDE
      "var ss = document.styleSheets, first = ss.item(0);"
