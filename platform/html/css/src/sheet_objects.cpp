@@ -11,7 +11,9 @@
 #include <qx/com/dispatch.h>
 #include <qx/com/enumerators.h>
 #include <qx/com/object.h>
+#include <qx/com/union_dispatch.h>
 #include <qx/com/variant.h>
+#include <qx/html/item_names.h>
 
 namespace qx::html::css {
 namespace detail {
@@ -87,13 +89,24 @@ HRESULT GetRuleObject(const std::shared_ptr<StyleRule>& rule, IDispatch** out) {
     return object->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(out));
 }
 
+// Rules also read as members by index (`rules[0]`).
 class CStyleSheetRulesCollection : public com::ObjectRoot,
-                                   public com::DispatchImpl<IHTMLStyleSheetRulesCollection> {
+                                   public com::UnionDispatchImpl<IHTMLStyleSheetRulesCollection> {
 public:
     QX_BEGIN_INTERFACES(CStyleSheetRulesCollection)
     QX_INTERFACE_ENTRY(IHTMLStyleSheetRulesCollection)
-    QX_INTERFACE_ENTRY2(IDispatch, IHTMLStyleSheetRulesCollection)
+    QX_INTERFACE_ENTRY(IDispatchEx)
+    QX_INTERFACE_ENTRY2(IDispatch, IDispatchEx)
     QX_END_INTERFACES()
+
+    bool HasName(std::u16string_view name) {
+        LONG at = 0;
+        return IndexOfName(name, &at) && static_cast<std::size_t>(at) < sheet_->Rules().size();
+    }
+    HRESULT ItemByName(std::u16string_view name, IDispatch** out) {
+        LONG at = 0;
+        return IndexOfName(name, &at) ? item(at, out) : E_INVALIDARG;
+    }
 
     void Bind(std::shared_ptr<StyleSheet> sheet) { sheet_ = std::move(sheet); }
 
@@ -112,16 +125,45 @@ public:
         return GetRuleObject(sheet_->Rules()[static_cast<std::size_t>(index)], p);
     }
 
+protected:
+    com::DynamicNames* FallbackNames() override { return &names_; }
+
 private:
     std::shared_ptr<StyleSheet> sheet_;
+    ItemNames<CStyleSheetRulesCollection> names_{this};
 };
 
-class CStyleSheetsCollection : public com::ObjectRoot, public com::DispatchImpl<IHTMLStyleSheetsCollection> {
+// Sheets also read as members by index and by their element's id (`styleSheets[0]`).
+class CStyleSheetsCollection : public com::ObjectRoot,
+                               public com::UnionDispatchImpl<IHTMLStyleSheetsCollection> {
 public:
     QX_BEGIN_INTERFACES(CStyleSheetsCollection)
     QX_INTERFACE_ENTRY(IHTMLStyleSheetsCollection)
-    QX_INTERFACE_ENTRY2(IDispatch, IHTMLStyleSheetsCollection)
+    QX_INTERFACE_ENTRY(IDispatchEx)
+    QX_INTERFACE_ENTRY2(IDispatch, IDispatchEx)
     QX_END_INTERFACES()
+
+    bool HasName(std::u16string_view name) {
+        LONG at = 0;
+        if (IndexOfName(name, &at))
+            return static_cast<std::size_t>(at) < Sheets().size();
+        for (const auto& sheet : Sheets())
+            if (sheet && !sheet->id.empty() && EqualsNoCase(sheet->id, name))
+                return true;
+        return false;
+    }
+    HRESULT ItemByName(std::u16string_view name, IDispatch** out) {
+        *out = nullptr;
+        LONG at = 0;
+        com::Variant key = IndexOfName(name, &at) ? com::Variant(at) : com::Variant(name);
+        com::Variant found;
+        const HRESULT hr = item(&key, &found);
+        if (SUCCEEDED(hr) && V_VT(&found) == VT_DISPATCH) {
+            *out = V_DISPATCH(&found);
+            V_VT(&found) = VT_EMPTY;
+        }
+        return hr;
+    }
 
     // Either a live source (the document) or a fixed list (a sheet's imports).
     void Bind(StyleSheetSource* source, std::shared_ptr<StyleSheet> importsOf) {
@@ -193,6 +235,9 @@ public:
         return S_OK;
     }
 
+protected:
+    com::DynamicNames* FallbackNames() override { return &names_; }
+
 private:
     std::vector<std::shared_ptr<StyleSheet>> Sheets() {
         std::vector<std::shared_ptr<StyleSheet>> sheets;
@@ -205,6 +250,7 @@ private:
 
     StyleSheetSource* source_ = nullptr;
     std::shared_ptr<StyleSheet> importsOf_;
+    ItemNames<CStyleSheetsCollection> names_{this};
 };
 
 class CStyleSheet : public com::ObjectRoot, public com::DispatchImpl<IHTMLStyleSheet> {

@@ -98,12 +98,13 @@ const ScriptCase kStyleCases[] = {
      QX_STYLE_PRELUDE
      "var ss = document.styleSheets, s = ss.item(0);"
      " echo(ss.length, s.title, s.id, s.rules.length, s.rules.item(1).selectorText, s.owningElement.tagName,"
-     " $('st').styleSheet === s, ss.item('st') === s);"
+     " $('st').styleSheet === s, ss.item('st') === s, ss[0] === s, ss.st === s, s.rules[2].selectorText);"
      " echo(s.addRule('TD.x', 'width: 10px', 0), s.rules.length, s.rules.item(0).style.width);"
      " s.removeRule(1); echo(flat(s.cssText));"
      " try { s.removeRule(5) } catch (e) { echo(e.number) }"
      " s.title = 'voform_style'; s.cssText = ''; echo(s.rules.length, s.title, $('st').disabled);",
-     "1 main st 3 B STYLE true true\n0 4 10px\nTD.x {|WIDTH: 10px|}|B {|MARGIN: 0px|}|I {|MARGIN: 0px|}|\n"
+     "1 main st 3 B STYLE true true true true I\n0 4 10px\nTD.x {|WIDTH: 10px|}|B {|MARGIN: 0px|}|I "
+     "{|MARGIN: 0px|}|\n"
      "-2147024809\n0 voform_style false"},
     {"LINK and STYLE elements and their sheets",
      u"<link id=l rel=\"STYLESHEET alternate\" href=a.css media=print><link id=n rel=icon href=x.ico>"
