@@ -21,14 +21,14 @@ struct NodeStyle {
     SheetPtr sheet;
     std::u16string sheetSource;
     // The document node: the sheets script made, each placed in front of the sheet it was put before
-    // (none: last), and the element sheets in tree order as last gathered.
+    // (none: last), and its STYLE and LINK elements in tree order as last gathered.
     struct Made {
         SheetPtr sheet;
         std::weak_ptr<css::StyleSheet> before;
     };
     std::vector<Made> made;
-    std::vector<SheetPtr> elementSheets;
-    std::uint64_t elementSheetsVersion = ~std::uint64_t{0};
+    std::vector<Node*> sheetElements;
+    std::uint64_t sheetElementsVersion = ~std::uint64_t{0};
 
     ~NodeStyle() {
         if (sheet)
@@ -152,18 +152,24 @@ void ElementStyleOwnerDeleter::operator()(ElementStyleOwner* owner) const {
 
 namespace {
 
-// The STYLE and LINK sheets of the document in tree order, gathered again after any change.
-const std::vector<SheetPtr>& ElementSheets(const DomPtr& dom) {
+// The STYLE and LINK sheets of the document in tree order. The elements are gathered again after
+// a change of the tree's shape or text (which a node must go through to be freed); their sheets
+// are brought up to date on every call, so a LINK's rel or href counts at once.
+std::vector<SheetPtr> ElementSheets(const DomPtr& dom) {
     Node* document = dom->tree.Document();
     NodeStyle& styles = StyleOf(document);
-    if (styles.elementSheetsVersion != dom->tree.ContentVersion()) {
-        styles.elementSheets.clear();
+    if (styles.sheetElementsVersion != dom->tree.Version()) {
+        styles.sheetElements.clear();
         for (Node* n = document->firstChild; n; n = NextInTree(n, document))
-            if (SheetPtr sheet = n->IsElement() ? ElementSheet(dom, n) : nullptr)
-                styles.elementSheets.push_back(std::move(sheet));
-        styles.elementSheetsVersion = dom->tree.ContentVersion();
+            if (n->Is(u"style") || n->Is(u"link"))
+                styles.sheetElements.push_back(n);
+        styles.sheetElementsVersion = dom->tree.Version();
     }
-    return styles.elementSheets;
+    std::vector<SheetPtr> sheets;
+    for (Node* n : styles.sheetElements)
+        if (SheetPtr sheet = ElementSheet(dom, n))
+            sheets.push_back(std::move(sheet));
+    return sheets;
 }
 
 // The element sheets with the ones script made in their places.
