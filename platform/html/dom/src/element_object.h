@@ -144,8 +144,8 @@ public:
         Node* parent = this->node_->parent;
         return ReturnObject(this->dom_, parent && parent->IsElement() ? parent : nullptr, p);
     }
-    // Event handler properties belong to the event piece.
     STDMETHODIMP get_style(IDispatch** p) override { return Style(ElementStyleKind::Inline, p); }
+    // Event handler properties belong to the event piece.
     STDMETHODIMP put_onhelp(VARIANT v) override { return PutHandler(u"onhelp", v); }
     STDMETHODIMP get_onhelp(VARIANT* p) override { return GetHandler(u"onhelp", p); }
     STDMETHODIMP put_onclick(VARIANT v) override { return PutHandler(u"onclick", v); }
