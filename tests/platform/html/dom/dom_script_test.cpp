@@ -80,7 +80,7 @@ const ScriptCase kStyleCases[] = {
      "var d = $('d'), r = d.runtimeStyle; r.color = '#00FF00'; r.backgroundColor = '#000000';"
      " echo(r === d.runtimeStyle, r.color, d.style.color, d.currentStyle.color, d.outerHTML);"
      " r.color = ''; echo(d.currentStyle.color, d.currentStyle.backgroundColor, r.cssText);",
-     "true #00ff00 blue #00ff00 <DIV id=d style=\"color: blue\">x</DIV>\n#0000ff #000000 BACKGROUND-COLOR: "
+     "true #00ff00 blue #00ff00 <DIV id=d style=\"COLOR: blue\">x</DIV>\n#0000ff #000000 BACKGROUND-COLOR: "
      "#000000"},
     {"currentStyle: runtime over inline over rules by specificity over tag defaults",
      u"<style>P { color: red; margin-top: 0mm } .c { color: green } #p2 { color: navy } DIV P { font-weight:"
