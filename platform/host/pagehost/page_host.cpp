@@ -9,6 +9,7 @@
 #include <qx/html/dom/html_document.h>
 #include <qx/html/dom/html_parser.h>
 #include <qx/html/dom/serializer.h>
+#include <qx/html/layout/document_geometry.h>
 #include <qx/html/script/page_script.h>
 #include <qx/win32/input_driver.h>
 #include <qx/win32/virtual_clock.h>
@@ -80,6 +81,9 @@ int RunPageHost(const PageHostOptions& options) {
             std::fprintf(stderr, "pagehost: \"%s\" is no page this browser can load\n", options.page.c_str());
             status = kPageCannotLoad;
         } else {
+            // The page is laid out, so that geometry reads answer from its styles and attributes.
+            html::layout::AttachLayout(
+                *com::ComPtr<IHtmlNodeAccess>::QueryFrom(document.Get())->AccessDocument());
             win32::InstallVirtualClock(0);
             std::unique_ptr<html::script::PageScript> page;
             html::script::PageScriptOptions pageOptions;

@@ -3,6 +3,7 @@
 #include "qx/html/css/style_objects.h"
 #include "qx/html/css/values.h"
 
+#include "identities.h"
 #include "style_access.h"
 #include "style_members.h"
 #include "text.h"
@@ -101,10 +102,15 @@ public:
         element.AddOwnerRef();
         element_ = &element;
         names_ = std::make_unique<CurrentNames>(element);
+        IdentitiesOf(ObjectKind::CurrentStyle)
+            .Add(element_, static_cast<IDispatch*>(static_cast<IDispatchEx*>(this)));
     }
     void FinalRelease() {
-        if (element_)
-            element_->ReleaseOwnerRef();
+        if (!element_)
+            return;
+        IdentitiesOf(ObjectKind::CurrentStyle)
+            .Remove(element_, static_cast<IDispatch*>(static_cast<IDispatchEx*>(this)));
+        element_->ReleaseOwnerRef();
     }
 
     QX_CURRENT_TEXT_PROPS(QX_CURRENT_TEXT)
@@ -146,7 +152,8 @@ private:
 HRESULT CreateCurrentStyle(StyleOwner& element, IDispatch** style) {
     if (!style)
         return E_POINTER;
-    *style = nullptr;
+    if ((*style = IdentitiesOf(ObjectKind::CurrentStyle).Find(&element)))
+        return S_OK;
     com::ObjectPtr<CCurrentStyle> object;
     HRESULT hr = com::CreateObject<CCurrentStyle>(object);
     if (FAILED(hr))

@@ -3,6 +3,7 @@
 // one object each while one is referenced (identity matters to `==`).
 #include "qx/html/css/style_objects.h"
 
+#include "identities.h"
 #include "style_access.h"
 #include "text.h"
 
@@ -10,10 +11,9 @@
 #include <qx/com/dispatch.h>
 #include <qx/com/enumerators.h>
 #include <qx/com/object.h>
+#include <qx/com/union_dispatch.h>
 #include <qx/com/variant.h>
-
-#include <mutex>
-#include <unordered_map>
+#include <qx/html/item_names.h>
 
 namespace qx::html::css {
 namespace detail {
@@ -35,43 +35,6 @@ HRESULT ReturnBool(bool value, VARIANT_BOOL* out) {
     return S_OK;
 }
 
-// The live objects by the model item they stand for, not held: an object leaves at its release.
-class Identities {
-public:
-    IDispatch* Find(const void* key) {
-        std::lock_guard lock(mutex_);
-        auto it = map_.find(key);
-        if (it == map_.end())
-            return nullptr;
-        it->second->AddRef();
-        return it->second;
-    }
-    void Add(const void* key, IDispatch* object) {
-        std::lock_guard lock(mutex_);
-        map_[key] = object;
-    }
-    void Remove(const void* key, IDispatch* object) {
-        std::lock_guard lock(mutex_);
-        auto it = map_.find(key);
-        if (it != map_.end() && it->second == object)
-            map_.erase(it);
-    }
-
-private:
-    std::mutex mutex_;
-    std::unordered_map<const void*, IDispatch*> map_;
-};
-
-Identities& SheetIdentities() {
-    static Identities identities;
-    return identities;
-}
-
-Identities& RuleIdentities() {
-    static Identities identities;
-    return identities;
-}
-
 class CStyleSheetRule : public com::ObjectRoot, public com::DispatchImpl<IHTMLStyleSheetRule> {
 public:
     QX_BEGIN_INTERFACES(CStyleSheetRule)
@@ -81,11 +44,11 @@ public:
 
     void Bind(std::shared_ptr<StyleRule> rule) {
         rule_ = std::move(rule);
-        RuleIdentities().Add(rule_.get(), static_cast<IHTMLStyleSheetRule*>(this));
+        IdentitiesOf(ObjectKind::Rule).Add(rule_.get(), static_cast<IHTMLStyleSheetRule*>(this));
     }
     void FinalRelease() {
         if (rule_)
-            RuleIdentities().Remove(rule_.get(), static_cast<IHTMLStyleSheetRule*>(this));
+            IdentitiesOf(ObjectKind::Rule).Remove(rule_.get(), static_cast<IHTMLStyleSheetRule*>(this));
     }
 
     STDMETHODIMP get_selectorText(BSTR* p) override { return ReturnText(rule_->selector.Text(), p); }
@@ -116,7 +79,7 @@ private:
 };
 
 HRESULT GetRuleObject(const std::shared_ptr<StyleRule>& rule, IDispatch** out) {
-    if ((*out = RuleIdentities().Find(rule.get())))
+    if ((*out = IdentitiesOf(ObjectKind::Rule).Find(rule.get())))
         return S_OK;
     com::ObjectPtr<CStyleSheetRule> object;
     HRESULT hr = com::CreateObject<CStyleSheetRule>(object);
@@ -126,13 +89,24 @@ HRESULT GetRuleObject(const std::shared_ptr<StyleRule>& rule, IDispatch** out) {
     return object->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(out));
 }
 
+// Rules also read as members by index (`rules[0]`).
 class CStyleSheetRulesCollection : public com::ObjectRoot,
-                                   public com::DispatchImpl<IHTMLStyleSheetRulesCollection> {
+                                   public com::UnionDispatchImpl<IHTMLStyleSheetRulesCollection> {
 public:
     QX_BEGIN_INTERFACES(CStyleSheetRulesCollection)
     QX_INTERFACE_ENTRY(IHTMLStyleSheetRulesCollection)
-    QX_INTERFACE_ENTRY2(IDispatch, IHTMLStyleSheetRulesCollection)
+    QX_INTERFACE_ENTRY(IDispatchEx)
+    QX_INTERFACE_ENTRY2(IDispatch, IDispatchEx)
     QX_END_INTERFACES()
+
+    bool HasName(std::u16string_view name) {
+        LONG at = 0;
+        return IndexOfName(name, &at) && static_cast<std::size_t>(at) < sheet_->Rules().size();
+    }
+    HRESULT ItemByName(std::u16string_view name, IDispatch** out) {
+        LONG at = 0;
+        return IndexOfName(name, &at) ? item(at, out) : E_INVALIDARG;
+    }
 
     void Bind(std::shared_ptr<StyleSheet> sheet) { sheet_ = std::move(sheet); }
 
@@ -151,16 +125,45 @@ public:
         return GetRuleObject(sheet_->Rules()[static_cast<std::size_t>(index)], p);
     }
 
+protected:
+    com::DynamicNames* FallbackNames() override { return &names_; }
+
 private:
     std::shared_ptr<StyleSheet> sheet_;
+    ItemNames<CStyleSheetRulesCollection> names_{this};
 };
 
-class CStyleSheetsCollection : public com::ObjectRoot, public com::DispatchImpl<IHTMLStyleSheetsCollection> {
+// Sheets also read as members by index and by their element's id (`styleSheets[0]`).
+class CStyleSheetsCollection : public com::ObjectRoot,
+                               public com::UnionDispatchImpl<IHTMLStyleSheetsCollection> {
 public:
     QX_BEGIN_INTERFACES(CStyleSheetsCollection)
     QX_INTERFACE_ENTRY(IHTMLStyleSheetsCollection)
-    QX_INTERFACE_ENTRY2(IDispatch, IHTMLStyleSheetsCollection)
+    QX_INTERFACE_ENTRY(IDispatchEx)
+    QX_INTERFACE_ENTRY2(IDispatch, IDispatchEx)
     QX_END_INTERFACES()
+
+    bool HasName(std::u16string_view name) {
+        LONG at = 0;
+        if (IndexOfName(name, &at))
+            return static_cast<std::size_t>(at) < Sheets().size();
+        for (const auto& sheet : Sheets())
+            if (sheet && !sheet->id.empty() && EqualsNoCase(sheet->id, name))
+                return true;
+        return false;
+    }
+    HRESULT ItemByName(std::u16string_view name, IDispatch** out) {
+        *out = nullptr;
+        LONG at = 0;
+        com::Variant key = IndexOfName(name, &at) ? com::Variant(at) : com::Variant(name);
+        com::Variant found;
+        const HRESULT hr = item(&key, &found);
+        if (SUCCEEDED(hr) && V_VT(&found) == VT_DISPATCH) {
+            *out = V_DISPATCH(&found);
+            V_VT(&found) = VT_EMPTY;
+        }
+        return hr;
+    }
 
     // Either a live source (the document) or a fixed list (a sheet's imports).
     void Bind(StyleSheetSource* source, std::shared_ptr<StyleSheet> importsOf) {
@@ -232,6 +235,9 @@ public:
         return S_OK;
     }
 
+protected:
+    com::DynamicNames* FallbackNames() override { return &names_; }
+
 private:
     std::vector<std::shared_ptr<StyleSheet>> Sheets() {
         std::vector<std::shared_ptr<StyleSheet>> sheets;
@@ -244,6 +250,7 @@ private:
 
     StyleSheetSource* source_ = nullptr;
     std::shared_ptr<StyleSheet> importsOf_;
+    ItemNames<CStyleSheetsCollection> names_{this};
 };
 
 class CStyleSheet : public com::ObjectRoot, public com::DispatchImpl<IHTMLStyleSheet> {
@@ -255,11 +262,11 @@ public:
 
     void Bind(std::shared_ptr<StyleSheet> sheet) {
         sheet_ = std::move(sheet);
-        SheetIdentities().Add(sheet_.get(), static_cast<IHTMLStyleSheet*>(this));
+        IdentitiesOf(ObjectKind::Sheet).Add(sheet_.get(), static_cast<IHTMLStyleSheet*>(this));
     }
     void FinalRelease() {
         if (sheet_)
-            SheetIdentities().Remove(sheet_.get(), static_cast<IHTMLStyleSheet*>(this));
+            IdentitiesOf(ObjectKind::Sheet).Remove(sheet_.get(), static_cast<IHTMLStyleSheet*>(this));
     }
 
     STDMETHODIMP get_title(BSTR* p) override { return ReturnText(sheet_->title, p); }
@@ -277,10 +284,8 @@ public:
     STDMETHODIMP get_owningElement(IDispatch** p) override {
         if (!p)
             return E_POINTER;
-        *p = sheet_->owningElement;
-        if (*p)
-            (*p)->AddRef();
-        return S_OK;
+        *p = nullptr;
+        return sheet_->owningElement ? sheet_->owningElement(p) : S_OK;
     }
     STDMETHODIMP get_disabled(VARIANT_BOOL* p) override { return ReturnBool(sheet_->disabled, p); }
     STDMETHODIMP put_disabled(VARIANT_BOOL v) override {
@@ -350,13 +355,20 @@ private:
 
 } // namespace
 
+namespace detail {
+Identities& IdentitiesOf(ObjectKind kind) {
+    static Identities tables[static_cast<std::size_t>(ObjectKind::kCount)];
+    return tables[static_cast<std::size_t>(kind)];
+}
+} // namespace detail
+
 HRESULT GetStyleSheetObject(const std::shared_ptr<StyleSheet>& sheet, IDispatch** object) {
     if (!object)
         return E_POINTER;
     *object = nullptr;
     if (!sheet)
         return E_INVALIDARG;
-    if ((*object = SheetIdentities().Find(sheet.get())))
+    if ((*object = IdentitiesOf(ObjectKind::Sheet).Find(sheet.get())))
         return S_OK;
     com::ObjectPtr<CStyleSheet> created;
     HRESULT hr = com::CreateObject<CStyleSheet>(created);

@@ -31,6 +31,7 @@ public:
         seen_ = block_.Text();
         element_.SetStyleAttribute(seen_);
     }
+    std::optional<double> PercentWidthBase() override { return element_.PercentWidthBase(); }
 
 private:
     StyleOwner& element_;
@@ -44,6 +45,8 @@ public:
     explicit RuntimeStore(StyleOwner& element) : element_(element) { element_.AddOwnerRef(); }
     ~RuntimeStore() override { element_.ReleaseOwnerRef(); }
     DeclarationBlock& Block() override { return element_.RuntimeStyle(); }
+    void Commit() override { element_.RuntimeStyleChanged(); }
+    std::optional<double> PercentWidthBase() override { return element_.PercentWidthBase(); }
 
 private:
     StyleOwner& element_;
@@ -175,10 +178,22 @@ HRESULT PutDecoration(StyleStore& store, std::u16string_view word, VARIANT_BOOL 
     return Store(store, Prop::textDecoration, text);
 }
 
+// A percentage width counts from the containing block as layout took it, as the old browser's
+// pixelWidth did; other percentages give 0, as layout places nothing by them.
 HRESULT GetPixel(StyleStore& store, Prop p, LONG* out) {
     if (!out)
         return E_POINTER;
-    *out = static_cast<LONG>(ToPixels(store.Block().Get(p)));
+    const std::u16string value = store.Block().Get(p);
+    if (p == Prop::width) {
+        const std::optional<Length> length = ParseLength(value);
+        const std::optional<double> base =
+            length && length->unit == u"%" ? store.PercentWidthBase() : std::nullopt;
+        if (base) {
+            *out = static_cast<LONG>(std::clamp(std::trunc(length->number * *base / 100), -1e9, 1e9));
+            return S_OK;
+        }
+    }
+    *out = static_cast<LONG>(ToPixels(value));
     return S_OK;
 }
 

@@ -10,6 +10,7 @@
 #include <qx/com/dynamic_names.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,8 @@ public:
     virtual DeclarationBlock& Block() = 0;
     // Called after every change.
     virtual void Commit() {}
+    // What a percentage width counts from, for pixelWidth; nothing for a rule.
+    virtual std::optional<double> PercentWidthBase() { return std::nullopt; }
 };
 
 // The element's style attribute: read again when its text changed, written back after a change.

@@ -2,6 +2,7 @@
 // and IHTMLRuleStyle over a StyleStore, most of them one line of the shared bodies.
 #include "qx/html/css/style_objects.h"
 
+#include "identities.h"
 #include "style_access.h"
 #include "style_members.h"
 #include "text.h"
@@ -81,9 +82,20 @@ using namespace detail;
 template <typename... Itfs>
 class StyleObject : public com::ObjectRoot, public com::UnionDispatchImpl<Itfs...> {
 public:
-    void Bind(std::unique_ptr<StyleStore> store) {
+    // `key` in `identities` finds this object again while it lives (none for a rule's style, which
+    // its rule object keeps).
+    void Bind(std::unique_ptr<StyleStore> store, Identities* identities, const void* key) {
         store_ = std::move(store);
         names_ = std::make_unique<StyleNames>(store_.get());
+        identities_ = identities;
+        key_ = key;
+        if (identities_)
+            identities_->Add(key_, static_cast<IDispatch*>(static_cast<IDispatchEx*>(this)));
+    }
+    void FinalRelease() {
+        if (identities_)
+            identities_->Remove(key_, static_cast<IDispatch*>(static_cast<IDispatchEx*>(this)));
+        store_.reset(); // lets the element go
     }
 
 protected:
@@ -91,6 +103,8 @@ protected:
 
     std::unique_ptr<StyleStore> store_;
     std::unique_ptr<StyleNames> names_;
+    Identities* identities_ = nullptr;
+    const void* key_ = nullptr;
 };
 
 // An inline or runtime style. IHTMLStyle2 comes first in the union: its `position` can be put,
@@ -179,32 +193,37 @@ public:
     QX_SHARED_STYLE_MEMBERS
 };
 
-template <typename T>
-HRESULT MakeStyle(std::unique_ptr<StyleStore> store, IDispatch** out) {
+// The element's live style object of this kind, or a new one over the store `make` gives.
+template <typename T, typename MakeStore>
+HRESULT MakeStyle(MakeStore make, Identities* identities, const void* key, IDispatch** out) {
     if (!out)
         return E_POINTER;
+    if (identities && (*out = identities->Find(key)))
+        return S_OK;
     *out = nullptr;
     com::ObjectPtr<T> object;
     HRESULT hr = com::CreateObject<T>(object);
     if (FAILED(hr))
         return hr;
-    object->Bind(std::move(store));
+    object->Bind(make(), identities, key);
     return object->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(out));
 }
 
 } // namespace
 
 HRESULT CreateInlineStyle(StyleOwner& element, IDispatch** style) {
-    return MakeStyle<CStyle>(MakeInlineStore(element), style);
+    return MakeStyle<CStyle>([&] { return MakeInlineStore(element); }, &IdentitiesOf(ObjectKind::InlineStyle),
+                             &element, style);
 }
 
 HRESULT CreateRuntimeStyle(StyleOwner& element, IDispatch** style) {
-    return MakeStyle<CStyle>(MakeRuntimeStore(element), style);
+    return MakeStyle<CStyle>([&] { return MakeRuntimeStore(element); },
+                             &IdentitiesOf(ObjectKind::RuntimeStyle), &element, style);
 }
 
 namespace detail {
 HRESULT CreateRuleStyle(std::shared_ptr<DeclarationBlock> block, IDispatch** style) {
-    return MakeStyle<CRuleStyle>(MakeRuleStore(std::move(block)), style);
+    return MakeStyle<CRuleStyle>([&] { return MakeRuleStore(std::move(block)); }, nullptr, nullptr, style);
 }
 } // namespace detail
 

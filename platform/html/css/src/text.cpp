@@ -2,29 +2,6 @@
 
 namespace qx::html::css::detail {
 
-std::u16string ToLower(std::u16string_view text) {
-    std::u16string out(text);
-    for (char16_t& c : out)
-        c = Lower(c);
-    return out;
-}
-
-std::u16string ToUpper(std::u16string_view text) {
-    std::u16string out(text);
-    for (char16_t& c : out)
-        c = Upper(c);
-    return out;
-}
-
-bool EqualsNoCase(std::u16string_view a, std::u16string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (Lower(a[i]) != Lower(b[i]))
-            return false;
-    return true;
-}
-
 std::u16string_view Trim(std::u16string_view text) {
     while (!text.empty() && IsSpace(text.front()))
         text.remove_prefix(1);

@@ -1,6 +1,7 @@
 // Small text helpers of the style code: ASCII case folding, trimming, splitting values into words.
 #pragma once
 
+#include "qx/html/ascii_case.h"
 #include "qx/html/css/declaration_scan.h"
 
 #include <string>
@@ -9,12 +10,20 @@
 
 namespace qx::html::css::detail {
 
+// ASCII case folding is the DOM's too (qx/html/ascii_case.h).
 inline char16_t Lower(char16_t c) {
-    return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c;
+    return LowerAsciiChar(c);
 }
 inline char16_t Upper(char16_t c) {
-    return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - 32) : c;
+    return UpperAsciiChar(c);
 }
+inline std::u16string ToLower(std::u16string_view text) {
+    return LowerAscii(text);
+}
+inline std::u16string ToUpper(std::u16string_view text) {
+    return UpperAscii(text);
+}
+using html::EqualsNoCase;
 inline bool IsSpace(char16_t c) {
     return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n' || c == u'\f';
 }
@@ -22,9 +31,6 @@ inline bool IsDigit(char16_t c) {
     return c >= u'0' && c <= u'9';
 }
 
-std::u16string ToLower(std::u16string_view text);
-std::u16string ToUpper(std::u16string_view text);
-bool EqualsNoCase(std::u16string_view a, std::u16string_view b);
 std::u16string_view Trim(std::u16string_view text);
 // Whether `word` is one of the space-separated words of `list` (any case).
 bool InWordList(std::u16string_view list, std::u16string_view word);

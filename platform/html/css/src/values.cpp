@@ -123,6 +123,9 @@ long ToPixels(std::u16string_view value) {
     double pixels = length->number * perUnit + (length->number < 0 ? -1e-9 : 1e-9);
     if (std::fabs(pixels) >= static_cast<double>(std::numeric_limits<long>::max() / 2))
         return 0;
+    // Pixels and points round as layout rounds them; the other units truncate.
+    if (u.empty() || u == u"px" || u == u"pt")
+        return std::lround(pixels);
     return static_cast<long>(std::trunc(pixels));
 }
 

@@ -6,6 +6,7 @@
 
 #include "oleauto.h"
 #include "qx/com/enumerators.h"
+#include "qx/html/item_names.h"
 
 #include <charconv>
 #include <unordered_map>
@@ -13,20 +14,6 @@
 namespace qx::html::dom {
 
 namespace {
-
-// A name that is a whole non-negative number, as an index.
-bool IndexOfName(std::u16string_view name, LONG* index) {
-    if (name.empty() || name.size() > 9)
-        return false;
-    LONG value = 0;
-    for (char16_t c : name) {
-        if (c < u'0' || c > u'9')
-            return false;
-        value = value * 10 + (c - u'0');
-    }
-    *index = value;
-    return true;
-}
 
 // A VARIANT argument as an index when it is a number (strings are names).
 bool IndexOfVariant(const VARIANT& v, LONG* index) {
@@ -58,45 +45,6 @@ bool IndexOfVariant(const VARIANT& v, LONG* index) {
 bool IsMissing(const VARIANT& v) {
     return v.vt == VT_EMPTY || v.vt == VT_ERROR || v.vt == VT_NULL;
 }
-
-// Names answered by index or by element name on a collection's IDispatchEx, read-only.
-template <typename Owner>
-class ItemNames final : public com::DynamicNames {
-public:
-    explicit ItemNames(Owner* owner) : owner_(owner) {}
-    bool FindName(std::u16string_view name, bool, std::u16string* spelled) override {
-        if (!owner_->HasName(name))
-            return false;
-        *spelled = name;
-        return true;
-    }
-    HRESULT EnsureName(std::u16string_view) override { return DISP_E_UNKNOWNNAME; }
-    HRESULT InvokeName(std::u16string_view name, LCID, WORD flags, DISPPARAMS*, VARIANT* result, EXCEPINFO*,
-                       IServiceProvider*) override {
-        if (!(flags & DISPATCH_PROPERTYGET))
-            return DISP_E_MEMBERNOTFOUND;
-        com::ComPtr<IDispatch> found;
-        const HRESULT hr = owner_->ItemByName(name, &found);
-        if (FAILED(hr))
-            return hr;
-        if (!found)
-            return DISP_E_MEMBERNOTFOUND;
-        if (result) {
-            VariantInit(result);
-            result->vt = VT_DISPATCH;
-            result->pdispVal = found.Detach();
-        }
-        return S_OK;
-    }
-    HRESULT DeleteName(std::u16string_view) override { return S_FALSE; }
-    DWORD NameProperties(std::u16string_view) override {
-        return fdexPropCanGet | fdexPropCannotPut | fdexPropCannotPutRef | fdexPropCannotCall;
-    }
-    void ListNames(std::vector<std::u16string>&) override {}
-
-private:
-    Owner* owner_;
-};
 
 // Holds its root node for its life.
 class CollectionBase {

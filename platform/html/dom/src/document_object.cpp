@@ -1,5 +1,6 @@
 // The document object: its collections, title, charset and URL, element creation and lookup.
 #include "dom_objects.h"
+#include "element_styles.h"
 
 #include "qx/com/error_info.h"
 #include "qx/html/dom/serializer.h"
@@ -109,7 +110,11 @@ public:
                 return E_INVALIDARG;
         return ReturnObject(dom_, dom_->tree.CreateElement(text), p);
     }
+    STDMETHODIMP get_styleSheets(IDispatch** p) override { return DocumentStyleSheets(dom_, p); }
     STDMETHODIMP toString(BSTR* p) override { return ReturnText(u"[object]", p); }
+    STDMETHODIMP createStyleSheet(BSTR url, LONG index, IDispatch** p) override {
+        return CreateDocumentStyleSheet(dom_, url, index, p);
+    }
 
     // IHTMLDocument3
     STDMETHODIMP createTextNode(BSTR text, IDispatch** p) override {

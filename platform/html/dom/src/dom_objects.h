@@ -28,6 +28,12 @@ inline const VARIANT& ValueOf(const VARIANT& v) {
 // Text out as a new BSTR.
 HRESULT ReturnText(std::u16string_view text, BSTR* out);
 HRESULT ReturnObject(const DomPtr& dom, Node* node, IDispatch** out);
+inline HRESULT ReturnBool(bool value, VARIANT_BOOL* out) {
+    if (!out)
+        return E_POINTER;
+    *out = value ? VARIANT_TRUE : VARIANT_FALSE;
+    return S_OK;
+}
 
 // Which elements a collection holds, computed afresh whenever the tree has changed.
 struct CollectionScope {
@@ -68,6 +74,9 @@ HRESULT CreateTablePartObject(const DomPtr& dom, Node* node, IDispatch** out);
 
 // The object of an INPUT, SELECT, OPTION, IMG or DIV; S_FALSE (and nothing made) for other elements.
 HRESULT CreateFormFieldObject(const DomPtr& dom, Node* node, IDispatch** out);
+
+// The object of a STYLE or LINK; S_FALSE (and nothing made) for other elements.
+HRESULT CreateStyleElementObject(const DomPtr& dom, Node* node, IDispatch** out);
 
 // IHTMLDOMNode's members over a node.
 namespace node_members {

@@ -4,6 +4,7 @@
 
 #include "attribute_names.h"
 #include "dom_objects.h"
+#include "element_styles.h"
 
 #include "oleauto.h"
 #include "qx/com/error_info.h"
@@ -143,8 +144,8 @@ public:
         Node* parent = this->node_->parent;
         return ReturnObject(this->dom_, parent && parent->IsElement() ? parent : nullptr, p);
     }
-    // Inline styles and event handler properties belong to the style and event pieces.
-    STDMETHODIMP get_style(IDispatch** p) override { return NotHere(p); }
+    STDMETHODIMP get_style(IDispatch** p) override { return Style(ElementStyleKind::Inline, p); }
+    // Event handler properties belong to the event piece.
     STDMETHODIMP put_onhelp(VARIANT v) override { return PutHandler(u"onhelp", v); }
     STDMETHODIMP get_onhelp(VARIANT* p) override { return GetHandler(u"onhelp", p); }
     STDMETHODIMP put_onclick(VARIANT v) override { return PutHandler(u"onclick", v); }
@@ -355,6 +356,8 @@ public:
     }
 
     // IHTMLElement2
+    STDMETHODIMP get_currentStyle(IDispatch** p) override { return Style(ElementStyleKind::Current, p); }
+    STDMETHODIMP get_runtimeStyle(IDispatch** p) override { return Style(ElementStyleKind::Runtime, p); }
     STDMETHODIMP get_scopeName(BSTR* p) override {
         const std::size_t colon = this->node_->name.find(u':');
         return ReturnText(colon == std::u16string::npos ? u"HTML" : this->node_->name.substr(0, colon), p);
@@ -530,6 +533,15 @@ private:
         }
         return this->dom_->events->GetHandler(this->node_, name, p);
     }
+    // The style objects hold this object; the owner they see lives as long as it.
+    HRESULT Style(ElementStyleKind kind, IDispatch** p) {
+        if (!p)
+            return E_POINTER;
+        *p = nullptr;
+        if (!styleOwner_)
+            styleOwner_ = MakeElementStyleOwner(this->dom_, this->node_, static_cast<IDispatchEx*>(this));
+        return ElementStyleObject(*styleOwner_, kind, p);
+    }
     static HRESULT NotHere(IDispatch** p) {
         if (p)
             *p = nullptr;
@@ -571,6 +583,7 @@ private:
     }
 
     std::unique_ptr<AttributeNames> names_;
+    ElementStyleOwnerPtr styleOwner_;
 };
 
 } // namespace qx::html::dom

@@ -6,13 +6,6 @@ namespace qx::html::dom {
 
 namespace {
 
-HRESULT ReturnBool(bool value, VARIANT_BOOL* out) {
-    if (!out)
-        return E_POINTER;
-    *out = value ? VARIANT_TRUE : VARIANT_FALSE;
-    return S_OK;
-}
-
 // A flag attribute (`checked`, `disabled`): present or absent, written bare.
 void SetFlag(NodeTree& tree, Node* node, std::u16string_view name, bool on) {
     if (!on) {

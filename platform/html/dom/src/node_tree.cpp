@@ -7,41 +7,11 @@ namespace qx::html::dom {
 
 namespace {
 
-char16_t LowerChar(char16_t c) {
-    return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c;
-}
-char16_t UpperChar(char16_t c) {
-    return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - 32) : c;
-}
-
 bool IsInList(std::u16string_view tag, const std::u16string_view* list, std::size_t count) {
     return std::find(list, list + count, tag) != list + count;
 }
 
 } // namespace
-
-std::u16string LowerAscii(std::u16string_view text) {
-    std::u16string out(text);
-    for (char16_t& c : out)
-        c = LowerChar(c);
-    return out;
-}
-
-std::u16string UpperAscii(std::u16string_view text) {
-    std::u16string out(text);
-    for (char16_t& c : out)
-        c = UpperChar(c);
-    return out;
-}
-
-bool EqualsNoCase(std::u16string_view a, std::u16string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (LowerChar(a[i]) != LowerChar(b[i]))
-            return false;
-    return true;
-}
 
 bool IsRawTextElement(std::u16string_view tag) {
     static constexpr std::u16string_view kRaw[] = {u"script", u"style",   u"xml",      u"xmp",

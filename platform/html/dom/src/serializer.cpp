@@ -1,5 +1,7 @@
 #include "qx/html/dom/serializer.h"
 
+#include "qx/html/css/declarations.h"
+
 #include <algorithm>
 #include <array>
 
@@ -36,13 +38,17 @@ void AppendEscaped(std::u16string_view text, bool inAttribute, std::u16string& o
     }
 }
 
+// The style attribute is written as the old browser kept it: "COLOR: red; WIDTH: 10px".
 void AppendAttribute(const Attribute& a, std::u16string& out) {
     out += u' ';
     out += a.name;
     if (a.quote == AttributeQuote::Bare && a.value.empty())
         return;
     out += u'=';
-    const std::u16string_view value = a.value;
+    const std::u16string canonical =
+        EqualsNoCase(a.name, u"style") ? css::CanonicalStyleText(a.value) : std::u16string();
+    const std::u16string_view value =
+        EqualsNoCase(a.name, u"style") ? std::u16string_view(canonical) : a.value;
     if (a.quote != AttributeQuote::Double && !value.empty() &&
         std::all_of(value.begin(), value.end(), IsSafeUnquoted) &&
         (a.quote == AttributeQuote::Unquoted || a.quote == AttributeQuote::Bare)) {

@@ -36,6 +36,7 @@ struct Box {
     int scrollHeight = 0;
     bool verticalBar = false;
     bool horizontalBar = false;
+    int percentBase = 0; // what a percentage width of the element counts from
 
     int PaddingLeft() const { return border.left + borderWidth[3]; }
     int PaddingTop() const { return border.top + borderWidth[0]; }

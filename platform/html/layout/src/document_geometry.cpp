@@ -21,6 +21,9 @@ public:
         g.clientHeight = m.clientHeight;
         return g;
     }
+    std::optional<LONG> PercentWidthBase(dom::Node* element) override {
+        return layout_.PercentWidthBase(element);
+    }
 
     PageLayout layout_;
 };

@@ -71,15 +71,12 @@ bool IsDigit(char16_t c) {
 
 } // namespace
 
+// The style objects' pixel members read the same number (css::ToPixels).
 std::optional<int> PixelLength(std::u16string_view text) {
     std::optional<css::Length> length = css::ParseLength(text);
     if (!length || length->unit == u"%")
         return std::nullopt;
-    if (length->unit == u"pt")
-        return static_cast<int>(std::lround(length->number * 4 / 3));
-    if (length->unit.empty() || length->unit == u"px")
-        return static_cast<int>(std::lround(length->number));
-    return static_cast<int>(css::ToPixels(text));
+    return static_cast<int>(std::clamp<long>(css::ToPixels(text), -1'000'000'000, 1'000'000'000));
 }
 
 std::optional<int> NumberAttribute(const dom::Node& element, std::u16string_view name) {

@@ -322,6 +322,7 @@ int Layouter::LayoutBlockLevel(const dom::Node* element, int parentBox, int x, i
                        : st.widthPct ? static_cast<int>(*st.widthPct * width / 100) - horizontal
                                      : width - st.margin[1] - st.margin[3] - horizontal;
     int box = NewBox(element, parentBox);
+    model_.boxes[box].percentBase = width;
     int height = LayoutBlockBox(element, box, x + st.margin[3], y + st.margin[0], std::max(0, contentWidth));
     if (st.position == Position::Relative)
         Shift(box, st.left.value_or(0), st.top.value_or(0));
@@ -356,6 +357,7 @@ void Layouter::LayoutAbsolute(const dom::Node* element, int parentBox) {
     int originX = op ? op->PaddingLeft() : 0;
     int originY = op ? op->PaddingTop() : 0;
     int room = op ? op->PaddingWidth() : model_.clientWidth;
+    model_.boxes[box].percentBase = room;
     int horizontal = st.border[1] + st.border[3] + st.padding[1] + st.padding[3];
     int contentWidth = st.width ? *st.width
                        : st.widthPct

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "box_model.h"
+#include "qx/html/dom/node_styles.h"
 
 #include <optional>
 #include <string>
@@ -81,7 +82,7 @@ public:
 
     PageLayout::Model& Model() { return model_; }
     const css::DeclarationBlock* Runtime(const dom::Node* element) const {
-        return hooks_.runtimeStyle ? hooks_.runtimeStyle(*element) : nullptr;
+        return hooks_.runtimeStyle ? hooks_.runtimeStyle(*element) : dom::RuntimeStyleOf(*element);
     }
 
 private:

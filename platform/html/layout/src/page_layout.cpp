@@ -179,6 +179,13 @@ void PageLayout::SetScroll(const dom::Node* element, std::optional<int> left, st
     scrolls_[element] = {x, y};
 }
 
+std::optional<int> PageLayout::PercentWidthBase(const dom::Node* element) {
+    const Box* box = Current().Find(element);
+    if (!box || (box->display != Display::Block && box->display != Display::Table))
+        return std::nullopt;
+    return box->percentBase;
+}
+
 const dom::Node* PageLayout::ElementFromPoint(int clientX, int clientY) {
     const Model& m = Current();
     if (!m.body || clientX < 0 || clientY < 0 || clientX >= m.viewportWidth || clientY >= m.viewportHeight)

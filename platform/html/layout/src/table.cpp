@@ -330,6 +330,7 @@ int Layouter::LayoutTable(const dom::Node* table, int parentBox, int x, int y, i
         colX[c] = colX[c - 1] + widths[c - 1] + s;
 
     int tableBox = NewBox(table, parentBox);
+    model_.boxes[tableBox].percentBase = containerWidth;
     std::copy(std::begin(g.border), std::end(g.border), model_.boxes[tableBox].borderWidth);
 
     // Row groups and rows get boxes in source order; each cell's content is laid out at its final

@@ -400,7 +400,7 @@ TEST_F(DomObjects, DocumentAndElementProperties) {
     EXPECT_EQ(Text(input.Get(), u"outerHTML"), u"<INPUT name=x type=checkbox>");
     EXPECT_EQ(Call(doc.Get(), u"createElement", DISPATCH_METHOD, {Variant(u"a b")}), E_INVALIDARG);
     EXPECT_EQ(Get(Object(a.Get(), u"getElementsByTagName", {Variant(u"BR")}).Get(), u"length").lVal, 1);
-    EXPECT_EQ(Call(a.Get(), u"style", DISPATCH_PROPERTYGET, {}), E_NOTIMPL); // the style piece answers it
+    EXPECT_EQ(Call(a.Get(), u"filters", DISPATCH_PROPERTYGET, {}), E_NOTIMPL); // no filters are made
 }
 
 } // namespace

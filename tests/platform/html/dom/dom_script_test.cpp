@@ -4,6 +4,7 @@
 #include <qx/com/comptr.h>
 #include <qx/com/variant.h>
 #include <qx/html/dom/html_document.h>
+#include <qx/html/layout/document_geometry.h>
 #include <qx/script/script_engine.h>
 #include <qx/win32/codepage.h>
 
@@ -59,12 +60,116 @@ const ScriptCase kCases[] = {
      "&lt;x<B>y&nbsp;</B> ms__id1 ms__id1 3"},
 };
 
+// Styles: every script has $(id) for getElementById and prints sheet text with "|" for CR LF.
+#define QX_STYLE_PRELUDE                                                                                     \
+    "function $(id) { return document.getElementById(id) }"                                                  \
+    " function flat(t) { return t.replace(/\\r\\n/g, '|').replace(/\\t/g, '') } "
+
+const ScriptCase kStyleCases[] = {
+    {"style writes rewrite the attribute", u"<div id=d style=\"color: Red;width:10px\">x</div>",
+     QX_STYLE_PRELUDE "var d = $('d'), s = d.style; echo(s === d.style, s.color, s.width, s.pixelWidth);"
+                      " s.height = '20px'; s.width = ''; echo(d.outerHTML);"
+                      " d.setAttribute('style', 'MARGIN-LEFT: 3px; design_time_lock: true');"
+                      " echo(s.marginLeft, s.cssText, s.design_time_lock, d.getAttribute('style'));"
+                      " s.cssText = ''; echo(d.outerHTML);",
+     "true red 10px 10\n<DIV id=d style=\"COLOR: red; HEIGHT: 20px\">x</DIV>\n"
+     "3px MARGIN-LEFT: 3px; design_time_lock: true true MARGIN-LEFT: 3px; design_time_lock: true\n"
+     "<DIV id=d>x</DIV>"},
+    {"the runtime style wins and is never saved", u"<div id=d style=\"color: blue\">x</div>",
+     QX_STYLE_PRELUDE
+     "var d = $('d'), r = d.runtimeStyle; r.color = '#00FF00'; r.backgroundColor = '#000000';"
+     " echo(r === d.runtimeStyle, r.color, d.style.color, d.currentStyle.color, d.outerHTML);"
+     " r.color = ''; echo(d.currentStyle.color, d.currentStyle.backgroundColor, r.cssText);",
+     "true #00ff00 blue #00ff00 <DIV id=d style=\"COLOR: blue\">x</DIV>\n#0000ff #000000 BACKGROUND-COLOR: "
+     "#000000"},
+    {"currentStyle: runtime over inline over rules by specificity over tag defaults",
+     u"<style>P { color: red; margin-top: 0mm } .c { color: green } #p2 { color: navy } DIV P { font-weight:"
+     u" bold }</style><div><p id=p1>a</p><p id=p2 class=c style=\"color: #abc\">b</p><p id=p3 class=C>c</p>"
+     u"<p id=p4 class=c>d</p></div><span id=s>e</span>",
+     QX_STYLE_PRELUDE
+     "var cs = function (id) { return $(id).currentStyle };"
+     " echo(cs('p1').color, cs('p1').marginTop, cs('p1').fontWeight, cs('p3').color, cs('p2').color,"
+     " cs('s').fontWeight, cs('p1') === $('p1').currentStyle);"
+     " $('p4').id = 'p2'; $('p2').runtimeStyle.color = 'white'; echo(cs('p2').color);"
+     " document.styleSheets.item(0).disabled = true; echo(cs('p1').color, cs('p3').fontWeight);",
+     "#ff0000 0mm 700 #008000 #aabbcc 400 true\n#ffffff\n#000000 400"},
+    {"a STYLE element's sheet: rules, addRule, removeRule, cssText, title",
+     u"<style id=st title=main>P { color: red } B, I { margin: 0 }</style>",
+     QX_STYLE_PRELUDE
+     "var ss = document.styleSheets, s = ss.item(0);"
+     " echo(ss.length, s.title, s.id, s.rules.length, s.rules.item(1).selectorText, s.owningElement.tagName,"
+     " $('st').styleSheet === s, ss.item('st') === s, ss[0] === s, ss.st === s, s.rules[2].selectorText);"
+     " echo(s.addRule('TD.x', 'width: 10px', 0), s.rules.length, s.rules.item(0).style.width);"
+     " s.removeRule(1); echo(flat(s.cssText));"
+     " try { s.removeRule(5) } catch (e) { echo(e.number) }"
+     " s.title = 'voform_style'; s.cssText = ''; echo(s.rules.length, s.title, $('st').disabled);",
+     "1 main st 3 B STYLE true true true true I\n0 4 10px\nTD.x {|WIDTH: 10px|}|B {|MARGIN: 0px|}|I "
+     "{|MARGIN: 0px|}|\n"
+     "-2147024809\n0 voform_style false"},
+    {"LINK and STYLE elements and their sheets",
+     u"<link id=l rel=\"STYLESHEET alternate\" href=a.css media=print><link id=n rel=icon href=x.ico>"
+     u"<style id=s media=screen>B { color: red }</style>",
+     QX_STYLE_PRELUDE
+     "var ss = document.styleSheets, l = $('l'), st = $('s'), s = st.styleSheet;"
+     " echo(ss.length, ss.item(0).href, ss.item(0).media, l.styleSheet === ss.item(0), $('n').styleSheet,"
+     " $('n').disabled, l.rel, s.media); st.disabled = true; st.media = 'all';"
+     " echo(s.disabled, s.media, st.outerHTML); st.removeNode(true);"
+     " echo(ss.length, s.owningElement === st, s.rules.length);",
+     "2 a.css print true null false STYLESHEET alternate screen\ntrue all <STYLE id=s media=all>B { color: "
+     "red "
+     "}</STYLE>\n1 true 1"},
+    {"styleSheets is live and createStyleSheet places its sheet", u"<style>P {}</style>",
+     QX_STYLE_PRELUDE
+     "var ss = document.styleSheets, first = ss.item(0);"
+     " var a = document.createStyleSheet('', 0); a.title = 'voform_style_1';"
+     " a.addRule('P', 'margin-top:0mm;margin-bottom:0mm;', 0);"
+     " var b = document.createStyleSheet('x.css'), c = document.createStyleSheet('', 1);"
+     " echo(ss.length, ss.item(0) === a, ss.item(1) === c, ss.item(2) === first, ss.item(3) === b, b.href,"
+     " flat(a.cssText), a.owningElement);"
+     " document.body.insertAdjacentHTML('beforeEnd', '<style id=late>I {}</style>');"
+     " echo(ss.length, ss.item(3).id, ss.item(4) === b, document.body.innerHTML);",
+     "4 true true true true x.css P {|MARGIN-TOP: 0mm; MARGIN-BOTTOM: 0mm|}| null\n"
+     "5 late true <STYLE id=late>I {}</STYLE>"},
+    {"colours through element.style", u"<div id=d>x</div>",
+     QX_STYLE_PRELUDE
+     "var s = $('d').style; s.color = 'RED'; s.backgroundColor = 'rgb(1, 2, 255)';"
+     " s.borderColor = '#ABC'; echo(s.color, s.backgroundColor, s.borderTopColor, $('d').currentStyle.color);"
+     " s.color = 0x123456; echo(s.color); try { s.color = 'nocolor' } catch (e) { echo(e.number, s.color) }",
+     "red #0102ff #aabbcc #ff0000\n#123456\n-2147024809 #123456"},
+    {"pixel and pos members", u"<div id=d style=\"width: 10pt; left: 2.5px; top: 1in; height: 50%\">x</div>",
+     QX_STYLE_PRELUDE
+     "var s = $('d').style;"
+     " echo(s.pixelWidth, s.pixelLeft, s.pixelTop, s.pixelHeight, s.posWidth, s.posHeight);"
+     " s.pixelWidth = 40; s.posHeight = 7; s.posLeft = 1.5; s.pixelTop = -3; echo(s.cssText);",
+     "13 3 96 0 10 50\nWIDTH: 40px; LEFT: 1.5px; TOP: -3px; HEIGHT: 7%"},
+    {"a percentage width in pixels counts from the containing block",
+     u"<body><div id=p style=\"width: 50%\">x</div><div style=\"width: 200px\"><div id=q style=\"width:"
+     u" 25%\">y</div></div><span id=i style=\"width: 50%\">z</span>",
+     QX_STYLE_PRELUDE
+     "echo($('p').style.pixelWidth, $('p').offsetWidth, $('q').style.pixelWidth,"
+     " $('q').runtimeStyle.pixelWidth, $('i').style.pixelWidth);"
+     " $('q').runtimeStyle.width = '10%'; echo($('q').runtimeStyle.pixelWidth, $('q').offsetWidth);",
+     "502 502 50 0 0\n20 20"},
+    {"a style write changes the geometry",
+     u"<body><div id=d style=\"width: 100px\">x</div><table cellspacing=0 cellpadding=0><tr>"
+     u"<td id=c style=\"width: 40px\">a</td></tr></table>",
+     QX_STYLE_PRELUDE
+     "var d = $('d'), c = $('c'); echo(d.offsetWidth, c.offsetWidth);"
+     " d.style.width = '200px'; d.style.paddingLeft = '5px'; c.style.pixelWidth = 60;"
+     " echo(d.offsetWidth, c.offsetWidth); d.runtimeStyle.width = '50px'; echo(d.offsetWidth);"
+     " d.runtimeStyle.display = 'none'; echo(d.offsetWidth); d.runtimeStyle.cssText = ''; "
+     "echo(d.offsetWidth);",
+     "100 40\n205 60\n55\n0\n205"},
+};
+
 class DomScript : public testing::TestWithParam<ScriptCase> {};
 
 TEST_P(DomScript, EchoesWhatTheOldBrowserGave) {
     const ScriptCase& c = GetParam();
     qx::com::ComPtr<IHTMLDocument2> document;
     ASSERT_EQ(qx::html::dom::ParseHtmlDocumentObject(c.page, &document), S_OK);
+    qx::html::layout::AttachLayout(
+        *qx::com::ComPtr<IHtmlNodeAccess>::QueryFrom(document.Get())->AccessDocument());
     std::vector<std::string> lines;
     {
         qx::script::ScriptEngine engine;
@@ -85,12 +190,15 @@ TEST_P(DomScript, EchoesWhatTheOldBrowserGave) {
     EXPECT_EQ(all, c.output);
 }
 
-INSTANTIATE_TEST_SUITE_P(Pages, DomScript, testing::ValuesIn(kCases), [](const auto& info) {
+std::string RowName(const testing::TestParamInfo<ScriptCase>& info) {
     std::string name = info.param.name;
     for (char& ch : name)
         if (!isalnum(static_cast<unsigned char>(ch)))
             ch = '_';
     return name;
-});
+}
+
+INSTANTIATE_TEST_SUITE_P(Pages, DomScript, testing::ValuesIn(kCases), RowName);
+INSTANTIATE_TEST_SUITE_P(Styles, DomScript, testing::ValuesIn(kStyleCases), RowName);
 
 } // namespace

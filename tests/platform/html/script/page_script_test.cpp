@@ -164,6 +164,36 @@ TEST_F(PageScript, SavesWhatScriptMade) {
               "</TBODY></TABLE></BODY></HTML>");
 }
 
+// What the form control does to a page it prepares: empties the old sheet, puts its own first, sets
+// the body's font size, highlights a cell in the runtime style; style writes move the geometry and
+// are saved, the runtime style is not.
+TEST_F(PageScript, StylesOfAPreparedPage) {
+    const std::string saved = (dir_ / "out.htm").string();
+    const Outcome o = RunPage(
+        "<head><style title=VOFORM_STYLE>P { color: red }</style></head><body><p id=p "
+        "style=\"width:100px\">x</p>"
+        "<table cellspacing=0><tr><td id=c>a</td></tr></table><script>var ss = document.styleSheets;"
+        "for (var i = 0; i < ss.length; i++) if (ss.item(i).title.toLowerCase() == 'voform_style') {"
+        " ss.item(i).cssText = ''; ss.item(i).title = '' }"
+        "var s = document.createStyleSheet('', 0); s.title = 'voform_style_1';"
+        "s.addRule('P', 'margin-top:0mm;margin-bottom:0mm;', 0);"
+        "if (document.body.style.fontSize == '') document.body.style.fontSize = '10pt';"
+        "c.runtimeStyle.backgroundColor = '#000000'; c.runtimeStyle.color = '#FFFFFF';"
+        "var w = p.offsetWidth; p.style.width = '150px';"
+        "alert([ss.length, ss.item(0).title, ss.item(1).rules.length, p.currentStyle.marginTop,"
+        " p.currentStyle.color, w, p.offsetWidth, c.runtimeStyle.backgroundColor].join(' '));"
+        "setTimeout(function () { document.body.removeChild(document.scripts[0]) }, 1)</script></body>",
+        {"--save", saved});
+    EXPECT_EQ(o.exitCode, 0) << o.err;
+    EXPECT_EQ(o.err, Alert("2 voform_style_1 0 0mm #000000 100 150 #000000"));
+    EXPECT_EQ(
+        qx::test::ReadAll(saved),
+        "<HTML><HEAD><STYLE title=VOFORM_STYLE>P { color: red }</STYLE></HEAD><BODY style=\"FONT-SIZE: "
+        "10pt\">"
+        "<P id=p style=\"WIDTH: 150px\">x</P><TABLE cellspacing=0><TBODY><TR><TD id=c>a</TD></TR></TBODY>"
+        "</TABLE></BODY></HTML>");
+}
+
 TEST_F(PageScript, SecondsOfPageTimeAndLoadFailures) {
     const Outcome o =
         RunPage("<script>setTimeout(\"alert('early')\", 1000); setTimeout(\"alert('late')\", 3000)"

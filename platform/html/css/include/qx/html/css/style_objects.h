@@ -13,6 +13,8 @@
 
 namespace qx::html::css {
 
+// Each of the three element styles is one object per element while it is referenced: asking again
+// gives the live one.
 // element.style (IHTMLStyle, IHTMLStyle2): the element's style attribute, read again whenever its
 // text changed and written back after every change.
 HRESULT CreateInlineStyle(StyleOwner& element, IDispatch** style);

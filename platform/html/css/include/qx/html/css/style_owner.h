@@ -32,6 +32,10 @@ public:
     virtual void SetStyleAttribute(std::u16string_view text) = 0;
     // The element's runtime style: never serialised, above the inline style in the cascade.
     virtual DeclarationBlock& RuntimeStyle() = 0;
+    // Called after every change the runtime style object makes (layout reads the runtime style too).
+    virtual void RuntimeStyleChanged() {}
+    // What a percentage width counts from in layout (pixelWidth of "50%"); nothing without layout.
+    virtual std::optional<double> PercentWidthBase() { return std::nullopt; }
     // The style sheets of the element's document, in document order (disabled ones included).
     virtual void DocumentStyleSheets(std::vector<std::shared_ptr<StyleSheet>>& sheets) const = 0;
 

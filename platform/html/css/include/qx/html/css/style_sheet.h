@@ -4,16 +4,17 @@
 // browser's form: "P {\r\n\tMARGIN-TOP: 0mm; MARGIN-BOTTOM: 0mm\r\n}\r\n".
 #pragma once
 
+#include <oaidl.h>
+
 #include "qx/html/css/declarations.h"
 #include "qx/html/css/selectors.h"
 
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
-
-struct IDispatch;
 
 namespace qx::html::css {
 
@@ -53,9 +54,9 @@ public:
     std::u16string id; // the owning element's id, set by the element
     bool disabled = false;
 
-    // The element the sheet comes from (a STYLE or LINK), not held: the element sets it and clears
-    // it before it goes away.
-    IDispatch* owningElement = nullptr;
+    // Gives the element the sheet comes from (a STYLE or LINK) as a new reference; the element sets
+    // it and clears it before it goes away. Empty for a sheet no element owns.
+    std::function<HRESULT(IDispatch**)> owningElement;
 
 private:
     void ParseRules(std::u16string_view text);

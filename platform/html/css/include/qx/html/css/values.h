@@ -21,7 +21,8 @@ std::optional<Length> ParseLength(std::u16string_view text);
 // keywords in lower case, a bare number given a "px" (a whole number for z-index, unchanged for
 // line-height), colours in their canonical form, text as written with its spaces collapsed.
 std::optional<std::u16string> CanonicalValue(const PropertyInfo& property, std::u16string_view value);
-// The value in whole pixels (truncated; 96 pixels to the inch, an em of 16 pixels); 0 for keywords,
+// The value in whole pixels as layout takes it: pixels and points (4/3 pixel) rounded to the
+// nearest, other units truncated at 96 pixels to the inch and an em of 16 pixels; 0 for keywords,
 // percentages and text that is no length.
 long ToPixels(std::u16string_view value);
 // The number of a length in its own unit; 0 for what is no length.

@@ -9,6 +9,7 @@
 #include "qx/html/dom/node_tree.h"
 
 #include <memory>
+#include <optional>
 #include <string_view>
 
 namespace qx::html::dom {
@@ -25,6 +26,8 @@ class GeometrySource {
 public:
     virtual ~GeometrySource() = default;
     virtual ElementGeometry Geometry(Node* element) = 0;
+    // What a percentage width of the element counts from; nothing when layout does not resolve one.
+    virtual std::optional<LONG> PercentWidthBase(Node* element) = 0;
 };
 
 // What the event piece answers for a document's elements: handler properties (`onclick`),

@@ -4,6 +4,8 @@
 // frees once nothing does, so a node handed to a caller never points at freed memory.
 #pragma once
 
+#include "qx/html/ascii_case.h"
+
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -27,6 +29,13 @@ struct Attribute {
 
 class NodeTree;
 
+// What the styles keep for a node at run time (an element's runtime style, a STYLE or LINK element's
+// sheet, the sheets script made for the document): made on first use, freed with the node.
+struct NodeStyle;
+struct NodeStyleDeleter {
+    void operator()(NodeStyle* style) const;
+};
+
 struct Node {
     NodeType type;
     std::u16string name; // element: the tag name in lower case (ASCII letters only)
@@ -44,6 +53,7 @@ struct Node {
     // The node's COM object while one lives (no reference held: the object clears it as it dies).
     void* object = nullptr;
     std::uint32_t uniqueNumber = 0; // 0 until uniqueID is first read
+    std::unique_ptr<NodeStyle, NodeStyleDeleter> style;
 
     bool IsElement() const { return type == NodeType::Element; }
     bool Is(std::u16string_view tag) const { return type == NodeType::Element && name == tag; }
@@ -66,10 +76,10 @@ bool IsInclusiveAncestor(const Node* ancestor, const Node* node);
 // Whether an element's text children are written as they are (script, style, xml, ...).
 bool IsRawTextElement(std::u16string_view tag);
 bool IsVoidElement(std::u16string_view tag);
-// ASCII case folding for tag and attribute names.
-std::u16string LowerAscii(std::u16string_view text);
-std::u16string UpperAscii(std::u16string_view text);
-bool EqualsNoCase(std::u16string_view a, std::u16string_view b);
+// ASCII case folding for tag and attribute names (shared with the styles).
+using html::EqualsNoCase;
+using html::LowerAscii;
+using html::UpperAscii;
 
 class NodeTree {
 public:

@@ -46,7 +46,8 @@ struct ElementMetrics {
 };
 
 struct LayoutHooks {
-    // The element's runtime style (above its inline style); null when it has none.
+    // The element's runtime style (above its inline style); null when it has none. Without a hook,
+    // the one script gave the element (dom::RuntimeStyleOf).
     std::function<const css::DeclarationBlock*(const dom::Node&)> runtimeStyle;
     // The first bytes of an image named by an IMG's src; nothing when it cannot be read. Without a
     // hook, absolute paths and file: URLs are read from disk.
@@ -66,6 +67,9 @@ public:
     void Invalidate();
 
     ElementMetrics Metrics(const dom::Node* element);
+    // What a percentage width of the element counts from (the width of its containing block as
+    // layout took it); nothing for an element that is not laid out as a block, table or positioned box.
+    std::optional<int> PercentWidthBase(const dom::Node* element);
     // Scroll positions of the page (BODY or HTML) or of a scroll container, clamped as they are put.
     void SetScroll(const dom::Node* element, std::optional<int> left, std::optional<int> top);
 
