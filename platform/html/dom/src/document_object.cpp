@@ -31,6 +31,13 @@ public:
             dom_->documentObject = nullptr;
     }
 
+    // The document's connection points are the page's events'.
+    void* QueryOtherInterface(REFIID riid) {
+        if (!IsEqualIID(riid, IID_IConnectionPointContainer) || !dom_->events)
+            return nullptr;
+        return dom_->events->ConnectionPoints(dom_->tree.Document());
+    }
+
     Node* STDMETHODCALLTYPE AccessNode() override { return dom_->tree.Document(); }
     const DomPtr& STDMETHODCALLTYPE AccessDocument() override { return dom_; }
 
@@ -46,6 +53,9 @@ public:
     }
     STDMETHODIMP get_all(IDispatch** p) override { return Collection(u"", p); }
     STDMETHODIMP get_body(IDispatch** p) override { return ReturnObject(dom_, dom_->tree.Body(), p); }
+    STDMETHODIMP get_activeElement(IDispatch** p) override {
+        return ReturnObject(dom_, dom_->activeElement ? dom_->activeElement : dom_->tree.Body(), p);
+    }
     STDMETHODIMP get_images(IDispatch** p) override { return Collection(u"img", p); }
     STDMETHODIMP get_forms(IDispatch** p) override { return Collection(u"form", p); }
     STDMETHODIMP put_title(BSTR v) override {
