@@ -25,7 +25,8 @@ std::vector<const com::DispInterface*> WindowEventInterfaces();
 class EventPoints final : public com::ConnectionPointContainerImpl {
 public:
     // owner gives the current object of the node or window; null when there is none.
-    EventPoints(std::vector<const com::DispInterface*> interfaces, std::function<com::ComPtr<IUnknown>()> owner);
+    EventPoints(std::vector<const com::DispInterface*> interfaces,
+                std::function<com::ComPtr<IUnknown>()> owner);
 
     STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
     STDMETHODIMP_(ULONG) AddRef() override;

@@ -309,7 +309,8 @@ bool PageEvents::Dispatch(dom::Node* source, const EventInit& init, IDispatch* t
 }
 
 // At each node: the handler property or the inline handler, the attached handlers, then the sinks.
-void PageEvents::DeliverAt(dom::Node* node, const std::u16string& name, IDispatch* event, IEventState* state) {
+void PageEvents::DeliverAt(dom::Node* node, const std::u16string& name, IDispatch* event,
+                           IEventState* state) {
     // Handlers are taken before any runs: one that detaches or attaches changes the next delivery.
     std::vector<com::ComPtr<IDispatch>> run;
     const auto found = handlers_.find(node);

@@ -41,9 +41,9 @@ struct PageWindow {
     com::ComPtr<IHTMLDocument2> document;
     std::shared_ptr<PageEvents> events;
     layout::PageLayout& layout;
-    HeldNode hover;   // the element the mouse is over
-    HeldNode pressed; // where the left button went down
-    bool doubleClick = false;     // the next left release ends a double click
+    HeldNode hover;                // the element the mouse is over
+    HeldNode pressed;              // where the left button went down
+    bool doubleClick = false;      // the next left release ends a double click
     bool keyDownCancelled = false; // the key's keypress is not delivered
 
     ~PageWindow() {
@@ -298,8 +298,8 @@ HWND CreatePageWindow(IHTMLDocument2* document, layout::PageLayout& layout, HWND
     const com::ComPtr<IHtmlNodeAccess> access = com::ComPtr<IHtmlNodeAccess>::QueryFrom(document);
     if (!access || !RegisterOnce())
         return nullptr;
-    auto page = std::make_unique<PageWindow>(access->AccessDocument(), com::ComPtr<IHTMLDocument2>(document),
-                                             layout);
+    auto page =
+        std::make_unique<PageWindow>(access->AccessDocument(), com::ComPtr<IHTMLDocument2>(document), layout);
     const DWORD style = WS_VISIBLE | (parent ? WS_CHILD : WS_OVERLAPPEDWINDOW);
     return CreateWindowExW(0, kPageWindowClass, u"", style, rect.left, rect.top, rect.right - rect.left,
                            rect.bottom - rect.top, parent, nullptr, nullptr, &page);
