@@ -41,14 +41,29 @@ std::vector<const com::DispInterface*> WindowEventInterfaces() {
     return {&kDisp_HTMLWindowEvents};
 }
 
-EventPoints::EventPoints(std::vector<const com::DispInterface*> interfaces,
-                         std::function<com::ComPtr<IUnknown>()> owner)
-    : owner_(std::move(owner)) {
+EventPoints::EventPoints(dom::DomPtr dom, dom::Node* node) : dom_(std::move(dom)), node_(node) {
+    if (node_)
+        dom_->tree.Hold(node_);
+    const std::vector<const com::DispInterface*> interfaces =
+        node_ ? EventInterfacesOf(*node_) : WindowEventInterfaces();
     for (const com::DispInterface* decl : interfaces)
         points_.push_back({&AddConnectionPoint(*decl->iid, decl), decl});
     // IID_IDispatch reaches the events of the default interface, for sinks that answer no other.
     if (!interfaces.empty())
         points_.push_back({&AddConnectionPoint(IID_IDispatch, interfaces.front()), interfaces.front()});
+}
+
+EventPoints::~EventPoints() {
+    if (node_)
+        dom_->tree.Release(node_);
+}
+
+com::ComPtr<IUnknown> EventPoints::Owner() const {
+    if (!node_)
+        return com::ComPtr<IUnknown>::QueryFrom(dom_->script);
+    com::ComPtr<IDispatch> object;
+    dom::NodeObjectOf(dom_, node_, &object);
+    return com::ComPtr<IUnknown>::QueryFrom(object.Get());
 }
 
 STDMETHODIMP EventPoints::QueryInterface(REFIID riid, void** ppv) {
@@ -60,7 +75,7 @@ STDMETHODIMP EventPoints::QueryInterface(REFIID riid, void** ppv) {
         AddRef();
         return S_OK;
     }
-    const com::ComPtr<IUnknown> owner = owner_();
+    const com::ComPtr<IUnknown> owner = Owner();
     if (!owner) {
         if (!IsEqualIID(riid, IID_IUnknown))
             return E_NOINTERFACE;

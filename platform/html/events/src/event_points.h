@@ -8,7 +8,6 @@
 #include "qx/com/dispatch_decl.h"
 
 #include <atomic>
-#include <functional>
 #include <string_view>
 #include <vector>
 
@@ -21,12 +20,13 @@ std::vector<const com::DispInterface*> WindowEventInterfaces();
 
 // A tear-off of its owner (an element, the document or the window): IConnectionPointContainer is
 // its own, every other interface (IUnknown included) is the owner's, so identity holds while the
-// owner's object changes over the node's life.
+// owner's object changes over the node's life. It holds its node (and so the document) while
+// anybody holds it or one of its points.
 class EventPoints final : public com::ConnectionPointContainerImpl {
 public:
-    // owner gives the current object of the node or window; null when there is none.
-    EventPoints(std::vector<const com::DispInterface*> interfaces,
-                std::function<com::ComPtr<IUnknown>()> owner);
+    // The points of an element or the document node; of the window for a null node.
+    EventPoints(dom::DomPtr dom, dom::Node* node);
+    ~EventPoints();
 
     STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
     STDMETHODIMP_(ULONG) AddRef() override;
@@ -42,8 +42,12 @@ private:
         com::ConnectionPoint* point;
         const com::DispInterface* decl;
     };
+    // The current object of the node, or the window's script global; null when there is none.
+    com::ComPtr<IUnknown> Owner() const;
+
     std::vector<Point> points_;
-    std::function<com::ComPtr<IUnknown>()> owner_;
+    dom::DomPtr dom_;
+    dom::Node* node_;
     std::atomic<ULONG> refs_{0};
 };
 

@@ -54,8 +54,6 @@ void PageEvents::Clear() {
     // Released after the maps are empty: a sink or handler that dies may call back into the page.
     for (auto& [node, h] : handlers)
         dom_->tree.Release(node);
-    for (auto& [node, p] : points)
-        dom_->tree.Release(node);
     if (active)
         dom_->tree.Release(active);
     handlers.clear();
@@ -67,14 +65,7 @@ IConnectionPointContainer* PageEvents::ConnectionPoints(dom::Node* node) {
         return nullptr;
     auto found = points_.find(node);
     if (found == points_.end()) {
-        std::weak_ptr<dom::DomDocument> weak = dom_;
-        com::ComPtr<EventPoints> points(new EventPoints(EventInterfacesOf(*node), [weak, node] {
-            com::ComPtr<IDispatch> object;
-            if (const dom::DomPtr d = weak.lock())
-                dom::NodeObjectOf(d, node, &object);
-            return com::ComPtr<IUnknown>::QueryFrom(object.Get());
-        }));
-        dom_->tree.Hold(node);
+        com::ComPtr<EventPoints> points(new EventPoints(dom_, node));
         found = points_.emplace(node, std::move(points)).first;
     }
     return found->second.Get();
@@ -82,11 +73,7 @@ IConnectionPointContainer* PageEvents::ConnectionPoints(dom::Node* node) {
 
 IConnectionPointContainer* PageEvents::WindowConnectionPoints() {
     if (!windowPoints_) {
-        std::weak_ptr<dom::DomDocument> weak = dom_;
-        windowPoints_ = com::ComPtr<EventPoints>(new EventPoints(WindowEventInterfaces(), [weak] {
-            const dom::DomPtr d = weak.lock();
-            return com::ComPtr<IUnknown>::QueryFrom(d ? d->script : nullptr);
-        }));
+        windowPoints_ = com::ComPtr<EventPoints>(new EventPoints(dom_, nullptr));
     }
     return windowPoints_.Get();
 }

@@ -245,6 +245,33 @@ TEST_F(EventSinks, SinksThatUnadviseOrRemoveTheirElementWhileCalled) {
     EXPECT_EQ(outer.Refs(), 0u);
 }
 
+TEST_F(EventSinks, APointHeldPastThePageAndItsElementStaysUsable) {
+    Load(u"<body><span id=s>x</span>");
+    Log log;
+    RecordingSink sink("sink", log);
+    ComPtr<IConnectionPoint> point;
+    {
+        ComPtr<IConnectionPointContainer> container =
+            ComPtr<IConnectionPointContainer>::QueryFrom(Element(u"s").Get());
+        ASSERT_EQ(container->FindConnectionPoint(IID_IDispatch, &point), S_OK);
+        ComPtr<IHTMLDOMNode> node = ComPtr<IHTMLDOMNode>::QueryFrom(Element(u"s").Get());
+        ComPtr<IDispatch> removed;
+        ASSERT_EQ(node->removeNode(VARIANT_TRUE, &removed), S_OK);
+    }
+    events_->Clear(); // the page closes; the element is out of it and nobody holds its object
+    DWORD cookie = 0;
+    ASSERT_EQ(point->Advise(&sink, &cookie), S_OK);
+    ComPtr<IConnectionPointContainer> container;
+    ASSERT_EQ(point->GetConnectionPointContainer(&container), S_OK);
+    ComPtr<IHTMLElement> element = ComPtr<IHTMLElement>::QueryFrom(container.Get());
+    ASSERT_TRUE(element);
+    qx::com::Bstr id;
+    element->get_id(&id);
+    EXPECT_EQ(id, u"s");
+    EXPECT_EQ(point->Unadvise(cookie), S_OK);
+    EXPECT_EQ(sink.Refs(), 0u);
+}
+
 TEST_F(EventSinks, TheWindowsPointsHearWindowEvents) {
     Load(u"<body>x");
     Log log;

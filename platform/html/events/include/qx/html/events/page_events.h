@@ -106,7 +106,7 @@ private:
     dom::DomPtr dom_;
     Host* host_;
     std::map<dom::Node*, NodeHandlers> handlers_;           // each node here is held
-    std::map<dom::Node*, com::ComPtr<EventPoints>> points_; // each node here is held
+    std::map<dom::Node*, com::ComPtr<EventPoints>> points_; // each holds its node
     com::ComPtr<EventPoints> windowPoints_;
     std::vector<com::ComPtr<IDispatch>> current_; // nested deliveries, innermost last
 };
