@@ -111,8 +111,9 @@ void SetModifiers(EventInit& init) {
     init.altKey = GetKeyState(VK_MENU) < 0;
 }
 
-// A mouse event at a client point: offsetX/Y count from the target's padding edge.
-EventInit MouseEvent(HWND hwnd, PageWindow& page, std::u16string type, int x, int y, LONG button,
+// A mouse event at a client point: offsetX/Y count from the target's padding edge; Shift and Ctrl
+// as the message carries them.
+EventInit MouseEvent(HWND hwnd, PageWindow& page, std::u16string type, int x, int y, LONG button, WPARAM keys,
                      dom::Node* target) {
     EventInit init;
     init.type = std::move(type);
@@ -126,7 +127,9 @@ EventInit MouseEvent(HWND hwnd, PageWindow& page, std::u16string type, int x, in
     const layout::ElementMetrics m = page.layout.Metrics(target);
     init.offsetX = x - m.boundingClientRect.left - m.clientLeft;
     init.offsetY = y - m.boundingClientRect.top - m.clientTop;
-    SetModifiers(init);
+    init.shiftKey = (keys & MK_SHIFT) != 0;
+    init.ctrlKey = (keys & MK_CONTROL) != 0;
+    init.altKey = GetKeyState(VK_MENU) < 0;
     return init;
 }
 
@@ -134,9 +137,9 @@ LONG ButtonsHeld(WPARAM keys) {
     return ((keys & MK_LBUTTON) ? 1 : 0) | ((keys & MK_RBUTTON) ? 2 : 0) | ((keys & MK_MBUTTON) ? 4 : 0);
 }
 
-bool Deliver(HWND hwnd, PageWindow& page, const std::u16string& type, int x, int y, LONG button,
+bool Deliver(HWND hwnd, PageWindow& page, const std::u16string& type, int x, int y, LONG button, WPARAM keys,
              dom::Node* target) {
-    return page.events->Dispatch(target, MouseEvent(hwnd, page, type, x, y, button, target));
+    return page.events->Dispatch(target, MouseEvent(hwnd, page, type, x, y, button, keys, target));
 }
 
 void OnMouseMove(HWND hwnd, PageWindow& page, int x, int y, WPARAM keys) {
@@ -146,20 +149,20 @@ void OnMouseMove(HWND hwnd, PageWindow& page, int x, int y, WPARAM keys) {
         page.hover.Set(target);
         const com::ComPtr<IDispatch> from = old ? ObjectOf(page, old) : nullptr, to = ObjectOf(page, target);
         if (old) {
-            EventInit out = MouseEvent(hwnd, page, u"mouseout", x, y, ButtonsHeld(keys), old);
+            EventInit out = MouseEvent(hwnd, page, u"mouseout", x, y, ButtonsHeld(keys), keys, old);
             out.fromElement = from;
             out.toElement = to;
             page.events->Dispatch(old, out);
         }
-        EventInit over = MouseEvent(hwnd, page, u"mouseover", x, y, ButtonsHeld(keys), target);
+        EventInit over = MouseEvent(hwnd, page, u"mouseover", x, y, ButtonsHeld(keys), keys, target);
         over.fromElement = from;
         over.toElement = to;
         page.events->Dispatch(target, over);
     }
-    Deliver(hwnd, page, u"mousemove", x, y, ButtonsHeld(keys), target);
+    Deliver(hwnd, page, u"mousemove", x, y, ButtonsHeld(keys), keys, target);
 }
 
-void OnButtonDown(HWND hwnd, PageWindow& page, int x, int y, LONG button) {
+void OnButtonDown(HWND hwnd, PageWindow& page, int x, int y, LONG button, WPARAM keys) {
     if (GetFocus() != hwnd)
         SetFocus(hwnd);
     dom::Node* target = ElementAt(page, x, y);
@@ -168,20 +171,20 @@ void OnButtonDown(HWND hwnd, PageWindow& page, int x, int y, LONG button) {
         page.doubleClick = false;
     }
     // A cancelled press keeps the focus where it was.
-    if (Deliver(hwnd, page, u"mousedown", x, y, button, target) && button == 1)
+    if (Deliver(hwnd, page, u"mousedown", x, y, button, keys, target) && button == 1)
         page.events->MoveFocus(FocusTarget(target));
 }
 
 // The old browser's double click: down, up, click, then for the second press only up and dblclick.
-void OnLeftUp(HWND hwnd, PageWindow& page, int x, int y) {
+void OnLeftUp(HWND hwnd, PageWindow& page, int x, int y, WPARAM keys) {
     dom::Node* target = ElementAt(page, x, y);
-    Deliver(hwnd, page, u"mouseup", x, y, 1, target);
+    Deliver(hwnd, page, u"mouseup", x, y, 1, keys, target);
     dom::Node* pressed = page.pressed.Get();
     if (page.doubleClick) {
         page.doubleClick = false;
-        Deliver(hwnd, page, u"dblclick", x, y, 0, target);
+        Deliver(hwnd, page, u"dblclick", x, y, 0, keys, target);
     } else if (dom::Node* clicked = pressed ? CommonAncestor(pressed, target) : nullptr) {
-        Deliver(hwnd, page, u"click", x, y, 0, clicked);
+        Deliver(hwnd, page, u"click", x, y, 0, keys, clicked);
     }
     page.pressed.Set(nullptr);
 }
@@ -206,7 +209,9 @@ bool OnContextMenu(HWND hwnd, PageWindow& page, LPARAM lParam) {
     }
     POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
     ScreenToClient(hwnd, &point);
-    return Deliver(hwnd, page, u"contextmenu", point.x, point.y, 0, ElementAt(page, point.x, point.y));
+    const WPARAM keys =
+        (GetKeyState(VK_SHIFT) < 0 ? MK_SHIFT : 0) | (GetKeyState(VK_CONTROL) < 0 ? MK_CONTROL : 0);
+    return Deliver(hwnd, page, u"contextmenu", point.x, point.y, 0, keys, ElementAt(page, point.x, point.y));
 }
 
 LRESULT CALLBACK PageWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -240,24 +245,25 @@ LRESULT CALLBACK PageWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
         OnMouseMove(hwnd, *page, x, y, wParam);
         return 0;
     case WM_LBUTTONDOWN:
-        OnButtonDown(hwnd, *page, x, y, 1);
+        OnButtonDown(hwnd, *page, x, y, 1, wParam);
         return 0;
     case WM_LBUTTONDBLCLK:
         page->pressed.Set(ElementAt(*page, x, y));
         page->doubleClick = true;
         return 0;
     case WM_LBUTTONUP:
-        OnLeftUp(hwnd, *page, x, y);
+        OnLeftUp(hwnd, *page, x, y, wParam);
         return 0;
     case WM_RBUTTONDOWN:
-        OnButtonDown(hwnd, *page, x, y, 2);
+        OnButtonDown(hwnd, *page, x, y, 2, wParam);
         return 0;
     case WM_MBUTTONDOWN:
-        OnButtonDown(hwnd, *page, x, y, 4);
+        OnButtonDown(hwnd, *page, x, y, 4, wParam);
         return 0;
     case WM_RBUTTONUP:
     case WM_MBUTTONUP:
-        Deliver(hwnd, *page, u"mouseup", x, y, message == WM_RBUTTONUP ? 2 : 4, ElementAt(*page, x, y));
+        Deliver(hwnd, *page, u"mouseup", x, y, message == WM_RBUTTONUP ? 2 : 4, wParam,
+                ElementAt(*page, x, y));
         // The default procedure turns a right release into WM_CONTEXTMENU.
         return DefWindowProcW(hwnd, message, wParam, lParam);
     case WM_CONTEXTMENU:

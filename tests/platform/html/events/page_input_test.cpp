@@ -3,6 +3,7 @@
 #include "page_fixture.h"
 
 #include <qx/html/events/page_window.h>
+#include <qx/html/script/page_script.h>
 #include <qx/win32/input_driver.h>
 #include <winuser_input.h>
 #include <winuser_position.h>
@@ -206,6 +207,33 @@ TEST_F(PageInput, TheWindowsSizeIsThePagesViewportAndAWindowEvent) {
     EXPECT_EQ(log, (Log{"window:1016"}));
     EXPECT_EQ(layout_->ElementFromPoint(250, 30), nullptr) << "outside the smaller viewport";
     EXPECT_EQ(point->Unadvise(cookie), S_OK);
+}
+
+TEST_F(PageInput, PageScriptHandlersSeeTheInputInWindowEvent) {
+    std::unique_ptr<qx::html::script::PageScript> page;
+    ASSERT_EQ(qx::html::script::PageScript::Open(document_.Get(), {}, &page), S_OK);
+    ASSERT_EQ(page->Engine().DefineFunction("record",
+                                            [&](qx::script::CallContext& call) {
+                                                log_.push_back(qx::com::Utf16ToUtf8(call.ArgString(0)));
+                                                return S_OK;
+                                            }),
+              S_OK);
+    ASSERT_TRUE(page->Execute(
+        "var a = document.getElementById('a'), f = document.getElementById('f');"
+        "a.onmousedown = function () { var e = window.event; record([e.type, "
+        "e.srcElement.id, this.id, e.button, e.offsetX, e.offsetY, e.ctrlKey].join()) };"
+        "f.attachEvent('onkeypress', function (e) { record(e.type + ' ' + e.keyCode + ' ' + "
+        "document.activeElement.id); return false });"
+        "f.attachEvent('onfocus', function () { record('focus ' + document.activeElement.id) });",
+        "test"));
+    log_.clear();
+    documentSink_.during = nullptr;
+    fieldSink_.during = nullptr;
+    input::Press(window_, 15, 25, MK_CONTROL);
+    input::Press(window_, 20, 110);
+    input::Type("z");
+    EXPECT_EQ(log_, (Log{"mousedown,a,a,1,3,3,true", "focus f", "keypress 122 f"}));
+    page.reset();
 }
 
 } // namespace
