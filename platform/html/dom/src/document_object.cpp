@@ -53,8 +53,12 @@ public:
     }
     STDMETHODIMP get_all(IDispatch** p) override { return Collection(u"", p); }
     STDMETHODIMP get_body(IDispatch** p) override { return ReturnObject(dom_, dom_->tree.Body(), p); }
+    // An element taken out of the page no longer has the focus.
     STDMETHODIMP get_activeElement(IDispatch** p) override {
-        return ReturnObject(dom_, dom_->activeElement ? dom_->activeElement : dom_->tree.Body(), p);
+        Node* active = dom_->activeElement;
+        return ReturnObject(
+            dom_, active && IsInclusiveAncestor(dom_->tree.Document(), active) ? active : dom_->tree.Body(),
+            p);
     }
     STDMETHODIMP get_images(IDispatch** p) override { return Collection(u"img", p); }
     STDMETHODIMP get_forms(IDispatch** p) override { return Collection(u"form", p); }

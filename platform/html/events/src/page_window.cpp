@@ -7,7 +7,10 @@
 #include "winuser_position.h"
 #include "winuser_window.h"
 
+#include <algorithm>
 #include <memory>
+#include <utility>
+#include <vector>
 
 namespace qx::html::events {
 namespace {
@@ -70,9 +73,10 @@ dom::Node* ElementAt(PageWindow& page, int x, int y) {
     return hit ? const_cast<dom::Node*>(hit) : Fallback(page);
 }
 
-// The element keys go to: the focus, else BODY.
+// The element keys go to: the focus while it is in the page, else BODY.
 dom::Node* KeyTarget(PageWindow& page) {
-    return page.dom->activeElement ? page.dom->activeElement : Fallback(page);
+    dom::Node* active = page.dom->activeElement;
+    return active && dom::IsInclusiveAncestor(page.dom->tree.Document(), active) ? active : Fallback(page);
 }
 
 bool IsFocusable(const dom::Node& n) {
@@ -90,6 +94,48 @@ dom::Node* FocusTarget(dom::Node* n) {
         if (IsFocusable(*n))
             return n;
     return nullptr;
+}
+
+// The tab order: elements with a positive tabIndex by their number, then the others in document
+// order; a negative tabIndex takes an element out of it.
+std::vector<dom::Node*> TabOrder(dom::NodeTree& tree) {
+    std::vector<std::pair<long, dom::Node*>> order;
+    for (dom::Node* n = dom::NextInTree(tree.Document(), tree.Document()); n;
+         n = dom::NextInTree(n, tree.Document())) {
+        if (!n->IsElement() || !IsFocusable(*n))
+            continue;
+        const std::u16string_view text = n->AttributeValue(u"tabIndex");
+        long index = 0;
+        bool negative = !text.empty() && text.front() == u'-';
+        for (std::size_t i = negative ? 1 : 0;
+             i < text.size() && text[i] >= u'0' && text[i] <= u'9' && index < 32767; ++i)
+            index = index * 10 + (text[i] - u'0');
+        if (negative && index > 0)
+            continue;
+        order.emplace_back(index > 0 ? index : 32768, n);
+    }
+    std::stable_sort(order.begin(), order.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<dom::Node*> nodes;
+    for (const auto& [index, n] : order)
+        nodes.push_back(n);
+    return nodes;
+}
+
+// Tab moves the focus to the next element of the tab order (Shift+Tab the previous), round the end.
+void MoveFocusByTab(PageWindow& page, bool backwards) {
+    const std::vector<dom::Node*> order = TabOrder(page.dom->tree);
+    if (order.empty())
+        return;
+    const auto at = std::find(order.begin(), order.end(), page.dom->activeElement);
+    std::size_t next = 0;
+    if (at == order.end())
+        next = backwards ? order.size() - 1 : 0;
+    else if (backwards)
+        next = (static_cast<std::size_t>(at - order.begin()) + order.size() - 1) % order.size();
+    else
+        next = (static_cast<std::size_t>(at - order.begin()) + 1) % order.size();
+    page.events->MoveFocus(order[next]);
 }
 
 dom::Node* CommonAncestor(dom::Node* a, dom::Node* b) {
@@ -195,8 +241,11 @@ void OnKey(PageWindow& page, const char16_t* type, WPARAM code) {
     init.keyCode = static_cast<LONG>(code);
     SetModifiers(init);
     const bool delivered = page.events->Dispatch(KeyTarget(page), init);
-    if (init.type == u"keydown")
-        page.keyDownCancelled = !delivered;
+    if (init.type != u"keydown")
+        return;
+    page.keyDownCancelled = !delivered;
+    if (delivered && code == VK_TAB && !init.ctrlKey && !init.altKey)
+        MoveFocusByTab(page, init.shiftKey);
 }
 
 // Returns true when the page did not cancel the context menu (its window's parent may show one).

@@ -27,7 +27,9 @@ constexpr const char16_t* kPage =
     u"<div id=a style=\"position: absolute; left: 10px; top: 20px; width: 100px; height: 50px; "
     u"border: 2px solid black\"></div>"
     u"<div id=b style=\"position: absolute; left: 200px; top: 20px; width: 100px; height: 50px\"></div>"
-    u"<input id=f style=\"position: absolute; left: 10px; top: 100px; width: 80px; height: 20px\">";
+    u"<input id=f style=\"position: absolute; left: 10px; top: 100px; width: 80px; height: 20px\">"
+    u"<div style=\"position: absolute; left: 300px; top: 200px\"><button id=k>k</button>"
+    u"<a id=h href=x tabIndex=-1>h</a><input id=g tabIndex=1><input type=hidden><input id=d disabled></div>";
 
 std::string IdOf(IDispatch* element) {
     if (!element)
@@ -234,6 +236,32 @@ TEST_F(PageInput, PageScriptHandlersSeeTheInputInWindowEvent) {
     input::Type("z");
     EXPECT_EQ(log_, (Log{"mousedown,a,a,1,3,3,true", "focus f", "keypress 122 f"}));
     page.reset();
+}
+
+TEST_F(PageInput, TabFollowsTheTabOrderUnlessCancelled) {
+    std::string order;
+    for (int i = 0; i < 4; ++i) {
+        input::Key(VK_TAB, true);
+        input::Key(VK_TAB, false);
+        order += Active() + " ";
+    }
+    EXPECT_EQ(order, "g f k g ") << "tabIndex 1 first, then document order; -1, hidden and disabled left out";
+    input::Key(VK_SHIFT, true);
+    input::Key(VK_TAB, true);
+    input::Key(VK_TAB, false);
+    input::Key(VK_SHIFT, false);
+    EXPECT_EQ(Active(), "k");
+    documentSink_.answer = Variant(false);
+    input::Key(VK_TAB, true);
+    EXPECT_EQ(Active(), "k");
+    documentSink_.answer = Variant();
+    ComPtr<IHTMLDOMNode> node = ComPtr<IHTMLDOMNode>::QueryFrom(Element(u"k").Get());
+    ComPtr<IDispatch> removed;
+    ASSERT_EQ(node->removeNode(VARIANT_TRUE, &removed), S_OK);
+    EXPECT_EQ(Active(), "body") << "an element out of the page has no focus";
+    log_.clear();
+    input::Type("y");
+    EXPECT_EQ(log_, (Log{"keydown body 89", "keypress body 121", "keyup body 89"}));
 }
 
 } // namespace
