@@ -172,11 +172,9 @@ TEST_F(EventSinks, TheContainerIsTheElementsAndOutlivesItsObject) {
     Log log;
     RecordingSink sink("sink", log, DIID_HTMLElementEvents);
     DWORD cookie = 0;
-    IUnknown* firstIdentity = nullptr;
     {
         ComPtr<IDispatch> element = Element(u"s");
         ComPtr<IUnknown> identity = ComPtr<IUnknown>::QueryFrom(element.Get());
-        firstIdentity = identity.Get();
         ComPtr<IConnectionPointContainer> a = ComPtr<IConnectionPointContainer>::QueryFrom(element.Get()),
                                           b = ComPtr<IConnectionPointContainer>::QueryFrom(element.Get());
         EXPECT_EQ(a.Get(), b.Get());
@@ -191,29 +189,13 @@ TEST_F(EventSinks, TheContainerIsTheElementsAndOutlivesItsObject) {
         ASSERT_EQ(point->GetConnectionPointContainer(&back), S_OK);
         EXPECT_EQ(back.Get(), a.Get());
         ASSERT_EQ(point->Advise(&sink, &cookie), S_OK);
-        ComPtr<IEnumConnectionPoints> points;
-        ASSERT_EQ(a->EnumConnectionPoints(&points), S_OK);
-        IConnectionPoint* each[4] = {};
-        ULONG fetched = 0;
-        points->Next(4, each, &fetched);
-        EXPECT_EQ(fetched, 3u) << "text container events, element events, IDispatch";
-        for (ULONG i = 0; i < fetched; ++i)
-            each[i]->Release();
     }
     // The element's object went with its last reference; a new one has the same points.
     ComPtr<IDispatch> again = Element(u"s");
-    (void)firstIdentity; // the old address may be reused: identity is only what a holder can compare
     Fire(again.Get(), u"onclick");
     EXPECT_EQ(log, (Log{"sink:-600"}));
     EXPECT_EQ(Unadvise(again.Get(), DIID_HTMLElementEvents, cookie), S_OK);
     EXPECT_EQ(sink.Refs(), 0u);
-    ComPtr<IConnectionPointContainer> text;
-    ComPtr<IHTMLDOMNode> node = ComPtr<IHTMLDOMNode>::QueryFrom(again.Get());
-    ComPtr<IDispatch> child;
-    ASSERT_EQ(node->get_firstChild(&child), S_OK);
-    EXPECT_EQ(child->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&text)),
-              E_NOINTERFACE)
-        << "text nodes have no events";
 }
 
 TEST_F(EventSinks, SinksThatUnadviseOrRemoveTheirElementWhileCalled) {
@@ -270,23 +252,6 @@ TEST_F(EventSinks, APointHeldPastThePageAndItsElementStaysUsable) {
     EXPECT_EQ(id, u"s");
     EXPECT_EQ(point->Unadvise(cookie), S_OK);
     EXPECT_EQ(sink.Refs(), 0u);
-}
-
-TEST_F(EventSinks, TheWindowsPointsHearWindowEvents) {
-    Load(u"<body>x");
-    Log log;
-    RecordingSink sink("window", log, DIID_HTMLWindowEvents);
-    IConnectionPointContainer* window = events_->WindowConnectionPoints();
-    ASSERT_TRUE(window);
-    ComPtr<IConnectionPoint> point;
-    ASSERT_EQ(window->FindConnectionPoint(DIID_HTMLWindowEvents, &point), S_OK);
-    DWORD cookie = 0;
-    ASSERT_EQ(point->Advise(&sink, &cookie), S_OK);
-    sink.answer = Variant(false);
-    EXPECT_FALSE(events_->DispatchToWindow(u"beforeunload"));
-    EXPECT_TRUE(events_->DispatchToWindow(u"click")) << "not a window event";
-    EXPECT_EQ(log, (Log{"window:1017"}));
-    EXPECT_EQ(point->Unadvise(cookie), S_OK);
 }
 
 } // namespace

@@ -206,7 +206,10 @@ TEST_F(PageInput, TheWindowsSizeIsThePagesViewportAndAWindowEvent) {
     DWORD cookie = 0;
     ASSERT_EQ(point->Advise(&sink, &cookie), S_OK);
     MoveWindow(window_, 0, 0, 200, 100, TRUE);
-    EXPECT_EQ(log, (Log{"window:1016"}));
+    sink.answer = Variant(false);
+    EXPECT_FALSE(events_->DispatchToWindow(u"beforeunload"));
+    EXPECT_TRUE(events_->DispatchToWindow(u"click")) << "not a window event";
+    EXPECT_EQ(log, (Log{"window:1016", "window:1017"}));
     EXPECT_EQ(layout_->ElementFromPoint(250, 30), nullptr) << "outside the smaller viewport";
     EXPECT_EQ(point->Unadvise(cookie), S_OK);
 }
