@@ -153,6 +153,18 @@ TEST_F(EventSinks, EachPointHearsTheEventsOfItsInterface) {
     }
 }
 
+TEST_F(EventSinks, TheDocumentsSinksHearItsReadyStateChange) {
+    Load(u"<body>x");
+    Log log;
+    RecordingSink sink("document", log, DIID_HTMLDocumentEvents);
+    const DWORD cookie = Advise(document_.Get(), DIID_HTMLDocumentEvents, &sink);
+    qx::html::events::EventInit init;
+    init.type = u"readystatechange";
+    EXPECT_TRUE(events_->Dispatch(dom_->tree.Document(), init));
+    EXPECT_EQ(log, (Log{"document:-609"}));
+    EXPECT_EQ(Unadvise(document_.Get(), DIID_HTMLDocumentEvents, cookie), S_OK);
+}
+
 TEST_F(EventSinks, ASinkWithoutTheEventInterfaceConnectsOnlyThroughIDispatch) {
     Load(u"<div id=d>x</div>");
     Log log;
