@@ -294,7 +294,13 @@ LRESULT CALLBACK PageWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
         OnMouseMove(hwnd, *page, x, y, wParam);
         return 0;
     case WM_LBUTTONDOWN:
-        OnButtonDown(hwnd, *page, x, y, 1, wParam);
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+        OnButtonDown(hwnd, *page, x, y,
+                     message == WM_LBUTTONDOWN   ? 1
+                     : message == WM_RBUTTONDOWN ? 2
+                                                 : 4,
+                     wParam);
         return 0;
     case WM_LBUTTONDBLCLK:
         page->pressed.Set(ElementAt(*page, x, y));
@@ -302,12 +308,6 @@ LRESULT CALLBACK PageWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
         return 0;
     case WM_LBUTTONUP:
         OnLeftUp(hwnd, *page, x, y, wParam);
-        return 0;
-    case WM_RBUTTONDOWN:
-        OnButtonDown(hwnd, *page, x, y, 2, wParam);
-        return 0;
-    case WM_MBUTTONDOWN:
-        OnButtonDown(hwnd, *page, x, y, 4, wParam);
         return 0;
     case WM_RBUTTONUP:
     case WM_MBUTTONUP:
