@@ -250,7 +250,7 @@ void OnKey(PageWindow& page, const char16_t* type, WPARAM code) {
 
 // Returns true when the page did not cancel the context menu (its window's parent may show one).
 bool OnContextMenu(HWND hwnd, PageWindow& page, LPARAM lParam) {
-    if (lParam == -1) { // from the keyboard: at the focus
+    if (GET_X_LPARAM(lParam) == -1 && GET_Y_LPARAM(lParam) == -1) { // from the keyboard: at the focus
         EventInit init;
         init.type = u"contextmenu";
         SetModifiers(init);

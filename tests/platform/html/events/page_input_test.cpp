@@ -264,7 +264,10 @@ TEST_F(PageInput, TabFollowsTheTabOrderUnlessCancelled) {
     EXPECT_EQ(Active(), "body") << "an element out of the page has no focus";
     log_.clear();
     input::Type("y");
-    EXPECT_EQ(log_, (Log{"keydown body 89", "keypress body 121", "keyup body 89"}));
+    SendMessageW(window_, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(window_), MAKELPARAM(-1, -1));
+    EXPECT_EQ(log_, (Log{"keydown body 89", "keypress body 121", "keyup body 89",
+                         "contextmenu body 0 (0,0) (0,0)"}))
+        << "a context menu from the keyboard opens at the focus";
 }
 
 } // namespace
