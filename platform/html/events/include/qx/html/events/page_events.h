@@ -48,7 +48,7 @@ public:
 
     // Without a host (a page whose script does not run) no handler is compiled or bound; sinks
     // and attached handlers still run.
-    PageEvents(dom::DomPtr dom, Host* host = nullptr);
+    explicit PageEvents(dom::DomPtr dom, Host* host = nullptr);
     ~PageEvents() override;
 
     // The document's events, made (without a host) when the document has none yet: whoever shows
@@ -57,7 +57,7 @@ public:
     void SetHost(Host* host) { host_ = host; }
     bool HasHost() const { return host_ != nullptr; }
 
-    // Delivers an event; false when a handler cancelled it (returnValue false).
+    // Delivers an event; false when a handler or sink cancelled it (returnValue false).
     bool Dispatch(dom::Node* source, const EventInit& init, IDispatch* template_ = nullptr);
     // The event being delivered (window.event): VT_DISPATCH, or VT_NULL between events.
     HRESULT CurrentEvent(VARIANT* event) const;
