@@ -9,6 +9,7 @@ namespace qx::test {
 struct ScriptOnlyDocument : IHTMLDocument2 {
     STDMETHODIMP get_all(IDispatch**) override { return E_NOTIMPL; }
     STDMETHODIMP get_body(IDispatch**) override { return E_NOTIMPL; }
+    STDMETHODIMP get_activeElement(IDispatch**) override { return E_NOTIMPL; }
     STDMETHODIMP get_images(IDispatch**) override { return E_NOTIMPL; }
     STDMETHODIMP get_forms(IDispatch**) override { return E_NOTIMPL; }
     STDMETHODIMP get_title(BSTR*) override { return E_NOTIMPL; }

@@ -32,6 +32,13 @@ public:
             dom_->documentObject = nullptr;
     }
 
+    // The document's connection points are the page's events'.
+    void* QueryOtherInterface(REFIID riid) {
+        if (!IsEqualIID(riid, IID_IConnectionPointContainer) || !dom_->events)
+            return nullptr;
+        return dom_->events->ConnectionPoints(dom_->tree.Document());
+    }
+
     Node* STDMETHODCALLTYPE AccessNode() override { return dom_->tree.Document(); }
     const DomPtr& STDMETHODCALLTYPE AccessDocument() override { return dom_; }
 
@@ -47,6 +54,13 @@ public:
     }
     STDMETHODIMP get_all(IDispatch** p) override { return Collection(u"", p); }
     STDMETHODIMP get_body(IDispatch** p) override { return ReturnObject(dom_, dom_->tree.Body(), p); }
+    // An element taken out of the page no longer has the focus.
+    STDMETHODIMP get_activeElement(IDispatch** p) override {
+        Node* active = dom_->activeElement;
+        return ReturnObject(
+            dom_, active && IsInclusiveAncestor(dom_->tree.Document(), active) ? active : dom_->tree.Body(),
+            p);
+    }
     STDMETHODIMP get_images(IDispatch** p) override { return Collection(u"img", p); }
     STDMETHODIMP get_forms(IDispatch** p) override { return Collection(u"form", p); }
     STDMETHODIMP put_title(BSTR v) override {

@@ -496,6 +496,13 @@ public:
         return ReturnText(u"ms__id" + AsText(number), p);
     }
 
+    // The element's connection points are the page's events'.
+    void* QueryOtherInterface(REFIID riid) {
+        if (!IsEqualIID(riid, IID_IConnectionPointContainer) || !this->dom_->events)
+            return nullptr;
+        return this->dom_->events->ConnectionPoints(this->node_);
+    }
+
 protected:
     com::DynamicNames* FallbackNames() override { return names_.get(); }
 

@@ -30,6 +30,15 @@ HRESULT OutNull(IDispatch** p) {
     *p = nullptr;
     return S_OK;
 }
+HRESULT OutObject(IDispatch* object, IDispatch** p) {
+    if (!p)
+        return E_POINTER;
+    *p = object;
+    if (object)
+        object->AddRef();
+    return S_OK;
+}
+
 class CEventObject : public com::ObjectRoot,
                      public com::UnionDispatchImpl<IHTMLEventObj, IHTMLEventObj2>,
                      public IEventState {
@@ -50,8 +59,13 @@ public:
     // IEventState
     EventInit& STDMETHODCALLTYPE Init() override { return init_; }
     bool STDMETHODCALLTYPE CancelBubble() override { return cancelBubble_; }
+    // false in any form (a 2-byte 0 as well) cancels; a value never put does not.
     bool STDMETHODCALLTYPE Cancelled() override {
-        return returnValue_.vt == VT_BOOL && returnValue_.boolVal == VARIANT_FALSE;
+        if (returnValue_.vt == VT_EMPTY || returnValue_.vt == VT_NULL)
+            return false;
+        com::Variant asBool;
+        return SUCCEEDED(VariantChangeType(&asBool, &returnValue_, 0, VT_BOOL)) &&
+               asBool.boolVal == VARIANT_FALSE;
     }
     void STDMETHODCALLTYPE SetCancelled() override {
         returnValue_ = com::Variant();
@@ -66,14 +80,7 @@ public:
     }
 
     // IHTMLEventObj
-    STDMETHODIMP get_srcElement(IDispatch** p) override {
-        if (!p)
-            return E_POINTER;
-        *p = source_.Get();
-        if (*p)
-            (*p)->AddRef();
-        return S_OK;
-    }
+    STDMETHODIMP get_srcElement(IDispatch** p) override { return OutObject(source_.Get(), p); }
     STDMETHODIMP get_altKey(VARIANT_BOOL* p) override { return Out(init_.altKey, p); }
     STDMETHODIMP get_ctrlKey(VARIANT_BOOL* p) override { return Out(init_.ctrlKey, p); }
     STDMETHODIMP get_shiftKey(VARIANT_BOOL* p) override { return Out(init_.shiftKey, p); }
@@ -93,8 +100,8 @@ public:
         return S_OK;
     }
     STDMETHODIMP get_cancelBubble(VARIANT_BOOL* p) override { return Out(cancelBubble_, p); }
-    STDMETHODIMP get_fromElement(IDispatch** p) override { return OutNull(p); }
-    STDMETHODIMP get_toElement(IDispatch** p) override { return OutNull(p); }
+    STDMETHODIMP get_fromElement(IDispatch** p) override { return OutObject(init_.fromElement.Get(), p); }
+    STDMETHODIMP get_toElement(IDispatch** p) override { return OutObject(init_.toElement.Get(), p); }
     STDMETHODIMP put_keyCode(LONG v) override {
         init_.keyCode = v;
         return S_OK;

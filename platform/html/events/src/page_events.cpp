@@ -1,11 +1,13 @@
 #include "qx/html/events/page_events.h"
 
 #include "event_object.h"
+#include "event_points.h"
 
 #include "oleauto.h"
 #include "qx/com/variant.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace qx::html::events {
 namespace {
@@ -26,18 +28,91 @@ bool EventBubbles(std::u16string_view type) {
     return std::find(std::begin(kStaying), std::end(kStaying), dom::LowerAscii(type)) == std::end(kStaying);
 }
 
-PageEvents::PageEvents(dom::DomPtr dom, Host& host) : dom_(std::move(dom)), host_(host) {}
+PageEvents::PageEvents(dom::DomPtr dom, Host* host) : dom_(std::move(dom)), host_(host) {}
 
 PageEvents::~PageEvents() {
     Clear();
 }
 
+std::shared_ptr<PageEvents> PageEvents::Of(const dom::DomPtr& dom) {
+    if (!dom)
+        return nullptr;
+    if (std::shared_ptr<PageEvents> events = std::dynamic_pointer_cast<PageEvents>(dom->events))
+        return events;
+    auto events = std::make_shared<PageEvents>(dom);
+    dom->events = events;
+    return events;
+}
+
 void PageEvents::Clear() {
     std::map<dom::Node*, NodeHandlers> handlers;
     handlers.swap(handlers_);
+    std::map<dom::Node*, com::ComPtr<EventPoints>> points;
+    points.swap(points_);
+    const com::ComPtr<EventPoints> windowPoints = std::move(windowPoints_);
+    dom::Node* active = std::exchange(dom_->activeElement, nullptr);
+    // Released after the maps are empty: a sink or handler that dies may call back into the page.
     for (auto& [node, h] : handlers)
         dom_->tree.Release(node);
+    if (active)
+        dom_->tree.Release(active);
     handlers.clear();
+    points.clear();
+}
+
+IConnectionPointContainer* PageEvents::ConnectionPoints(dom::Node* node) {
+    if (!node || (!node->IsElement() && node->type != dom::NodeType::Document))
+        return nullptr;
+    auto found = points_.find(node);
+    if (found == points_.end()) {
+        com::ComPtr<EventPoints> points(new EventPoints(dom_, node));
+        found = points_.emplace(node, std::move(points)).first;
+    }
+    return found->second.Get();
+}
+
+IConnectionPointContainer* PageEvents::WindowConnectionPoints() {
+    if (!windowPoints_) {
+        windowPoints_ = com::ComPtr<EventPoints>(new EventPoints(dom_, nullptr));
+    }
+    return windowPoints_.Get();
+}
+
+bool PageEvents::DispatchToWindow(std::u16string_view type) {
+    if (!windowPoints_)
+        return true;
+    EventInit init;
+    init.type = dom::LowerAscii(type);
+    com::ComPtr<IDispatch> event;
+    if (FAILED(CreateEventObject(init, nullptr, &event)))
+        return true;
+    const com::ComPtr<EventPoints> points = windowPoints_;
+    const com::ComPtr<IEventState> state = com::ComPtr<IEventState>::QueryFrom(event.Get());
+    current_.push_back(event);
+    if (!points->Fire(u"on" + init.type))
+        state->SetCancelled();
+    current_.pop_back();
+    return !state->Cancelled();
+}
+
+void PageEvents::MoveFocus(dom::Node* element) {
+    dom::Node* old = dom_->activeElement;
+    if (old == element)
+        return;
+    if (element)
+        dom_->tree.Hold(element);
+    dom_->activeElement = element;
+    EventInit init;
+    if (old) {
+        init.type = u"blur";
+        Dispatch(old, init);
+        dom_->tree.Release(old);
+    }
+    // A blur handler may have moved the focus elsewhere already.
+    if (element && dom_->activeElement == element) {
+        init.type = u"focus";
+        Dispatch(element, init);
+    }
 }
 
 PageEvents::NodeHandlers& PageEvents::HandlersOf(dom::Node* node) {
@@ -71,11 +146,13 @@ HRESULT PageEvents::PutHandler(dom::Node* node, std::u16string_view name, const 
     if (handler.vt == VT_DISPATCH || handler.vt == VT_BSTR) {
         com::ComPtr<IDispatch> self;
         HRESULT hr = dom::NodeObjectOf(dom_, node, &self);
+        if (SUCCEEDED(hr) && !host_)
+            hr = E_NOTIMPL; // no script runs here
         if (SUCCEEDED(hr) && handler.vt == VT_DISPATCH) {
             function = handler.pdispVal;
-            hr = handler.pdispVal ? host_.Bind(self.Get(), handler.pdispVal, &bound) : S_OK;
+            hr = handler.pdispVal ? host_->Bind(self.Get(), handler.pdispVal, &bound) : S_OK;
         } else if (SUCCEEDED(hr)) {
-            hr = host_.Compile(self.Get(), {handler.bstrVal, SysStringLen(handler.bstrVal)}, &bound);
+            hr = host_->Compile(self.Get(), {handler.bstrVal, SysStringLen(handler.bstrVal)}, &bound);
             function = bound;
         }
         if (FAILED(hr))
@@ -111,7 +188,7 @@ HRESULT PageEvents::Attach(dom::Node* node, std::u16string_view name, IDispatch*
         return key.empty() || !handler ? S_OK : E_INVALIDARG;
     std::vector<com::ComPtr<IDispatch>>& list = HandlersOf(node).attached[key];
     // The same function attached again still runs once.
-    if (std::none_of(list.begin(), list.end(), [&](const auto& h) { return host_.Same(h.Get(), handler); }))
+    if (std::none_of(list.begin(), list.end(), [&](const auto& h) { return Same(h.Get(), handler); }))
         list.emplace_back(handler);
     if (done)
         *done = VARIANT_TRUE;
@@ -124,7 +201,7 @@ HRESULT PageEvents::Detach(dom::Node* node, std::u16string_view name, IDispatch*
         return S_OK;
     const auto list = found->second.attached.find(HandlerName(name));
     if (list != found->second.attached.end())
-        std::erase_if(list->second, [&](const auto& h) { return host_.Same(h.Get(), handler); });
+        std::erase_if(list->second, [&](const auto& h) { return Same(h.Get(), handler); });
     return S_OK;
 }
 
@@ -151,7 +228,7 @@ HRESULT PageEvents::Click(dom::Node* node) {
 
 com::ComPtr<IDispatch> PageEvents::InlineHandler(dom::Node* node, const std::u16string& name) {
     const dom::Attribute* attribute = node->IsElement() ? node->FindAttribute(name) : nullptr;
-    if (!attribute)
+    if (!attribute || !host_)
         return nullptr;
     NodeHandlers& handlers = HandlersOf(node);
     auto& [text, function] = handlers.inline_[name];
@@ -161,7 +238,7 @@ com::ComPtr<IDispatch> PageEvents::InlineHandler(dom::Node* node, const std::u16
     function = nullptr;
     com::ComPtr<IDispatch> self;
     if (SUCCEEDED(dom::NodeObjectOf(dom_, node, &self)))
-        host_.Compile(self.Get(), text, &function);
+        host_->Compile(self.Get(), text, &function);
     return function;
 }
 
@@ -176,7 +253,8 @@ bool PageEvents::Call(IDispatch* handler, IDispatch* event) {
     const HRESULT hr =
         handler->Invoke(DISPID_VALUE, IID_NULL, 0, DISPATCH_METHOD, &params, &result, &info, nullptr);
     if (FAILED(hr)) {
-        host_.HandlerFailed(hr, info);
+        if (host_)
+            host_->HandlerFailed(hr, info);
         SysFreeString(info.bstrSource);
         SysFreeString(info.bstrDescription);
         SysFreeString(info.bstrHelpFile);
@@ -211,31 +289,45 @@ bool PageEvents::Dispatch(dom::Node* source, const EventInit& init, IDispatch* t
     }
     const std::u16string name = u"on" + dom::LowerAscii(init.type);
     current_.push_back(event);
-    for (std::size_t i = 0; i < nodes.size() && !state->CancelBubble(); ++i) {
-        dom::Node* node = nodes[i];
-        // Handlers are taken before any runs: one that detaches or attaches changes the next delivery.
-        std::vector<com::ComPtr<IDispatch>> run;
-        const auto found = handlers_.find(node);
-        const auto property = found == handlers_.end() ? decltype(found->second.properties.end()){}
-                                                       : found->second.properties.find(name);
-        if (found != handlers_.end() && property != found->second.properties.end()) {
-            if (property->second.second)
-                run.push_back(property->second.second);
-        } else if (com::ComPtr<IDispatch> inlineHandler = InlineHandler(node, name)) {
-            run.push_back(std::move(inlineHandler));
-        }
-        const auto again = handlers_.find(node);
-        if (again != handlers_.end()) {
-            const auto attached = again->second.attached.find(name);
-            if (attached != again->second.attached.end())
-                run.insert(run.end(), attached->second.begin(), attached->second.end());
-        }
-        for (const com::ComPtr<IDispatch>& handler : run)
-            if (!Call(handler.Get(), event.Get()))
-                state->SetCancelled();
-    }
+    for (std::size_t i = 0; i < nodes.size() && !state->CancelBubble(); ++i)
+        DeliverAt(nodes[i], name, event.Get(), state.Get());
     current_.pop_back();
     return !state->Cancelled();
+}
+
+// At each node: the handler property or the inline handler, the attached handlers, then the sinks.
+void PageEvents::DeliverAt(dom::Node* node, const std::u16string& name, IDispatch* event,
+                           IEventState* state) {
+    // Handlers are taken before any runs: one that detaches or attaches changes the next delivery.
+    std::vector<com::ComPtr<IDispatch>> run;
+    const auto found = handlers_.find(node);
+    const auto property = found == handlers_.end() ? decltype(found->second.properties.end()){}
+                                                   : found->second.properties.find(name);
+    if (found != handlers_.end() && property != found->second.properties.end()) {
+        if (property->second.second)
+            run.push_back(property->second.second);
+    } else if (com::ComPtr<IDispatch> inlineHandler = InlineHandler(node, name)) {
+        run.push_back(std::move(inlineHandler));
+    }
+    const auto again = handlers_.find(node);
+    if (again != handlers_.end()) {
+        const auto attached = again->second.attached.find(name);
+        if (attached != again->second.attached.end())
+            run.insert(run.end(), attached->second.begin(), attached->second.end());
+    }
+    for (const com::ComPtr<IDispatch>& handler : run)
+        if (!Call(handler.Get(), event))
+            state->SetCancelled();
+    const auto points = points_.find(node);
+    if (points == points_.end())
+        return;
+    const com::ComPtr<EventPoints> held = points->second; // a sink may close the page
+    if (!held->Fire(name))
+        state->SetCancelled();
+}
+
+bool PageEvents::Same(IDispatch* a, IDispatch* b) {
+    return a == b || (host_ && host_->Same(a, b));
 }
 
 } // namespace qx::html::events

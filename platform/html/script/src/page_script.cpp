@@ -109,15 +109,19 @@ PageScript::~PageScript() {
         t_timerPages.erase(id);
     }
     timers_.clear();
-    if (events_)
+    if (events_) {
         events_->Clear();
+        events_->SetHost(nullptr);
+    }
     dom_->events.reset();
     dom_->script = nullptr;
     window_ = nullptr;
 }
 
 HRESULT PageScript::DefineWindow() {
-    events_ = std::make_shared<events::PageEvents>(dom_, static_cast<events::PageEvents::Host&>(*this));
+    // The events may be there already: the document's window makes them when it comes first.
+    events_ = events::PageEvents::Of(dom_);
+    events_->SetHost(this);
     HRESULT hr = engine_.DefineValue("document", com::Variant(static_cast<IDispatch*>(document_.Get())));
     if (SUCCEEDED(hr))
         hr = engine_.DefineFunction("__qxPage.event", [this](CallContext& call) {
@@ -159,7 +163,6 @@ HRESULT PageScript::DefineWindow() {
     if (FAILED(hr) || window.vt != VT_DISPATCH)
         return FAILED(hr) ? hr : E_UNEXPECTED;
     window_ = window.pdispVal;
-    dom_->events = events_;
     dom_->script = window_.Get();
     return S_OK;
 }

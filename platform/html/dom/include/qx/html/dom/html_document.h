@@ -5,6 +5,7 @@
 #pragma once
 
 #include "mshtml.h"
+#include "ocidl.h"
 #include "qx/html/dom/html_parser.h"
 #include "qx/html/dom/node_tree.h"
 
@@ -42,6 +43,9 @@ public:
     virtual HRESULT Fire(Node* node, std::u16string_view name, const VARIANT& eventObject,
                          VARIANT_BOOL* done) = 0;
     virtual HRESULT Click(Node* node) = 0;
+    // The connection points of an element or of the document node (no reference taken; they live
+    // as long as the page's events); null when the node has none.
+    virtual IConnectionPointContainer* ConnectionPoints(Node* node) = 0;
 };
 
 // What a document's objects share: the tree and the document's own properties.
@@ -51,6 +55,7 @@ struct DomDocument {
     IDispatch* script = nullptr;           // the page's script object while it runs; no reference held
     IDispatch* documentObject = nullptr;   // while one lives; no reference held
     std::u16string readyState = u"complete";
+    Node* activeElement = nullptr; // the focus inside the page (held by the page's events); null: BODY
     std::unique_ptr<GeometrySource> geometry;
 };
 

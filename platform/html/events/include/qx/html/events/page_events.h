@@ -1,5 +1,6 @@
 // A page's events: event objects (`window.event`), delivery from the source element up to the
-// document, handler properties, inline handlers, attachEvent/detachEvent, fireEvent and click().
+// document, handler properties, inline handlers, attachEvent/detachEvent, fireEvent and click(),
+// the connection points of elements, the document and the window, and the focus.
 #pragma once
 
 #include "qx/com/comptr.h"
@@ -10,6 +11,8 @@
 #include <string>
 #include <vector>
 
+struct IEventState;
+
 namespace qx::html::events {
 
 // What an event carries besides its type and source.
@@ -18,7 +21,10 @@ struct EventInit {
     bool altKey = false, ctrlKey = false, shiftKey = false;
     LONG keyCode = 0, button = 0;
     LONG clientX = 0, clientY = 0, screenX = 0, screenY = 0, offsetX = 0, offsetY = 0;
+    com::ComPtr<IDispatch> fromElement, toElement; // mouseover and mouseout
 };
+
+class EventPoints;
 
 // Events that stay at their source.
 bool EventBubbles(std::u16string_view type);
@@ -40,15 +46,34 @@ public:
         virtual void HandlerFailed(HRESULT hr, const EXCEPINFO& info) = 0;
     };
 
-    PageEvents(dom::DomPtr dom, Host& host);
+    // Without a host (a page whose script does not run) no handler is compiled or bound; sinks
+    // and attached handlers still run.
+    explicit PageEvents(dom::DomPtr dom, Host* host = nullptr);
     ~PageEvents() override;
 
-    // Delivers an event; false when a handler cancelled it (returnValue false).
+    // The document's events, made (without a host) when the document has none yet: whoever shows
+    // or scripts a document calls this, so that its elements answer their connection points.
+    static std::shared_ptr<PageEvents> Of(const dom::DomPtr& dom);
+    void SetHost(Host* host) { host_ = host; }
+    bool HasHost() const { return host_ != nullptr; }
+
+    // Delivers an event; false when a handler or sink cancelled it (returnValue false).
     bool Dispatch(dom::Node* source, const EventInit& init, IDispatch* template_ = nullptr);
     // The event being delivered (window.event): VT_DISPATCH, or VT_NULL between events.
     HRESULT CurrentEvent(VARIANT* event) const;
-    // Drops every handler (the page is closing): handlers and nodes hold each other otherwise.
+    // Drops every handler, sink and the focus (the page is closing): handlers, sinks and nodes
+    // hold each other otherwise.
     void Clear();
+
+    // The window's connection points (HTMLWindowEvents); no reference taken.
+    IConnectionPointContainer* WindowConnectionPoints();
+    // Delivers a window event (load, unload, resize, focus, blur...) to the window's sinks; false
+    // when one cancelled it.
+    bool DispatchToWindow(std::u16string_view type);
+
+    // Moves the focus to element (null: the page itself): blur at the element losing it, then
+    // focus at the one getting it; document.activeElement follows.
+    void MoveFocus(dom::Node* element);
 
     HRESULT PutHandler(dom::Node* node, std::u16string_view name, const VARIANT& handler) override;
     HRESULT GetHandler(dom::Node* node, std::u16string_view name, VARIANT* handler) override;
@@ -58,6 +83,7 @@ public:
     HRESULT Fire(dom::Node* node, std::u16string_view name, const VARIANT& eventObject,
                  VARIANT_BOOL* done) override;
     HRESULT Click(dom::Node* node) override;
+    IConnectionPointContainer* ConnectionPoints(dom::Node* node) override;
 
 private:
     struct NodeHandlers {
@@ -70,12 +96,18 @@ private:
     };
     NodeHandlers& HandlersOf(dom::Node* node);
     com::ComPtr<IDispatch> InlineHandler(dom::Node* node, const std::u16string& name);
+    bool Same(IDispatch* a, IDispatch* b);
     // Runs one handler; false when it answered VT_BOOL false.
     bool Call(IDispatch* handler, IDispatch* event);
 
+    // Runs the event's handlers and sinks at one node of its path.
+    void DeliverAt(dom::Node* node, const std::u16string& name, IDispatch* event, IEventState* state);
+
     dom::DomPtr dom_;
-    Host& host_;
-    std::map<dom::Node*, NodeHandlers> handlers_; // each node here is held
+    Host* host_;
+    std::map<dom::Node*, NodeHandlers> handlers_;           // each node here is held
+    std::map<dom::Node*, com::ComPtr<EventPoints>> points_; // each holds its node
+    com::ComPtr<EventPoints> windowPoints_;
     std::vector<com::ComPtr<IDispatch>> current_; // nested deliveries, innermost last
 };
 
