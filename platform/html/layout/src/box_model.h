@@ -6,6 +6,7 @@
 #include "qx/html/layout/page_layout.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <unordered_map>
 #include <vector>
 
@@ -21,6 +22,17 @@ inline Rect Union(const Rect& a, const Rect& b) {
     return u;
 }
 
+// A piece of a text node placed on a line: characters [start, end) of the node (a collapsed run of
+// white space is one piece).
+struct TextPiece {
+    const dom::Node* text = nullptr;
+    std::uint32_t start = 0;
+    std::uint32_t end = 0;
+    int font = 0;
+    bool space = false;
+    Rect rect;
+};
+
 struct Box {
     const dom::Node* node = nullptr;
     int parent = -1;
@@ -30,9 +42,10 @@ struct Box {
     Display display = Display::Block;
     Position position = Position::Static;
     Overflow overflow = Overflow::Visible;
-    std::vector<Rect> fragments; // an inline element's line fragments
-    std::vector<int> cells;      // a TABLE's cell boxes
-    int scrollWidth = 0;         // content extent from the padding box origin
+    std::vector<Rect> fragments;  // an inline element's line fragments
+    std::vector<TextPiece> texts; // the text placed with this box as its innermost element
+    std::vector<int> cells;       // a TABLE's cell boxes
+    int scrollWidth = 0;          // content extent from the padding box origin
     int scrollHeight = 0;
     bool verticalBar = false;
     bool horizontalBar = false;

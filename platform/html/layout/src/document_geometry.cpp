@@ -22,6 +22,11 @@ public:
         return g;
     }
 
+    dom::TextPoint TextPointFromPoint(LONG clientX, LONG clientY) override {
+        const TextPosition at = layout_.TextPositionFromPoint(clientX, clientY);
+        return {const_cast<dom::Node*>(at.node), at.offset};
+    }
+
     PageLayout layout_;
 };
 

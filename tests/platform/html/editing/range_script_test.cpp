@@ -138,6 +138,14 @@ const ScriptCase kCases[] = {
      " try { r.setEndPoint('StartToEnd', document.body) } catch (e) { echo(e.number) }"
      " echo(r.inRange(document.body), r.text);",
      "-2147024809\n-2147024809\n-2147024809\n-2147024809\nfalse a"},
+    {"moveToPoint through the layout's hit test",
+     u"<p id=p>abcdef</p><table><tr><td id=c>xy</td></tr></table>",
+     "var r = document.body.createTextRange(); r.moveToPoint(25, 20); r.moveEnd('character', 2); "
+     "echo(r.text);"
+     " r.moveToPoint(200, 20); r.moveStart('character', -1); echo(r.text);"
+     " r.moveToPoint(14, 40); echo(r.parentElement().id); r.moveEnd('character', 1); echo(r.text);"
+     " try { r.moveToPoint(-5, 3) } catch (e) { echo(e.number) }",
+     "cd\nf\nc\nx\n-2147024809"},
     {"an empty body", u"",
      "var r = document.body.createTextRange(); echo(r.text === '', r.move('character', 1), r.expand('word'),"
      " r.findText('a'), document.selection.type); r.pasteHTML('<i>x</i>'); echo(document.body.innerHTML);",
