@@ -1,20 +1,11 @@
 // The live places of a document's ranges and selection, and the stream they are counted in.
 #include "qx/html/editing/document_text.h"
 
+#include "tree_places.h"
+
 #include <algorithm>
 
 namespace qx::html::editing {
-
-namespace {
-
-std::size_t IndexInParent(const dom::Node* node) {
-    std::size_t index = 0;
-    for (const dom::Node* c = node->parent->firstChild; c != node; c = c->next)
-        ++index;
-    return index;
-}
-
-} // namespace
 
 LiveRange::LiveRange(DocumentText& text) : text_(&text) {
     text_->ranges_.push_back(this);

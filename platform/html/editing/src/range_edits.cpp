@@ -1,4 +1,6 @@
+// Text ranges against the tree: comparing places, writing a range as HTML, deleting and pasting.
 #include "range_edits.h"
+#include "tree_places.h"
 
 #include "qx/html/dom/html_parser.h"
 #include "qx/html/dom/serializer.h"
@@ -9,13 +11,6 @@
 namespace qx::html::editing {
 
 namespace {
-
-std::size_t IndexInParent(const dom::Node* node) {
-    std::size_t index = 0;
-    for (const dom::Node* c = node->parent->firstChild; c != node; c = c->next)
-        ++index;
-    return index;
-}
 
 // Child indexes from the root down to the place.
 std::vector<std::size_t> PathOf(const TextPoint& point) {

@@ -2,6 +2,7 @@
 // gaps of the text stream; the ends stay places in the tree.
 #include "range_edits.h"
 #include "range_objects.h"
+#include "tree_places.h"
 
 #include "oleauto.h"
 #include "qx/com/bstr.h"
@@ -172,9 +173,7 @@ public:
         if (!node || !node->IsElement() || !body || !dom::IsInclusiveAncestor(body, node))
             return E_INVALIDARG;
         if (node != body && (dom::IsVoidElement(node->name) || IsControlElement(node))) {
-            std::size_t index = 0;
-            for (const dom::Node* c = node->parent->firstChild; c != node; c = c->next)
-                ++index;
+            const std::size_t index = IndexInParent(node);
             range_->start = {node->parent, index};
             range_->end = {node->parent, index + 1};
         } else {

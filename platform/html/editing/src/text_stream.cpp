@@ -2,6 +2,8 @@
 // lays out the units text ranges count, the way the page shows its text.
 #include "qx/html/editing/text_stream.h"
 
+#include "tree_places.h"
+
 #include <algorithm>
 #include <limits>
 
@@ -44,13 +46,6 @@ bool KeepsWhiteSpace(std::u16string_view tag) {
 
 bool IsCollapsible(char16_t c) {
     return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r' || c == u'\f';
-}
-
-std::size_t IndexInParent(const dom::Node* node) {
-    std::size_t index = 0;
-    for (const dom::Node* c = node->parent->firstChild; c != node; c = c->next)
-        ++index;
-    return index;
 }
 
 const dom::Node* ChildAt(const dom::Node* parent, std::size_t index) {

@@ -42,13 +42,14 @@ struct Box {
     Display display = Display::Block;
     Position position = Position::Static;
     Overflow overflow = Overflow::Visible;
-    std::vector<Rect> fragments;  // an inline element's line fragments
-    std::vector<TextPiece> texts; // the text placed with this box as its innermost element
-    std::vector<int> cells;       // a TABLE's cell boxes
-    int scrollWidth = 0;          // content extent from the padding box origin
+    std::vector<Rect> fragments; // an inline element's line fragments
+    std::vector<int> cells;      // a TABLE's cell boxes
+    int scrollWidth = 0;         // content extent from the padding box origin
     int scrollHeight = 0;
     bool verticalBar = false;
     bool horizontalBar = false;
+    // The text placed with this box as its innermost element.
+    std::vector<TextPiece> texts;
 
     int PaddingLeft() const { return border.left + borderWidth[3]; }
     int PaddingTop() const { return border.top + borderWidth[0]; }
