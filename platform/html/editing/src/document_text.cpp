@@ -4,6 +4,7 @@
 #include "tree_places.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace qx::html::editing {
 
@@ -44,25 +45,37 @@ const TextStream& DocumentText::Stream() {
 }
 
 // A node leaving: places inside it go to where it stood; places after it in its parent move back.
+// The node's index is found only when a place needs it (parsing links many nodes nobody points at).
 void DocumentText::NodeUnlinking(dom::Node* node) {
     dom::Node* parent = node->parent;
-    const std::size_t index = IndexInParent(node);
+    std::optional<std::size_t> index;
+    auto indexOf = [&] { return index ? *index : *(index = IndexInParent(node)); };
     for (LiveRange* range : ranges_) {
         for (TextPoint* p : {&range->start, &range->end}) {
-            if (p->node && dom::IsInclusiveAncestor(node, p->node))
-                *p = {parent, index};
-            else if (p->node == parent && p->offset > index)
-                --p->offset;
+            if (!p->node)
+                continue;
+            if (p->node == parent) {
+                if (p->offset > indexOf())
+                    --p->offset;
+            } else if (dom::IsInclusiveAncestor(node, p->node)) {
+                *p = {parent, indexOf()};
+            }
         }
     }
 }
 
 void DocumentText::NodeLinked(dom::Node* node) {
-    const std::size_t index = IndexInParent(node);
-    for (LiveRange* range : ranges_)
-        for (TextPoint* p : {&range->start, &range->end})
-            if (p->node == node->parent && p->offset > index)
+    std::optional<std::size_t> index;
+    for (LiveRange* range : ranges_) {
+        for (TextPoint* p : {&range->start, &range->end}) {
+            if (p->node != node->parent)
+                continue;
+            if (!index)
+                index = IndexInParent(node);
+            if (p->offset > *index)
                 ++p->offset;
+        }
+    }
 }
 
 void DocumentText::ReplaceText(dom::Node* text, std::size_t offset, std::size_t count,

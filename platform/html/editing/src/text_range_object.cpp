@@ -17,11 +17,18 @@ namespace qx::html::editing {
 
 namespace {
 
-// Elements whose own places lie between blocks or table parts rather than in a line of text.
-bool IsBetweenBlocks(const dom::Node* node) {
+// Where a caret at a place rests: places between the blocks of BODY or the parts of a table, where no
+// caret can be, go to the caret place of their gap (the first cell for the start of a page that starts
+// with a table); the end of BODY stays, as the old browser's editor kept a line after a last table.
+TextPoint CaretPlace(const TextStream& stream, const TextPoint& point) {
     static constexpr std::u16string_view kTags[] = {u"html",  u"body",  u"table", u"tbody",
                                                     u"thead", u"tfoot", u"tr"};
-    return node->IsElement() && std::find(std::begin(kTags), std::end(kTags), node->name) != std::end(kTags);
+    const dom::Node* node = point.node;
+    if (!node || !node->IsElement() || stream.Size() == 0 ||
+        std::find(std::begin(kTags), std::end(kTags), node->name) == std::end(kTags) ||
+        (node == stream.Scope() && point.offset >= node->ChildCount()))
+        return point;
+    return stream.Caret(stream.GapOf(point));
 }
 
 std::u16string_view ViewOf(BSTR text) {
@@ -84,18 +91,15 @@ public:
         return ReturnText(stream.Text(stream.GapOf(range_->start), stream.GapOf(range_->end)), p);
     }
     STDMETHODIMP put_text(BSTR v) override { return PutText(Text(), *range_, ViewOf(v)); }
-    // The element that holds the range's text whole. A collapsed range gives the element it sits in;
-    // between the rows of a table or the blocks of BODY, where no caret can be, the element of the
-    // caret place the range stands for.
+    // The element that holds the range's text whole; for a collapsed range the element its caret
+    // place is in.
     STDMETHODIMP parentElement(IDispatch** p) override {
         if (!p)
             return E_POINTER;
         *p = nullptr;
         const TextStream& stream = Text().Stream();
         const std::size_t from = stream.GapOf(range_->start), to = stream.GapOf(range_->end);
-        dom::Node* a = range_->start.node;
-        if (from >= to && a && IsBetweenBlocks(a) && stream.Size() > 0)
-            a = stream.Caret(from).node;
+        dom::Node* a = CaretPlace(stream, range_->start).node;
         dom::Node* b = a;
         if (from < to) {
             a = stream.Right(from).node;
@@ -128,10 +132,8 @@ public:
             s.GapOf(o->start) == s.GapOf(range_->start) && s.GapOf(o->end) == s.GapOf(range_->end), p);
     }
     STDMETHODIMP collapse(VARIANT_BOOL toStart) override {
-        if (toStart)
-            range_->end = range_->start;
-        else
-            range_->start = range_->end;
+        const TextPoint caret = CaretPlace(Text().Stream(), toStart ? range_->start : range_->end);
+        range_->start = range_->end = caret;
         return S_OK;
     }
     STDMETHODIMP expand(BSTR unitName, VARIANT_BOOL* p) override {
@@ -163,6 +165,9 @@ public:
         return MoveEnd(unitName, count, false, p);
     }
     STDMETHODIMP select() override {
+        const TextStream& stream = Text().Stream();
+        if (stream.GapOf(range_->start) >= stream.GapOf(range_->end))
+            range_->start = range_->end = CaretPlace(stream, range_->start);
         Text().SelectText(range_->start, range_->end);
         return S_OK;
     }
