@@ -205,13 +205,20 @@ void DeleteContents(DocumentText& text, LiveRange& range) {
 }
 
 HRESULT PasteHtml(DocumentText& text, LiveRange& range, std::u16string_view html) {
+    // Parsed first, in the context of the element the start is in (deleting never removes it), so
+    // that HTML the parser refuses changes nothing.
+    dom::Node* container = range.start.node;
+    if (container && container->type == dom::NodeType::Text)
+        container = container->parent;
+    if (!container || !container->IsElement() || dom::IsVoidElement(container->name))
+        return E_FAIL;
+    std::vector<dom::Node*> nodes;
+    if (dom::ParseHtmlFragment(text.Dom().tree, html, container->name, nodes) != dom::ParseError::None)
+        return E_INVALIDARG;
     DeleteContents(text, range);
     dom::Node *parent = nullptr, *before = nullptr;
     if (!InsertionPlace(text, range.start, &parent, &before))
         return E_FAIL;
-    std::vector<dom::Node*> nodes;
-    if (dom::ParseHtmlFragment(text.Dom().tree, html, parent->name, nodes) != dom::ParseError::None)
-        return E_INVALIDARG;
     return InsertAtStart(text, range, nodes, parent, before);
 }
 

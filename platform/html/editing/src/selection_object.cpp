@@ -85,6 +85,8 @@ public:
     }
     // The range covers the element's whole content, as moveToElementText puts it.
     HRESULT CreateTextRange(const dom::DomPtr& dom, dom::Node* element, IDispatch** range) override {
+        if (!dom::IsInclusiveAncestor(dom->tree.Document(), element))
+            return E_INVALIDARG; // a BODY out of the page has no text to range over
         return CreateTextRangeObject(dom, {element, 0}, {element, element->ChildCount()}, range);
     }
 

@@ -21,7 +21,8 @@ TEST_F(RangePage, CaretPasteAndFocusAsTheFormControlDoes) {
         // a cell's content cleared through its range; the print argument pasted at the end
         "r = document.body.createTextRange(); r.moveToElementText(a); r.pasteHTML('');"
         "r = document.body.createTextRange(); r.collapse(false); r.select();"
-        "document.selection.createRange().pasteHTML('<P>' + cell.id + ' ' + document.selection.type + '</P>');"
+        "document.selection.createRange().pasteHTML('<P>' + cell.id + ' ' + document.selection.type + "
+        "'</P>');"
         "document.body.removeChild(document.scripts[0]);"
         "</script></body>";
     const std::string saved = (dir_ / "out.htm").string();
@@ -31,9 +32,10 @@ TEST_F(RangePage, CaretPasteAndFocusAsTheFormControlDoes) {
     const qxtest::ProgramRun run = qxtest::RunProgram(
         {QX_BIN_DIR "/pagehost", Write("page.htm", page).string(), "--save", saved}, options);
     EXPECT_EQ(run.status, 0) << run.errors;
-    EXPECT_EQ(qx::test::ReadAll(saved),
-              "<HTML><HEAD></HEAD><BODY><TABLE id=t><TBODY><TR><TD id=a free></TD><TD id=b><FONT memo=1>x</FONT>"
-              "</TD></TR></TBODY></TABLE><P>a None</P></BODY></HTML>");
+    EXPECT_EQ(
+        qx::test::ReadAll(saved),
+        "<HTML><HEAD></HEAD><BODY><TABLE id=t><TBODY><TR><TD id=a free></TD><TD id=b><FONT memo=1>x</FONT>"
+        "</TD></TR></TBODY></TABLE><P>a None</P></BODY></HTML>");
 }
 
 } // namespace

@@ -136,8 +136,10 @@ const ScriptCase kCases[] = {
      " try { r.moveToElementText(document.createElement('b')) } catch (e) { echo(e.number) }"
      " try { r.move('line', 1) } catch (e) { echo(e.number) }"
      " try { r.setEndPoint('StartToEnd', document.body) } catch (e) { echo(e.number) }"
-     " echo(r.inRange(document.body), r.text);",
-     "-2147024809\n-2147024809\n-2147024809\n-2147024809\nfalse a"},
+     " echo(r.inRange(document.body), r.text);"
+     " try { r.pasteHTML(new Array(1100).join('<div>')) } catch (e) { echo(e.number, r.text) }"
+     " try { document.createElement('body').createTextRange() } catch (e) { echo(e.number) }",
+     "-2147024809\n-2147024809\n-2147024809\n-2147024809\nfalse a\n-2147024809 a\n-2147024809"},
     {"moveToPoint through the layout's hit test",
      u"<p id=p>abcdef</p><table><tr><td id=c>xy</td></tr></table>",
      "var r = document.body.createTextRange(); r.moveToPoint(25, 20); r.moveEnd('character', 2); "
