@@ -1,13 +1,11 @@
 // Selection and ranges from page script: rows of {page, script, the lines it echoes}. `$` finds an
 // element by id; `selectControls(...)` chooses elements as the editing control's click does.
-#include <gtest/gtest.h>
+#include "../echo_script.h"
+
 #include <qx/com/comptr.h>
-#include <qx/com/variant.h>
 #include <qx/html/dom/html_document.h>
 #include <qx/html/editing/document_text.h>
 #include <qx/html/layout/document_geometry.h>
-#include <qx/script/script_engine.h>
-#include <qx/win32/codepage.h>
 
 #include <string>
 #include <vector>
@@ -164,48 +162,29 @@ TEST_P(RangeScript, EchoesWhatTheOldBrowserGave) {
     qx::html::dom::DomPtr dom = access->AccessDocument();
     qx::html::layout::AttachLayout(*dom);
     qx::html::editing::DocumentText& text = qx::html::editing::AttachEditing(*dom);
-    std::vector<std::string> lines;
-    {
-        qx::script::ScriptEngine engine;
-        engine.DefineFunction("echo", [&lines](qx::script::CallContext& call) {
-            std::u16string line;
-            for (std::size_t i = 0; i < call.ArgCount(); ++i)
-                line += (i ? u" " : u"") + call.ArgString(i);
-            lines.push_back(qx::win32::WideToUtf8(line));
-            return S_OK;
+    const std::string script =
+        std::string("function $(id) { return document.getElementById(id); }\n") + c.script;
+    const std::string output =
+        qx::test::RunEchoScript(document.Get(), script, [&](qx::script::ScriptEngine& engine) {
+            engine.DefineFunction("selectControls", [&](qx::script::CallContext& call) {
+                std::vector<qx::html::dom::Node*> elements;
+                for (std::size_t i = 0; i < call.ArgCount(); ++i) {
+                    qx::com::Variant element;
+                    if (FAILED(call.ArgVariant(i, &element)) || element.vt != VT_DISPATCH)
+                        return E_INVALIDARG;
+                    auto node = qx::com::ComPtr<IHtmlNodeAccess>::QueryFrom(element.pdispVal);
+                    if (!node)
+                        return E_INVALIDARG;
+                    elements.push_back(node->AccessNode());
+                }
+                text.SelectControls(elements);
+                return S_OK;
+            });
         });
-        engine.DefineFunction("selectControls", [&](qx::script::CallContext& call) {
-            std::vector<qx::html::dom::Node*> elements;
-            for (std::size_t i = 0; i < call.ArgCount(); ++i) {
-                qx::com::Variant element;
-                if (FAILED(call.ArgVariant(i, &element)) || element.vt != VT_DISPATCH)
-                    return E_INVALIDARG;
-                auto node = qx::com::ComPtr<IHtmlNodeAccess>::QueryFrom(element.pdispVal);
-                if (!node)
-                    return E_INVALIDARG;
-                elements.push_back(node->AccessNode());
-            }
-            text.SelectControls(elements);
-            return S_OK;
-        });
-        engine.DefineValue("document", qx::com::Variant(static_cast<IDispatch*>(document.Get())));
-        qx::script::ScriptError error;
-        const std::string script =
-            std::string("function $(id) { return document.getElementById(id); }\n") + c.script;
-        EXPECT_EQ(engine.Run(script, "page.js", &error), qx::script::RunResult::Completed) << error.message;
-    }
-    std::string all;
-    for (std::size_t i = 0; i < lines.size(); ++i)
-        all += (i ? "\n" : "") + lines[i];
-    EXPECT_EQ(all, c.output);
+    EXPECT_EQ(output, c.output);
 }
 
-INSTANTIATE_TEST_SUITE_P(Pages, RangeScript, testing::ValuesIn(kCases), [](const auto& info) {
-    std::string name = info.param.name;
-    for (char& ch : name)
-        if (!isalnum(static_cast<unsigned char>(ch)))
-            ch = '_';
-    return name;
-});
+INSTANTIATE_TEST_SUITE_P(Pages, RangeScript, testing::ValuesIn(kCases),
+                         qx::test::RowName<testing::TestParamInfo<ScriptCase>>);
 
 } // namespace
