@@ -14,6 +14,14 @@
 
 namespace qx::test {
 
+// A row: the page, the script run against it, and the lines it echoes.
+struct EchoRow {
+    const char* name;
+    const char16_t* page;
+    const char* script;
+    const char* output;
+};
+
 inline std::string RunEchoScript(IDispatch* document, const std::string& script,
                                  const std::function<void(qx::script::ScriptEngine&)>& define = {}) {
     std::vector<std::string> lines;

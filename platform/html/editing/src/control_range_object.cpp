@@ -112,15 +112,7 @@ bool IsControlElement(const dom::Node* element) {
 
 HRESULT CreateControlRangeObject(const dom::DomPtr& dom, const std::vector<dom::Node*>& elements,
                                  IDispatch** out) {
-    if (!out)
-        return E_POINTER;
-    *out = nullptr;
-    com::ObjectPtr<CControlRange> range;
-    const HRESULT hr = com::CreateObject<CControlRange>(range);
-    if (FAILED(hr))
-        return hr;
-    range->Start(dom, elements);
-    return range->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(out));
+    return MakeRangeObject<CControlRange>(out, dom, elements);
 }
 
 } // namespace qx::html::editing

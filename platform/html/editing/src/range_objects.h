@@ -3,8 +3,10 @@
 #pragma once
 
 #include "mshtml_editing.h"
+#include "qx/com/object.h"
 #include "qx/html/editing/document_text.h"
 
+#include <utility>
 #include <vector>
 
 // How a range reaches another range of its document (compareEndPoints, setEndPoint, inRange).
@@ -27,6 +29,20 @@ HRESULT CreateTextRangeObject(const dom::DomPtr& dom, const TextPoint& start, co
 HRESULT CreateControlRangeObject(const dom::DomPtr& dom, const std::vector<dom::Node*>& elements,
                                  IDispatch** out);
 HRESULT CreateSelectionObject(const dom::DomPtr& dom, IDispatch** out);
+// A new object of class T, started with the arguments, as IDispatch.
+template <typename T, typename... Args>
+HRESULT MakeRangeObject(IDispatch** out, Args&&... args) {
+    if (!out)
+        return E_POINTER;
+    *out = nullptr;
+    com::ObjectPtr<T> object;
+    const HRESULT hr = com::CreateObject<T>(object);
+    if (FAILED(hr))
+        return hr;
+    object->Start(std::forward<Args>(args)...);
+    return object->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(out));
+}
+
 // Elements a control range takes: embedded objects, tables, lines and positioned elements.
 bool IsControlElement(const dom::Node* element);
 

@@ -114,18 +114,10 @@ DocumentText& AttachEditing(dom::DomDocument& document) {
 }
 
 HRESULT CreateSelectionObject(const dom::DomPtr& dom, IDispatch** out) {
-    if (!out)
-        return E_POINTER;
-    *out = nullptr;
     DocumentText* text = TextOf(dom);
     if (!text)
-        return E_NOTIMPL;
-    com::ObjectPtr<CSelection> selection;
-    const HRESULT hr = com::CreateObject<CSelection>(selection);
-    if (FAILED(hr))
-        return hr;
-    selection->Start(dom, *text);
-    return selection->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(out));
+        return out ? (*out = nullptr, E_NOTIMPL) : E_POINTER;
+    return MakeRangeObject<CSelection>(out, dom, *text);
 }
 
 } // namespace qx::html::editing

@@ -298,18 +298,10 @@ private:
 
 HRESULT CreateTextRangeObject(const dom::DomPtr& dom, const TextPoint& start, const TextPoint& end,
                               IDispatch** out) {
-    if (!out)
-        return E_POINTER;
-    *out = nullptr;
     DocumentText* text = TextOf(dom);
     if (!text)
-        return E_NOTIMPL;
-    com::ObjectPtr<CTextRange> range;
-    const HRESULT hr = com::CreateObject<CTextRange>(range);
-    if (FAILED(hr))
-        return hr;
-    range->Start(dom, *text, start, end);
-    return range->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(out));
+        return out ? (*out = nullptr, E_NOTIMPL) : E_POINTER;
+    return MakeRangeObject<CTextRange>(out, dom, *text, start, end);
 }
 
 dom::Node* NodeOf(IDispatch* object, const dom::DomPtr& dom) {

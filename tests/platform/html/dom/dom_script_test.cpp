@@ -9,12 +9,7 @@
 
 namespace {
 
-struct ScriptCase {
-    const char* name;
-    const char16_t* page;
-    const char* script;
-    const char* output;
-};
+using ScriptCase = qx::test::EchoRow;
 
 const ScriptCase kCases[] = {
     {"identity", u"<div id=a><b id=b></b></div>",

@@ -12,12 +12,7 @@
 
 namespace {
 
-struct ScriptCase {
-    const char* name;
-    const char16_t* page;
-    const char* script;
-    const char* output;
-};
+using ScriptCase = qx::test::EchoRow;
 
 const ScriptCase kCases[] = {
     {"selection type follows select and empty", u"<p id=p>abc def</p>",
