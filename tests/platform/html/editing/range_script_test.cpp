@@ -141,6 +141,27 @@ const ScriptCase kCases[] = {
      " r.moveToPoint(14, 40); echo(r.parentElement().id); r.moveEnd('character', 1); echo(r.text);"
      " try { r.moveToPoint(-5, 3) } catch (e) { echo(e.number) }",
      "cd\nf\nc\nx\n-2147024809"},
+    {"places with no text between them are equal", u"<p id=p>ab<b id=b>cd</b></p>",
+     "var r1 = document.body.createTextRange(), r2 = r1.duplicate(); r1.moveToElementText($('b')); "
+     "r2.findText('cd');"
+     " var r3 = r1.duplicate(); r3.collapse(true); var r4 = document.body.createTextRange(); "
+     "r4.findText('ab'); "
+     "r4.collapse(false);"
+     " echo(r1.isEqual(r2), r1.compareEndPoints('StartToStart', r2), r3.compareEndPoints('StartToEnd', r4));",
+     "true 0 0"},
+    {"findText across a line break; htmlText of cut elements", u"<p>one<br>two <i>three</i> four</p>",
+     "var r = document.body.createTextRange(), s = r.duplicate(); echo(r.findText('one\\r\\ntwo'),"
+     " r.text.replace(/\\r\\n/g, '#'), r.htmlText); s.findText('three four'); echo(s.htmlText);",
+     "true one#two one<BR>two\n<I>three</I> four"},
+    {"word moves stop at objects and breaks", u"<p>ab <img> cd</p><p>ef</p>",
+     "var r = document.body.createTextRange(), seen = []; r.collapse(true);"
+     " while (r.move('word', 1)) { var d = r.duplicate(); d.moveEnd('character', 1);"
+     " seen.push(d.text.replace(/\\r\\n/g, '#')); } echo(seen.join('|'));",
+     "|c|#|e|"},
+    {"PRE keeps its white space and line ends", u"<pre id=p>a  b\nc</pre>",
+     "var r = document.body.createTextRange(); echo(r.text.replace(/\\r\\n/g, '#')); r.findText('b');"
+     " r.moveEnd('character', 2); echo(r.text.replace(/\\r\\n/g, '#'));",
+     "a  b#c\nb#c"},
     {"an empty body", u"",
      "var r = document.body.createTextRange(); echo(r.text === '', r.move('character', 1), r.expand('word'),"
      " r.findText('a'), document.selection.type); r.pasteHTML('<i>x</i>'); echo(document.body.innerHTML);",
