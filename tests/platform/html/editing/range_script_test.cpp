@@ -142,11 +142,9 @@ const ScriptCase kCases[] = {
      " try { r.moveToPoint(-5, 3) } catch (e) { echo(e.number) }",
      "cd\nf\nc\nx\n-2147024809"},
     {"places with no text between them are equal", u"<p id=p>ab<b id=b>cd</b></p>",
-     "var r1 = document.body.createTextRange(), r2 = r1.duplicate(); r1.moveToElementText($('b')); "
-     "r2.findText('cd');"
-     " var r3 = r1.duplicate(); r3.collapse(true); var r4 = document.body.createTextRange(); "
-     "r4.findText('ab'); "
-     "r4.collapse(false);"
+     "var r1 = document.body.createTextRange(), r2 = r1.duplicate(), r4 = r1.duplicate();"
+     " r1.moveToElementText($('b')); r2.findText('cd'); var r3 = r1.duplicate(); r3.collapse(true);"
+     " r4.findText('ab'); r4.collapse(false);"
      " echo(r1.isEqual(r2), r1.compareEndPoints('StartToStart', r2), r3.compareEndPoints('StartToEnd', r4));",
      "true 0 0"},
     {"findText across a line break; htmlText of cut elements", u"<p>one<br>two <i>three</i> four</p>",
