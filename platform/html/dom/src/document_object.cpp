@@ -85,6 +85,13 @@ public:
         return ReturnText(title ? TextContent(title) : std::u16string(), p);
     }
     STDMETHODIMP get_scripts(IDispatch** p) override { return Collection(u"script", p); }
+    // The selection belongs to the editing piece; without it the document has none.
+    STDMETHODIMP get_selection(IDispatch** p) override {
+        if (!p)
+            return E_POINTER;
+        *p = nullptr;
+        return dom_->editing ? dom_->editing->Selection(dom_, p) : E_NOTIMPL;
+    }
     STDMETHODIMP get_readyState(BSTR* p) override { return ReturnText(dom_->readyState, p); }
     STDMETHODIMP put_URL(BSTR v) override {
         dom_->tree.url = ViewOf(v);

@@ -54,6 +54,8 @@ HRESULT NodeObjectOf(const DomPtr& dom, Node* node, IDispatch** object) {
             hr = CreateFormFieldObject(dom, node, object);
         if (hr == S_FALSE)
             hr = CreateStyleElementObject(dom, node, object);
+        if (hr == S_FALSE)
+            hr = CreateBodyObject(dom, node, object);
         if (hr != S_FALSE)
             return hr;
         return MakeNodeObject<CElement>(dom, node, object);

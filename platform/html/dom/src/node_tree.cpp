@@ -203,9 +203,13 @@ void NodeTree::Link(Node* parent, Node* child, Node* before) {
     child->previous = before ? before->previous : parent->lastChild;
     (child->previous ? child->previous->next : parent->firstChild) = child;
     (before ? before->previous : parent->lastChild) = child;
+    for (TreeObserver* observer : observers_)
+        observer->NodeLinked(child);
 }
 
 void NodeTree::Unlink(Node* node) {
+    for (TreeObserver* observer : observers_)
+        observer->NodeUnlinking(node);
     Node* parent = node->parent;
     (node->previous ? node->previous->next : parent->firstChild) = node->next;
     (node->next ? node->next->previous : parent->lastChild) = node->previous;
@@ -273,6 +277,10 @@ void NodeTree::FreeSubtree(Node* root) {
         delete n;
         n = parent;
     }
+}
+
+void NodeTree::RemoveObserver(TreeObserver* observer) {
+    observers_.erase(std::remove(observers_.begin(), observers_.end(), observer), observers_.end());
 }
 
 Node* NodeTree::DocumentElement() const {

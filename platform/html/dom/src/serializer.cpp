@@ -149,6 +149,21 @@ void AppendInnerHtml(const Node* node, std::u16string& out) {
     AppendTree(node, false, out);
 }
 
+void AppendStartTag(const Node* element, std::u16string& out) {
+    AppendOpen(element, out);
+}
+
+void AppendEndTag(const Node* element, std::u16string& out) {
+    AppendClose(element, out);
+}
+
+void AppendTextPart(const Node* text, std::u16string_view part, std::u16string& out) {
+    if (text->parent && text->parent->IsElement() && IsRawTextElement(text->parent->name))
+        out += part;
+    else
+        AppendEscaped(part, false, out);
+}
+
 std::u16string OuterHtml(const Node* node) {
     std::u16string out;
     AppendOuterHtml(node, out);

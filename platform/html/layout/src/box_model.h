@@ -6,6 +6,7 @@
 #include "qx/html/layout/page_layout.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <unordered_map>
 #include <vector>
 
@@ -20,6 +21,17 @@ inline Rect Union(const Rect& a, const Rect& b) {
     u.height = bottom - u.top;
     return u;
 }
+
+// A piece of a text node placed on a line: characters [start, end) of the node (a collapsed run of
+// white space is one piece).
+struct TextPiece {
+    const dom::Node* text = nullptr;
+    std::uint32_t start = 0;
+    std::uint32_t end = 0;
+    int font = 0;
+    bool space = false;
+    Rect rect;
+};
 
 struct Box {
     const dom::Node* node = nullptr;
@@ -37,6 +49,8 @@ struct Box {
     bool verticalBar = false;
     bool horizontalBar = false;
     int percentBase = 0; // what a percentage width of the element counts from
+    // The text placed with this box as its innermost element.
+    std::vector<TextPiece> texts;
 
     int PaddingLeft() const { return border.left + borderWidth[3]; }
     int PaddingTop() const { return border.top + borderWidth[0]; }

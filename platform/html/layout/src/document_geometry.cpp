@@ -25,6 +25,11 @@ public:
         return layout_.PercentWidthBase(element);
     }
 
+    dom::TextPoint TextPointFromPoint(LONG clientX, LONG clientY) override {
+        const TextPosition at = layout_.TextPositionFromPoint(clientX, clientY);
+        return {const_cast<dom::Node*>(at.node), at.offset};
+    }
+
     PageLayout layout_;
 };
 

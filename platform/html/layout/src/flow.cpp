@@ -15,6 +15,11 @@ struct Layouter::Item {
     bool breakable = true;
     int x = 0;
     int line = 0;
+    // Word and Space: the characters of a text node they stand for.
+    const dom::Node* text = nullptr;
+    std::uint32_t start = 0;
+    std::uint32_t end = 0;
+    int font = 0;
 };
 
 namespace {
@@ -97,6 +102,14 @@ void Layouter::Shift(int firstBox, int dx, int dy, int end) {
             f.left += dx;
             f.top += dy;
         }
+        ShiftTexts(b, dx, dy);
+    }
+}
+
+void Layouter::ShiftTexts(Box& box, int dx, int dy) {
+    for (TextPiece& t : box.texts) {
+        t.rect.left += dx;
+        t.rect.top += dy;
     }
 }
 
@@ -108,6 +121,14 @@ void Layouter::CollectInline(const dom::Node* node, std::vector<Item>& items, in
         int line = LineHeight(font);
         if (!pre && std::all_of(text.begin(), text.end(), IsCollapsible))
             return;
+        // Which characters of the node the item just made stands for.
+        auto mark = [&](std::size_t start, std::size_t end) {
+            Item& item = items.back();
+            item.text = node;
+            item.start = static_cast<std::uint32_t>(start);
+            item.end = static_cast<std::uint32_t>(end);
+            item.font = font;
+        };
         std::size_t i = 0;
         while (i < text.size()) {
             if (pre && text[i] == u'\n') {
@@ -118,8 +139,10 @@ void Layouter::CollectInline(const dom::Node* node, std::vector<Item>& items, in
                 while (j < text.size() && IsCollapsible(text[j]) && !(pre && text[j] == u'\n'))
                     ++j;
                 int width = pre ? static_cast<int>(j - i) * Advance(u' ', font) : Advance(u' ', font);
-                if (pre || items.empty() || items.back().kind != Item::Kind::Space)
+                if (pre || items.empty() || items.back().kind != Item::Kind::Space) {
                     items.push_back({Item::Kind::Space, width, line, parentBox, -1, !noWrap});
+                    mark(i, j);
+                }
                 i = j;
             } else {
                 std::size_t j = i;
@@ -128,6 +151,7 @@ void Layouter::CollectInline(const dom::Node* node, std::vector<Item>& items, in
                 items.push_back({Item::Kind::Word,
                                  TextWidth(std::u16string_view(text).substr(i, j - i), font), line,
                                  parentBox});
+                mark(i, j);
                 i = j;
             }
         }
@@ -242,6 +266,9 @@ int Layouter::PlaceInline(std::vector<Item>& items, int x, int y, int width, boo
         if (item.kind == Item::Kind::Break || (item.kind == Item::Kind::Space && item.width == 0))
             continue;
         Rect piece{left, top, item.width, item.kind == Item::Kind::Atomic ? item.height : lineHeight};
+        if (item.text && item.ownerBox >= 0)
+            model_.boxes[item.ownerBox].texts.push_back(
+                {item.text, item.start, item.end, item.font, item.kind == Item::Kind::Space, piece});
         for (int b = item.ownerBox; b >= 0 && model_.boxes[b].display == Display::Inline;
              b = model_.boxes[b].parent) {
             std::vector<Rect>& fragments = model_.boxes[b].fragments;

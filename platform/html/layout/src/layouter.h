@@ -78,6 +78,8 @@ public:
     int NewBox(const dom::Node* element, int parent);
     // Moves the boxes [firstBox, end) (end -1: to the last box).
     void Shift(int firstBox, int dx, int dy, int end = -1);
+    // Moves the text placed with one box as its innermost element.
+    void ShiftTexts(Box& box, int dx, int dy);
     void SetBorders(Box& box, const ElementStyle& style);
 
     PageLayout::Model& Model() { return model_; }

@@ -426,6 +426,7 @@ int Layouter::LayoutTable(const dom::Node* table, int parentBox, int x, int y, i
         int room = height - 2 * p - g.cellExtra - pc.contentHeight;
         int dy = align == u"top" || align == u"baseline" ? 0 : align == u"bottom" ? room : room / 2;
         Shift(pc.box + 1, 0, rowY[cell.row] + std::max(0, dy), static_cast<int>(b.end));
+        ShiftTexts(b, 0, rowY[cell.row] + std::max(0, dy));
         model_.boxes[tableBox].cells.push_back(pc.box);
         if (cell.rowSpan == 1) {
             const Rect& c = model_.boxes[pc.box].border;

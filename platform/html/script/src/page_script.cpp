@@ -2,6 +2,7 @@
 
 #include "oleauto.h"
 #include "qx/com/bstr.h"
+#include "qx/html/editing/document_text.h"
 #include "winuser_msgbox.h"
 #include "winuser_timer.h"
 
@@ -164,6 +165,7 @@ HRESULT PageScript::DefineWindow() {
         return FAILED(hr) ? hr : E_UNEXPECTED;
     window_ = window.pdispVal;
     dom_->script = window_.Get();
+    editing::AttachEditing(*dom_); // document.selection and BODY's text ranges
     return S_OK;
 }
 

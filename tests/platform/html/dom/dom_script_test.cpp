@@ -1,24 +1,16 @@
 // The DOM from page script: rows of {page, script, the lines it echoes}, through the script bridge
 // as pages reach it.
-#include <gtest/gtest.h>
+#include "../echo_script.h"
+
 #include <qx/com/comptr.h>
-#include <qx/com/variant.h>
 #include <qx/html/dom/html_document.h>
 #include <qx/html/layout/document_geometry.h>
-#include <qx/script/script_engine.h>
-#include <qx/win32/codepage.h>
 
 #include <string>
-#include <vector>
 
 namespace {
 
-struct ScriptCase {
-    const char* name;
-    const char16_t* page;
-    const char* script;
-    const char* output;
-};
+using ScriptCase = qx::test::EchoRow;
 
 const ScriptCase kCases[] = {
     {"identity", u"<div id=a><b id=b></b></div>",
@@ -170,35 +162,12 @@ TEST_P(DomScript, EchoesWhatTheOldBrowserGave) {
     ASSERT_EQ(qx::html::dom::ParseHtmlDocumentObject(c.page, &document), S_OK);
     qx::html::layout::AttachLayout(
         *qx::com::ComPtr<IHtmlNodeAccess>::QueryFrom(document.Get())->AccessDocument());
-    std::vector<std::string> lines;
-    {
-        qx::script::ScriptEngine engine;
-        engine.DefineFunction("echo", [&lines](qx::script::CallContext& call) {
-            std::u16string line;
-            for (std::size_t i = 0; i < call.ArgCount(); ++i)
-                line += (i ? u" " : u"") + call.ArgString(i);
-            lines.push_back(qx::win32::WideToUtf8(line));
-            return S_OK;
-        });
-        engine.DefineValue("document", qx::com::Variant(static_cast<IDispatch*>(document.Get())));
-        qx::script::ScriptError error;
-        EXPECT_EQ(engine.Run(c.script, "page.js", &error), qx::script::RunResult::Completed) << error.message;
-    }
-    std::string all;
-    for (std::size_t i = 0; i < lines.size(); ++i)
-        all += (i ? "\n" : "") + lines[i];
-    EXPECT_EQ(all, c.output);
+    EXPECT_EQ(qx::test::RunEchoScript(document.Get(), c.script), c.output);
 }
 
-std::string RowName(const testing::TestParamInfo<ScriptCase>& info) {
-    std::string name = info.param.name;
-    for (char& ch : name)
-        if (!isalnum(static_cast<unsigned char>(ch)))
-            ch = '_';
-    return name;
-}
-
-INSTANTIATE_TEST_SUITE_P(Pages, DomScript, testing::ValuesIn(kCases), RowName);
-INSTANTIATE_TEST_SUITE_P(Styles, DomScript, testing::ValuesIn(kStyleCases), RowName);
+INSTANTIATE_TEST_SUITE_P(Pages, DomScript, testing::ValuesIn(kCases),
+                         qx::test::RowName<testing::TestParamInfo<ScriptCase>>);
+INSTANTIATE_TEST_SUITE_P(Styles, DomScript, testing::ValuesIn(kStyleCases),
+                         qx::test::RowName<testing::TestParamInfo<ScriptCase>>);
 
 } // namespace

@@ -22,6 +22,13 @@ struct ElementGeometry {
     LONG clientLeft = 0, clientTop = 0, clientWidth = 0, clientHeight = 0;
 };
 
+// A place in the text of the page: a text node and a character offset, or an element and a child
+// offset (before that child).
+struct TextPoint {
+    Node* node = nullptr;
+    std::size_t offset = 0;
+};
+
 // Where the element objects read geometry from (the layout piece installs one).
 class GeometrySource {
 public:
@@ -29,6 +36,21 @@ public:
     virtual ElementGeometry Geometry(Node* element) = 0;
     // What a percentage width of the element counts from; nothing when layout does not resolve one.
     virtual std::optional<LONG> PercentWidthBase(Node* element) = 0;
+    // The text position nearest a point of the client area (what a click there would put the caret
+    // at); no node when the point is outside the page or no text position is near it.
+    virtual TextPoint TextPointFromPoint(LONG /*clientX*/, LONG /*clientY*/) { return {}; }
+};
+
+struct DomDocument;
+
+// What the editing piece answers for a document: `document.selection` and the text ranges that
+// BODY's createTextRange makes. Without one those members answer E_NOTIMPL.
+class DocumentEditing {
+public:
+    virtual ~DocumentEditing() = default;
+    virtual HRESULT Selection(const std::shared_ptr<DomDocument>& dom, IDispatch** selection) = 0;
+    virtual HRESULT CreateTextRange(const std::shared_ptr<DomDocument>& dom, Node* element,
+                                    IDispatch** range) = 0;
 };
 
 // What the event piece answers for a document's elements: handler properties (`onclick`),
@@ -57,6 +79,7 @@ struct DomDocument {
     std::u16string readyState = u"complete";
     Node* activeElement = nullptr; // the focus inside the page (held by the page's events); null: BODY
     std::unique_ptr<GeometrySource> geometry;
+    std::shared_ptr<DocumentEditing> editing; // set by the page that runs the document
 };
 
 using DomPtr = std::shared_ptr<DomDocument>;

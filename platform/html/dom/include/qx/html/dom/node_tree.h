@@ -28,6 +28,18 @@ struct Attribute {
 };
 
 class NodeTree;
+struct Node;
+
+// Hears every change of a tree's shape (live text ranges keep their boundaries with it): a node about
+// to leave its parent (still linked), and a node just linked below its parent.
+class TreeObserver {
+public:
+    virtual void NodeUnlinking(Node* node) = 0;
+    virtual void NodeLinked(Node* node) = 0;
+
+protected:
+    ~TreeObserver() = default;
+};
 
 // What the styles keep for a node at run time (an element's runtime style, a STYLE or LINK element's
 // sheet, the sheets script made for the document): made on first use, freed with the node.
@@ -121,6 +133,10 @@ public:
     void Hold(Node* node);
     void Release(Node* node);
 
+    // Observers of the tree's shape; an observer removes itself before it goes.
+    void AddObserver(TreeObserver* observer) { observers_.push_back(observer); }
+    void RemoveObserver(TreeObserver* observer);
+
     // Bumped by every change to the tree's shape and to id and name attributes; caches compare it.
     std::uint64_t Version() const { return version_; }
     void Touch() {
@@ -158,6 +174,7 @@ private:
     std::uint32_t uniqueCounter_ = 0;
     std::uint64_t idIndexVersion_ = ~std::uint64_t{0};
     std::unordered_map<std::u16string, Node*> idIndex_;
+    std::vector<TreeObserver*> observers_;
 };
 
 } // namespace qx::html::dom

@@ -13,6 +13,11 @@ namespace qx::html::dom {
 void AppendOuterHtml(const Node* node, std::u16string& out);
 void AppendInnerHtml(const Node* node, std::u16string& out);
 std::u16string OuterHtml(const Node* node);
+// Pieces for writing part of a tree (a text range's HTML): an element's start and end tags, and part
+// of a text node's text as that node's text is written.
+void AppendStartTag(const Node* element, std::u16string& out);
+void AppendEndTag(const Node* element, std::u16string& out);
+void AppendTextPart(const Node* text, std::u16string_view part, std::u16string& out);
 std::u16string InnerHtml(const Node* node);
 // The whole document: its doctype as the source wrote it, then its children.
 std::u16string DocumentHtml(const NodeTree& tree);

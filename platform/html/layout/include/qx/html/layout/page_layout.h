@@ -45,6 +45,13 @@ struct ElementMetrics {
     Rect boundingClientRect; // the border box in client coordinates (page less the page's scroll)
 };
 
+// A place in the page's text: a text node and a character offset; for an element without text, the
+// element and 0.
+struct TextPosition {
+    const dom::Node* node = nullptr;
+    std::size_t offset = 0;
+};
+
 struct LayoutHooks {
     // The element's runtime style (above its inline style); null when it has none. Without a hook,
     // the one script gave the element (dom::RuntimeStyleOf).
@@ -75,6 +82,9 @@ public:
 
     // The element at a point of the client area; null outside it; BODY on a scroll bar.
     const dom::Node* ElementFromPoint(int clientX, int clientY);
+    // The text position nearest a point of the client area within the element there (where a click
+    // puts the caret): the nearest line, then the nearest character boundary; null outside it.
+    TextPosition TextPositionFromPoint(int clientX, int clientY);
     // "outside" outside the window, a "scrollbar..." part on a scroll bar, "" over content.
     std::u16string ComponentFromPoint(int clientX, int clientY);
 
