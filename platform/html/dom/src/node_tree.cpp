@@ -1,5 +1,7 @@
 #include "qx/html/dom/node_tree.h"
 
+#include "node_pool.h"
+
 #include <algorithm>
 #include <array>
 
@@ -133,7 +135,7 @@ bool IsInclusiveAncestor(const Node* ancestor, const Node* node) {
     return false;
 }
 
-NodeTree::NodeTree() : document_(Make(NodeType::Document)) {
+NodeTree::NodeTree() : pool_(std::make_unique<NodePool>()), document_(Make(NodeType::Document)) {
     document_->name = u"#document";
 }
 
@@ -144,7 +146,7 @@ NodeTree::~NodeTree() {
 }
 
 Node* NodeTree::Make(NodeType type) {
-    Node* node = new Node{};
+    Node* node = pool_->Make();
     node->type = type;
     node->tree = this;
     return node;
@@ -300,7 +302,7 @@ void NodeTree::FreeSubtree(Node* root) {
         Node* parent = (n == root) ? nullptr : n->parent;
         if (parent)
             parent->firstChild = n->next;
-        delete n;
+        pool_->Free(n);
         n = parent;
     }
 }

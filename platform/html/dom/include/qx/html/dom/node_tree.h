@@ -26,6 +26,7 @@ struct Attribute {
 };
 
 class NodeTree;
+class NodePool;
 
 struct Node {
     NodeType type;
@@ -141,6 +142,7 @@ private:
     void CollectIfUnheld(Node* orphanRoot);
     static Node* RootOf(Node* node);
 
+    std::unique_ptr<NodePool> pool_; // first: the nodes go back to it
     Node* document_;
     std::unordered_set<Node*> orphans_;
     std::uint64_t version_ = 0;
