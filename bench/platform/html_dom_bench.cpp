@@ -28,13 +28,19 @@ std::string FormPage(int cells) {
 
 void ParseForm(benchmark::State& state) {
     const std::string page = FormPage(20000);
+    {
+        // A first parse untimed: the thread keeps the parser's memory blocks from then on, as a page
+        // host that has opened one page does; the first touch of fresh pages is not the parser's speed.
+        NodeTree warm;
+        LoadHtmlDocument(warm, DocumentBytes{page, "utf-8", ""});
+    }
     for (auto _ : state) {
         NodeTree tree;
         benchmark::DoNotOptimize(LoadHtmlDocument(tree, DocumentBytes{page, "utf-8", ""}));
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * page.size()));
 }
-BENCHMARK(ParseForm)->Unit(benchmark::kMillisecond)->UseRealTime(); // the parse runs on a thread of its own
+BENCHMARK(ParseForm)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void SerialiseForm(benchmark::State& state) {
     const std::string page = FormPage(20000);

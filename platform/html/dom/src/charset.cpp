@@ -5,6 +5,7 @@
 #include "qx/html/dom/html_parser.h"
 #include "qx/win32/codepage.h"
 #include "stringapiset.h"
+#include "utf8_text.h"
 
 #include <algorithm>
 #include <cctype>
@@ -120,10 +121,8 @@ DecodedDocument DecodeDocumentBytes(const DocumentBytes& source) {
         charset = MetaCharset(bytes);
     if (charset.empty() && CodePageOfCharset(source.callerCharset))
         charset = LowerBytes(Trim(source.callerCharset));
-    if (charset.empty()) {
-        std::u16string probe;
-        charset = win32::Utf8ToWideStrict(bytes, probe) ? "utf-8" : "ks_c_5601-1987";
-    }
+    if (charset.empty())
+        charset = IsWellFormedUtf8(bytes) ? "utf-8" : "ks_c_5601-1987";
 
     DecodedDocument out;
     out.charset = charset;
@@ -137,7 +136,10 @@ DecodedDocument DecodeDocumentBytes(const DocumentBytes& source) {
     if (codePage == 65001) {
         if (bomUtf8)
             bytes.remove_prefix(3);
-        out.text = win32::Utf8ToWide(bytes);
+        if (IsWellFormedUtf8(bytes))
+            out.utf8 = bytes;
+        else
+            out.text = win32::Utf8ToWide(bytes);
         return out;
     }
     if (bytes.empty())

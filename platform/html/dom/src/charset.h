@@ -10,7 +10,8 @@ namespace qx::html::dom {
 
 struct DecodedDocument {
     std::u16string text;
-    std::string charset; // lower case, as named by whichever source decided it
+    std::string_view utf8; // instead of text: the bytes themselves, when they are well-formed UTF-8
+    std::string charset;   // lower case, as named by whichever source decided it
 };
 
 // The charset a META in the first 4 KB names (its `charset` attribute or its content's

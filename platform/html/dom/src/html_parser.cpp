@@ -5,24 +5,30 @@
 #include "charset.h"
 #include "parse_arena.h"
 #include "qx/win32/codepage.h"
+#include "utf8_text.h"
 
 #include <gumbo.h>
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <cstring>
 #include <map>
+#include <unordered_set>
 
 namespace qx::html::dom {
 
 namespace {
 
 std::u16string Wide(const char* text, std::size_t length) {
-    return win32::Utf8ToWide(std::string_view(text, length));
+    std::u16string out;
+    AppendUtf8AsWide(out, std::string_view(text, length));
+    return out;
 }
 
-std::u16string Wide(const char* text) {
-    return text ? Wide(text, std::strlen(text)) : std::u16string();
+void AppendWide(std::u16string& out, const char* text) {
+    if (text)
+        AppendUtf8AsWide(out, std::string_view(text, std::strlen(text)));
 }
 
 bool StartsWithNoCase(std::string_view text, std::size_t at, std::string_view prefix) {
@@ -68,13 +74,17 @@ bool TagNameEndsAt(std::string_view text, std::size_t at) {
 // XML data islands: their content is cut out before gumbo sees it (it would parse it as HTML) and
 // comes back as one text node, found by the offset of the island's start tag in the text parsed.
 struct Prepared {
-    std::string text;
+    std::string_view source;
+    std::string edited; // the source without the islands' content, when there are islands
     std::map<std::size_t, std::u16string> islands;
     std::u16string doctype;
+
+    std::string_view Text() const { return islands.empty() ? source : std::string_view(edited); }
 };
 
 Prepared Prepare(std::string_view source, bool document) {
     Prepared out;
+    out.source = source;
     std::size_t at = 0;
     if (document) {
         std::size_t start = 0;
@@ -92,7 +102,8 @@ Prepared Prepare(std::string_view source, bool document) {
     }
     static constexpr std::string_view kRawBlocks[] = {"script", "style", "textarea",
                                                       "title",  "xmp",   "plaintext"};
-    out.text.reserve(source.size());
+    // Until the first island the text is the source itself; from there on it is copied.
+    std::size_t copied = 0;
     while (at < source.size()) {
         const std::size_t lt = source.find('<', at);
         if (lt == std::string_view::npos)
@@ -107,10 +118,11 @@ Prepared Prepare(std::string_view source, bool document) {
                                           ? contentStart
                                           : FindNoCase(source, contentStart, "</xml");
             if (close != std::string_view::npos) {
-                out.text.append(source.substr(at, contentStart - at));
-                out.islands.emplace(out.text.size() - (contentStart - lt),
+                out.edited.append(source.substr(copied, contentStart - copied));
+                out.islands.emplace(out.edited.size() - (contentStart - lt),
                                     win32::Utf8ToWide(source.substr(contentStart, close - contentStart)));
                 at = close;
+                copied = at;
                 continue;
             }
         } else {
@@ -124,11 +136,10 @@ Prepared Prepare(std::string_view source, bool document) {
                 }
             }
         }
-        const std::size_t next = skipTo == std::string_view::npos ? lt + 1 : skipTo;
-        out.text.append(source.substr(at, next - at));
-        at = next;
+        at = skipTo == std::string_view::npos ? lt + 1 : skipTo;
     }
-    out.text.append(source.substr(std::min(at, source.size())));
+    if (!out.islands.empty())
+        out.edited.append(source.substr(std::min(copied, source.size())));
     return out;
 }
 
@@ -136,11 +147,12 @@ Prepared Prepare(std::string_view source, bool document) {
 // out void elements and those a sibling closes. gumbo takes time in the square of the nesting, so a
 // document far past the limit is refused before it is parsed.
 long EstimatedDepth(std::string_view text, long bound) {
-    static constexpr std::string_view kFlat[] = {
+    static const std::unordered_set<std::string_view> kFlat = {
         "p",        "li",      "td",    "th",       "tr",    "option", "optgroup", "dt",    "dd",
         "tbody",    "thead",   "tfoot", "colgroup", "area",  "base",   "br",       "col",   "embed",
         "hr",       "img",     "input", "link",     "meta",  "param",  "source",   "track", "wbr",
         "basefont", "bgsound", "frame", "keygen",   "image", "isindex"};
+    constexpr std::size_t kLongestFlat = 8;
     long depth = 0;
     long deepest = 0;
     for (std::size_t at = text.find('<'); at != std::string_view::npos; at = text.find('<', at + 1)) {
@@ -153,11 +165,13 @@ long EstimatedDepth(std::string_view text, long bound) {
             ++end;
         if (end == start)
             continue;
-        std::string name(text.substr(start, end - start));
-        for (char& c : name)
-            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        if (std::find(std::begin(kFlat), std::end(kFlat), name) != std::end(kFlat))
-            continue;
+        if (end - start <= kLongestFlat) {
+            char name[kLongestFlat];
+            for (std::size_t i = start; i < end; ++i)
+                name[i - start] = static_cast<char>(std::tolower(static_cast<unsigned char>(text[i])));
+            if (kFlat.contains(std::string_view(name, end - start)))
+                continue;
+        }
         depth += closing ? -1 : 1;
         if (depth < 0)
             depth = 0;
@@ -168,9 +182,21 @@ long EstimatedDepth(std::string_view text, long bound) {
     return deepest;
 }
 
+// The tree's names of gumbo's known tags, made once.
+const std::u16string& KnownTagName(GumboTag tag) {
+    static const auto kNames = [] {
+        std::array<std::u16string, GUMBO_TAG_UNKNOWN> names;
+        for (int t = 0; t < GUMBO_TAG_UNKNOWN; ++t)
+            names[t] = Wide(gumbo_normalized_tagname(static_cast<GumboTag>(t)),
+                            std::strlen(gumbo_normalized_tagname(static_cast<GumboTag>(t))));
+        return names;
+    }();
+    return kNames[tag];
+}
+
 std::u16string TagName(const GumboElement& element) {
-    if (element.tag != GUMBO_TAG_UNKNOWN)
-        return Wide(gumbo_normalized_tagname(element.tag));
+    if (element.tag < GUMBO_TAG_UNKNOWN)
+        return KnownTagName(element.tag);
     GumboStringPiece piece = element.original_tag;
     gumbo_tag_from_original_text(&piece);
     return LowerAscii(Wide(piece.data, piece.length));
@@ -213,15 +239,14 @@ ParseError Copy(NodeTree& tree, const GumboVector& from, Node* into, const Prepa
         case GUMBO_NODE_CDATA: {
             // Text fostered out of a table can land beside other text: browsers hold it as one node.
             Node* last = parent->lastChild;
-            if (last && last->type == NodeType::Text)
-                last->text += Wide(g->v.text.text);
-            else
-                tree.AppendNew(parent, NodeType::Text)->text = Wide(g->v.text.text);
+            if (!last || last->type != NodeType::Text)
+                last = tree.AppendNew(parent, NodeType::Text);
+            AppendWide(last->text, g->v.text.text);
             break;
         }
         case GUMBO_NODE_COMMENT: {
             Node* comment = tree.AppendNew(parent, NodeType::Comment);
-            comment->text = Wide(g->v.text.text);
+            AppendWide(comment->text, g->v.text.text);
             break;
         }
         case GUMBO_NODE_ELEMENT:
@@ -233,13 +258,17 @@ ParseError Copy(NodeTree& tree, const GumboVector& from, Node* into, const Prepa
                 return ParseError::TooDeep;
             Node* element = tree.AppendNew(parent, NodeType::Element);
             element->name = TagName(e);
-            element->attributes.reserve(e.attributes.length);
+            element->attributes.resize(e.attributes.length);
             for (unsigned i = 0; i < e.attributes.length; ++i) {
                 const auto* a = static_cast<const GumboAttribute*>(e.attributes.data[i]);
-                element->attributes.push_back(
-                    Attribute{a->original_name.length ? Wide(a->original_name.data, a->original_name.length)
-                                                      : Wide(a->name),
-                              Wide(a->value), QuoteOf(*a)});
+                Attribute& to = element->attributes[i];
+                if (a->original_name.length)
+                    AppendUtf8AsWide(to.name,
+                                     std::string_view(a->original_name.data, a->original_name.length));
+                else
+                    AppendWide(to.name, a->name);
+                AppendWide(to.value, a->value);
+                to.quote = QuoteOf(*a);
             }
             auto island = prepared.islands.end();
             if (element->name == u"xml" && e.original_tag.length)
@@ -262,7 +291,7 @@ ParseError Copy(NodeTree& tree, const GumboVector& from, Node* into, const Prepa
 ParseError ParseInto(NodeTree& tree, const Prepared& prepared, GumboTag context, Node* into,
                      const ParseLimits& limits) {
     const long bound = 4L * limits.maxDepth + 64;
-    if (EstimatedDepth(prepared.text, bound) > bound)
+    if (EstimatedDepth(prepared.Text(), bound) > bound)
         return ParseError::TooDeep;
     ParseArena arena; // gumbo's tree goes with it, never freed node by node
     GumboOptions options = kGumboDefaultOptions;
@@ -271,7 +300,7 @@ ParseError ParseInto(NodeTree& tree, const Prepared& prepared, GumboTag context,
     options.userdata = &arena;
     options.max_errors = 0;
     options.fragment_context = context;
-    GumboOutput* output = gumbo_parse_with_options(&options, prepared.text.data(), prepared.text.size());
+    GumboOutput* output = gumbo_parse_with_options(&options, prepared.Text().data(), prepared.Text().size());
     if (!output)
         return ParseError::None;
     if (context == GUMBO_TAG_LAST)
@@ -295,8 +324,9 @@ std::u16string_view DescribeParseError(ParseError error) {
     return u"";
 }
 
-ParseError ParseHtmlDocument(NodeTree& tree, std::u16string_view text, const ParseLimits& limits) {
-    const std::string utf8 = win32::WideToUtf8(text);
+namespace {
+
+ParseError ParseUtf8Document(NodeTree& tree, std::string_view utf8, const ParseLimits& limits) {
     if (utf8.size() > limits.maxBytes)
         return ParseError::TooLarge;
     const Prepared prepared = Prepare(utf8, true);
@@ -310,11 +340,18 @@ ParseError ParseHtmlDocument(NodeTree& tree, std::u16string_view text, const Par
     return ParseError::None;
 }
 
+} // namespace
+
+ParseError ParseHtmlDocument(NodeTree& tree, std::u16string_view text, const ParseLimits& limits) {
+    return ParseUtf8Document(tree, win32::WideToUtf8(text), limits);
+}
+
 ParseError LoadHtmlDocument(NodeTree& tree, const DocumentBytes& source, const ParseLimits& limits) {
     if (source.bytes.size() > limits.maxBytes)
         return ParseError::TooLarge;
     DecodedDocument decoded = DecodeDocumentBytes(source);
-    const ParseError error = ParseHtmlDocument(tree, decoded.text, limits);
+    const ParseError error = decoded.utf8.data() ? ParseUtf8Document(tree, decoded.utf8, limits)
+                                                 : ParseHtmlDocument(tree, decoded.text, limits);
     if (error == ParseError::None)
         tree.charset = decoded.charset;
     return error;

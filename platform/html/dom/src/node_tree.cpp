@@ -1,5 +1,7 @@
 #include "qx/html/dom/node_tree.h"
 
+#include "node_pool.h"
+
 #include <algorithm>
 #include <array>
 
@@ -103,7 +105,7 @@ bool IsInclusiveAncestor(const Node* ancestor, const Node* node) {
     return false;
 }
 
-NodeTree::NodeTree() : document_(Make(NodeType::Document)) {
+NodeTree::NodeTree() : pool_(std::make_unique<NodePool>()), document_(Make(NodeType::Document)) {
     document_->name = u"#document";
 }
 
@@ -114,7 +116,7 @@ NodeTree::~NodeTree() {
 }
 
 Node* NodeTree::Make(NodeType type) {
-    Node* node = new Node{};
+    Node* node = pool_->Make();
     node->type = type;
     node->tree = this;
     return node;
@@ -274,7 +276,7 @@ void NodeTree::FreeSubtree(Node* root) {
         Node* parent = (n == root) ? nullptr : n->parent;
         if (parent)
             parent->firstChild = n->next;
-        delete n;
+        pool_->Free(n);
         n = parent;
     }
 }

@@ -1,5 +1,6 @@
 #include "parse_arena.h"
 
+#include <bit>
 #include <cstdlib>
 #include <new>
 
@@ -11,11 +12,9 @@ namespace {
 constexpr std::size_t kHeader = 16;
 constexpr std::size_t kLargeClass = ~std::size_t{0};
 
+// The smallest class whose blocks (16 << class bytes) hold `size`.
 std::size_t ClassOf(std::size_t size) {
-    std::size_t cls = 0;
-    while ((std::size_t{16} << cls) < size)
-        ++cls;
-    return cls;
+    return size <= 16 ? 0 : static_cast<std::size_t>(std::bit_width(size - 1)) - 4;
 }
 
 // Chunks kept between parses on the thread, so that a parse does not fault in fresh pages.

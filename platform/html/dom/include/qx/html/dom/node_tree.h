@@ -28,6 +28,7 @@ struct Attribute {
 };
 
 class NodeTree;
+class NodePool;
 struct Node;
 
 // Hears every change of a tree's shape (live text ranges keep their boundaries with it): a node about
@@ -167,6 +168,7 @@ private:
     void CollectIfUnheld(Node* orphanRoot);
     static Node* RootOf(Node* node);
 
+    std::unique_ptr<NodePool> pool_; // first: the nodes go back to it
     Node* document_;
     std::unordered_set<Node*> orphans_;
     std::uint64_t version_ = 0;
