@@ -134,13 +134,14 @@ const ScriptCase kCases[] = {
      " try { document.createElement('body').createTextRange() } catch (e) { echo(e.number) }",
      "-2147024809\n-2147024809\n-2147024809\n-2147024809\nfalse a\n-2147024809 a\n-2147024809"},
     {"moveToPoint through the layout's hit test",
-     u"<p id=p>abcdef</p><table><tr><td id=c>xy</td></tr></table>",
+     u"<p id=p>abcdef</p><table><tr><td id=c>xy</td></tr></table><p id=q><img id=i width=40 height=20></p>",
      "var r = document.body.createTextRange(); r.moveToPoint(25, 20); r.moveEnd('character', 2); "
      "echo(r.text);"
      " r.moveToPoint(200, 20); r.moveStart('character', -1); echo(r.text);"
      " r.moveToPoint(14, 40); echo(r.parentElement().id); r.moveEnd('character', 1); echo(r.text);"
-     " try { r.moveToPoint(-5, 3) } catch (e) { echo(e.number) }",
-     "cd\nf\nc\nx\n-2147024809"},
+     " try { r.moveToPoint(-5, 3) } catch (e) { echo(e.number) }"
+     " r.moveToPoint(12, 70); r.moveEnd('character', 1); echo(r.htmlText, r.parentElement().id);",
+     "cd\nf\nc\nx\n-2147024809\n<IMG id=i width=40 height=20> q"},
     {"places with no text between them are equal", u"<p id=p>ab<b id=b>cd</b></p>",
      "var r1 = document.body.createTextRange(), r2 = r1.duplicate(), r4 = r1.duplicate();"
      " r1.moveToElementText($('b')); r2.findText('cd'); var r3 = r1.duplicate(); r3.collapse(true);"
