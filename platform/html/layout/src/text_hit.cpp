@@ -54,9 +54,17 @@ TextPosition PageLayout::TextPositionFromPoint(int clientX, int clientY) {
             }
         }
     }
-    if (!best)
+    if (best)
+        return {best->text, OffsetInPiece(*best, x)};
+    // A replaced element (an image, a field) holds no caret: the place beside it, on the side nearer
+    // the point. Any other element without text holds it itself.
+    const Box& box = m.boxes[found->second];
+    if (box.display != Display::Replaced || !hit->parent)
         return {hit, 0};
-    return {best->text, OffsetInPiece(*best, x)};
+    std::size_t index = 0;
+    for (const dom::Node* c = hit->parent->firstChild; c != hit; c = c->next)
+        ++index;
+    return {hit->parent, index + (x >= box.border.left + box.border.width / 2 ? 1 : 0)};
 }
 
 } // namespace qx::html::layout

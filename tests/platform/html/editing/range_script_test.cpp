@@ -134,13 +134,14 @@ const ScriptCase kCases[] = {
      " try { document.createElement('body').createTextRange() } catch (e) { echo(e.number) }",
      "-2147024809\n-2147024809\n-2147024809\n-2147024809\nfalse a\n-2147024809 a\n-2147024809"},
     {"moveToPoint through the layout's hit test",
-     u"<p id=p>abcdef</p><table><tr><td id=c>xy</td></tr></table>",
+     u"<p id=p>abcdef</p><table><tr><td id=c>xy</td></tr></table><p id=q><img id=i width=40 height=20></p>",
      "var r = document.body.createTextRange(); r.moveToPoint(25, 20); r.moveEnd('character', 2); "
      "echo(r.text);"
      " r.moveToPoint(200, 20); r.moveStart('character', -1); echo(r.text);"
      " r.moveToPoint(14, 40); echo(r.parentElement().id); r.moveEnd('character', 1); echo(r.text);"
-     " try { r.moveToPoint(-5, 3) } catch (e) { echo(e.number) }",
-     "cd\nf\nc\nx\n-2147024809"},
+     " try { r.moveToPoint(-5, 3) } catch (e) { echo(e.number) }"
+     " r.moveToPoint(12, 70); r.moveEnd('character', 1); echo(r.htmlText, r.parentElement().id);",
+     "cd\nf\nc\nx\n-2147024809\n<IMG id=i width=40 height=20> q"},
     {"places with no text between them are equal", u"<p id=p>ab<b id=b>cd</b></p>",
      "var r1 = document.body.createTextRange(), r2 = r1.duplicate(), r4 = r1.duplicate();"
      " r1.moveToElementText($('b')); r2.findText('cd'); var r3 = r1.duplicate(); r3.collapse(true);"
@@ -160,6 +161,35 @@ const ScriptCase kCases[] = {
      "var r = document.body.createTextRange(); echo(r.text.replace(/\\r\\n/g, '#')); r.findText('b');"
      " r.moveEnd('character', 2); echo(r.text.replace(/\\r\\n/g, '#'));",
      "a  b#c\nb#c"},
+    {"random edits keep every range in order",
+     u"<p id=p>one <b>two</b> three</p><table id=t><tr><td>a b</td><td></td></tr><tr><td>c<img></td>"
+     u"<td><i>d</i> e</td></tr></table><pre>f  g\nh</pre><div>i<br>j</div>",
+     "var page = document.body.innerHTML, bad = 0; for (var seed = 1; seed < 16; seed++) {"
+     " document.body.innerHTML = page; run(seed); } echo(bad);"
+     " function run(seed) { function rnd(n) { seed = (seed * 1103515245 + 12345) % 2147483648; return seed % "
+     "n; }"
+     " var units = ['character', 'word', 'sentence', 'textedit'], ranges = [];"
+     " for (var i = 0; i < 4; i++) ranges.push(document.body.createTextRange());"
+     " for (var step = 0; step < 400; step++) {"
+     "  var r = ranges[rnd(4)], o = ranges[rnd(4)], u = units[rnd(4)], n = rnd(7) - 3;"
+     "  switch (rnd(12)) {"
+     "  case 0: r.move(u, n); break; case 1: r.moveStart(u, n); break; case 2: r.moveEnd(u, n); break;"
+     "  case 3: r.expand(u); break; case 4: r.collapse(rnd(2) == 0); break;"
+     "  case 5: r.setEndPoint(['StartToStart', 'StartToEnd', 'EndToStart', 'EndToEnd'][rnd(4)], o); break;"
+     "  case 6: r.pasteHTML(['', 'x', '<b>y</b>z', '<p>q</p>', '&nbsp'][rnd(5)]); break;"
+     "  case 7: r.text = ['', 'k', 'l\\r\\nm'][rnd(3)]; break; case 8: r.findText(['a', 'e', ' '][rnd(3)]); "
+     "break;"
+     "  case 9: var all = document.all; if (all.length > 3) { var e = all[3 + rnd(all.length - 3)];"
+     "   if (e.tagName != 'BODY' && e.tagName != 'HTML') e.removeNode(rnd(2) == 0); } break;"
+     "  case 10: r.select(); document.selection.createRange().pasteHTML('s'); break;"
+     "  case 11: if (document.body.innerHTML.length < 20) document.body.innerHTML = '<p>w "
+     "v</p><table><tr><td>u</td></tr></table>';"
+     "  }"
+     "  for (var k = 0; k < 4; k++) { if (ranges[k].compareEndPoints('StartToEnd', ranges[k]) > 0) bad++; "
+     "r.text; r.htmlText;"
+     "   r.parentElement(); }"
+     " } }",
+     "0"},
     {"an empty body", u"",
      "var r = document.body.createTextRange(); echo(r.text === '', r.move('character', 1), r.expand('word'),"
      " r.findText('a'), document.selection.type); r.pasteHTML('<i>x</i>'); echo(document.body.innerHTML);",
