@@ -193,6 +193,11 @@ private:
             for (Node* row : TableRows(root_))
                 for (Node* cell : RowCells(row))
                     items_.push_back(cell);
+        } else if (scope_.kind == CollectionScope::Kind::FormFields ||
+                   scope_.parentKind == CollectionScope::Kind::FormFields) {
+            for (Node* n = root_->firstChild; n; n = NextInTree(n, root_))
+                if (IsFormField(n) && Matches(n, false))
+                    items_.push_back(n);
         } else if (childrenOnly) {
             for (Node* n = root_->firstChild; n; n = n->next)
                 if (Matches(n, false))
@@ -287,6 +292,11 @@ private:
 };
 
 } // namespace
+
+bool IsFormField(const Node* n) {
+    return n->Is(u"input") || n->Is(u"select") || n->Is(u"textarea") || n->Is(u"button") ||
+           n->Is(u"object") || n->Is(u"fieldset");
+}
 
 HRESULT MakeElementCollection(const DomPtr& dom, Node* root, CollectionScope scope, IDispatch** out) {
     if (!out)

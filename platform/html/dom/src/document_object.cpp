@@ -1,6 +1,7 @@
 // The document object: its collections, title, charset and URL, element creation and lookup.
 #include "dom_objects.h"
 #include "element_styles.h"
+#include "element_object.h"
 
 #include "qx/com/error_info.h"
 #include "qx/html/dom/serializer.h"
@@ -66,10 +67,7 @@ public:
     STDMETHODIMP put_title(BSTR v) override {
         Node* title = Title();
         if (!title) {
-            Node* html = dom_->tree.DocumentElement();
-            Node* head = html ? html->firstChild : nullptr;
-            while (head && !head->Is(u"head"))
-                head = head->next;
+            Node* head = Head();
             if (!head)
                 return E_FAIL;
             title = dom_->tree.CreateElement(u"title");
@@ -92,7 +90,34 @@ public:
         *p = nullptr;
         return dom_->editing ? dom_->editing->Selection(dom_, p) : E_NOTIMPL;
     }
+    // "On", "Off" or "Inherit" in any case, kept as written here; anything else fails.
+    STDMETHODIMP put_designMode(BSTR v) override {
+        static constexpr std::u16string_view kModes[] = {u"Inherit", u"On", u"Off"};
+        for (std::u16string_view mode : kModes) {
+            if (EqualsNoCase(ViewOf(v), mode)) {
+                dom_->designMode = mode;
+                if (dom_->designModeChanged)
+                    dom_->designModeChanged();
+                return S_OK;
+            }
+        }
+        return com::ReportError(IID_IHTMLDocument2, u"htmlfile", u"Invalid argument.", E_INVALIDARG);
+    }
+    STDMETHODIMP get_designMode(BSTR* p) override { return ReturnText(dom_->designMode, p); }
     STDMETHODIMP get_readyState(BSTR* p) override { return ReturnText(dom_->readyState, p); }
+    STDMETHODIMP get_location(IDispatch** p) override {
+        if (!p)
+            return E_POINTER;
+        *p = nullptr;
+        if (!location_) {
+            const HRESULT hr = MakeLocationObject(dom_, &location_);
+            if (FAILED(hr))
+                return hr;
+        }
+        *p = location_.Get();
+        (*p)->AddRef();
+        return S_OK;
+    }
     STDMETHODIMP put_URL(BSTR v) override {
         dom_->tree.url = ViewOf(v);
         return S_OK;
@@ -132,12 +157,55 @@ public:
         return ReturnObject(dom_, dom_->tree.CreateElement(text), p);
     }
     STDMETHODIMP get_styleSheets(IDispatch** p) override { return DocumentStyleSheets(dom_, p); }
+    // The page's window, while a page runs the document.
+    STDMETHODIMP get_parentWindow(IDispatch** p) override {
+        if (!p)
+            return E_POINTER;
+        *p = dom_->window;
+        if (!*p)
+            return E_NOTIMPL;
+        (*p)->AddRef();
+        return S_OK;
+    }
     STDMETHODIMP toString(BSTR* p) override { return ReturnText(u"[object]", p); }
     STDMETHODIMP createStyleSheet(BSTR url, LONG index, IDispatch** p) override {
         return CreateDocumentStyleSheet(dom_, url, index, p);
     }
 
     // IHTMLDocument3
+    // Layout follows every change by itself: nothing waits for a recalculation.
+    STDMETHODIMP recalc(VARIANT_BOOL) override { return S_OK; }
+    STDMETHODIMP get_uniqueID(BSTR* p) override {
+        return ReturnText(u"ms__id" + Decimal(dom_->tree.NextUniqueNumber()), p);
+    }
+    STDMETHODIMP put_dir(BSTR v) override { return PutRootAttribute(u"dir", v); }
+    STDMETHODIMP get_dir(BSTR* p) override {
+        const Node* html = dom_->tree.DocumentElement();
+        return ReturnText(html ? html->AttributeValue(u"dir") : std::u16string_view(), p);
+    }
+    // A fragment is a document of its own, as the old browser made it.
+    STDMETHODIMP createDocumentFragment(IDispatch** p) override {
+        if (!p)
+            return E_POINTER;
+        *p = nullptr;
+        auto fragment = std::make_shared<DomDocument>();
+        fragment->tree.url = dom_->tree.url;
+        fragment->tree.charset = dom_->tree.charset;
+        com::ComPtr<IHTMLDocument2> document;
+        const HRESULT hr = DocumentObjectOf(fragment, &document);
+        *p = document.Detach();
+        return hr;
+    }
+    // No frames: a page has no parent document.
+    STDMETHODIMP get_parentDocument(IDispatch** p) override { return ReturnObject(dom_, nullptr, p); }
+    STDMETHODIMP put_baseUrl(BSTR v) override { return PutBase(v); }
+    STDMETHODIMP get_baseUrl(BSTR* p) override {
+        const Node* base = Base();
+        return ReturnText(base ? base->AttributeValue(u"href") : std::u16string_view(), p);
+    }
+    STDMETHODIMP get_childNodes(IDispatch** p) override {
+        return MakeChildNodes(dom_, dom_->tree.Document(), p);
+    }
     STDMETHODIMP createTextNode(BSTR text, IDispatch** p) override {
         return ReturnObject(dom_, dom_->tree.CreateText(ViewOf(text)), p);
     }
@@ -157,6 +225,40 @@ public:
     }
 
 private:
+    HRESULT PutRootAttribute(std::u16string_view name, BSTR v) {
+        Node* html = dom_->tree.DocumentElement();
+        if (!html)
+            return E_FAIL;
+        html->SetAttribute(name, ViewOf(v));
+        return S_OK;
+    }
+    Node* Base() {
+        Node* document = dom_->tree.Document();
+        for (Node* n = document->firstChild; n; n = NextInTree(n, document))
+            if (n->Is(u"base"))
+                return n;
+        return nullptr;
+    }
+    // The base address is the BASE element's (one is made in the HEAD when there is none).
+    HRESULT PutBase(BSTR v) {
+        Node* base = Base();
+        if (!base) {
+            Node* head = Head();
+            if (!head)
+                return E_FAIL;
+            base = dom_->tree.CreateElement(u"base");
+            dom_->tree.Insert(head, base, nullptr);
+        }
+        base->SetAttribute(u"href", ViewOf(v));
+        return S_OK;
+    }
+    Node* Head() {
+        Node* html = dom_->tree.DocumentElement();
+        Node* head = html ? html->firstChild : nullptr;
+        while (head && !head->Is(u"head"))
+            head = head->next;
+        return head;
+    }
     HRESULT Collection(std::u16string_view tag, IDispatch** p) {
         return MakeElementCollection(dom_, dom_->tree.Document(),
                                      {CollectionScope::Kind::Descendants, std::u16string(tag), {}}, p);
@@ -170,6 +272,7 @@ private:
     }
 
     DomPtr dom_;
+    com::ComPtr<IDispatch> location_; // made on first use, the same object while the document's lives
 };
 
 } // namespace

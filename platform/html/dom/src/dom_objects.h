@@ -38,14 +38,16 @@ inline HRESULT ReturnBool(bool value, VARIANT_BOOL* out) {
 // Which elements a collection holds, computed afresh whenever the tree has changed.
 struct CollectionScope {
     // TableRows: a table's rows (its own and its sections') or a section's; RowCells: a row's cells;
-    // TableCells: the cells of a table's rows.
-    enum class Kind { Descendants, Children, Named, TableRows, RowCells, TableCells };
+    // TableCells: the cells of a table's rows; FormFields: a form's fields (`elements`).
+    enum class Kind { Descendants, Children, Named, TableRows, RowCells, TableCells, FormFields };
     Kind kind = Kind::Descendants;
     std::u16string tag;                  // lower case; empty for every tag
     std::u16string name;                 // Named: the id or name the elements share
     Kind parentKind = Kind::Descendants; // Named: the scope of the collection it came from
 };
 HRESULT MakeElementCollection(const DomPtr& dom, Node* root, CollectionScope scope, IDispatch** out);
+// What a form's `elements` holds: INPUT, SELECT, TEXTAREA, BUTTON, OBJECT and FIELDSET.
+bool IsFormField(const Node* node);
 HRESULT MakeChildNodes(const DomPtr& dom, Node* parent, IDispatch** out);
 
 // Where insertAdjacent* puts things; false for a position that is none of the four.
@@ -68,6 +70,13 @@ HRESULT MakeNodeObject(const DomPtr& dom, Node* node, IDispatch** out) {
     object->AttachElement(dom, node);
     return object->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(out));
 }
+
+// A new `location` object over the document's address.
+HRESULT MakeLocationObject(const DomPtr& dom, IDispatch** out);
+
+// The object of an element of the other tags with interfaces of their own (A, FORM, TEXTAREA, SPAN,
+// SCRIPT, OBJECT, COL, COLGROUP, CAPTION); S_FALSE (and nothing made) for the rest.
+HRESULT CreateTagElementObject(const DomPtr& dom, Node* node, IDispatch** out);
 
 // The object of a table, section, row or cell; S_FALSE (and nothing made) for other elements.
 HRESULT CreateTablePartObject(const DomPtr& dom, Node* node, IDispatch** out);
@@ -167,6 +176,10 @@ public:
         return ReturnObject(dom_, node_->previous, p);
     }
     STDMETHODIMP get_nextSibling(IDispatch** p) override { return ReturnObject(dom_, node_->next, p); }
+    // IHTMLDOMNode2
+    STDMETHODIMP get_ownerDocument(IDispatch** p) override {
+        return ReturnObject(dom_, dom_->tree.Document(), p);
+    }
 
 protected:
     DomPtr dom_;

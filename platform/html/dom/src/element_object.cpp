@@ -19,10 +19,11 @@ public:
 };
 
 // Texts and comments: nodes only.
-class CCharacterNode : public NodeObject<IHTMLDOMNode> {
+class CCharacterNode : public NodeObject<IHTMLDOMNode, IHTMLDOMNode2> {
 public:
     QX_BEGIN_INTERFACES(CCharacterNode)
     QX_INTERFACE_ENTRY(IHTMLDOMNode)
+    QX_INTERFACE_ENTRY(IHTMLDOMNode2)
     QX_INTERFACE_ENTRY(IDispatchEx)
     QX_INTERFACE_ENTRY2(IDispatch, IDispatchEx)
     QX_INTERFACE_ENTRY(IHtmlNodeAccess)
@@ -56,6 +57,8 @@ HRESULT NodeObjectOf(const DomPtr& dom, Node* node, IDispatch** object) {
             hr = CreateStyleElementObject(dom, node, object);
         if (hr == S_FALSE)
             hr = CreateBodyObject(dom, node, object);
+        if (hr == S_FALSE)
+            hr = CreateTagElementObject(dom, node, object);
         if (hr != S_FALSE)
             return hr;
         return MakeNodeObject<CElement>(dom, node, object);

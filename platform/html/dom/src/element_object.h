@@ -22,6 +22,7 @@ namespace qx::html::dom {
     QX_INTERFACE_ENTRY(IHTMLElement2)                                                                        \
     QX_INTERFACE_ENTRY(IHTMLElement3)                                                                        \
     QX_INTERFACE_ENTRY(IHTMLDOMNode)                                                                         \
+    QX_INTERFACE_ENTRY(IHTMLDOMNode2)                                                                        \
     QX_INTERFACE_ENTRY(IHTMLUniqueName)                                                                      \
     QX_INTERFACE_ENTRY(IDispatchEx)                                                                          \
     QX_INTERFACE_ENTRY2(IDispatch, IDispatchEx)                                                              \
@@ -96,8 +97,8 @@ using element_detail::IntegerAttribute;
 using element_detail::ReturnLong;
 
 template <typename... Tag>
-class ElementObject
-    : public NodeObject<IHTMLElement, IHTMLElement2, IHTMLElement3, IHTMLDOMNode, IHTMLUniqueName, Tag...> {
+class ElementObject : public NodeObject<IHTMLElement, IHTMLElement2, IHTMLElement3, IHTMLDOMNode,
+                                        IHTMLDOMNode2, IHTMLUniqueName, Tag...> {
 public:
     void AttachElement(DomPtr dom, Node* node) {
         this->Attach(std::move(dom), node);
@@ -505,6 +506,20 @@ public:
 
 protected:
     com::DynamicNames* FallbackNames() override { return names_.get(); }
+    // Handler properties, attachEvent and fireEvent go to the page's event piece.
+    HRESULT PutHandler(std::u16string_view name, const VARIANT& v) {
+        return this->dom_->events ? this->dom_->events->PutHandler(this->node_, name, ValueOf(v)) : E_NOTIMPL;
+    }
+    HRESULT GetHandler(std::u16string_view name, VARIANT* p) {
+        if (!p)
+            return E_POINTER;
+        VariantInit(p);
+        if (!this->dom_->events) {
+            p->vt = VT_NULL;
+            return S_OK;
+        }
+        return this->dom_->events->GetHandler(this->node_, name, p);
+    }
 
 private:
     static std::u16string AsText(long value) {
@@ -525,20 +540,6 @@ private:
     }
     HRESULT GetAttribute(std::u16string_view name, BSTR* out) {
         return ReturnText(this->node_->AttributeValue(name), out);
-    }
-    // Handler properties, attachEvent and fireEvent go to the page's event piece.
-    HRESULT PutHandler(std::u16string_view name, const VARIANT& v) {
-        return this->dom_->events ? this->dom_->events->PutHandler(this->node_, name, ValueOf(v)) : E_NOTIMPL;
-    }
-    HRESULT GetHandler(std::u16string_view name, VARIANT* p) {
-        if (!p)
-            return E_POINTER;
-        VariantInit(p);
-        if (!this->dom_->events) {
-            p->vt = VT_NULL;
-            return S_OK;
-        }
-        return this->dom_->events->GetHandler(this->node_, name, p);
     }
     // The style objects hold this object; the owner they see lives as long as it.
     HRESULT Style(ElementStyleKind kind, IDispatch** p) {

@@ -1,27 +1,11 @@
 // Form fields (INPUT, SELECT and OPTION), images and DIVs. What the user changes (value, checked, the
 // selection) is written into the field's attributes, as the old browser's saved documents carried it.
 #include "element_object.h"
+#include "tag_members.h"
 
 namespace qx::html::dom {
 
 namespace {
-
-// A flag attribute (`checked`, `disabled`): present or absent, written bare.
-void SetFlag(NodeTree& tree, Node* node, std::u16string_view name, bool on) {
-    if (!on) {
-        node->RemoveAttribute(name);
-    } else if (!node->FindAttribute(name)) {
-        node->attributes.push_back(Attribute{std::u16string(name), u"", AttributeQuote::Bare});
-        tree.Touch();
-    }
-}
-
-Node* FormOf(Node* node) {
-    Node* n = node->parent;
-    while (n && !n->Is(u"form"))
-        n = n->parent;
-    return n;
-}
 
 Node* SelectOf(Node* option) {
     Node* n = option->parent;

@@ -2,6 +2,7 @@
 // deleteCell, moveRow), the live rows and cells, spans and indexes.
 #include "element_object.h"
 #include "table_structure.h"
+#include "tag_members.h"
 
 #include <cstdio>
 
@@ -15,44 +16,6 @@ HRESULT Fail(IDispatch** out) {
     if (out)
         *out = nullptr;
     return com::ReportError(IID_IHTMLTable, kTableSource, u"Invalid argument.", E_INVALIDARG);
-}
-
-HRESULT ReturnVariantText(std::u16string_view text, VARIANT* out) {
-    if (!out)
-        return E_POINTER;
-    VariantInit(out);
-    out->vt = VT_BSTR;
-    out->bstrVal = com::Bstr(text).Detach();
-    return S_OK;
-}
-
-HRESULT PutVariantAttribute(Node* node, std::u16string_view name, const VARIANT& value) {
-    std::u16string text;
-    const HRESULT hr = AttributeText(value, &text);
-    if (SUCCEEDED(hr))
-        node->SetAttribute(name, text);
-    return hr;
-}
-
-// bgColor reads "#rrggbb" in lower case for a hexadecimal colour or one of the sixteen named ones,
-// the value as written for anything else, and "" when absent.
-std::u16string ColourValue(const Node* node) {
-    static constexpr std::pair<std::u16string_view, std::u16string_view> kNames[] = {
-        {u"black", u"#000000"},  {u"silver", u"#c0c0c0"}, {u"gray", u"#808080"},   {u"white", u"#ffffff"},
-        {u"maroon", u"#800000"}, {u"red", u"#ff0000"},    {u"purple", u"#800080"}, {u"fuchsia", u"#ff00ff"},
-        {u"green", u"#008000"},  {u"lime", u"#00ff00"},   {u"olive", u"#808000"},  {u"yellow", u"#ffff00"},
-        {u"navy", u"#000080"},   {u"blue", u"#0000ff"},   {u"teal", u"#008080"},   {u"aqua", u"#00ffff"}};
-    const std::u16string value = LowerAscii(node->AttributeValue(u"bgColor"));
-    for (const auto& [name, hex] : kNames)
-        if (value == name)
-            return std::u16string(hex);
-    std::u16string_view digits = value;
-    if (!digits.empty() && digits.front() == u'#')
-        digits.remove_prefix(1);
-    const bool hex = digits.size() == 6 && std::all_of(digits.begin(), digits.end(), [](char16_t c) {
-                         return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f');
-                     });
-    return hex ? u"#" + std::u16string(digits) : value;
 }
 
 // Inserts a new row at index of the rows of `container` (a table or a section): -1 or the count
@@ -106,6 +69,25 @@ public:
     QX_INTERFACE_ENTRY(IHTMLTable2)
     QX_END_INTERFACES()
 
+    QX_LONG_ATTRIBUTE(cols, u"cols", 0)
+    QX_TEXT_ATTRIBUTE(frame, u"frame")
+    QX_TEXT_ATTRIBUTE(rules, u"rules")
+    QX_TEXT_ATTRIBUTE(background, u"background")
+    QX_COLOUR_ATTRIBUTE(borderColor, u"borderColor")
+    QX_COLOUR_ATTRIBUTE(borderColorLight, u"borderColorLight")
+    QX_COLOUR_ATTRIBUTE(borderColorDark, u"borderColorDark")
+    QX_TEXT_ATTRIBUTE(align, u"align")
+    QX_LENGTH_ATTRIBUTE(height, u"height")
+    // Nothing is bound to data: there is nothing to refresh.
+    STDMETHODIMP refresh() override { return S_OK; }
+    STDMETHODIMP get_caption(IDispatch** p) override {
+        return ReturnObject(this->dom_, Section(u"caption"), p);
+    }
+    STDMETHODIMP createCaption(IDispatch** p) override {
+        return CreateSection(u"caption", this->node_->firstChild, p);
+    }
+    STDMETHODIMP deleteCaption() override { return DeleteSection(u"caption"); }
+
     STDMETHODIMP put_border(VARIANT v) override { return PutVariantAttribute(this->node_, u"border", v); }
     STDMETHODIMP get_border(VARIANT* p) override {
         return ReturnVariantText(this->node_->AttributeValue(u"border"), p);
@@ -123,7 +105,9 @@ public:
         return ReturnVariantText(this->node_->AttributeValue(u"cellPadding"), p);
     }
     STDMETHODIMP put_bgColor(VARIANT v) override { return PutVariantAttribute(this->node_, u"bgColor", v); }
-    STDMETHODIMP get_bgColor(VARIANT* p) override { return ReturnVariantText(ColourValue(this->node_), p); }
+    STDMETHODIMP get_bgColor(VARIANT* p) override {
+        return ReturnVariantText(ColourValue(this->node_, u"bgColor"), p);
+    }
     STDMETHODIMP get_rows(IDispatch** p) override {
         return MakeElementCollection(this->dom_, this->node_, {CollectionScope::Kind::TableRows, {}, {}}, p);
     }
@@ -201,8 +185,13 @@ public:
     QX_INTERFACE_ENTRY(IHTMLTableSection)
     QX_END_INTERFACES()
 
+    QX_TEXT_ATTRIBUTE(align, u"align")
+    QX_TEXT_ATTRIBUTE(vAlign, u"vAlign")
+
     STDMETHODIMP put_bgColor(VARIANT v) override { return PutVariantAttribute(this->node_, u"bgColor", v); }
-    STDMETHODIMP get_bgColor(VARIANT* p) override { return ReturnVariantText(ColourValue(this->node_), p); }
+    STDMETHODIMP get_bgColor(VARIANT* p) override {
+        return ReturnVariantText(ColourValue(this->node_, u"bgColor"), p);
+    }
     STDMETHODIMP get_rows(IDispatch** p) override {
         return MakeElementCollection(this->dom_, this->node_, {CollectionScope::Kind::TableRows, {}, {}}, p);
     }
@@ -212,15 +201,25 @@ public:
     STDMETHODIMP deleteRow(LONG index) override { return DeleteRowAt(this->dom_, this->node_, index); }
 };
 
-class CTableRow : public ElementObject<IHTMLTableRow> {
+class CTableRow : public ElementObject<IHTMLTableRow, IHTMLTableRow2> {
 public:
     QX_BEGIN_INTERFACES(CTableRow)
     QX_HTML_ELEMENT_ENTRIES
     QX_INTERFACE_ENTRY(IHTMLTableRow)
+    QX_INTERFACE_ENTRY(IHTMLTableRow2)
     QX_END_INTERFACES()
 
+    QX_TEXT_ATTRIBUTE(align, u"align")
+    QX_TEXT_ATTRIBUTE(vAlign, u"vAlign")
+    QX_COLOUR_ATTRIBUTE(borderColor, u"borderColor")
+    QX_COLOUR_ATTRIBUTE(borderColorLight, u"borderColorLight")
+    QX_COLOUR_ATTRIBUTE(borderColorDark, u"borderColorDark")
+    QX_LENGTH_ATTRIBUTE(height, u"height")
+
     STDMETHODIMP put_bgColor(VARIANT v) override { return PutVariantAttribute(this->node_, u"bgColor", v); }
-    STDMETHODIMP get_bgColor(VARIANT* p) override { return ReturnVariantText(ColourValue(this->node_), p); }
+    STDMETHODIMP get_bgColor(VARIANT* p) override {
+        return ReturnVariantText(ColourValue(this->node_, u"bgColor"), p);
+    }
     STDMETHODIMP get_rowIndex(LONG* p) override {
         Node* table = TableOfRow(this->node_);
         return ReturnLong(table ? IndexIn(TableRows(table), this->node_) : -1, p);
@@ -264,12 +263,23 @@ public:
     QX_INTERFACE_ENTRY(IHTMLTableCell)
     QX_END_INTERFACES()
 
+    QX_TEXT_ATTRIBUTE(align, u"align")
+    QX_TEXT_ATTRIBUTE(vAlign, u"vAlign")
+    QX_TEXT_ATTRIBUTE(background, u"background")
+    QX_COLOUR_ATTRIBUTE(borderColor, u"borderColor")
+    QX_COLOUR_ATTRIBUTE(borderColorLight, u"borderColorLight")
+    QX_COLOUR_ATTRIBUTE(borderColorDark, u"borderColorDark")
+    QX_LENGTH_ATTRIBUTE(width, u"width")
+    QX_LENGTH_ATTRIBUTE(height, u"height")
+
     STDMETHODIMP put_rowSpan(LONG v) override { return PutSpan(u"rowSpan", v); }
     STDMETHODIMP get_rowSpan(LONG* p) override { return ReturnLong(Span(u"rowSpan"), p); }
     STDMETHODIMP put_colSpan(LONG v) override { return PutSpan(u"colSpan", v); }
     STDMETHODIMP get_colSpan(LONG* p) override { return ReturnLong(Span(u"colSpan"), p); }
     STDMETHODIMP put_bgColor(VARIANT v) override { return PutVariantAttribute(this->node_, u"bgColor", v); }
-    STDMETHODIMP get_bgColor(VARIANT* p) override { return ReturnVariantText(ColourValue(this->node_), p); }
+    STDMETHODIMP get_bgColor(VARIANT* p) override {
+        return ReturnVariantText(ColourValue(this->node_, u"bgColor"), p);
+    }
     STDMETHODIMP put_noWrap(VARIANT_BOOL v) override {
         if (v == VARIANT_FALSE) {
             this->node_->RemoveAttribute(u"noWrap");

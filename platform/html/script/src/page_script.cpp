@@ -4,6 +4,8 @@
 #include "qx/com/bstr.h"
 #include "qx/html/editing/document_text.h"
 #include "winuser_msgbox.h"
+#include "qx/com/error_info.h"
+#include "window_object.h"
 #include "winuser_timer.h"
 
 #include <cmath>
@@ -16,13 +18,30 @@ using qx::script::CallContext;
 using qx::script::RunResult;
 using qx::script::ScriptError;
 
-// The caption of the boxes page script shows.
-constexpr char16_t kBoxCaption[] = u"Message from webpage";
-
-// The window's members that need script of their own: `window` and `self` are the global object,
-// `event` reads the event being delivered, and handlers are compiled with their element as `this`.
+// The window's members that need script of their own: `window`, `self`, `parent`, `top` and
+// `frames` are the global object, `event` reads the event being delivered, the window object's
+// members (location, navigator, ...) are read through it, `execScript` runs in the global scope,
+// and handlers are compiled with their element as `this`.
 constexpr std::string_view kWindowPrelude = R"(var window = this, self = this;
 Object.defineProperty(this, "event", { get: function () { return __qxPage.event(); }, enumerable: false });
+(function (global, w) {
+    var names = ["parent", "top", "frames"];
+    for (var i = 0; i < names.length; i++)
+        Object.defineProperty(global, names[i], { get: function () { return global; }, enumerable: false });
+    var members = ["location", "navigator", "clientInformation", "screen", "name", "status",
+                   "defaultStatus", "opener", "closed"];
+    for (var i = 0; i < members.length; i++) (function (name) {
+        Object.defineProperty(global, name, { enumerable: false, configurable: true,
+            get: function () { return w[name]; },
+            set: function (v) { if (name == "location") w.location.href = v; else w[name] = v; } });
+    })(members[i]);
+    Object.defineProperty(global, "execScript", { enumerable: false, value: function (code, language) {
+        if (language !== undefined && !/^(jscript|javascript)$/i.test(String(language)))
+            throw new Error("Only JScript runs in this browser.");
+        (0, eval)(String(code));
+        return null;
+    } });
+})(this, __qxWindow);
 Object.defineProperty(this, "__qxHandler", { value: function (element, params, code) {
     var f = new Function(params, code);
     return function () { return f.apply(element, arguments); };
@@ -32,6 +51,7 @@ Object.defineProperty(this, "__qxBind", { value: function (element, f) {
 }, enumerable: false });
 Object.defineProperty(this, "__qxSame", { value: function (a, b) { return a === b; }, enumerable: false });
 Object.defineProperty(this, "__qxPage", { value: __qxPage, enumerable: false });
+Object.defineProperty(this, "__qxWindow", { value: __qxWindow, enumerable: false });
 Object.defineProperty(this, "__qxNameElements", { value: function (ids) {
     var global = window;
     for (var i = 0; i < ids.length; i++) (function (id) {
@@ -85,6 +105,24 @@ dom::Node* FindById(dom::NodeTree& tree, std::u16string_view id) {
 
 } // namespace
 
+// What the window object asks of its page.
+class PageWindow final : public WindowPage {
+public:
+    explicit PageWindow(PageScript& page) : page_(page) {}
+    HRESULT CurrentEvent(VARIANT* event) override { return page_.events_->CurrentEvent(event); }
+    HRESULT StartTimer(const VARIANT& handler, double delay, bool repeat, LONG* id) override {
+        return page_.AddTimer(com::Variant(handler), delay, repeat, id);
+    }
+    void StopTimer(LONG id) override {
+        if (id > 0)
+            page_.RemoveTimer(static_cast<UINT_PTR>(id));
+    }
+    HRESULT ExecuteText(std::u16string_view code) override { return page_.ExecuteText(code); }
+
+private:
+    PageScript& page_;
+};
+
 HRESULT PageScript::Open(IHTMLDocument2* document, PageScriptOptions options,
                          std::unique_ptr<PageScript>* page) {
     if (!document || !page)
@@ -105,6 +143,9 @@ PageScript::PageScript(dom::DomPtr dom, com::ComPtr<IHTMLDocument2> document, Pa
       engine_(qx::script::EngineLimits{options_.timeBudget, 0}) {}
 
 PageScript::~PageScript() {
+    if (windowObject_)
+        windowObject_->Detach();
+    dom_->window = nullptr;
     for (const auto& [id, timer] : timers_) {
         KillTimer(nullptr, id);
         t_timerPages.erase(id);
@@ -132,16 +173,22 @@ HRESULT PageScript::DefineWindow() {
         });
     if (SUCCEEDED(hr))
         hr = engine_.DefineFunction("alert", [](CallContext& call) {
-            const std::u16string text = call.ArgCount() ? call.ArgString(0) : std::u16string();
-            MessageBoxW(nullptr, text.c_str(), kBoxCaption, MB_OK | MB_ICONWARNING);
+            ShowAlertBox(call.ArgCount() ? call.ArgString(0) : std::u16string());
             return S_OK;
         });
     if (SUCCEEDED(hr))
         hr = engine_.DefineFunction("confirm", [](CallContext& call) {
-            const std::u16string text = call.ArgCount() ? call.ArgString(0) : std::u16string();
-            const int answer = MessageBoxW(nullptr, text.c_str(), kBoxCaption, MB_OKCANCEL | MB_ICONQUESTION);
-            return call.SetResult(com::Variant(answer == IDOK));
+            return call.SetResult(com::Variant(ShowConfirmBox(call.ArgCount() ? call.ArgString(0) : u"")));
         });
+    if (SUCCEEDED(hr)) {
+        pageWindow_ = std::make_unique<PageWindow>(*this);
+        hr = com::CreateObject<WindowObject>(windowObject_);
+    }
+    if (SUCCEEDED(hr)) {
+        windowObject_->Attach(pageWindow_.get(), dom_, document_);
+        hr = engine_.DefineValue("__qxWindow", com::Variant(static_cast<IDispatch*>(
+                                                   static_cast<IDispatchEx*>(windowObject_.Get()))));
+    }
     if (SUCCEEDED(hr))
         hr = engine_.DefineFunction("setTimeout",
                                     [this](CallContext& call) { return StartTimer(call, false); });
@@ -166,6 +213,7 @@ HRESULT PageScript::DefineWindow() {
     window_ = window.pdispVal;
     dom_->script = window_.Get();
     editing::AttachEditing(*dom_); // document.selection and BODY's text ranges
+    dom_->window = static_cast<IDispatch*>(static_cast<IDispatchEx*>(windowObject_.Get()));
     return S_OK;
 }
 
@@ -273,15 +321,26 @@ void PageScript::NameElements() {
 }
 
 bool PageScript::Execute(std::string_view sourceUtf8, std::string_view where) {
-    NameElements();
     ScriptError error;
-    const RunResult result = engine_.Run(sourceUtf8, where, &error);
+    return RunBlock(sourceUtf8, where, &error);
+}
+
+bool PageScript::RunBlock(std::string_view sourceUtf8, std::string_view where, ScriptError* error) {
+    NameElements();
+    const RunResult result = engine_.Run(sourceUtf8, where, error);
     if (result == RunResult::Completed)
         return true;
-    if (result == RunResult::TimedOut && error.message.empty())
-        error.message = "the script ran too long and was stopped";
-    Report(error);
+    if (result == RunResult::TimedOut && error->message.empty())
+        error->message = "the script ran too long and was stopped";
+    Report(*error);
     return false;
+}
+
+HRESULT PageScript::ExecuteText(std::u16string_view code) {
+    ScriptError error;
+    if (RunBlock(com::Utf16ToUtf8(code), com::Utf16ToUtf8(options_.url), &error))
+        return S_OK;
+    return com::ReportError(IID_IHTMLWindow2, u"htmlfile", com::Utf8ToUtf16(error.message), E_FAIL);
 }
 
 void PageScript::BindScriptFor(dom::Node* script) {
@@ -327,38 +386,45 @@ void PageScript::RunScripts() {
 }
 
 HRESULT PageScript::StartTimer(CallContext& call, bool repeat) {
-    Timer timer;
-    HRESULT hr = call.ArgVariant(0, &timer.handler);
+    com::Variant handler;
+    HRESULT hr = call.ArgVariant(0, &handler);
     if (FAILED(hr))
         return hr;
-    if (timer.handler.vt != VT_DISPATCH && timer.handler.vt != VT_BSTR) {
-        const std::u16string text = call.ArgString(0);
-        timer.handler = com::Variant();
-        timer.handler.vt = VT_BSTR;
-        timer.handler.bstrVal = com::Bstr(text).Detach();
-    }
-    const double delay = call.ArgNumber(1);
+    if (handler.vt != VT_DISPATCH && handler.vt != VT_BSTR)
+        handler = com::Variant(call.ArgString(0));
+    LONG id = 0;
+    hr = AddTimer(std::move(handler), call.ArgNumber(1), repeat, &id);
+    return FAILED(hr) ? hr : call.SetResult(com::Variant(id));
+}
+
+HRESULT PageScript::AddTimer(com::Variant handler, double delay, bool repeat, LONG* id) {
+    *id = 0;
+    Timer timer;
+    timer.handler = std::move(handler);
     const UINT elapse =
         std::isfinite(delay) && delay > 0 ? static_cast<UINT>(std::min(delay, 2147483647.0)) : 0;
     timer.repeat = repeat;
-    const UINT_PTR id = SetTimer(nullptr, 0, elapse, &PageScript::OnTimer);
-    if (!id)
+    const UINT_PTR made = SetTimer(nullptr, 0, elapse, &PageScript::OnTimer);
+    if (!made)
         return E_OUTOFMEMORY;
-    timers_[id] = std::move(timer);
-    t_timerPages[id] = this;
-    return call.SetResult(com::Variant(static_cast<LONG>(id)));
+    timers_[made] = std::move(timer);
+    t_timerPages[made] = this;
+    *id = static_cast<LONG>(made);
+    return S_OK;
 }
 
 HRESULT PageScript::StopTimer(CallContext& call) {
     const double number = call.ArgNumber(0);
-    if (!std::isfinite(number) || number <= 0)
-        return S_OK;
-    const auto id = static_cast<UINT_PTR>(number);
+    if (std::isfinite(number) && number > 0)
+        RemoveTimer(static_cast<UINT_PTR>(number));
+    return S_OK;
+}
+
+void PageScript::RemoveTimer(UINT_PTR id) {
     if (timers_.erase(id)) {
         KillTimer(nullptr, id);
         t_timerPages.erase(id);
     }
-    return S_OK;
 }
 
 void CALLBACK PageScript::OnTimer(HWND, UINT, UINT_PTR id, DWORD) {

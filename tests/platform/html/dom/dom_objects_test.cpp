@@ -618,3 +618,81 @@ TEST_F(DomObjects, ImagesAndDivisions) {
 }
 
 } // namespace
+
+namespace {
+
+// The browser's side of navigation, recording what the document asked for.
+class RecordedNavigation : public qx::html::dom::DocumentNavigation {
+public:
+    HRESULT Navigate(std::u16string_view url, std::string_view postData, bool replace) override {
+        requests.push_back(qx::win32::WideToUtf8(url) +
+                           (postData.empty() ? "" : " POST " + std::string(postData)) +
+                           (replace ? " (replace)" : ""));
+        return S_OK;
+    }
+    HRESULT Reload() override {
+        requests.push_back("reload");
+        return S_OK;
+    }
+    std::vector<std::string> requests;
+};
+
+TEST_F(DomObjects, LocationAndFormsNavigateThroughTheBrowser) {
+    ComPtr<IHTMLDocument2> document;
+    const std::string page =
+        "<form id=g action='find.asp?old=1'><input name=q value='a b&c'><input type=checkbox "
+        "name=on><input type=checkbox name=off checked><select name=s multiple><option "
+        "selected>x<option value=y selected>z</select><input type=submit name=go value=Go>"
+        "<input name=gone disabled value=1><textarea name=t>\xED\x95\x9C</textarea></form>"
+        "<form id=p method=post action=/save><input name=k value=v></form>";
+    ASSERT_EQ(qx::html::dom::LoadHtmlDocumentObject(
+                  {{page, "", "utf-8"}, u"http://host:8080/dir/page.htm?x=1"}, &document),
+              S_OK);
+    auto navigation = std::make_shared<RecordedNavigation>();
+    ComPtr<IHtmlNodeAccess>::QueryFrom(document.Get())->AccessDocument()->navigation = navigation;
+    doc = ComPtr<IDispatch>(document.Get());
+    ComPtr<IDispatch> location = Object(doc.Get(), u"location");
+    ASSERT_TRUE(location);
+    EXPECT_EQ(Text(location.Get(), u"host"), u"host:8080");
+    EXPECT_EQ(Text(location.Get(), u"hostname"), u"host");
+    EXPECT_EQ(Text(location.Get(), u"port"), u"8080");
+    EXPECT_EQ(Text(location.Get(), u"pathname"), u"/dir/page.htm");
+    EXPECT_EQ(Text(location.Get(), u"search"), u"?x=1");
+    EXPECT_EQ(Put(location.Get(), u"href", Variant(u"other.htm#f")), S_OK);
+    EXPECT_EQ(Put(location.Get(), u"port", Variant(u"81")), S_OK);
+    EXPECT_EQ(Put(location.Get(), u"search", Variant(u"?y=2")), S_OK);
+    EXPECT_EQ(Call(location.Get(), u"replace", DISPATCH_METHOD, {Variant(u"/root.htm")}), S_OK);
+    EXPECT_EQ(Call(location.Get(), u"reload", DISPATCH_METHOD, {}), S_OK);
+    EXPECT_EQ(Put(location.Get(), u"hash", Variant(u"here")), S_OK); // stays on the page
+    EXPECT_EQ(Text(location.Get(), u"href"), u"http://host:8080/dir/page.htm?x=1#here");
+    EXPECT_EQ(Call(ById(u"g").Get(), u"submit", DISPATCH_METHOD, {}), S_OK);
+    EXPECT_EQ(Call(ById(u"p").Get(), u"submit", DISPATCH_METHOD, {}), S_OK);
+    EXPECT_EQ(navigation->requests,
+              (std::vector<std::string>{"http://host:8080/dir/other.htm#f", "http://host:81/dir/page.htm?x=1",
+                                        "http://host:8080/dir/page.htm?y=2",
+                                        "http://host:8080/root.htm (replace)", "reload",
+                                        "http://host:8080/dir/find.asp?q=a+b%26c&off=on&s=x&s=y&t=%ED%95%9C",
+                                        "http://host:8080/save POST k=v"}));
+}
+
+TEST_F(DomObjects, TagInterfacesAreAnsweredByTheirTagsOnly) {
+    Load(u"<span id=s>x</span><div id=d></div><a id=a href=x>y</a><textarea id=t></textarea>");
+    struct Answer {
+        const char16_t* id;
+        const IID* iid;
+        bool answered;
+    };
+    const Answer answers[] = {
+        {u"s", &IID_IHTMLSpanElement, true},     {u"d", &IID_IHTMLSpanElement, false},
+        {u"a", &IID_IHTMLAnchorElement, true},   {u"s", &IID_IHTMLAnchorElement, false},
+        {u"t", &IID_IHTMLTextAreaElement, true}, {u"d", &IID_IHTMLTextAreaElement, false},
+        {u"d", &IID_IHTMLDOMNode2, true}};
+    for (const Answer& a : answers) {
+        SCOPED_TRACE(qx::win32::WideToUtf8(a.id));
+        ComPtr<IUnknown> itf;
+        const HRESULT hr = ById(a.id)->QueryInterface(*a.iid, reinterpret_cast<void**>(&itf));
+        EXPECT_EQ(SUCCEEDED(hr), a.answered);
+    }
+}
+
+} // namespace

@@ -139,6 +139,28 @@ TEST(Documents, UhcHangulDecodes) {
               "<HTML><HEAD></HEAD><BODY>\x8C\x63\xB0\xA1&#233;</BODY></HTML>");
 }
 
+TEST(Documents, Utf8IsReadAsItStandsAndMalformedBytesBecomeReplacements) {
+    // Characters past the basic plane (a four-byte sequence, a surrogate pair in the tree) come back
+    // as the bytes they were.
+    const std::string astral =
+        "<HTML><HEAD></HEAD><BODY title=\"\xF0\x9F\x98\x80\">\xEA\xB0\x80\xF0\x9F\x98\x80"
+        "</BODY></HTML>";
+    NodeTree tree;
+    ASSERT_EQ(LoadHtmlDocument(tree, DocumentBytes{astral, "", "utf-8"}), ParseError::None);
+    EXPECT_EQ(TextContent(tree.Body()), u"\uAC00\U0001F600");
+    EXPECT_EQ(EncodeDocumentText(DocumentHtml(tree), tree.charset), astral);
+    // A stray continuation byte, a truncated sequence (one U+FFFD for the whole of it), an overlong
+    // form and an encoded surrogate (one for each byte) in a document said to be UTF-8.
+    const std::string bad = "<p>a\x80"
+                            "b\xE0\xA0"
+                            "c\xC0\xAF"
+                            "d\xED\xA0\x80"
+                            "e</p>";
+    NodeTree badTree;
+    ASSERT_EQ(LoadHtmlDocument(badTree, DocumentBytes{bad, "utf-8", ""}), ParseError::None);
+    EXPECT_EQ(TextContent(badTree.Body()), u"a\uFFFDb\uFFFDc\uFFFD\uFFFDd\uFFFD\uFFFD\uFFFDe");
+}
+
 struct CharsetCase {
     const char* name;
     std::string bytes;

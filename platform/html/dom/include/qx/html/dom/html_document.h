@@ -9,6 +9,7 @@
 #include "qx/html/dom/html_parser.h"
 #include "qx/html/dom/node_tree.h"
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string_view>
@@ -70,16 +71,33 @@ public:
     virtual IConnectionPointContainer* ConnectionPoints(Node* node) = 0;
 };
 
+// Where a document goes when script moves it (the browser control installs one): `location` puts,
+// `reload`, `replace` and form submission. Without one those members fail with E_NOTIMPL.
+class DocumentNavigation {
+public:
+    virtual ~DocumentNavigation() = default;
+    // Loads the address into the document's window; postData (form submission) is sent as the
+    // body of a POST when not empty; replace: the history entry of this document is replaced.
+    virtual HRESULT Navigate(std::u16string_view url, std::string_view postData, bool replace) = 0;
+    virtual HRESULT Reload() = 0;
+};
+
 // What a document's objects share: the tree and the document's own properties.
 struct DomDocument {
     NodeTree tree;
     std::shared_ptr<ElementEvents> events; // set by the page that runs the document
     IDispatch* script = nullptr;           // the page's script object while it runs; no reference held
-    IDispatch* documentObject = nullptr;   // while one lives; no reference held
+    IDispatch* window = nullptr;         // the page's window (IHTMLWindow2) while it runs; no reference held
+    IDispatch* documentObject = nullptr; // while one lives; no reference held
     std::u16string readyState = u"complete";
     Node* activeElement = nullptr; // the focus inside the page (held by the page's events); null: BODY
     std::unique_ptr<GeometrySource> geometry;
     std::shared_ptr<DocumentEditing> editing; // set by the page that runs the document
+    std::shared_ptr<DocumentNavigation> navigation;
+    // "Inherit", "On" or "Off"; whoever edits the document hears each put (to reload it in the mode).
+    std::u16string designMode = u"Inherit";
+    std::function<void()> designModeChanged;
+    std::u16string windowName; // window.name
 };
 
 using DomPtr = std::shared_ptr<DomDocument>;

@@ -1,13 +1,15 @@
 // A page's script: one engine per window whose global object is the window (document, window,
-// event, alert, confirm, setTimeout, setInterval, clearTimeout, clearInterval, ActiveXObject),
-// the page's SCRIPT blocks run in document order, `<script for event>` blocks, inline handlers
-// compiled as functions of `event`, and document.Script for components.
+// event, alert, confirm, setTimeout, setInterval, clearTimeout, clearInterval, ActiveXObject,
+// location, navigator, screen, execScript, name, parent, top), the page's SCRIPT blocks
+// run in document order, `<script for event>` blocks, inline handlers compiled as functions of
+// `event`, and for components document.Script and the window (document.parentWindow, IHTMLWindow2).
 #pragma once
 
 #include "qx/html/events/page_events.h"
 #include "qx/script/script_engine.h"
 
 #include "mshtml.h"
+#include "qx/com/object.h"
 #include "qx/com/variant.h"
 
 #include <chrono>
@@ -25,6 +27,9 @@ struct PageScriptOptions {
     // Hears each script error as the browser reports it ("Line: ..."); standard error when empty.
     std::function<void(const std::string& report)> report;
 };
+
+class WindowObject;
+class PageWindow;
 
 class PageScript final : private events::PageEvents::Host {
 public:
@@ -60,6 +65,14 @@ private:
     void ReportException(HRESULT hr, const EXCEPINFO& info);
     HRESULT StartTimer(qx::script::CallContext& call, bool repeat);
     HRESULT StopTimer(qx::script::CallContext& call);
+    // A timer running text or a function; its id in *id.
+    HRESULT AddTimer(com::Variant handler, double delay, bool repeat, LONG* id);
+    void RemoveTimer(UINT_PTR id);
+    // Runs a block; an error is reported and left in *error.
+    bool RunBlock(std::string_view sourceUtf8, std::string_view where, qx::script::ScriptError* error);
+    // Runs text as a block; a failure carries the error's message (reported as well).
+    HRESULT ExecuteText(std::u16string_view code);
+    friend class PageWindow;
     static void CALLBACK OnTimer(HWND, UINT, UINT_PTR id, DWORD);
     void RunTimer(UINT_PTR id);
     void BindScriptFor(dom::Node* script);
@@ -75,7 +88,9 @@ private:
     PageScriptOptions options_;
     qx::script::ScriptEngine engine_;
     std::shared_ptr<events::PageEvents> events_;
-    com::ComPtr<IDispatch> window_;
+    com::ComPtr<IDispatch> window_;             // the script's global object
+    std::unique_ptr<PageWindow> pageWindow_;    // what the window object asks of this page
+    com::ObjectPtr<WindowObject> windowObject_; // the window as components see it
     std::map<UINT_PTR, Timer> timers_;
     int errors_ = 0;
 };
