@@ -69,6 +69,9 @@ HRESULT CreateTablePartObject(const DomPtr& dom, Node* node, IDispatch** out);
 // The object of an INPUT, SELECT, OPTION, IMG or DIV; S_FALSE (and nothing made) for other elements.
 HRESULT CreateFormFieldObject(const DomPtr& dom, Node* node, IDispatch** out);
 
+// The object of an OBJECT element; S_FALSE (and nothing made) for other elements.
+HRESULT CreateObjectElementObject(const DomPtr& dom, Node* node, IDispatch** out);
+
 // IHTMLDOMNode's members over a node.
 namespace node_members {
 HRESULT NodeType(const Node* node, LONG* out);

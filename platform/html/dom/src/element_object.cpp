@@ -52,6 +52,8 @@ HRESULT NodeObjectOf(const DomPtr& dom, Node* node, IDispatch** object) {
         HRESULT hr = CreateTablePartObject(dom, node, object);
         if (hr == S_FALSE)
             hr = CreateFormFieldObject(dom, node, object);
+        if (hr == S_FALSE)
+            hr = CreateObjectElementObject(dom, node, object);
         if (hr != S_FALSE)
             return hr;
         return MakeNodeObject<CElement>(dom, node, object);

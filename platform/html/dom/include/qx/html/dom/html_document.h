@@ -5,6 +5,7 @@
 #pragma once
 
 #include "mshtml.h"
+#include "mshtml_object.h"
 #include "qx/html/dom/html_parser.h"
 #include "qx/html/dom/node_tree.h"
 
@@ -41,6 +42,15 @@ public:
     virtual HRESULT Click(Node* node) = 0;
 };
 
+// The controls of a document's OBJECT elements, as the page that hosts them gives them.
+class HostedObjects {
+public:
+    virtual ~HostedObjects() = default;
+    // The control of an OBJECT element for script: S_OK with it; S_FALSE and null when the element
+    // hosts none or its control refused to be scripted.
+    virtual HRESULT ScriptableControl(Node* element, IDispatch** control) = 0;
+};
+
 // What a document's objects share: the tree and the document's own properties.
 struct DomDocument {
     NodeTree tree;
@@ -49,6 +59,7 @@ struct DomDocument {
     IDispatch* documentObject = nullptr;   // while one lives; no reference held
     std::u16string readyState = u"complete";
     std::unique_ptr<GeometrySource> geometry;
+    std::shared_ptr<HostedObjects> objects; // set by the page that hosts the OBJECT elements' controls
 };
 
 using DomPtr = std::shared_ptr<DomDocument>;
