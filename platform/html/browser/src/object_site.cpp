@@ -40,6 +40,23 @@ std::string Utf8(std::u16string_view text) {
     return com::Utf16ToUtf8(text);
 }
 
+// What the document holds: the page's objects without keeping them alive, since they hold the
+// document.
+class ObjectsLink final : public dom::HostedObjects {
+public:
+    explicit ObjectsLink(std::weak_ptr<PageObjects> objects) : objects_(std::move(objects)) {}
+    HRESULT ScriptableControl(dom::Node* element, IDispatch** control) override {
+        if (std::shared_ptr<PageObjects> objects = objects_.lock())
+            return objects->ScriptableControl(element, control);
+        if (control)
+            *control = nullptr;
+        return control ? S_FALSE : E_POINTER;
+    }
+
+private:
+    std::weak_ptr<PageObjects> objects_;
+};
+
 } // namespace
 
 PageObjects::PageObjects(dom::DomPtr dom, PageObjectsOptions options)
@@ -58,7 +75,8 @@ HRESULT PageObjects::Open(IHTMLDocument2* document, PageObjectsOptions options,
     if (!access)
         return E_INVALIDARG;
     std::shared_ptr<PageObjects> made(new PageObjects(access->AccessDocument(), std::move(options)));
-    made->dom_->objects = made;
+    made->link_ = std::make_shared<ObjectsLink>(made);
+    made->dom_->objects = made->link_;
     *objects = std::move(made);
     return S_OK;
 }
@@ -103,15 +121,17 @@ void PageObjects::CreateControl(dom::Node* element) {
     if (!host.params.empty() && !ControlIsSafe(control.Get(), clsid, IID_IPersistPropertyBag,
                                                INTERFACESAFE_FOR_UNTRUSTED_DATA, CATID_SafeForInitializing)) {
         host.params.clear();
-        Report("The ActiveX control \"" + Utf8(id) + "\" is not safe for initialization: its PARAMs were not given to it");
+        Report("The ActiveX control \"" + Utf8(id) +
+               "\" is not safe for initialization: its PARAMs were not given to it");
     }
-    const bool scriptable = ControlIsSafe(control.Get(), clsid, IID_IDispatch, INTERFACESAFE_FOR_UNTRUSTED_CALLER,
-                                          CATID_SafeForScripting);
+    const bool scriptable = ControlIsSafe(control.Get(), clsid, IID_IDispatch,
+                                          INTERFACESAFE_FOR_UNTRUSTED_CALLER, CATID_SafeForScripting);
     if (!scriptable)
         Report("The ActiveX control \"" + Utf8(id) + "\" is not safe for scripting: script cannot use it");
     if (scriptable && options_.events) {
         events::PageEvents* events = options_.events;
-        host.onEvent = [events, element](DISPID, const std::u16string& name, std::vector<com::Variant>& args) {
+        host.onEvent = [events, element](DISPID, const std::u16string& name,
+                                         std::vector<com::Variant>& args) {
             events->CallControlEvent(element, name, args);
         };
     }
@@ -149,8 +169,9 @@ void PageObjects::Close() {
     for (dom::Node* element : tried_)
         dom_->tree.Release(element);
     tried_.clear();
-    if (dom_->objects.get() == this)
+    if (dom_->objects == link_)
         dom_->objects.reset();
+    link_.reset();
 }
 
 com::control::ControlHost* PageObjects::HostOf(dom::Node* element) const {

@@ -123,7 +123,9 @@ public:
         return S_OK;
     }
     STDMETHODIMP put_onreadystatechange(VARIANT v) override { return Handler(u"onreadystatechange", v); }
-    STDMETHODIMP get_onreadystatechange(VARIANT* p) override { return GetHandlerOf(u"onreadystatechange", p); }
+    STDMETHODIMP get_onreadystatechange(VARIANT* p) override {
+        return GetHandlerOf(u"onreadystatechange", p);
+    }
     STDMETHODIMP put_onerror(VARIANT v) override { return Handler(u"onerror", v); }
     STDMETHODIMP get_onerror(VARIANT* p) override { return GetHandlerOf(u"onerror", p); }
     STDMETHODIMP put_altHtml(BSTR v) override { return Put(u"altHtml", v); }

@@ -6,7 +6,8 @@
 
 namespace qx::html::events {
 
-void PageEvents::CallControlEvent(dom::Node* node, std::u16string_view name, std::vector<com::Variant>& args) {
+void PageEvents::CallControlEvent(dom::Node* node, std::u16string_view name,
+                                  std::vector<com::Variant>& args) {
     const auto found = handlers_.find(node);
     if (!node || name.empty() || found == handlers_.end())
         return;

@@ -31,8 +31,10 @@ struct PageObjectsOptions {
 
 class PageObjects final : public dom::HostedObjects {
 public:
-    // Hosts the document's controls from now on (the document's objects ask this one).
-    static HRESULT Open(IHTMLDocument2* document, PageObjectsOptions options, std::shared_ptr<PageObjects>* objects);
+    // Hosts the document's controls from now on (the document's objects ask this one, through a
+    // link that does not keep it alive: the page keeps the one pointer that does).
+    static HRESULT Open(IHTMLDocument2* document, PageObjectsOptions options,
+                        std::shared_ptr<PageObjects>* objects);
     ~PageObjects() override;
     PageObjects(const PageObjects&) = delete;
     PageObjects& operator=(const PageObjects&) = delete;
@@ -62,7 +64,8 @@ private:
     dom::DomPtr dom_;
     PageObjectsOptions options_;
     std::vector<Hosted> hosted_;
-    std::vector<dom::Node*> tried_; // elements already given their chance (held)
+    std::vector<dom::Node*> tried_;            // elements already given their chance (held)
+    std::shared_ptr<dom::HostedObjects> link_; // what the document holds
     bool closed_ = false;
 };
 
