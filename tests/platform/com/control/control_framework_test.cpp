@@ -9,6 +9,7 @@
 #include <wingdi.h>
 
 #include <cstring>
+#include <map>
 
 namespace qx::test {
 namespace {
@@ -46,6 +47,50 @@ public:
     }
     int viewChanges = 0, closes = 0;
     std::vector<DISPID> changed, events;
+};
+
+// A storage holding streams by name in memory: what IPersistStorage needs of one.
+class CMemoryStorage : public com::ObjectRoot, public IStorage {
+public:
+    QX_BEGIN_INTERFACES(CMemoryStorage)
+    QX_INTERFACE_ENTRY(IStorage)
+    QX_END_INTERFACES()
+    STDMETHODIMP CreateStream(const OLECHAR* name, DWORD, DWORD, DWORD, IStream** stream) override {
+        HRESULT hr = CreateStreamOnHGlobal(nullptr, TRUE, stream);
+        if (SUCCEEDED(hr))
+            streams[name] = *stream;
+        return hr;
+    }
+    STDMETHODIMP OpenStream(const OLECHAR* name, void*, DWORD, DWORD, IStream** stream) override {
+        const auto found = streams.find(name);
+        if (found == streams.end())
+            return STG_E_FILENOTFOUND;
+        LARGE_INTEGER zero{};
+        found->second->Seek(zero, STREAM_SEEK_SET, nullptr);
+        *stream = found->second.Get();
+        (*stream)->AddRef();
+        return S_OK;
+    }
+    STDMETHODIMP CreateStorage(const OLECHAR*, DWORD, DWORD, DWORD, IStorage**) override { return E_NOTIMPL; }
+    STDMETHODIMP OpenStorage(const OLECHAR*, IStorage*, DWORD, SNB, DWORD, IStorage**) override {
+        return E_NOTIMPL;
+    }
+    STDMETHODIMP CopyTo(DWORD, const IID*, SNB, IStorage*) override { return E_NOTIMPL; }
+    STDMETHODIMP MoveElementTo(const OLECHAR*, IStorage*, const OLECHAR*, DWORD) override {
+        return E_NOTIMPL;
+    }
+    STDMETHODIMP Commit(DWORD) override { return S_OK; }
+    STDMETHODIMP Revert() override { return E_NOTIMPL; }
+    STDMETHODIMP EnumElements(DWORD, void*, DWORD, IEnumSTATSTG**) override { return E_NOTIMPL; }
+    STDMETHODIMP DestroyElement(const OLECHAR*) override { return E_NOTIMPL; }
+    STDMETHODIMP RenameElement(const OLECHAR*, const OLECHAR*) override { return E_NOTIMPL; }
+    STDMETHODIMP SetElementTimes(const OLECHAR*, const FILETIME*, const FILETIME*, const FILETIME*) override {
+        return E_NOTIMPL;
+    }
+    STDMETHODIMP SetClass(REFCLSID) override { return S_OK; }
+    STDMETHODIMP SetStateBits(DWORD, DWORD) override { return E_NOTIMPL; }
+    STDMETHODIMP Stat(STATSTG*, DWORD) override { return E_NOTIMPL; }
+    std::map<std::u16string, com::ComPtr<IStream>> streams;
 };
 
 class ControlFramework : public TestControlFixture {
@@ -126,6 +171,27 @@ TEST_F(ControlFramework, TheStreamHoldsTheExtentThenEachPropertyByteForByte) {
     com::ComPtr<IOleObject>::QueryFrom(other.Get())->GetExtent(DVASPECT_CONTENT, &loaded);
     EXPECT_EQ(loaded.cx, 100);
     EXPECT_EQ(loaded.cy, 200);
+}
+
+TEST_F(ControlFramework, TheStorageKeepsTheMapInItsContentsStream) {
+    control_->put_Caption(com::Bstr(u"kept").Get());
+    com::ObjectPtr<CMemoryStorage> storage;
+    ASSERT_EQ(com::CreateObject(storage), S_OK);
+    com::ComPtr<IPersistStorage> persist = As<IPersistStorage>();
+    EXPECT_EQ(persist->Load(storage.Get()), STG_E_FILENOTFOUND);
+    ASSERT_EQ(persist->Save(storage.Get(), TRUE), S_OK);
+    EXPECT_EQ(persist->IsDirty(), S_FALSE);
+    ASSERT_EQ(storage->streams.count(u"Contents"), 1u);
+    EXPECT_EQ(Bytes(storage->streams[u"Contents"].Get()).size(), 8u + 2 + 4 + 8 + 2 + 4);
+
+    com::ComPtr<ITestControl> other;
+    ASSERT_EQ(CoCreateInstance(CLSID_TestControl, nullptr, CLSCTX_INPROC_SERVER, IID_ITestControl,
+                               reinterpret_cast<void**>(&other)),
+              S_OK);
+    ASSERT_EQ(com::ComPtr<IPersistStorage>::QueryFrom(other.Get())->Load(storage.Get()), S_OK);
+    com::Bstr caption;
+    other->get_Caption(&caption);
+    EXPECT_EQ(caption.View(), u"kept");
 }
 
 TEST_F(ControlFramework, DamagedStreamsFailCleanly) {

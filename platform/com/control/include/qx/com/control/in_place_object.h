@@ -6,15 +6,18 @@
 
 namespace qx::com::control {
 
+// IOleWindow::GetWindow of the in-place mixins: the control's window, E_FAIL without one.
+inline HRESULT WindowOf(const ControlBase& control, HWND* window) {
+    if (!window)
+        return E_POINTER;
+    *window = control.Window();
+    return *window ? S_OK : E_FAIL;
+}
+
 template <typename T>
 class OleInPlaceObjectWindowlessImpl : public IOleInPlaceObjectWindowless {
 public:
-    STDMETHODIMP GetWindow(HWND* phwnd) override {
-        if (!phwnd)
-            return E_POINTER;
-        *phwnd = Base().Window();
-        return *phwnd ? S_OK : E_FAIL;
-    }
+    STDMETHODIMP GetWindow(HWND* phwnd) override { return WindowOf(Base(), phwnd); }
     STDMETHODIMP ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
     STDMETHODIMP InPlaceDeactivate() override { return Base().InPlaceDeactivate(); }
     STDMETHODIMP UIDeactivate() override { return Base().UIDeactivate(); }
@@ -42,12 +45,7 @@ private:
 template <typename T>
 class OleInPlaceActiveObjectImpl : public IOleInPlaceActiveObject {
 public:
-    STDMETHODIMP GetWindow(HWND* phwnd) override {
-        if (!phwnd)
-            return E_POINTER;
-        *phwnd = Base().Window();
-        return *phwnd ? S_OK : E_FAIL;
-    }
+    STDMETHODIMP GetWindow(HWND* phwnd) override { return WindowOf(Base(), phwnd); }
     STDMETHODIMP ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
     STDMETHODIMP TranslateAccelerator(LPMSG lpmsg) override {
         if (!lpmsg)

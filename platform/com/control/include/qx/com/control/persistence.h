@@ -20,15 +20,18 @@ HRESULT SavePropertyMap(ControlBase& control, IPropertyBag* bag);
 
 inline constexpr const OLECHAR* kContentsStream = u"Contents";
 
+// IPersist::GetClassID of every persistence mixin.
+inline HRESULT ClassIdOf(const ControlBase& control, CLSID* clsid) {
+    if (!clsid)
+        return E_POINTER;
+    *clsid = control.ClassId();
+    return S_OK;
+}
+
 template <typename T>
 class PersistStreamInitImpl : public IPersistStreamInit {
 public:
-    STDMETHODIMP GetClassID(CLSID* pClassID) override {
-        if (!pClassID)
-            return E_POINTER;
-        *pClassID = Base().ClassId();
-        return S_OK;
-    }
+    STDMETHODIMP GetClassID(CLSID* pClassID) override { return ClassIdOf(Base(), pClassID); }
     STDMETHODIMP IsDirty() override { return Base().Dirty() ? S_OK : S_FALSE; }
     STDMETHODIMP Load(LPSTREAM pStm) override {
         if (!pStm)
@@ -53,12 +56,7 @@ private:
 template <typename T>
 class PersistStorageImpl : public IPersistStorage {
 public:
-    STDMETHODIMP GetClassID(CLSID* pClassID) override {
-        if (!pClassID)
-            return E_POINTER;
-        *pClassID = Base().ClassId();
-        return S_OK;
-    }
+    STDMETHODIMP GetClassID(CLSID* pClassID) override { return ClassIdOf(Base(), pClassID); }
     STDMETHODIMP IsDirty() override { return Base().Dirty() ? S_OK : S_FALSE; }
     STDMETHODIMP InitNew(IStorage* pStg) override { return pStg ? S_OK : E_POINTER; }
     STDMETHODIMP Load(IStorage* pStg) override {
@@ -90,12 +88,7 @@ private:
 template <typename T>
 class PersistPropertyBagImpl : public IPersistPropertyBag {
 public:
-    STDMETHODIMP GetClassID(CLSID* pClassID) override {
-        if (!pClassID)
-            return E_POINTER;
-        *pClassID = Base().ClassId();
-        return S_OK;
-    }
+    STDMETHODIMP GetClassID(CLSID* pClassID) override { return ClassIdOf(Base(), pClassID); }
     STDMETHODIMP InitNew() override { return S_OK; }
     STDMETHODIMP Load(IPropertyBag* pPropBag, IErrorLog* pErrorLog) override {
         if (!pPropBag)
