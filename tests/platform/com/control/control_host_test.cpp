@@ -6,6 +6,7 @@
 #include <olectl.h>
 #include <qx/com/control/control_host.h>
 #include <winuser_input.h>
+#include <winuser_message.h>
 #include <winuser_position.h>
 #include <winuser_window.h>
 
@@ -102,6 +103,11 @@ TEST_F(ControlHosting, VerbsActivateUiAndHide) {
     EXPECT_FALSE(IsWindowVisible(host->ControlWindow()));
     ASSERT_EQ(host->DoVerb(OLEIVERB_SHOW), S_OK);
     EXPECT_TRUE(IsWindowVisible(host->ControlWindow()));
+    // The shown window is painted through the control's drawing.
+    MSG queued{};
+    while (PeekMessageW(&queued, nullptr, 0, 0, PM_REMOVE))
+        DispatchMessageW(&queued);
+    EXPECT_GE(Get(host->Dispatch(), u"DrawCount").lVal, 1);
     EXPECT_EQ(host->DoVerb(OLEIVERB_OPEN), E_NOTIMPL);
     EXPECT_EQ(host->DoVerb(7), OLEOBJ_S_INVALIDVERB);
 
