@@ -1,6 +1,8 @@
 // A property bag over an OBJECT element's PARAMs, and the ambient properties a site answers.
 #include "qx/com/control/control_host.h"
 
+#include "../../src/name_compare.h"
+
 #include "qx/com/bstr.h"
 #include "qx/com/object.h"
 
@@ -8,21 +10,6 @@
 
 namespace qx::com::control {
 namespace {
-
-bool SameName(std::u16string_view a, std::u16string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        char16_t x = a[i], y = b[i];
-        if (x >= u'A' && x <= u'Z')
-            x = static_cast<char16_t>(x + 32);
-        if (y >= u'A' && y <= u'Z')
-            y = static_cast<char16_t>(y + 32);
-        if (x != y)
-            return false;
-    }
-    return true;
-}
 
 class CParamPropertyBag : public ObjectRoot, public IPropertyBag {
 public:
@@ -66,7 +53,7 @@ public:
 private:
     std::pair<std::u16string, std::u16string>* Find(std::u16string_view name) {
         for (auto& p : params)
-            if (SameName(p.first, name))
+            if (detail::NamesEqual(p.first, name))
                 return &p;
         return nullptr;
     }

@@ -1,6 +1,8 @@
 // Reading and writing a control's property map through its own IDispatch.
 #include "qx/com/control/persistence.h"
 
+#include "../../src/variant_type.h"
+
 #include "qx/com/variant.h"
 
 #include <oleauto.h>
@@ -35,30 +37,20 @@ HRESULT PutProperty(ControlBase& control, DISPID dispid, VARIANT* value) {
     return dispatch->Invoke(dispid, IID_NULL, 0, DISPATCH_PROPERTYPUT, &params, nullptr, nullptr, nullptr);
 }
 
+// Numbers, dates, currency, errors and booleans are kept as the bytes the VARIANT holds them in;
+// 0 for every other type.
 std::size_t ValueSize(VARTYPE vt) {
     switch (vt) {
-    case VT_I1:
-    case VT_UI1:
-        return 1;
-    case VT_I2:
-    case VT_UI2:
-    case VT_BOOL:
-        return 2;
-    case VT_I4:
-    case VT_UI4:
-    case VT_INT:
-    case VT_UINT:
-    case VT_R4:
-    case VT_ERROR:
-        return 4;
-    case VT_R8:
-    case VT_CY:
-    case VT_DATE:
-    case VT_I8:
-    case VT_UI8:
-        return 8;
-    default:
+    case VT_EMPTY:
+    case VT_NULL:
+    case VT_BSTR:
+    case VT_DISPATCH:
+    case VT_UNKNOWN:
+    case VT_DECIMAL:
+    case VT_VARIANT:
         return 0;
+    default:
+        return (vt & ~VT_TYPEMASK) ? 0 : detail::ElementSize(vt);
     }
 }
 
