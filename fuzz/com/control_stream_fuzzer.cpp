@@ -25,7 +25,6 @@ class CFuzzControl : public ObjectRoot,
                      public IDispatch,
                      public PersistStreamInitImpl<CFuzzControl> {
 public:
-    static constexpr bool kAggregatable = false;
     QX_BEGIN_INTERFACES(CFuzzControl)
     QX_INTERFACE_ENTRY(IDispatch)
     QX_INTERFACE_ENTRY(IPersistStreamInit)

@@ -8,7 +8,6 @@ namespace {
 
 class CStatDataEnumerator : public ObjectRoot, public IEnumSTATDATA {
 public:
-    static constexpr bool kAggregatable = false;
     QX_BEGIN_INTERFACES(CStatDataEnumerator)
     QX_INTERFACE_ENTRY(IEnumSTATDATA)
     QX_END_INTERFACES()

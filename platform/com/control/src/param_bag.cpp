@@ -13,7 +13,6 @@ namespace {
 
 class CParamPropertyBag : public ObjectRoot, public IPropertyBag {
 public:
-    static constexpr bool kAggregatable = false;
     QX_BEGIN_INTERFACES(CParamPropertyBag)
     QX_INTERFACE_ENTRY(IPropertyBag)
     QX_END_INTERFACES()

@@ -115,7 +115,7 @@ public:
     STDMETHODIMP put_height(VARIANT v) override { return PutValue(u"height", v); }
     STDMETHODIMP get_height(VARIANT* p) override { return TextValue(u"height", p); }
     // A control the page hosts is ready (READYSTATE_COMPLETE); an OBJECT without one never loads.
-    STDMETHODIMP get_readyState(LONG* p) override {
+    STDMETHODIMP get_objectReadyState(LONG* p) override {
         if (!p)
             return E_POINTER;
         com::ComPtr<IDispatch> control;

@@ -83,6 +83,8 @@ public:
     std::span<const PropertyEntry> PropertyMap() const override { return kTestProperties; }
     std::span<const CLSID> PropertyPages() const override { return {&CLSID_TestControl, 1}; }
 
+    using PersistStreamInitImpl<CTestControl>::Load;
+    using PersistStorageImpl<CTestControl>::Load;
     // Notes the type each PARAM arrives as, then loads the property map.
     STDMETHODIMP Load(IPropertyBag* pPropBag, IErrorLog* pErrorLog) override {
         if (!pPropBag)
