@@ -88,6 +88,8 @@ HRESULT CreateFormFieldObject(const DomPtr& dom, Node* node, IDispatch** out);
 HRESULT CreateStyleElementObject(const DomPtr& dom, Node* node, IDispatch** out);
 // The object of BODY; S_FALSE (and nothing made) for other elements.
 HRESULT CreateBodyObject(const DomPtr& dom, Node* node, IDispatch** out);
+// The object of an OBJECT element; S_FALSE (and nothing made) for other elements.
+HRESULT CreateObjectElementObject(const DomPtr& dom, Node* node, IDispatch** out);
 
 // IHTMLDOMNode's members over a node.
 namespace node_members {

@@ -54,6 +54,8 @@ HRESULT NodeObjectOf(const DomPtr& dom, Node* node, IDispatch** object) {
         if (hr == S_FALSE)
             hr = CreateFormFieldObject(dom, node, object);
         if (hr == S_FALSE)
+            hr = CreateObjectElementObject(dom, node, object);
+        if (hr == S_FALSE)
             hr = CreateStyleElementObject(dom, node, object);
         if (hr == S_FALSE)
             hr = CreateBodyObject(dom, node, object);

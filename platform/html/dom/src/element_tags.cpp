@@ -298,31 +298,6 @@ public:
     QX_TEXT_ATTRIBUTE(type, u"type")
 };
 
-// OBJECT's own members, over its attributes.
-class CObjectElement : public ElementObject<IHTMLObjectElement> {
-public:
-    QX_BEGIN_INTERFACES(CObjectElement)
-    QX_HTML_ELEMENT_ENTRIES
-    QX_INTERFACE_ENTRY(IHTMLObjectElement)
-    QX_END_INTERFACES()
-
-    STDMETHODIMP get_classid(BSTR* p) override { return GetTextAttribute(node_, u"classid", p); }
-    QX_TEXT_ATTRIBUTE(data, u"data")
-    QX_TEXT_ATTRIBUTE(align, u"align")
-    QX_TEXT_ATTRIBUTE(name, u"name")
-    QX_TEXT_ATTRIBUTE(codeBase, u"codeBase")
-    QX_TEXT_ATTRIBUTE(codeType, u"codeType")
-    QX_TEXT_ATTRIBUTE(code, u"code")
-    STDMETHODIMP get_BaseHref(BSTR* p) override { return ReturnText(dom_->tree.url, p); }
-    QX_TEXT_ATTRIBUTE(type, u"type")
-    STDMETHODIMP get_form(IDispatch** p) override { return ReturnObject(dom_, FormOf(node_), p); }
-    QX_VARIANT_ATTRIBUTE(width, u"width")
-    QX_VARIANT_ATTRIBUTE(height, u"height")
-    QX_TEXT_ATTRIBUTE(altHtml, u"altHtml")
-    QX_LONG_ATTRIBUTE(vspace, u"vspace", 0)
-    QX_LONG_ATTRIBUTE(hspace, u"hspace", 0)
-};
-
 class CTableCol : public ElementObject<IHTMLTableCol> {
 public:
     QX_BEGIN_INTERFACES(CTableCol)
@@ -369,8 +344,6 @@ HRESULT CreateTagElementObject(const DomPtr& dom, Node* node, IDispatch** out) {
         return MakeNodeObject<CSpanElement>(dom, node, out);
     if (node->Is(u"script"))
         return MakeNodeObject<CScriptElement>(dom, node, out);
-    if (node->Is(u"object"))
-        return MakeNodeObject<CObjectElement>(dom, node, out);
     if (node->Is(u"col") || node->Is(u"colgroup"))
         return MakeNodeObject<CTableCol>(dom, node, out);
     if (node->Is(u"caption"))

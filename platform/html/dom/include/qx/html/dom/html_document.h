@@ -6,6 +6,7 @@
 
 #include "mshtml.h"
 #include "ocidl.h"
+#include "mshtml_object.h"
 #include "qx/html/dom/html_parser.h"
 #include "qx/html/dom/node_tree.h"
 
@@ -82,6 +83,15 @@ public:
     virtual HRESULT Reload() = 0;
 };
 
+// The controls of a document's OBJECT elements, as the page that hosts them gives them.
+class HostedObjects {
+public:
+    virtual ~HostedObjects() = default;
+    // The control of an OBJECT element for script: S_OK with it; S_FALSE and null when the element
+    // hosts none or its control refused to be scripted.
+    virtual HRESULT ScriptableControl(Node* element, IDispatch** control) = 0;
+};
+
 // What a document's objects share: the tree and the document's own properties.
 struct DomDocument {
     NodeTree tree;
@@ -98,6 +108,7 @@ struct DomDocument {
     std::u16string designMode = u"Inherit";
     std::function<void()> designModeChanged;
     std::u16string windowName; // window.name
+    std::shared_ptr<HostedObjects> objects; // set by the page that hosts the OBJECT elements' controls
 };
 
 using DomPtr = std::shared_ptr<DomDocument>;

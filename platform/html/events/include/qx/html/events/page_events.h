@@ -4,6 +4,7 @@
 #pragma once
 
 #include "qx/com/comptr.h"
+#include "qx/com/variant.h"
 #include "qx/html/dom/html_document.h"
 
 #include <map>
@@ -61,6 +62,10 @@ public:
     bool Dispatch(dom::Node* source, const EventInit& init, IDispatch* template_ = nullptr);
     // The event being delivered (window.event): VT_DISPATCH, or VT_NULL between events.
     HRESULT CurrentEvent(VARIANT* event) const;
+    // Runs the handlers of a hosted control's event ("Changed": `<script for event>` blocks,
+    // attachEvent("onChanged") and the onChanged property) at its OBJECT element, each with the
+    // event's arguments in their declared order.
+    void CallControlEvent(dom::Node* node, std::u16string_view name, std::vector<com::Variant>& args);
     // Drops every handler, sink and the focus (the page is closing): handlers, sinks and nodes
     // hold each other otherwise.
     void Clear();

@@ -45,6 +45,9 @@ public:
     void RunScripts();
     // Runs script text as a block of the page; false after an error.
     bool Execute(std::string_view sourceUtf8, std::string_view where);
+    // Reports an error of the page that no script raised (a control that refused to be
+    // scripted), as the browser reports script errors.
+    void ReportError(std::string_view messageUtf8);
     // How many script errors were reported.
     int ErrorCount() const { return errors_; }
     events::PageEvents& Events() { return *events_; }

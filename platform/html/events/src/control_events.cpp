@@ -1,0 +1,47 @@
+// A hosted control's events at its OBJECT element: the handlers get the event's own arguments,
+// not an event object, as `<script for="id" event="Name(a, b)">` declares them.
+#include "qx/html/events/page_events.h"
+
+#include "oleauto.h"
+
+namespace qx::html::events {
+
+void PageEvents::CallControlEvent(dom::Node* node, std::u16string_view name,
+                                  std::vector<com::Variant>& args) {
+    const auto found = handlers_.find(node);
+    if (!node || name.empty() || found == handlers_.end())
+        return;
+    const std::u16string key = u"on" + dom::LowerAscii(name);
+    // Taken before they run: a handler may detach itself or close the page's controls.
+    std::vector<com::ComPtr<IDispatch>> handlers;
+    const auto property = found->second.properties.find(key);
+    if (property != found->second.properties.end() && property->second.second)
+        handlers.push_back(property->second.second);
+    const auto attached = found->second.attached.find(key);
+    if (attached != found->second.attached.end())
+        handlers.insert(handlers.end(), attached->second.begin(), attached->second.end());
+    dom_->tree.Hold(node);
+    for (const com::ComPtr<IDispatch>& handler : handlers) {
+        // Script takes its arguments last first.
+        std::vector<VARIANT> reversed(args.size());
+        for (std::size_t i = 0; i < args.size(); ++i) {
+            VariantInit(&reversed[args.size() - 1 - i]);
+            reversed[args.size() - 1 - i].vt = VT_BYREF | VT_VARIANT;
+            reversed[args.size() - 1 - i].pvarVal = &args[i];
+        }
+        DISPPARAMS params{reversed.data(), nullptr, static_cast<UINT>(reversed.size()), 0};
+        com::Variant result;
+        EXCEPINFO info{};
+        const HRESULT hr =
+            handler->Invoke(DISPID_VALUE, IID_NULL, 0, DISPATCH_METHOD, &params, &result, &info, nullptr);
+        if (FAILED(hr)) {
+            host_.HandlerFailed(hr, info);
+            SysFreeString(info.bstrSource);
+            SysFreeString(info.bstrDescription);
+            SysFreeString(info.bstrHelpFile);
+        }
+    }
+    dom_->tree.Release(node);
+}
+
+} // namespace qx::html::events
