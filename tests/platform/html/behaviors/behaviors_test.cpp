@@ -253,10 +253,9 @@ TEST_F(Behaviors, DocumentReadyWaitsForTheDocument) {
     EXPECT_EQ(Log(), "find x #o#x;init;notify 0 DIV;notify 1 DIV;");
     // Without behaviours, the element members say so.
     page.reset();
-    ComPtr<IHTMLElement2> body;
-    ComPtr<IHTMLElement> element;
-    ASSERT_TRUE(SUCCEEDED(document->get_body(reinterpret_cast<IDispatch**>(&element))));
-    body = ComPtr<IHTMLElement2>::QueryFrom(element.Get());
+    ComPtr<IDispatch> element;
+    ASSERT_TRUE(SUCCEEDED(document->get_body(&element)));
+    ComPtr<IHTMLElement2> body = ComPtr<IHTMLElement2>::QueryFrom(element.Get());
     LONG cookie = 7;
     EXPECT_EQ(body->addBehavior(qx::com::Bstr(u"#o#x"), nullptr, &cookie), E_NOTIMPL);
     EXPECT_EQ(cookie, 0);
