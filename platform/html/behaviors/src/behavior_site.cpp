@@ -90,7 +90,9 @@ STDMETHODIMP CBehaviorSite::FireEvent(LONG cookie, IHTMLEventObj* eventObject) {
     events::EventInit init;
     init.type = name;
     init.staysAtSource = !(registered.flags & BEHAVIOREVENTFLAGS_BUBBLE);
-    // Held for the delivery: a handler may remove the behaviour, which disconnects this site.
+    // Held for the delivery: a handler may remove the behaviour, which disconnects this site and
+    // may drop the behaviour's references to it.
+    const com::ComPtr<IElementBehaviorSiteOM> self(this);
     const dom::DomPtr dom = dom_;
     dom::Node* element = element_;
     dom->tree.Hold(element);

@@ -230,6 +230,62 @@ TEST_F(Behaviors, ElementsThrownAwayLoseTheirBehaviours) {
     EXPECT_EQ(Open("<body><div id=d></div><script>d.addBehavior('#x#one', factory)</script>"), "");
 }
 
+// What a component sees: addBehavior with the factory as VT_UNKNOWN, then the element's IDispatch.
+TEST_F(Behaviors, ElementDispatchAsksTheBehaviourFirst) {
+    EXPECT_EQ(Open("<body><div id=d title=attr></div>"), "");
+    ComPtr<IHTMLDocument3> document3 = ComPtr<IHTMLDocument3>::QueryFrom(document_.Get());
+    ComPtr<IDispatch> div;
+    ASSERT_TRUE(SUCCEEDED(document3->getElementById(qx::com::Bstr(u"d"), &div)));
+    ComPtr<IHTMLElement2> element = ComPtr<IHTMLElement2>::QueryFrom(div.Get());
+    ComPtr<IUnknown> factory = ComPtr<IUnknown>::QueryFrom(factory_.Get());
+    VARIANT byUnknown;
+    VariantInit(&byUnknown);
+    byUnknown.vt = VT_UNKNOWN;
+    byUnknown.punkVal = factory.Get();
+    LONG cookie = 0;
+    ASSERT_EQ(element->addBehavior(qx::com::Bstr(u"#lvf#LISTVIEW"), &byUnknown, &cookie), S_OK);
+    EXPECT_EQ(cookie, 1);
+
+    auto idOf = [&](const char16_t* name) {
+        std::u16string text(name);
+        LPOLESTR names[] = {reinterpret_cast<LPOLESTR>(text.data())};
+        DISPID id = DISPID_UNKNOWN;
+        EXPECT_EQ(div->GetIDsOfNames(IID_NULL, names, 1, 0, &id), S_OK);
+        return id;
+    };
+    auto get = [&](DISPID id, qx::com::Variant* value) {
+        DISPPARAMS none{nullptr, nullptr, 0, 0};
+        return div->Invoke(id, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, value, nullptr, nullptr);
+    };
+    const DISPID shadowing = idOf(u"TITLE");
+    EXPECT_NE(shadowing, 0x80010045); // the element's own title
+    VARIANT text;
+    VariantInit(&text);
+    text.vt = VT_BSTR;
+    text.bstrVal = SysAllocString(u"mine");
+    DISPID put = DISPID_PROPERTYPUT;
+    DISPPARAMS one{&text, &put, 1, 1};
+    EXPECT_EQ(div->Invoke(shadowing, IID_NULL, 0, DISPATCH_PROPERTYPUT, &one, nullptr, nullptr, nullptr),
+              S_OK);
+    VariantClear(&text);
+    qx::com::Variant value;
+    EXPECT_EQ(get(shadowing, &value), S_OK);
+    EXPECT_EQ(value.vt, VT_BSTR);
+    EXPECT_EQ(std::u16string(value.bstrVal), u"mine");
+    // The element's member stays reachable by its own DISPID.
+    qx::com::Variant own;
+    EXPECT_EQ(get(0x80010045, &own), S_OK);
+    EXPECT_EQ(std::u16string(own.bstrVal), u"attr");
+
+    VARIANT_BOOL removed = VARIANT_FALSE;
+    EXPECT_EQ(element->removeBehavior(cookie, &removed), S_OK);
+    EXPECT_EQ(removed, VARIANT_TRUE);
+    qx::com::Variant gone;
+    EXPECT_EQ(get(shadowing, &gone), DISP_E_MEMBERNOTFOUND);
+    EXPECT_EQ(idOf(u"title"), 0x80010045);
+    EXPECT_EQ(Log(), "find LISTVIEW #lvf#LISTVIEW;init;notify 0 DIV;notify 1 DIV;detach;");
+}
+
 TEST_F(Behaviors, DocumentReadyWaitsForTheDocument) {
     ComPtr<IHTMLDocument2> document;
     ASSERT_TRUE(
