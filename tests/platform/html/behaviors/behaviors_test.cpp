@@ -24,11 +24,13 @@ using qx::html::behaviors::PageBehaviors;
 constexpr CLSID kFactoryClass = {
     0x8F1D6A40, 0x52C3, 0x4E7B, {0x9A, 0x0D, 0x3B, 0x6C, 0x2E, 0x4F, 0x7A, 0x20}};
 std::shared_ptr<std::u16string> g_classLog;
+int g_classesMade = 0;
 
 HRESULT CreateRegisteredFactory(IUnknown* outer, REFIID riid, void** ppv) {
     if (outer)
         return CLASS_E_NOAGGREGATION;
     ComPtr<IDispatch> factory;
+    ++g_classesMade;
     const HRESULT hr = qx::test::CreateTestBehaviorFactory(g_classLog, &factory);
     return FAILED(hr) ? hr : factory->QueryInterface(riid, ppv);
 }
@@ -69,7 +71,7 @@ protected:
         document_ = nullptr;
     }
     // Opens the page with its behaviours (styles applied), runs its scripts and gives what they said.
-    std::string Open(const std::string& html, PageBehaviorOptions options = {}) {
+    std::string Open(const std::string& html, PageBehaviorOptions options = {}, bool objects = true) {
         Close();
         EXPECT_TRUE(SUCCEEDED(
             qx::html::dom::ParseHtmlDocumentObject(qx::com::Utf8ToUtf16(kPrelude + html), &document_)));
@@ -77,7 +79,7 @@ protected:
         scriptOptions.report = [this](const std::string& report) { errors_ += report; };
         EXPECT_TRUE(SUCCEEDED(qx::html::script::PageScript::Open(document_.Get(), scriptOptions, &page_)));
         EXPECT_TRUE(SUCCEEDED(page_->Engine().DefineValue("factory", qx::com::Variant(factory_.Get()))));
-        if (!options.objectOf)
+        if (objects)
             options.objectOf = [this](IHTMLElement*, IUnknown** object) {
                 return factory_->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(object));
             };
@@ -215,6 +217,23 @@ TEST_F(Behaviors, StylesAttachAndDetach) {
               "find registered #default#registered;init;notify 0 P;notify 1 "
               "P;detach;");
     EXPECT_EQ(behaviors_->Count(), 2u);
+}
+
+// Without the control hosting's objects, an OBJECT's class is made from its classid, once.
+TEST_F(Behaviors, ObjectFactoriesFromTheirClassid) {
+    g_classesMade = 0;
+    EXPECT_EQ(
+        Open("<body><object id=o classid='clsid:{8F1D6A40-52C3-4E7B-9A0D-3B6C2E4F7A20}'></object>"
+             "<object id=bad classid='clsid:00000000-0000-0000-0000-0000000000FF'></object>"
+             "<b id=n></b><div style='behavior:url(#o#one)'></div><div style='behavior:url(#o#two)'></div>"
+             "<p style='behavior:url(#bad#x) url(#n#y) url(#missing#z) url(#default#nobody) url(a.htc)'></p>",
+             {}, false),
+        "");
+    EXPECT_EQ(
+        qx::com::Utf16ToUtf8(*g_classLog),
+        "find one #o#one;init;notify 0 DIV;notify 1 DIV;find two #o#two;init;notify 0 DIV;notify 1 DIV;");
+    EXPECT_EQ(behaviors_->Count(), 2u);
+    EXPECT_EQ(g_classesMade, 1);
 }
 
 TEST_F(Behaviors, ElementsThrownAwayLoseTheirBehaviours) {
