@@ -314,7 +314,7 @@ BehaviorRegistry::AttachmentPtr BehaviorRegistry::Answering(dom::Node* element, 
     const std::vector<AttachmentPtr> latest = Latest(element);
     for (const AttachmentPtr& a : latest) {
         const std::u16string& registered = a->site->Name();
-        if (!registered.empty() &&
+        if (!registered.empty() && a->members &&
             (caseSensitive ? registered == name : dom::EqualsNoCase(registered, name))) {
             *byName = true;
             return a;
@@ -352,6 +352,8 @@ HRESULT BehaviorRegistry::InvokeName(dom::Node* element, std::u16string_view nam
         return DISP_E_MEMBERNOTFOUND;
     // Held for the call: the member may remove its own behaviour.
     const com::ComPtr<IDispatch> members = a->members;
+    if (!members)
+        return DISP_E_MEMBERNOTFOUND; // detached while its name was looked up
     if (byName) {
         if (!(flags & DISPATCH_PROPERTYGET))
             return DISP_E_MEMBERNOTFOUND;
@@ -360,10 +362,7 @@ HRESULT BehaviorRegistry::InvokeName(dom::Node* element, std::u16string_view nam
         VariantInit(result);
         result->vt = VT_DISPATCH;
         result->pdispVal = members.Get();
-        if (result->pdispVal)
-            result->pdispVal->AddRef();
-        else
-            result->vt = VT_NULL;
+        result->pdispVal->AddRef();
         return S_OK;
     }
     return members->Invoke(id, IID_NULL, lcid, flags, params, result, excepInfo, nullptr);
