@@ -6,6 +6,7 @@
 #include <objbase_activation.h>
 #include <qx/com/bstr.h>
 #include <qx/com/comptr.h>
+#include <qx/html/behaviors/page_behaviors.h>
 #include <qx/html/dom/html_document.h>
 #include <qx/html/dom/html_parser.h>
 #include <qx/html/dom/serializer.h>
@@ -93,6 +94,10 @@ int RunPageHost(const PageHostOptions& options) {
                 std::fprintf(stderr, "pagehost: the page's script engine cannot start\n");
                 status = kPageCannotLoad;
             } else {
+                // Behaviours that styles name are attached before the page's script runs.
+                std::unique_ptr<html::behaviors::PageBehaviors> behaviors;
+                if (SUCCEEDED(html::behaviors::PageBehaviors::Open(document.Get(), {}, &behaviors)))
+                    behaviors->ApplyStyles();
                 page->RunScripts();
                 const unsigned seconds = options.seconds.value_or(kIdleLimitSeconds);
                 win32::input::PumpUntilIdle(static_cast<DWORD>(seconds) * 1000u);
@@ -101,6 +106,7 @@ int RunPageHost(const PageHostOptions& options) {
                 com::ComPtr<IHtmlNodeAccess> access = com::ComPtr<IHtmlNodeAccess>::QueryFrom(document.Get());
                 if (!options.savePath.empty() && !Save(access->AccessDocument(), options.savePath))
                     status = kPageCannotLoad;
+                behaviors.reset();
                 page.reset();
             }
             win32::RemoveVirtualClock();

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "attribute_names.h"
+#include "behavior_names.h"
 #include "dom_objects.h"
 #include "element_styles.h"
 
@@ -103,6 +104,7 @@ public:
     void AttachElement(DomPtr dom, Node* node) {
         this->Attach(std::move(dom), node);
         names_ = std::make_unique<AttributeNames>(node);
+        behaviorNames_ = std::make_unique<BehaviorNames>(this->dom_.get(), node);
     }
 
     // IHTMLElement
@@ -475,6 +477,24 @@ public:
         *p = IsVoidElement(this->node_->name) ? VARIANT_FALSE : VARIANT_TRUE;
         return S_OK;
     }
+    // Behaviours belong to the behaviour piece.
+    STDMETHODIMP addBehavior(BSTR url, VARIANT* factory, LONG* cookie) override {
+        if (!cookie)
+            return E_POINTER;
+        *cookie = 0;
+        VARIANT none;
+        VariantInit(&none);
+        return this->dom_->behaviors ? this->dom_->behaviors->Add(this->node_, ViewOf(url),
+                                                                  factory ? ValueOf(*factory) : none, cookie)
+                                     : E_NOTIMPL;
+    }
+    STDMETHODIMP removeBehavior(LONG cookie, VARIANT_BOOL* removed) override {
+        if (!removed)
+            return E_POINTER;
+        *removed = VARIANT_FALSE;
+        return this->dom_->behaviors ? this->dom_->behaviors->Remove(this->node_, cookie, removed)
+                                     : E_NOTIMPL;
+    }
     STDMETHODIMP get_tagUrn(BSTR* p) override { return ReturnText(u"", p); }
     STDMETHODIMP getElementsByTagName(BSTR v, IDispatch** p) override {
         const std::u16string tag = LowerAscii(ViewOf(v));
@@ -519,6 +539,9 @@ protected:
             return S_OK;
         }
         return this->dom_->events->GetHandler(this->node_, name, p);
+    }
+    com::DynamicNames* ShadowingNames() override {
+        return this->dom_->behaviors ? behaviorNames_.get() : nullptr;
     }
 
 private:
@@ -592,6 +615,7 @@ private:
 
     std::unique_ptr<AttributeNames> names_;
     ElementStyleOwnerPtr styleOwner_;
+    std::unique_ptr<BehaviorNames> behaviorNames_;
 };
 
 } // namespace qx::html::dom

@@ -234,8 +234,18 @@ void NodeTree::Remove(Node* node) {
 }
 
 void NodeTree::RemoveChildren(Node* node) {
-    while (node->firstChild)
-        Remove(node->firstChild);
+    while (Node* child = node->firstChild) {
+        if (discarding) {
+            // The listener may run code that moves the child; it goes only from where it still is.
+            Hold(child);
+            discarding(child);
+            const bool stays = child->parent == node;
+            Release(child);
+            if (!stays)
+                continue;
+        }
+        Remove(child);
+    }
 }
 
 void NodeTree::Hold(Node* node) {

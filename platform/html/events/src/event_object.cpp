@@ -39,6 +39,61 @@ HRESULT OutObject(IDispatch* object, IDispatch** p) {
     return S_OK;
 }
 
+std::u16string AttributeKey(BSTR name) {
+    return dom::LowerAscii({name ? name : u"", SysStringLen(name)});
+}
+
+// The custom attributes as members, ahead of the interfaces' (a behaviour's "type" is its own).
+class AttributeMembers final : public com::DynamicNames {
+public:
+    AttributeMembers(std::map<std::u16string, com::Variant>& attributes, const EventInit& init)
+        : attributes_(attributes), init_(init) {}
+
+    bool FindName(std::u16string_view name, bool, std::u16string* spelled) override {
+        std::u16string key = dom::LowerAscii(name);
+        if (!attributes_.contains(key) && !(init_.typeFromAttribute && key == u"type"))
+            return false;
+        *spelled = std::move(key);
+        return true;
+    }
+    HRESULT EnsureName(std::u16string_view) override { return DISP_E_UNKNOWNNAME; }
+    HRESULT InvokeName(std::u16string_view name, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
+                       EXCEPINFO*, IServiceProvider*) override {
+        const std::u16string key = dom::LowerAscii(name);
+        if (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) {
+            if (!params || params->cArgs < 1)
+                return DISP_E_BADPARAMCOUNT;
+            const VARIANT& v = params->rgvarg[0];
+            attributes_[key] = com::Variant((v.vt == (VT_BYREF | VT_VARIANT) && v.pvarVal) ? *v.pvarVal : v);
+            return S_OK;
+        }
+        if (!(flags & DISPATCH_PROPERTYGET))
+            return DISP_E_MEMBERNOTFOUND;
+        if (!result)
+            return S_OK;
+        VariantInit(result);
+        const auto found = attributes_.find(key);
+        if (found == attributes_.end()) {
+            result->vt = VT_NULL;
+            return S_OK;
+        }
+        return VariantCopy(result, &found->second);
+    }
+    HRESULT DeleteName(std::u16string_view name) override {
+        attributes_.erase(dom::LowerAscii(name));
+        return S_OK;
+    }
+    DWORD NameProperties(std::u16string_view) override { return fdexPropCanGet | fdexPropCanPut; }
+    void ListNames(std::vector<std::u16string>& names) override {
+        for (const auto& [key, value] : attributes_)
+            names.push_back(key);
+    }
+
+private:
+    std::map<std::u16string, com::Variant>& attributes_;
+    const EventInit& init_;
+};
+
 class CEventObject : public com::ObjectRoot,
                      public com::UnionDispatchImpl<IHTMLEventObj, IHTMLEventObj2>,
                      public IEventState {
@@ -111,6 +166,15 @@ public:
     STDMETHODIMP get_type(BSTR* p) override {
         if (!p)
             return E_POINTER;
+        if (init_.typeFromAttribute) {
+            const auto found = attributes_.find(u"type");
+            const bool text = found != attributes_.end() && found->second.vt == VT_BSTR;
+            *p = com::Bstr(
+                     text ? std::u16string_view(found->second.bstrVal, SysStringLen(found->second.bstrVal))
+                          : std::u16string_view())
+                     .Detach();
+            return S_OK;
+        }
         *p = com::Bstr(init_.type).Detach();
         return S_OK;
     }
@@ -134,14 +198,14 @@ public:
     // IHTMLEventObj2: custom attributes, names in any case
     STDMETHODIMP setAttribute(BSTR name, VARIANT value, LONG) override {
         const VARIANT& v = (value.vt == (VT_BYREF | VT_VARIANT) && value.pvarVal) ? *value.pvarVal : value;
-        attributes_[dom::LowerAscii({name ? name : u"", SysStringLen(name)})] = com::Variant(v);
+        attributes_[AttributeKey(name)] = com::Variant(v);
         return S_OK;
     }
     STDMETHODIMP getAttribute(BSTR name, LONG, VARIANT* p) override {
         if (!p)
             return E_POINTER;
         VariantInit(p);
-        const auto found = attributes_.find(dom::LowerAscii({name ? name : u"", SysStringLen(name)}));
+        const auto found = attributes_.find(AttributeKey(name));
         if (found == attributes_.end()) {
             p->vt = VT_NULL;
             return S_OK;
@@ -149,9 +213,12 @@ public:
         return VariantCopy(p, &found->second);
     }
     STDMETHODIMP removeAttribute(BSTR name, LONG, VARIANT_BOOL* p) override {
-        const bool removed = attributes_.erase(dom::LowerAscii({name ? name : u"", SysStringLen(name)})) > 0;
+        const bool removed = attributes_.erase(AttributeKey(name)) > 0;
         return p ? Out(removed, p) : S_OK;
     }
+
+protected:
+    com::DynamicNames* ShadowingNames() override { return &members_; }
 
 private:
     EventInit init_;
@@ -159,6 +226,7 @@ private:
     com::Variant returnValue_;
     bool cancelBubble_ = false;
     std::map<std::u16string, com::Variant> attributes_;
+    AttributeMembers members_{attributes_, init_};
 };
 
 } // namespace
@@ -173,6 +241,12 @@ HRESULT CreateEventObject(const EventInit& init, IDispatch* source, IDispatch** 
         return hr;
     object->Start(init, source);
     return object->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(event));
+}
+
+HRESULT CreateBehaviorEventObject(IDispatch** event) {
+    EventInit init;
+    init.typeFromAttribute = true;
+    return CreateEventObject(init, nullptr, event);
 }
 
 } // namespace qx::html::events

@@ -284,7 +284,7 @@ bool PageEvents::Dispatch(dom::Node* source, const EventInit& init, IDispatch* t
             break;
         path.push_back(std::move(object));
         nodes.push_back(n);
-        if (!EventBubbles(init.type))
+        if (init.staysAtSource || !EventBubbles(init.type))
             break;
     }
     const std::u16string name = u"on" + dom::LowerAscii(init.type);

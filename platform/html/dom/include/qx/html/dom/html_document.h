@@ -4,6 +4,7 @@
 // collections.
 #pragma once
 
+#include "dispex.h"
 #include "mshtml.h"
 #include "ocidl.h"
 #include "mshtml_object.h"
@@ -14,6 +15,7 @@
 #include <memory>
 #include <optional>
 #include <string_view>
+#include <vector>
 
 namespace qx::html::dom {
 
@@ -92,11 +94,29 @@ public:
     virtual HRESULT ScriptableControl(Node* element, IDispatch** control) = 0;
 };
 
+// What the behaviour piece answers for a document's elements: addBehavior/removeBehavior, and the
+// members of an element's behaviours, which its IDispatch looks up before its own. Without one,
+// addBehavior and removeBehavior answer E_NOTIMPL and elements have no behaviour members.
+class ElementBehaviors {
+public:
+    virtual ~ElementBehaviors() = default;
+    virtual HRESULT Add(Node* element, std::u16string_view url, const VARIANT& factory, LONG* cookie) = 0;
+    virtual HRESULT Remove(Node* element, LONG cookie, VARIANT_BOOL* removed) = 0;
+    // The element's behaviour members by name, as com::DynamicNames has them.
+    virtual bool FindName(Node* element, std::u16string_view name, bool caseSensitive,
+                          std::u16string* spelled) = 0;
+    virtual HRESULT InvokeName(Node* element, std::u16string_view name, LCID lcid, WORD flags,
+                               DISPPARAMS* params, VARIANT* result, EXCEPINFO* excepInfo,
+                               IServiceProvider* caller) = 0;
+    virtual void ListNames(Node* element, std::vector<std::u16string>& names) = 0;
+};
+
 // What a document's objects share: the tree and the document's own properties.
 struct DomDocument {
     NodeTree tree;
-    std::shared_ptr<ElementEvents> events; // set by the page that runs the document
-    IDispatch* script = nullptr;           // the page's script object while it runs; no reference held
+    std::shared_ptr<ElementEvents> events;       // set by the page that runs the document
+    std::shared_ptr<ElementBehaviors> behaviors; // set by the page that hosts behaviours
+    IDispatch* script = nullptr;         // the page's script object while it runs; no reference held
     IDispatch* window = nullptr;         // the page's window (IHTMLWindow2) while it runs; no reference held
     IDispatch* documentObject = nullptr; // while one lives; no reference held
     std::u16string readyState = u"complete";

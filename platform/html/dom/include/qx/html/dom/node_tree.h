@@ -7,6 +7,7 @@
 #include "qx/html/ascii_case.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -127,8 +128,10 @@ public:
     // Takes the node out of its parent and keeps it as an orphan until the tree goes, whether held
     // or not (for nodes about to be inserted elsewhere).
     void Orphan(Node* node);
-    // Removes every child of the node.
+    // Removes every child of the node (its content is being replaced: innerHTML, innerText).
     void RemoveChildren(Node* node);
+    // Hears each child RemoveChildren throws away, just before it leaves the tree.
+    std::function<void(Node* child)> discarding;
 
     // Holders: a node object or collection holds its node while it lives.
     void Hold(Node* node);

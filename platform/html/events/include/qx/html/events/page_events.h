@@ -23,12 +23,21 @@ struct EventInit {
     LONG keyCode = 0, button = 0;
     LONG clientX = 0, clientY = 0, screenX = 0, screenY = 0, offsetX = 0, offsetY = 0;
     com::ComPtr<IDispatch> fromElement, toElement; // mouseover and mouseout
+    // A behaviour's event that was not registered to bubble stays at its element.
+    bool staysAtSource = false;
+    // A behaviour's event object: `type` is its "type" attribute (null until set).
+    bool typeFromAttribute = false;
 };
 
 class EventPoints;
 
 // Events that stay at their source.
 bool EventBubbles(std::u16string_view type);
+
+// An event object for a behaviour to fill and fire (IElementBehaviorSiteOM::CreateEventObject): it
+// has no type until its "type" attribute is set, and its attributes read as members (`event.param`)
+// in the handlers that the firing reaches.
+HRESULT CreateBehaviorEventObject(IDispatch** event);
 
 class PageEvents final : public dom::ElementEvents {
 public:
