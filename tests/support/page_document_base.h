@@ -21,7 +21,9 @@ struct ScriptOnlyDocument : IHTMLDocument2 {
     STDMETHODIMP get_charset(BSTR*) override { return E_NOTIMPL; }
     STDMETHODIMP put_charset(BSTR) override { return E_NOTIMPL; }
     STDMETHODIMP createElement(BSTR, IDispatch**) override { return E_NOTIMPL; }
+    STDMETHODIMP get_styleSheets(IDispatch**) override { return E_NOTIMPL; }
     STDMETHODIMP toString(BSTR*) override { return E_NOTIMPL; }
+    STDMETHODIMP createStyleSheet(BSTR, LONG, IDispatch**) override { return E_NOTIMPL; }
 
 protected:
     ~ScriptOnlyDocument() = default;
