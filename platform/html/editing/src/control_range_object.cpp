@@ -12,7 +12,6 @@ namespace {
 
 class CControlRange : public com::ObjectRoot, public com::UnionDispatchImpl<IHTMLControlRange> {
 public:
-    static constexpr bool kAggregatable = false;
     QX_BEGIN_INTERFACES(CControlRange)
     QX_INTERFACE_ENTRY(IHTMLControlRange)
     QX_INTERFACE_ENTRY(IDispatchEx)

@@ -11,7 +11,6 @@ namespace {
 
 class CSelection : public com::ObjectRoot, public com::UnionDispatchImpl<IHTMLSelectionObject> {
 public:
-    static constexpr bool kAggregatable = false;
     QX_BEGIN_INTERFACES(CSelection)
     QX_INTERFACE_ENTRY(IHTMLSelectionObject)
     QX_INTERFACE_ENTRY(IDispatchEx)

@@ -67,7 +67,6 @@ class CTextRange : public com::ObjectRoot,
                    public com::UnionDispatchImpl<IHTMLTxtRange>,
                    public ITextRangeAccess {
 public:
-    static constexpr bool kAggregatable = false;
     QX_BEGIN_INTERFACES(CTextRange)
     QX_INTERFACE_ENTRY(IHTMLTxtRange)
     QX_INTERFACE_ENTRY(IDispatchEx)
