@@ -44,15 +44,7 @@ public:
     const DomPtr& STDMETHODCALLTYPE AccessDocument() override { return dom_; }
 
     // The page's script object, while a page runs the document.
-    STDMETHODIMP get_Script(IDispatch** p) override {
-        if (!p)
-            return E_POINTER;
-        *p = dom_->script;
-        if (!*p)
-            return E_NOTIMPL;
-        (*p)->AddRef();
-        return S_OK;
-    }
+    STDMETHODIMP get_Script(IDispatch** p) override { return WhileRunning(dom_->script, p); }
     STDMETHODIMP get_all(IDispatch** p) override { return Collection(u"", p); }
     STDMETHODIMP get_body(IDispatch** p) override { return ReturnObject(dom_, dom_->tree.Body(), p); }
     // An element taken out of the page no longer has the focus.
@@ -158,15 +150,7 @@ public:
     }
     STDMETHODIMP get_styleSheets(IDispatch** p) override { return DocumentStyleSheets(dom_, p); }
     // The page's window, while a page runs the document.
-    STDMETHODIMP get_parentWindow(IDispatch** p) override {
-        if (!p)
-            return E_POINTER;
-        *p = dom_->window;
-        if (!*p)
-            return E_NOTIMPL;
-        (*p)->AddRef();
-        return S_OK;
-    }
+    STDMETHODIMP get_parentWindow(IDispatch** p) override { return WhileRunning(dom_->window, p); }
     STDMETHODIMP toString(BSTR* p) override { return ReturnText(u"[object]", p); }
     STDMETHODIMP createStyleSheet(BSTR url, LONG index, IDispatch** p) override {
         return CreateDocumentStyleSheet(dom_, url, index, p);
@@ -225,6 +209,16 @@ public:
     }
 
 private:
+    // What a running page gives the document; E_NOTIMPL while none runs it.
+    static HRESULT WhileRunning(IDispatch* object, IDispatch** p) {
+        if (!p)
+            return E_POINTER;
+        *p = object;
+        if (!object)
+            return E_NOTIMPL;
+        object->AddRef();
+        return S_OK;
+    }
     HRESULT PutRootAttribute(std::u16string_view name, BSTR v) {
         Node* html = dom_->tree.DocumentElement();
         if (!html)

@@ -250,12 +250,7 @@ public:
     QX_END_INTERFACES()
 
     STDMETHODIMP get_type(BSTR* p) override { return ReturnText(u"textarea", p); }
-    STDMETHODIMP put_value(BSTR v) override {
-        dom_->tree.RemoveChildren(node_);
-        if (SysStringLen(v))
-            dom_->tree.Insert(node_, dom_->tree.CreateText(ViewOf(v)), nullptr);
-        return S_OK;
-    }
+    STDMETHODIMP put_value(BSTR v) override { return ReplaceText(dom_->tree, node_, ViewOf(v)); }
     STDMETHODIMP get_value(BSTR* p) override { return ReturnText(TextContent(node_), p); }
     QX_TEXT_ATTRIBUTE(name, u"name")
     QX_FLAG_ATTRIBUTE(disabled, u"disabled")
@@ -287,12 +282,7 @@ public:
     QX_TEXT_ATTRIBUTE(htmlFor, u"for")
     QX_TEXT_ATTRIBUTE(event, u"event")
     // The text of the block; a put replaces it (a block already run does not run again).
-    STDMETHODIMP put_text(BSTR v) override {
-        dom_->tree.RemoveChildren(node_);
-        if (SysStringLen(v))
-            dom_->tree.Insert(node_, dom_->tree.CreateText(ViewOf(v)), nullptr);
-        return S_OK;
-    }
+    STDMETHODIMP put_text(BSTR v) override { return ReplaceText(dom_->tree, node_, ViewOf(v)); }
     STDMETHODIMP get_text(BSTR* p) override { return ReturnText(TextContent(node_), p); }
     QX_FLAG_ATTRIBUTE(defer, u"defer")
     QX_TEXT_ATTRIBUTE(type, u"type")

@@ -66,6 +66,13 @@ void SetFlag(NodeTree& tree, Node* node, std::u16string_view name, bool on) {
     }
 }
 
+HRESULT ReplaceText(NodeTree& tree, Node* element, std::u16string_view text) {
+    tree.RemoveChildren(element);
+    if (!text.empty())
+        tree.Insert(element, tree.CreateText(text), nullptr);
+    return S_OK;
+}
+
 Node* FormOf(Node* node) {
     Node* n = node->parent;
     while (n && !n->Is(u"form"))

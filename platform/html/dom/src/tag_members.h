@@ -18,6 +18,8 @@ HRESULT PutLengthAttribute(Node* node, std::u16string_view name, const VARIANT& 
 std::u16string ColourValue(const Node* node, std::u16string_view name);
 // A flag attribute (`checked`, `disabled`): present or absent, written bare.
 void SetFlag(NodeTree& tree, Node* node, std::u16string_view name, bool on);
+// Replaces the element's children with one text node (none for empty text).
+HRESULT ReplaceText(NodeTree& tree, Node* element, std::u16string_view text);
 // The FORM around a node, null when none.
 Node* FormOf(Node* node);
 
