@@ -1,5 +1,6 @@
 // The document object: its collections, title, charset and URL, element creation and lookup.
 #include "dom_objects.h"
+#include "geometry_members.h"
 
 #include "qx/com/error_info.h"
 #include "qx/html/dom/serializer.h"
@@ -108,6 +109,9 @@ public:
                   c == u':' || c == u'-' || c == u'_'))
                 return E_INVALIDARG;
         return ReturnObject(dom_, dom_->tree.CreateElement(text), p);
+    }
+    STDMETHODIMP elementFromPoint(LONG x, LONG y, IDispatch** p) override {
+        return geometry_members::ElementFromPoint(dom_, x, y, p);
     }
     STDMETHODIMP toString(BSTR* p) override { return ReturnText(u"[object]", p); }
 

@@ -6,6 +6,7 @@
 #include "qx/html/layout/page_layout.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <unordered_map>
 #include <vector>
 
@@ -20,6 +21,26 @@ inline Rect Union(const Rect& a, const Rect& b) {
     u.height = bottom - u.top;
     return u;
 }
+
+// A run of one text node's characters placed on a line: a word, or the space between two.
+struct TextRun {
+    const dom::Node* text = nullptr;
+    std::uint32_t begin = 0; // UTF-16 offsets in the node's text
+    std::uint32_t end = 0;
+    int font = 0; // px
+    Rect rect;
+};
+
+// What a block-level element was laid out from, so that a relayout can move its boxes instead of
+// laying it out again when neither it nor what it inherits has changed.
+struct LaidOutFrom {
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    bool centered = false;
+    int height = 0; // what it took, margins included
+    bool valid = false;
+};
 
 struct Box {
     const dom::Node* node = nullptr;
@@ -36,6 +57,9 @@ struct Box {
     int scrollHeight = 0;
     bool verticalBar = false;
     bool horizontalBar = false;
+    std::vector<TextRun> texts; // the text placed directly in this box
+    LaidOutFrom from;           // block-level elements
+    bool holdsAbsolute = false; // a positioned box out of flow lies below it
 
     int PaddingLeft() const { return border.left + borderWidth[3]; }
     int PaddingTop() const { return border.top + borderWidth[0]; }
@@ -58,9 +82,18 @@ struct PageLayout::Model {
     bool verticalBar = false;
     bool horizontalBar = false;
 
-    const Box* Find(const dom::Node* node) const {
+    // The index keeps entries of nodes no longer laid out (a relayout overwrites rather than
+    // clears it); an entry counts only while its box is the node's.
+    int IndexOf(const dom::Node* node) const {
         auto it = index.find(node);
-        return it == index.end() ? nullptr : &boxes[it->second];
+        if (it == index.end() || it->second < 0 || static_cast<std::size_t>(it->second) >= boxes.size() ||
+            boxes[it->second].node != node)
+            return -1;
+        return it->second;
+    }
+    const Box* Find(const dom::Node* node) const {
+        int i = IndexOf(node);
+        return i < 0 ? nullptr : &boxes[i];
     }
 };
 

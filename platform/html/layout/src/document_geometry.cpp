@@ -3,6 +3,10 @@
 namespace qx::html::layout {
 namespace {
 
+dom::ClientRect ToClient(const Rect& r) {
+    return {r.left, r.top, r.Right(), r.Bottom()};
+}
+
 class LayoutGeometry final : public dom::GeometrySource {
 public:
     LayoutGeometry(dom::NodeTree& tree, LayoutHooks hooks) : layout_(tree, std::move(hooks)) {}
@@ -19,7 +23,34 @@ public:
         g.clientTop = m.clientTop;
         g.clientWidth = m.clientWidth;
         g.clientHeight = m.clientHeight;
+        g.scrollLeft = m.scrollLeft;
+        g.scrollTop = m.scrollTop;
+        g.scrollWidth = m.scrollWidth;
+        g.scrollHeight = m.scrollHeight;
         return g;
+    }
+    dom::ClientRect BoundingClientRect(dom::Node* element) override {
+        ElementMetrics m = layout_.Metrics(element);
+        return m.rendered ? ToClient(m.boundingClientRect) : dom::ClientRect{};
+    }
+    std::vector<dom::ClientRect> ClientRects(dom::Node* element) override {
+        std::vector<dom::ClientRect> out;
+        for (const Rect& r : layout_.ClientRects(element))
+            out.push_back(ToClient(r));
+        return out;
+    }
+    void SetScroll(dom::Node* element, std::optional<LONG> left, std::optional<LONG> top) override {
+        layout_.SetScroll(element, left ? std::optional<int>(*left) : std::nullopt,
+                          top ? std::optional<int>(*top) : std::nullopt);
+    }
+    void ScrollIntoView(dom::Node* element, bool alignToTop) override {
+        layout_.ScrollIntoView(element, alignToTop);
+    }
+    dom::Node* ElementFromPoint(LONG x, LONG y) override {
+        return const_cast<dom::Node*>(layout_.ElementFromPoint(x, y));
+    }
+    std::u16string ComponentFromPoint(dom::Node* element, LONG x, LONG y) override {
+        return layout_.ComponentFromPoint(element, x, y);
     }
 
     PageLayout layout_;

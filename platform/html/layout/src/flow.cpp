@@ -3,6 +3,7 @@
 #include "layouter.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace qx::html::layout {
 
@@ -15,6 +16,11 @@ struct Layouter::Item {
     bool breakable = true;
     int x = 0;
     int line = 0;
+    const dom::Node* text = nullptr; // words and spaces: the characters [begin, end) of a text node
+    std::uint32_t begin = 0;
+    std::uint32_t end = 0;
+    int font = 0;
+    bool placed = false; // given a place on a line (a space only between two words)
 };
 
 namespace {
@@ -119,15 +125,17 @@ void Layouter::CollectInline(const dom::Node* node, std::vector<Item>& items, in
                     ++j;
                 int width = pre ? static_cast<int>(j - i) * Advance(u' ', font) : Advance(u' ', font);
                 if (pre || items.empty() || items.back().kind != Item::Kind::Space)
-                    items.push_back({Item::Kind::Space, width, line, parentBox, -1, !noWrap});
+                    items.push_back({Item::Kind::Space, width, line, parentBox, -1, !noWrap, 0, 0, node,
+                                     static_cast<std::uint32_t>(i), static_cast<std::uint32_t>(j), font});
                 i = j;
             } else {
                 std::size_t j = i;
                 while (j < text.size() && !IsCollapsible(text[j]))
                     ++j;
                 items.push_back({Item::Kind::Word,
-                                 TextWidth(std::u16string_view(text).substr(i, j - i), font), line,
-                                 parentBox});
+                                 TextWidth(std::u16string_view(text).substr(i, j - i), font), line, parentBox,
+                                 -1, true, 0, 0, node, static_cast<std::uint32_t>(i),
+                                 static_cast<std::uint32_t>(j), font});
                 i = j;
             }
         }
@@ -205,10 +213,12 @@ int Layouter::PlaceInline(std::vector<Item>& items, int x, int y, int width, boo
         if (pendingSpace >= 0 && space > 0) {
             items[pendingSpace].x = lineX;
             items[pendingSpace].line = line;
+            items[pendingSpace].placed = true;
         }
         lineX += space;
         item.x = lineX;
         item.line = line;
+        item.placed = true;
         lineX += item.width;
         lineWidths[line] = lineX;
         lineHasContent = true;
@@ -242,6 +252,8 @@ int Layouter::PlaceInline(std::vector<Item>& items, int x, int y, int width, boo
         if (item.kind == Item::Kind::Break || (item.kind == Item::Kind::Space && item.width == 0))
             continue;
         Rect piece{left, top, item.width, item.kind == Item::Kind::Atomic ? item.height : lineHeight};
+        if (item.text && item.placed && item.ownerBox >= 0)
+            model_.boxes[item.ownerBox].texts.push_back({item.text, item.begin, item.end, item.font, piece});
         for (int b = item.ownerBox; b >= 0 && model_.boxes[b].display == Display::Inline;
              b = model_.boxes[b].parent) {
             std::vector<Rect>& fragments = model_.boxes[b].fragments;

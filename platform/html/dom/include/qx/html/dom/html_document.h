@@ -9,7 +9,10 @@
 #include "qx/html/dom/node_tree.h"
 
 #include <memory>
+#include <optional>
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace qx::html::dom {
 
@@ -18,13 +21,33 @@ struct ElementGeometry {
     Node* offsetParent = nullptr;
     LONG offsetLeft = 0, offsetTop = 0, offsetWidth = 0, offsetHeight = 0;
     LONG clientLeft = 0, clientTop = 0, clientWidth = 0, clientHeight = 0;
+    LONG scrollLeft = 0, scrollTop = 0, scrollWidth = 0, scrollHeight = 0;
 };
 
-// Where the element objects read geometry from (the layout piece installs one).
+// A rectangle in the window's client coordinates.
+struct ClientRect {
+    LONG left = 0, top = 0, right = 0, bottom = 0;
+};
+
+// Where the element objects read geometry from (the layout piece installs one). Without layout the
+// rectangles are empty, nothing scrolls and no point holds an element.
 class GeometrySource {
 public:
     virtual ~GeometrySource() = default;
     virtual ElementGeometry Geometry(Node* element) = 0;
+    // The border box (an inline element's: the union of its line fragments).
+    virtual ClientRect BoundingClientRect(Node*) { return {}; }
+    // The border box, or an inline element's line fragments; none for what is not rendered.
+    virtual std::vector<ClientRect> ClientRects(Node*) { return {}; }
+    // Puts the element's (BODY's or HTML's: the page's) scroll position; nothing for an unset one.
+    virtual void SetScroll(Node*, std::optional<LONG> /*left*/, std::optional<LONG> /*top*/) {}
+    // Scrolls the page and the scroll containers around the element so that it shows, its top at
+    // the top of the view (alignToTop) or its bottom at the bottom.
+    virtual void ScrollIntoView(Node*, bool /*alignToTop*/) {}
+    virtual Node* ElementFromPoint(LONG /*clientX*/, LONG /*clientY*/) { return nullptr; }
+    virtual std::u16string ComponentFromPoint(Node*, LONG /*clientX*/, LONG /*clientY*/) {
+        return u"outside";
+    }
 };
 
 // What the event piece answers for a document's elements: handler properties (`onclick`),

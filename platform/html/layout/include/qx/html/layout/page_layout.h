@@ -14,6 +14,7 @@
 #include <string_view>
 #include <unordered_map>
 #include <utility>
+#include <vector>
 
 namespace qx::html::layout {
 
@@ -42,7 +43,15 @@ struct ElementMetrics {
     int scrollHeight = 0;
     int scrollLeft = 0; // clamped to [0, scrollWidth - clientWidth]
     int scrollTop = 0;
-    Rect boundingClientRect; // the border box in client coordinates (page less the page's scroll)
+    // The border box in client coordinates: the page box less the page's scroll and the scroll of
+    // every scroll container the element sits in.
+    Rect boundingClientRect;
+};
+
+// A place in the text: a text node and the offset of a character in it (UTF-16 units).
+struct TextPoint {
+    const dom::Node* text = nullptr;
+    std::size_t offset = 0;
 };
 
 struct LayoutHooks {
@@ -69,10 +78,29 @@ public:
     // Scroll positions of the page (BODY or HTML) or of a scroll container, clamped as they are put.
     void SetScroll(const dom::Node* element, std::optional<int> left, std::optional<int> top);
 
-    // The element at a point of the client area; null outside it; BODY on a scroll bar.
+    // Scrolls the page and the scroll containers the element sits in, innermost first, so that its
+    // border box shows: its top at the top of each view (alignToTop) or its bottom at the bottom;
+    // across, only where its left edge is out of view.
+    void ScrollIntoView(const dom::Node* element, bool alignToTop);
+
+    // The element at a point of the client area; null outside it; BODY on the page's scroll bars.
     const dom::Node* ElementFromPoint(int clientX, int clientY);
-    // "outside" outside the window, a "scrollbar..." part on a scroll bar, "" over content.
+    // The page's part at a point: "outside" outside the window, a "scrollbar..." part on a scroll
+    // bar, "" over content.
     std::u16string ComponentFromPoint(int clientX, int clientY);
+    // An element's part at a point: "outside" outside its border box, a part of its own scroll
+    // bars, "" elsewhere inside. BODY and HTML answer for the page.
+    std::u16string ComponentFromPoint(const dom::Node* element, int clientX, int clientY);
+    // The client rectangles of an element: its border box, or an inline element's line fragments;
+    // none for what is not rendered.
+    std::vector<Rect> ClientRects(const dom::Node* element);
+
+    // Where a point of the client area falls in the text, for placing a caret or a text range
+    // there (moveToPoint): the text of the line under the point inside the element the point hits
+    // (the line nearest to the point when it lies between lines), at the character boundary
+    // nearest to the point's x (the end of the line past its right end). Null text where the
+    // element hit holds no laid-out text.
+    TextPoint TextFromPoint(int clientX, int clientY);
 
     // One line per box: tag, page box, line fragments of inline elements.
     std::string Dump();
@@ -81,6 +109,10 @@ public:
 
 private:
     const Model& Current();
+    // The clamped scroll of the page or of a scroll container (box index).
+    std::pair<int, int> ScrollOf(int box);
+    // How far the scroll containers above a box (not the page) have moved it.
+    std::pair<int, int> ContainerScroll(int box);
 
     dom::NodeTree& tree_;
     LayoutHooks hooks_;
