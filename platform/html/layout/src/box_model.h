@@ -102,9 +102,6 @@ struct Intrinsic {
     int max = 0;
 };
 
-// Lays a document out into a model, for one viewport width.
-void BuildModel(const dom::NodeTree& tree, const LayoutHooks& hooks, PageLayout::Model& model);
-
 } // namespace qx::html::layout
 
 namespace qx::html::layout {

@@ -103,7 +103,85 @@ void Layouter::Shift(int firstBox, int dx, int dy, int end) {
             f.left += dx;
             f.top += dy;
         }
+        for (TextRun& t : b.texts) {
+            t.rect.left += dx;
+            t.rect.top += dy;
+        }
+        b.from.x += dx;
+        b.from.y += dy;
     }
+}
+
+void Layouter::ForgetAll() {
+    styles_.clear();
+    fonts_.clear();
+    intrinsic_.clear();
+    blockLevel_.clear();
+    grids_.clear();
+    replaced_.clear();
+    changed_.clear();
+    changedUp_.clear();
+    mayReuse_ = false;
+}
+
+void Layouter::Forget(const std::vector<const dom::Node*>& changed) {
+    for (const dom::Node* c : changed) {
+        // What the node and its subtree read of themselves and inherit.
+        for (const dom::Node* n = c; n; n = NextInTree(n, c)) {
+            styles_.erase(n);
+            fonts_.erase(n);
+            blockLevel_.erase(n);
+            intrinsic_.erase(n);
+            grids_.erase(n);
+            replaced_.erase(n);
+        }
+        // What the ancestors measured of their content.
+        for (const dom::Node* a = c; a; a = a->parent) {
+            intrinsic_.erase(a);
+            blockLevel_.erase(a);
+            grids_.erase(a);
+            replaced_.erase(a);
+            changedUp_.insert(a);
+        }
+        changed_.insert(c);
+    }
+}
+
+bool Layouter::BelowChange(const dom::Node* element) const {
+    if (changedUp_.count(element))
+        return true; // it changed, or something below it did
+    for (const dom::Node* a = element->parent; a; a = a->parent)
+        if (changed_.count(a))
+            return true;
+    return false;
+}
+
+std::optional<int> Layouter::Reuse(const dom::Node* element, int parentBox, int x, int y, int width) {
+    if (!mayReuse_)
+        return std::nullopt;
+    auto it = model_.index.find(element);
+    if (it == model_.index.end() || it->second < 0 ||
+        static_cast<std::size_t>(it->second) >= previous_.size())
+        return std::nullopt;
+    const int old = it->second;
+    const Box& first = previous_[old];
+    if (first.node != element || !first.from.valid || first.holdsAbsolute || first.from.width != width ||
+        first.from.centered != (centerDepth_ > 0) || BelowChange(element))
+        return std::nullopt;
+    const int dx = x - first.from.x, dy = y - first.from.y;
+    const int at = static_cast<int>(model_.boxes.size());
+    const int moved = at - old;
+    for (std::size_t i = old; i < first.end; ++i) {
+        model_.boxes.push_back(previous_[i]);
+        Box& b = model_.boxes.back();
+        b.parent = i == static_cast<std::size_t>(old) ? parentBox : b.parent + moved;
+        b.end += moved;
+        for (int& cell : b.cells)
+            cell += moved;
+        model_.index[b.node] = static_cast<int>(model_.boxes.size() - 1);
+    }
+    Shift(at, dx, dy);
+    return first.from.height;
 }
 
 void Layouter::CollectInline(const dom::Node* node, std::vector<Item>& items, int parentBox, bool measuring,
@@ -318,9 +396,19 @@ int Layouter::LayoutChildren(const dom::Node* container, int parentBox, int x, i
 }
 
 int Layouter::LayoutBlockLevel(const dom::Node* element, int parentBox, int x, int y, int width) {
-    const ElementStyle& st = Style(element);
-    if (st.display == Display::None)
+    if (Style(element).display == Display::None)
         return 0;
+    if (std::optional<int> height = Reuse(element, parentBox, x, y, width))
+        return *height;
+    std::size_t first = model_.boxes.size();
+    int height = LayoutBlockLevelAfresh(element, parentBox, x, y, width);
+    if (first < model_.boxes.size() && model_.boxes[first].node == element)
+        model_.boxes[first].from = {x, y, width, centerDepth_ > 0, height, true};
+    return height;
+}
+
+int Layouter::LayoutBlockLevelAfresh(const dom::Node* element, int parentBox, int x, int y, int width) {
+    const ElementStyle& st = Style(element);
     if (st.display == Display::Table) {
         std::size_t first = model_.boxes.size();
         int height = LayoutTable(element, parentBox, x, y, width);

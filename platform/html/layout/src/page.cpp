@@ -56,8 +56,9 @@ void MeasureExtents(PageLayout::Model& model) {
 } // namespace
 
 void Layouter::LayoutPage(const dom::Node* html, const dom::Node* body, int clientWidth, int clientHeight) {
+    previous_.swap(model_.boxes);
     model_.boxes.clear();
-    model_.index.clear();
+    model_.boxes.reserve(previous_.size());
     model_.absolutes.clear();
     model_.clientWidth = clientWidth;
     model_.clientHeight = clientHeight;
@@ -96,21 +97,33 @@ void Layouter::LayoutPage(const dom::Node* html, const dom::Node* body, int clie
     }
     model_.scrollWidth = std::max(clientWidth, contentRight);
     model_.scrollHeight = std::max(clientHeight, contentBottom);
+    for (int a : model_.absolutes)
+        for (int p = model_.boxes[a].parent; p >= 0 && !model_.boxes[p].holdsAbsolute;
+             p = model_.boxes[p].parent)
+            model_.boxes[p].holdsAbsolute = true;
+    // This layout is the tree as it is now: the next round may keep all of it.
+    changed_.clear();
+    changedUp_.clear();
+    mayReuse_ = true;
 }
 
-void BuildModel(const dom::NodeTree& tree, const LayoutHooks& hooks, PageLayout::Model& model) {
+void BuildModel(const dom::NodeTree& tree, Layouter& layouter, PageLayout::Model& model) {
     model.html = tree.DocumentElement();
     model.body = tree.Body();
-    model.boxes.clear();
-    model.index.clear();
     model.absolutes.clear();
-    if (!model.body)
+    if (!model.body) {
+        model.boxes.clear();
+        layouter.ForgetAll();
         return;
-    Layouter layouter(hooks, model);
-    std::size_t elements = 0;
-    for (const dom::Node* n = tree.Document(); n; n = NextInTree(n, tree.Document()))
-        elements += n->IsElement();
-    layouter.Reserve(elements);
+    }
+    if (model.index.size() > 4 * model.boxes.size() + 1024)
+        model.index.clear(); // entries of nodes gone; the boxes they named cannot be kept then
+    if (model.boxes.empty()) {
+        std::size_t elements = 0;
+        for (const dom::Node* n = tree.Document(); n; n = NextInTree(n, tree.Document()))
+            elements += n->IsElement();
+        layouter.Reserve(elements);
+    }
     const ElementStyle& st = layouter.Style(model.body);
     bool barsAllowed =
         !EqualsNoCase(model.body->AttributeValue(u"scroll"), u"no") && st.overflow != Overflow::Hidden;

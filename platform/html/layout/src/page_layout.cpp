@@ -1,5 +1,5 @@
 // The page's geometry as the element members read it, hit testing and the box dump.
-#include "box_model.h"
+#include "layouter.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -142,7 +142,8 @@ std::string Narrow(std::u16string_view text) {
 } // namespace
 
 PageLayout::PageLayout(dom::NodeTree& tree, LayoutHooks hooks)
-    : tree_(tree), hooks_(std::move(hooks)), model_(std::make_unique<Model>()) {}
+    : tree_(tree), hooks_(std::move(hooks)), model_(std::make_unique<Model>()),
+      layouter_(std::make_unique<Layouter>(hooks_, *model_)) {}
 
 PageLayout::~PageLayout() = default;
 
@@ -158,13 +159,22 @@ void PageLayout::SetViewport(int width, int height) {
 
 void PageLayout::Invalidate() {
     dirty_ = true;
+    forgetAll_ = true;
 }
 
 const PageLayout::Model& PageLayout::Current() {
     if (dirty_ || laidOutVersion_ != tree_.ContentVersion()) {
+        dom::NodeTree::ChangeSet changes;
+        if (!forgetAll_ && laidOutVersion_ != tree_.ContentVersion())
+            changes = tree_.ChangesSince(laidOutVersion_);
+        if (forgetAll_ || changes.unknown)
+            layouter_->ForgetAll();
+        else
+            layouter_->Forget(changes.nodes);
+        forgetAll_ = false;
         model_->viewportWidth = viewportWidth_;
         model_->viewportHeight = viewportHeight_;
-        BuildModel(tree_, hooks_, *model_);
+        BuildModel(tree_, *layouter_, *model_);
         laidOutVersion_ = tree_.ContentVersion();
         dirty_ = false;
     }

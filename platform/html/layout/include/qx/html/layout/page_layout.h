@@ -1,7 +1,8 @@
 // The page's geometry: a box tree laid out from a document's node tree, its inline style and its
 // attributes (style sheets do not take part), in whole pixels with fixed text metrics. The layout is
 // made again lazily on the first read after the tree changes (its content version tells), after the
-// viewport or a runtime style changes (Invalidate), so reads in a row cost nothing.
+// viewport or a runtime style changes (Invalidate), so reads in a row cost nothing. A relayout after
+// changes the tree recorded redoes only what they reach (see layouter.h).
 #pragma once
 
 #include "qx/html/css/declarations.h"
@@ -62,6 +63,8 @@ struct LayoutHooks {
     std::function<std::optional<std::string>(std::u16string_view source)> readImage;
 };
 
+class Layouter;
+
 class PageLayout {
 public:
     explicit PageLayout(dom::NodeTree& tree, LayoutHooks hooks = {});
@@ -119,8 +122,10 @@ private:
     int viewportWidth_ = 1024;
     int viewportHeight_ = 768;
     std::unique_ptr<Model> model_;
+    std::unique_ptr<Layouter> layouter_;
     std::uint64_t laidOutVersion_ = ~std::uint64_t{0};
     bool dirty_ = true;
+    bool forgetAll_ = true; // nothing of the last layout may be kept (runtime styles changed)
     // Scroll positions as put; reads clamp them to the current layout.
     std::unordered_map<const dom::Node*, std::pair<int, int>> scrolls_;
 };
