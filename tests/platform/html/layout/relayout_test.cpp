@@ -96,6 +96,7 @@ TEST(Relayout, EachTableEngineMutationReadsAsAFreshLayout) {
              com::ComPtr<IHTMLElement> td;
              cell->QueryInterface(IID_IHTMLElement, reinterpret_cast<void**>(&td));
              td->setAttribute(com::Bstr(u"width"), com::Variant(LONG{90}), 1);
+             td->put_id(com::Bstr(u"new"));
          }},
         {"deleteCell",
          [](Fixture& f) {
@@ -107,7 +108,7 @@ TEST(Relayout, EachTableEngineMutationReadsAsAFreshLayout) {
              tr->deleteCell(0);
          }},
         {"colSpan put",
-         [](Fixture& f) { f.Object<IHTMLTableCell>(u"t10a", IID_IHTMLTableCell)->put_colSpan(2); }},
+         [](Fixture& f) { f.Object<IHTMLTableCell>(u"new", IID_IHTMLTableCell)->put_colSpan(2); }},
         {"rowSpan put",
          [](Fixture& f) { f.Object<IHTMLTableCell>(u"t00a", IID_IHTMLTableCell)->put_rowSpan(2); }},
         {"COLGROUP insertion",
