@@ -107,6 +107,11 @@ public:
 
     // One line per box: tag, page box, line fragments of inline elements.
     std::string Dump();
+    // A picture of the page for a quick look: a binary PBM ("P4") as large as the page's scroll
+    // size (at most kPictureSide pixels a side), black where a box's border edge or an inline
+    // element's line fragment edge runs.
+    static constexpr int kPictureSide = 8192;
+    std::string Picture();
 
     struct Model;
 
