@@ -20,6 +20,7 @@ struct ScriptOnlyDocument : IHTMLDocument2 {
     STDMETHODIMP get_charset(BSTR*) override { return E_NOTIMPL; }
     STDMETHODIMP put_charset(BSTR) override { return E_NOTIMPL; }
     STDMETHODIMP createElement(BSTR, IDispatch**) override { return E_NOTIMPL; }
+    STDMETHODIMP elementFromPoint(LONG, LONG, IDispatch**) override { return E_NOTIMPL; }
     STDMETHODIMP toString(BSTR*) override { return E_NOTIMPL; }
 
 protected:

@@ -74,8 +74,12 @@ void Layouter::LayoutPage(const dom::Node* html, const dom::Node* body, int clie
         LayoutAbsolute(pendingAbsolutes_[i].first, pendingAbsolutes_[i].second);
     pendingAbsolutes_.clear();
     for (Box& b : model_.boxes) {
-        if (b.display != Display::Inline || b.fragments.empty())
+        if (b.display != Display::Inline)
             continue;
+        if (b.fragments.empty()) { // an empty inline element has no place, wherever it was moved
+            b.border = {};
+            continue;
+        }
         Rect u = b.fragments.front();
         for (const Rect& f : b.fragments)
             u = Union(u, f);
@@ -113,6 +117,8 @@ void BuildModel(const dom::NodeTree& tree, Layouter& layouter, PageLayout::Model
     model.absolutes.clear();
     if (!model.body) {
         model.boxes.clear();
+        model.clientWidth = model.clientHeight = model.scrollWidth = model.scrollHeight = 0;
+        model.verticalBar = model.horizontalBar = false;
         layouter.ForgetAll();
         return;
     }
@@ -127,9 +133,11 @@ void BuildModel(const dom::NodeTree& tree, Layouter& layouter, PageLayout::Model
     const ElementStyle& st = layouter.Style(model.body);
     bool barsAllowed =
         !EqualsNoCase(model.body->AttributeValue(u"scroll"), u"no") && st.overflow != Overflow::Hidden;
-    // Start from the bars the last layout had: a relayout usually keeps them, and takes one round.
-    bool vertical = barsAllowed && (model.verticalBar || st.overflow == Overflow::Scroll);
-    bool horizontal = barsAllowed && model.horizontalBar;
+    // Always from no bars (but a forced one), never from the last layout's: where a page fits with
+    // a bar and without one alike, the layout must not depend on what came before. A round after the
+    // first keeps the boxes that did not move.
+    bool vertical = barsAllowed && st.overflow == Overflow::Scroll;
+    bool horizontal = false;
     // A bar narrows the client area, which may call for the other bar: at most a few rounds, one
     // layouter for all (what it keeps of styles and intrinsic widths does not depend on the width).
     for (int round = 0; round < 3; ++round) {
