@@ -37,6 +37,7 @@ struct LaidOutFrom {
     int x = 0;
     int y = 0;
     int width = 0;
+    bool widthMatters = true; // false when a pixel width of its own sizes it, whatever its container's
     bool centered = false;
     int height = 0; // what it took, margins included
     bool valid = false;

@@ -165,8 +165,9 @@ std::optional<int> Layouter::Reuse(const dom::Node* element, int parentBox, int 
         return std::nullopt;
     const int old = it->second;
     const Box& first = previous_[old];
-    if (first.node != element || !first.from.valid || first.holdsAbsolute || first.from.width != width ||
-        first.from.centered != (centerDepth_ > 0) || BelowChange(element))
+    if (first.node != element || !first.from.valid || first.holdsAbsolute ||
+        (first.from.widthMatters && first.from.width != width) || first.from.centered != (centerDepth_ > 0) ||
+        BelowChange(element))
         return std::nullopt;
     const int dx = x - first.from.x, dy = y - first.from.y;
     const int at = static_cast<int>(model_.boxes.size());
@@ -402,8 +403,12 @@ int Layouter::LayoutBlockLevel(const dom::Node* element, int parentBox, int x, i
         return *height;
     std::size_t first = model_.boxes.size();
     int height = LayoutBlockLevelAfresh(element, parentBox, x, y, width);
-    if (first < model_.boxes.size() && model_.boxes[first].node == element)
-        model_.boxes[first].from = {x, y, width, centerDepth_ > 0, height, true};
+    if (first < model_.boxes.size() && model_.boxes[first].node == element) {
+        const ElementStyle& st = Style(element);
+        bool aligned = st.display == Display::Table &&
+                       (centerDepth_ > 0 || EqualsNoCase(element->AttributeValue(u"align"), u"center"));
+        model_.boxes[first].from = {x, y, width, !st.width || aligned, centerDepth_ > 0, height, true};
+    }
     return height;
 }
 
