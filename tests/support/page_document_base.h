@@ -22,6 +22,7 @@ struct ScriptOnlyDocument : IHTMLDocument2 {
     STDMETHODIMP put_charset(BSTR) override { return E_NOTIMPL; }
     STDMETHODIMP createElement(BSTR, IDispatch**) override { return E_NOTIMPL; }
     STDMETHODIMP get_styleSheets(IDispatch**) override { return E_NOTIMPL; }
+    STDMETHODIMP elementFromPoint(LONG, LONG, IDispatch**) override { return E_NOTIMPL; }
     STDMETHODIMP toString(BSTR*) override { return E_NOTIMPL; }
     STDMETHODIMP createStyleSheet(BSTR, LONG, IDispatch**) override { return E_NOTIMPL; }
 

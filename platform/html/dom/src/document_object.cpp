@@ -2,6 +2,7 @@
 #include "dom_objects.h"
 #include "element_styles.h"
 #include "element_object.h"
+#include "geometry_members.h"
 
 #include "qx/com/error_info.h"
 #include "qx/html/dom/serializer.h"
@@ -151,6 +152,9 @@ public:
     STDMETHODIMP get_styleSheets(IDispatch** p) override { return DocumentStyleSheets(dom_, p); }
     // The page's window, while a page runs the document.
     STDMETHODIMP get_parentWindow(IDispatch** p) override { return WhileRunning(dom_->window, p); }
+    STDMETHODIMP elementFromPoint(LONG x, LONG y, IDispatch** p) override {
+        return geometry_members::ElementFromPoint(dom_, x, y, p);
+    }
     STDMETHODIMP toString(BSTR* p) override { return ReturnText(u"[object]", p); }
     STDMETHODIMP createStyleSheet(BSTR url, LONG index, IDispatch** p) override {
         return CreateDocumentStyleSheet(dom_, url, index, p);

@@ -6,6 +6,7 @@
 #include "behavior_names.h"
 #include "dom_objects.h"
 #include "element_styles.h"
+#include "geometry_members.h"
 
 #include "oleauto.h"
 #include "qx/com/error_info.h"
@@ -185,8 +186,9 @@ public:
     STDMETHODIMP get_language(BSTR* p) override { return GetAttribute(u"language", p); }
     STDMETHODIMP put_onselectstart(VARIANT v) override { return PutHandler(u"onselectstart", v); }
     STDMETHODIMP get_onselectstart(VARIANT* p) override { return GetHandler(u"onselectstart", p); }
-    // Nothing scrolls until there is layout.
-    STDMETHODIMP scrollIntoView(VARIANT) override { return S_OK; }
+    STDMETHODIMP scrollIntoView(VARIANT alignToTop) override {
+        return geometry_members::ScrollIntoView(*this->dom_, this->node_, alignToTop);
+    }
     STDMETHODIMP contains(IDispatch* child, VARIANT_BOOL* result) override {
         if (!result)
             return E_POINTER;
@@ -365,6 +367,15 @@ public:
         const std::size_t colon = this->node_->name.find(u':');
         return ReturnText(colon == std::u16string::npos ? u"HTML" : this->node_->name.substr(0, colon), p);
     }
+    STDMETHODIMP componentFromPoint(LONG x, LONG y, BSTR* p) override {
+        return geometry_members::ComponentFromPoint(*this->dom_, this->node_, x, y, p);
+    }
+    STDMETHODIMP getClientRects(IDispatch** p) override {
+        return geometry_members::ClientRects(*this->dom_, this->node_, p);
+    }
+    STDMETHODIMP getBoundingClientRect(IDispatch** p) override {
+        return geometry_members::BoundingClientRect(*this->dom_, this->node_, p);
+    }
     STDMETHODIMP put_tabIndex(SHORT v) override {
         this->node_->SetAttribute(u"tabIndex", std::u16string(u"") + AsText(v));
         return S_OK;
@@ -392,6 +403,20 @@ public:
         p->vt = VT_BSTR;
         p->bstrVal = com::Bstr(u"complete").Detach();
         return S_OK;
+    }
+    STDMETHODIMP get_scrollHeight(LONG* p) override {
+        return Scroll(geometry_members::ScrollMember::Height, p);
+    }
+    STDMETHODIMP get_scrollWidth(LONG* p) override {
+        return Scroll(geometry_members::ScrollMember::Width, p);
+    }
+    STDMETHODIMP get_scrollTop(LONG* p) override { return Scroll(geometry_members::ScrollMember::Top, p); }
+    STDMETHODIMP put_scrollTop(LONG v) override {
+        return geometry_members::PutScroll(*this->dom_, this->node_, geometry_members::ScrollMember::Top, v);
+    }
+    STDMETHODIMP get_scrollLeft(LONG* p) override { return Scroll(geometry_members::ScrollMember::Left, p); }
+    STDMETHODIMP put_scrollLeft(LONG v) override {
+        return geometry_members::PutScroll(*this->dom_, this->node_, geometry_members::ScrollMember::Left, v);
     }
     // Every attribute but the id goes.
     STDMETHODIMP clearAttributes() override {
@@ -556,6 +581,9 @@ private:
         if (EqualsNoCase(name, u"htmlFor"))
             return u"for";
         return name;
+    }
+    HRESULT Scroll(geometry_members::ScrollMember member, LONG* p) {
+        return geometry_members::GetScroll(*this->dom_, this->node_, member, p);
     }
     HRESULT PutAttribute(std::u16string_view name, BSTR value) {
         this->node_->SetAttribute(name, ViewOf(value));

@@ -55,11 +55,13 @@ std::u16string_view Node::AttributeValue(std::u16string_view attributeName,
 namespace {
 
 // Lookups cache by id and name; other attributes leave the tree's version alone.
-void TouchIfNaming(NodeTree* tree, std::u16string_view attributeName) {
-    if (tree)
-        tree->TouchContent();
-    if (tree && (EqualsNoCase(attributeName, u"id") || EqualsNoCase(attributeName, u"name")))
-        tree->Touch();
+void TouchIfNaming(NodeTree* tree, const Node* node, std::u16string_view attributeName) {
+    if (!tree)
+        return;
+    if (EqualsNoCase(attributeName, u"id") || EqualsNoCase(attributeName, u"name"))
+        tree->Reshaped(node);
+    else
+        tree->Changed(node);
 }
 
 } // namespace
@@ -73,14 +75,14 @@ void Node::SetAttribute(std::u16string_view attributeName, std::u16string_view v
         attributes.push_back(
             Attribute{std::u16string(attributeName), std::u16string(value), AttributeQuote::Unquoted});
     }
-    TouchIfNaming(tree, attributeName);
+    TouchIfNaming(tree, this, attributeName);
 }
 
 bool Node::RemoveAttribute(std::u16string_view attributeName) {
     for (auto a = attributes.begin(); a != attributes.end(); ++a) {
         if (EqualsNoCase(a->name, attributeName)) {
             attributes.erase(a);
-            TouchIfNaming(tree, attributeName);
+            TouchIfNaming(tree, this, attributeName);
             return true;
         }
     }
@@ -185,12 +187,14 @@ bool NodeTree::CanInsert(const Node* parent, const Node* child) {
 }
 
 void NodeTree::Insert(Node* parent, Node* child, Node* before) {
-    if (child->parent)
+    if (Node* from = child->parent) {
         Unlink(child);
-    else
+        Reshaped(from);
+    } else {
         orphans_.erase(child);
+    }
     Link(parent, child, before);
-    Touch();
+    Reshaped(parent);
 }
 
 Node* NodeTree::AppendNew(Node* parent, NodeType type) {
@@ -221,9 +225,10 @@ void NodeTree::Unlink(Node* node) {
 void NodeTree::Orphan(Node* node) {
     if (!node->parent)
         return;
+    const Node* parent = node->parent;
     Unlink(node);
     orphans_.insert(node);
-    Touch();
+    Reshaped(parent);
 }
 
 void NodeTree::Remove(Node* node) {
@@ -272,7 +277,9 @@ void NodeTree::CollectIfUnheld(Node* orphanRoot) {
             return;
     orphans_.erase(orphanRoot);
     FreeSubtree(orphanRoot);
-    Touch();
+    // Nothing in the document changed; caches of the shape look again all the same.
+    ++version_;
+    ++contentVersion_;
 }
 
 // Frees without recursion: the depth of a tree built by script is not bounded.
@@ -286,6 +293,7 @@ void NodeTree::FreeSubtree(Node* root) {
         Node* parent = (n == root) ? nullptr : n->parent;
         if (parent)
             parent->firstChild = n->next;
+        Forget(n);
         pool_->Free(n);
         n = parent;
     }
@@ -325,6 +333,53 @@ Node* NodeTree::ElementById(std::u16string_view id) {
     }
     auto found = idIndex_.find(std::u16string(id));
     return found == idIndex_.end() ? nullptr : found->second;
+}
+
+namespace {
+constexpr std::size_t kRecordedChanges = 256;
+}
+
+void NodeTree::Record(const Node* node) {
+    if (changes_.size() == kRecordedChanges) {
+        changesFloor_ = changes_.front().first;
+        Forget(changes_.front().second, true);
+        changes_.erase(changes_.begin());
+    }
+    changes_.emplace_back(contentVersion_, node);
+    if (node)
+        ++recorded_[node];
+}
+
+void NodeTree::Forget(const Node* node, bool once) {
+    if (!node || recorded_.empty())
+        return;
+    auto it = recorded_.find(node);
+    if (it == recorded_.end())
+        return;
+    if (once) {
+        if (--it->second == 0)
+            recorded_.erase(it);
+        return;
+    }
+    recorded_.erase(it);
+    std::erase_if(changes_, [node](const auto& change) { return change.second == node; });
+}
+
+NodeTree::ChangeSet NodeTree::ChangesSince(std::uint64_t contentVersion) const {
+    ChangeSet set;
+    if (contentVersion < changesFloor_) {
+        set.unknown = true;
+        return set;
+    }
+    for (auto it = changes_.rbegin(); it != changes_.rend() && it->first > contentVersion; ++it) {
+        if (!it->second) {
+            set.unknown = true;
+            set.nodes.clear();
+            return set;
+        }
+        set.nodes.push_back(it->second);
+    }
+    return set;
 }
 
 } // namespace qx::html::dom

@@ -22,15 +22,25 @@ inline Rect Union(const Rect& a, const Rect& b) {
     return u;
 }
 
-// A piece of a text node placed on a line: characters [start, end) of the node (a collapsed run of
-// white space is one piece).
-struct TextPiece {
+// A run of one text node's characters placed on a line: a word, or the space between two.
+struct TextRun {
     const dom::Node* text = nullptr;
-    std::uint32_t start = 0;
+    std::uint32_t begin = 0; // UTF-16 offsets in the node's text
     std::uint32_t end = 0;
-    int font = 0;
-    bool space = false;
+    int font = 0; // px
     Rect rect;
+};
+
+// What a block-level element was laid out from, so that a relayout can move its boxes instead of
+// laying it out again when neither it nor what it inherits has changed.
+struct LaidOutFrom {
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    bool widthMatters = true; // false when a pixel width of its own sizes it, whatever its container's
+    bool centered = false;
+    int height = 0; // what it took, margins included
+    bool valid = false;
 };
 
 struct Box {
@@ -49,8 +59,9 @@ struct Box {
     bool verticalBar = false;
     bool horizontalBar = false;
     int percentBase = 0; // what a percentage width of the element counts from
-    // The text placed with this box as its innermost element.
-    std::vector<TextPiece> texts;
+    std::vector<TextRun> texts; // the text placed directly in this box
+    LaidOutFrom from;           // block-level elements
+    bool holdsAbsolute = false; // a positioned box out of flow lies below it
 
     int PaddingLeft() const { return border.left + borderWidth[3]; }
     int PaddingTop() const { return border.top + borderWidth[0]; }
@@ -73,9 +84,18 @@ struct PageLayout::Model {
     bool verticalBar = false;
     bool horizontalBar = false;
 
-    const Box* Find(const dom::Node* node) const {
+    // The index keeps entries of nodes no longer laid out (a relayout overwrites rather than
+    // clears it); an entry counts only while its box is the node's.
+    int IndexOf(const dom::Node* node) const {
         auto it = index.find(node);
-        return it == index.end() ? nullptr : &boxes[it->second];
+        if (it == index.end() || it->second < 0 || static_cast<std::size_t>(it->second) >= boxes.size() ||
+            boxes[it->second].node != node)
+            return -1;
+        return it->second;
+    }
+    const Box* Find(const dom::Node* node) const {
+        int i = IndexOf(node);
+        return i < 0 ? nullptr : &boxes[i];
     }
 };
 
@@ -83,9 +103,6 @@ struct Intrinsic {
     int min = 0;
     int max = 0;
 };
-
-// Lays a document out into a model, for one viewport width.
-void BuildModel(const dom::NodeTree& tree, const LayoutHooks& hooks, PageLayout::Model& model);
 
 } // namespace qx::html::layout
 

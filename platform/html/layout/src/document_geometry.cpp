@@ -3,6 +3,10 @@
 namespace qx::html::layout {
 namespace {
 
+dom::ClientRect ToClient(const Rect& r) {
+    return {r.left, r.top, r.Right(), r.Bottom()};
+}
+
 class LayoutGeometry final : public dom::GeometrySource {
 public:
     LayoutGeometry(dom::NodeTree& tree, LayoutHooks hooks) : layout_(tree, std::move(hooks)) {}
@@ -19,6 +23,10 @@ public:
         g.clientTop = m.clientTop;
         g.clientWidth = m.clientWidth;
         g.clientHeight = m.clientHeight;
+        g.scrollLeft = m.scrollLeft;
+        g.scrollTop = m.scrollTop;
+        g.scrollWidth = m.scrollWidth;
+        g.scrollHeight = m.scrollHeight;
         return g;
     }
     std::optional<LONG> PercentWidthBase(dom::Node* element) override {
@@ -26,8 +34,32 @@ public:
     }
 
     dom::TextPoint TextPointFromPoint(LONG clientX, LONG clientY) override {
-        const TextPosition at = layout_.TextPositionFromPoint(clientX, clientY);
+        const TextPoint at = layout_.TextFromPoint(clientX, clientY);
         return {const_cast<dom::Node*>(at.node), at.offset};
+    }
+
+    dom::ClientRect BoundingClientRect(dom::Node* element) override {
+        ElementMetrics m = layout_.Metrics(element);
+        return m.rendered ? ToClient(m.boundingClientRect) : dom::ClientRect{};
+    }
+    std::vector<dom::ClientRect> ClientRects(dom::Node* element) override {
+        std::vector<dom::ClientRect> out;
+        for (const Rect& r : layout_.ClientRects(element))
+            out.push_back(ToClient(r));
+        return out;
+    }
+    void SetScroll(dom::Node* element, std::optional<LONG> left, std::optional<LONG> top) override {
+        layout_.SetScroll(element, left ? std::optional<int>(*left) : std::nullopt,
+                          top ? std::optional<int>(*top) : std::nullopt);
+    }
+    void ScrollIntoView(dom::Node* element, bool alignToTop) override {
+        layout_.ScrollIntoView(element, alignToTop);
+    }
+    dom::Node* ElementFromPoint(LONG x, LONG y) override {
+        return const_cast<dom::Node*>(layout_.ElementFromPoint(x, y));
+    }
+    std::u16string ComponentFromPoint(dom::Node* element, LONG x, LONG y) override {
+        return layout_.ComponentFromPoint(element, x, y);
     }
 
     PageLayout layout_;

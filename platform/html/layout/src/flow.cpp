@@ -3,6 +3,7 @@
 #include "layouter.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace qx::html::layout {
 
@@ -15,11 +16,11 @@ struct Layouter::Item {
     bool breakable = true;
     int x = 0;
     int line = 0;
-    // Word and Space: the characters of a text node they stand for.
-    const dom::Node* text = nullptr;
-    std::uint32_t start = 0;
+    const dom::Node* text = nullptr; // words and spaces: the characters [begin, end) of a text node
+    std::uint32_t begin = 0;
     std::uint32_t end = 0;
     int font = 0;
+    bool placed = false; // given a place on a line (a space only between two words)
 };
 
 namespace {
@@ -103,14 +104,89 @@ void Layouter::Shift(int firstBox, int dx, int dy, int end) {
             f.top += dy;
         }
         ShiftTexts(b, dx, dy);
+        b.from.x += dx;
+        b.from.y += dy;
     }
 }
 
 void Layouter::ShiftTexts(Box& box, int dx, int dy) {
-    for (TextPiece& t : box.texts) {
+    for (TextRun& t : box.texts) {
         t.rect.left += dx;
         t.rect.top += dy;
     }
+}
+
+void Layouter::ForgetAll() {
+    styles_.clear();
+    fonts_.clear();
+    intrinsic_.clear();
+    blockLevel_.clear();
+    grids_.clear();
+    replaced_.clear();
+    changed_.clear();
+    changedUp_.clear();
+    mayReuse_ = false;
+}
+
+void Layouter::Forget(const std::vector<const dom::Node*>& changed) {
+    for (const dom::Node* c : changed) {
+        // What the node and its subtree read of themselves and inherit.
+        for (const dom::Node* n = c; n; n = NextInTree(n, c)) {
+            styles_.erase(n);
+            fonts_.erase(n);
+            blockLevel_.erase(n);
+            intrinsic_.erase(n);
+            grids_.erase(n);
+            replaced_.erase(n);
+        }
+        // What the ancestors measured of their content.
+        for (const dom::Node* a = c; a; a = a->parent) {
+            intrinsic_.erase(a);
+            blockLevel_.erase(a);
+            grids_.erase(a);
+            replaced_.erase(a);
+            changedUp_.insert(a);
+        }
+        changed_.insert(c);
+    }
+}
+
+bool Layouter::BelowChange(const dom::Node* element) const {
+    if (changedUp_.count(element))
+        return true; // it changed, or something below it did
+    for (const dom::Node* a = element->parent; a; a = a->parent)
+        if (changed_.count(a))
+            return true;
+    return false;
+}
+
+std::optional<int> Layouter::Reuse(const dom::Node* element, int parentBox, int x, int y, int width) {
+    if (!mayReuse_)
+        return std::nullopt;
+    auto it = model_.index.find(element);
+    if (it == model_.index.end() || it->second < 0 ||
+        static_cast<std::size_t>(it->second) >= previous_.size())
+        return std::nullopt;
+    const int old = it->second;
+    const Box& first = previous_[old];
+    if (first.node != element || !first.from.valid || first.holdsAbsolute ||
+        (first.from.widthMatters && first.from.width != width) || first.from.centered != (centerDepth_ > 0) ||
+        BelowChange(element))
+        return std::nullopt;
+    const int dx = x - first.from.x, dy = y - first.from.y;
+    const int at = static_cast<int>(model_.boxes.size());
+    const int moved = at - old;
+    for (std::size_t i = old; i < first.end; ++i) {
+        model_.boxes.push_back(previous_[i]);
+        Box& b = model_.boxes.back();
+        b.parent = i == static_cast<std::size_t>(old) ? parentBox : b.parent + moved;
+        b.end += moved;
+        for (int& cell : b.cells)
+            cell += moved;
+        model_.index[b.node] = static_cast<int>(model_.boxes.size() - 1);
+    }
+    Shift(at, dx, dy);
+    return first.from.height;
 }
 
 void Layouter::CollectInline(const dom::Node* node, std::vector<Item>& items, int parentBox, bool measuring,
@@ -139,19 +215,18 @@ void Layouter::CollectInline(const dom::Node* node, std::vector<Item>& items, in
                 while (j < text.size() && IsCollapsible(text[j]) && !(pre && text[j] == u'\n'))
                     ++j;
                 int width = pre ? static_cast<int>(j - i) * Advance(u' ', font) : Advance(u' ', font);
-                if (pre || items.empty() || items.back().kind != Item::Kind::Space) {
-                    items.push_back({Item::Kind::Space, width, line, parentBox, -1, !noWrap});
-                    mark(i, j);
-                }
+                if (pre || items.empty() || items.back().kind != Item::Kind::Space)
+                    items.push_back({Item::Kind::Space, width, line, parentBox, -1, !noWrap, 0, 0, node,
+                                     static_cast<std::uint32_t>(i), static_cast<std::uint32_t>(j), font});
                 i = j;
             } else {
                 std::size_t j = i;
                 while (j < text.size() && !IsCollapsible(text[j]))
                     ++j;
                 items.push_back({Item::Kind::Word,
-                                 TextWidth(std::u16string_view(text).substr(i, j - i), font), line,
-                                 parentBox});
-                mark(i, j);
+                                 TextWidth(std::u16string_view(text).substr(i, j - i), font), line, parentBox,
+                                 -1, true, 0, 0, node, static_cast<std::uint32_t>(i),
+                                 static_cast<std::uint32_t>(j), font});
                 i = j;
             }
         }
@@ -229,10 +304,12 @@ int Layouter::PlaceInline(std::vector<Item>& items, int x, int y, int width, boo
         if (pendingSpace >= 0 && space > 0) {
             items[pendingSpace].x = lineX;
             items[pendingSpace].line = line;
+            items[pendingSpace].placed = true;
         }
         lineX += space;
         item.x = lineX;
         item.line = line;
+        item.placed = true;
         lineX += item.width;
         lineWidths[line] = lineX;
         lineHasContent = true;
@@ -266,9 +343,8 @@ int Layouter::PlaceInline(std::vector<Item>& items, int x, int y, int width, boo
         if (item.kind == Item::Kind::Break || (item.kind == Item::Kind::Space && item.width == 0))
             continue;
         Rect piece{left, top, item.width, item.kind == Item::Kind::Atomic ? item.height : lineHeight};
-        if (item.text && item.ownerBox >= 0)
-            model_.boxes[item.ownerBox].texts.push_back(
-                {item.text, item.start, item.end, item.font, item.kind == Item::Kind::Space, piece});
+        if (item.text && item.placed && item.ownerBox >= 0)
+            model_.boxes[item.ownerBox].texts.push_back({item.text, item.begin, item.end, item.font, piece});
         for (int b = item.ownerBox; b >= 0 && model_.boxes[b].display == Display::Inline;
              b = model_.boxes[b].parent) {
             std::vector<Rect>& fragments = model_.boxes[b].fragments;
@@ -333,9 +409,23 @@ int Layouter::LayoutChildren(const dom::Node* container, int parentBox, int x, i
 }
 
 int Layouter::LayoutBlockLevel(const dom::Node* element, int parentBox, int x, int y, int width) {
-    const ElementStyle& st = Style(element);
-    if (st.display == Display::None)
+    if (Style(element).display == Display::None)
         return 0;
+    if (std::optional<int> height = Reuse(element, parentBox, x, y, width))
+        return *height;
+    std::size_t first = model_.boxes.size();
+    int height = LayoutBlockLevelAfresh(element, parentBox, x, y, width);
+    if (first < model_.boxes.size() && model_.boxes[first].node == element) {
+        const ElementStyle& st = Style(element);
+        bool aligned = st.display == Display::Table &&
+                       (centerDepth_ > 0 || EqualsNoCase(element->AttributeValue(u"align"), u"center"));
+        model_.boxes[first].from = {x, y, width, !st.width || aligned, centerDepth_ > 0, height, true};
+    }
+    return height;
+}
+
+int Layouter::LayoutBlockLevelAfresh(const dom::Node* element, int parentBox, int x, int y, int width) {
+    const ElementStyle& st = Style(element);
     if (st.display == Display::Table) {
         std::size_t first = model_.boxes.size();
         int height = LayoutTable(element, parentBox, x, y, width);

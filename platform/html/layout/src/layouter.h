@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace qx::html::layout {
@@ -41,9 +42,18 @@ struct TableGrid {
     std::vector<bool> colFixed;
 };
 
+// Lays pages out, keeping what it read (styles, fonts, intrinsic widths, table grids, replaced
+// sizes) and the boxes it made from one layout to the next: after a change it forgets only what the
+// change can reach (the changed nodes' subtrees and their ancestors' measurements), and a block-level
+// element that neither changed nor sits below a change is moved, not laid out again, when it gets
+// the width it had.
 class Layouter {
 public:
     Layouter(const LayoutHooks& hooks, PageLayout::Model& model) : hooks_(hooks), model_(model) {}
+
+    // What the next layout may keep: nothing, or all but what these changes reach.
+    void ForgetAll();
+    void Forget(const std::vector<const dom::Node*>& changed);
 
     // Room for a page of this many elements.
     void Reserve(std::size_t elements) {
@@ -53,7 +63,7 @@ public:
         model_.index.reserve(elements);
         model_.boxes.reserve(elements);
     }
-    // Lays the page out for a client width; returns the page's content height.
+    // Lays the page out for a client size.
     void LayoutPage(const dom::Node* html, const dom::Node* body, int clientWidth, int clientHeight);
 
     const ElementStyle& Style(const dom::Node* element);
@@ -96,6 +106,10 @@ private:
     void LayoutAbsolute(const dom::Node* element, int parentBox);
     int LayoutBlockBox(const dom::Node* element, int box, int x, int y, int contentWidth);
     TableGrid& Grid(const dom::Node* table);
+    int LayoutBlockLevelAfresh(const dom::Node* element, int parentBox, int x, int y, int width);
+    // Moves the boxes the last layout made for an element it may keep; nothing when it may not.
+    std::optional<int> Reuse(const dom::Node* element, int parentBox, int x, int y, int width);
+    bool BelowChange(const dom::Node* element) const;
 
     const LayoutHooks& hooks_;
     PageLayout::Model& model_;
@@ -107,6 +121,14 @@ private:
     std::unordered_map<const dom::Node*, Rect> replaced_;
     std::vector<std::pair<const dom::Node*, int>> pendingAbsolutes_; // element, parent box
     int centerDepth_ = 0;
+    // The boxes of the layout before this one, and what has changed since it.
+    std::vector<Box> previous_;
+    bool mayReuse_ = false;
+    std::unordered_set<const dom::Node*> changed_;   // the nodes the changes named
+    std::unordered_set<const dom::Node*> changedUp_; // and their ancestors
 };
+
+// Lays a document out into the layouter's model, for the model's viewport.
+void BuildModel(const dom::NodeTree& tree, Layouter& layouter, PageLayout::Model& model);
 
 } // namespace qx::html::layout

@@ -56,8 +56,9 @@ void MeasureExtents(PageLayout::Model& model) {
 } // namespace
 
 void Layouter::LayoutPage(const dom::Node* html, const dom::Node* body, int clientWidth, int clientHeight) {
+    previous_.swap(model_.boxes);
     model_.boxes.clear();
-    model_.index.clear();
+    model_.boxes.reserve(previous_.size());
     model_.absolutes.clear();
     model_.clientWidth = clientWidth;
     model_.clientHeight = clientHeight;
@@ -73,8 +74,12 @@ void Layouter::LayoutPage(const dom::Node* html, const dom::Node* body, int clie
         LayoutAbsolute(pendingAbsolutes_[i].first, pendingAbsolutes_[i].second);
     pendingAbsolutes_.clear();
     for (Box& b : model_.boxes) {
-        if (b.display != Display::Inline || b.fragments.empty())
+        if (b.display != Display::Inline)
             continue;
+        if (b.fragments.empty()) { // an empty inline element has no place, wherever it was moved
+            b.border = {};
+            continue;
+        }
         Rect u = b.fragments.front();
         for (const Rect& f : b.fragments)
             u = Union(u, f);
@@ -96,27 +101,43 @@ void Layouter::LayoutPage(const dom::Node* html, const dom::Node* body, int clie
     }
     model_.scrollWidth = std::max(clientWidth, contentRight);
     model_.scrollHeight = std::max(clientHeight, contentBottom);
+    for (int a : model_.absolutes)
+        for (int p = model_.boxes[a].parent; p >= 0 && !model_.boxes[p].holdsAbsolute;
+             p = model_.boxes[p].parent)
+            model_.boxes[p].holdsAbsolute = true;
+    // This layout is the tree as it is now: the next round may keep all of it.
+    changed_.clear();
+    changedUp_.clear();
+    mayReuse_ = true;
 }
 
-void BuildModel(const dom::NodeTree& tree, const LayoutHooks& hooks, PageLayout::Model& model) {
+void BuildModel(const dom::NodeTree& tree, Layouter& layouter, PageLayout::Model& model) {
     model.html = tree.DocumentElement();
     model.body = tree.Body();
-    model.boxes.clear();
-    model.index.clear();
     model.absolutes.clear();
-    if (!model.body)
+    if (!model.body) {
+        model.boxes.clear();
+        model.clientWidth = model.clientHeight = model.scrollWidth = model.scrollHeight = 0;
+        model.verticalBar = model.horizontalBar = false;
+        layouter.ForgetAll();
         return;
-    Layouter layouter(hooks, model);
-    std::size_t elements = 0;
-    for (const dom::Node* n = tree.Document(); n; n = NextInTree(n, tree.Document()))
-        elements += n->IsElement();
-    layouter.Reserve(elements);
+    }
+    if (model.index.size() > 4 * model.boxes.size() + 1024)
+        model.index.clear(); // entries of nodes gone; the boxes they named cannot be kept then
+    if (model.boxes.empty()) {
+        std::size_t elements = 0;
+        for (const dom::Node* n = tree.Document(); n; n = NextInTree(n, tree.Document()))
+            elements += n->IsElement();
+        layouter.Reserve(elements);
+    }
     const ElementStyle& st = layouter.Style(model.body);
     bool barsAllowed =
         !EqualsNoCase(model.body->AttributeValue(u"scroll"), u"no") && st.overflow != Overflow::Hidden;
-    // Start from the bars the last layout had: a relayout usually keeps them, and takes one round.
-    bool vertical = barsAllowed && (model.verticalBar || st.overflow == Overflow::Scroll);
-    bool horizontal = barsAllowed && model.horizontalBar;
+    // Always from no bars (but a forced one), never from the last layout's: where a page fits with
+    // a bar and without one alike, the layout must not depend on what came before. A round after the
+    // first keeps the boxes that did not move.
+    bool vertical = barsAllowed && st.overflow == Overflow::Scroll;
+    bool horizontal = false;
     // A bar narrows the client area, which may call for the other bar: at most a few rounds, one
     // layouter for all (what it keeps of styles and intrinsic widths does not depend on the width).
     for (int round = 0; round < 3; ++round) {

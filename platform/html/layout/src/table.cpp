@@ -52,6 +52,29 @@ std::vector<int> Slice(const std::vector<int>& values, int first, int count) {
 
 } // namespace
 
+namespace {
+
+// Box widths COL elements of the first COLGROUP give, by column.
+std::vector<std::optional<int>> ColumnElementWidths(const dom::Node* table) {
+    std::vector<std::optional<int>> widths;
+    for (const dom::Node* group = table->firstChild; group; group = group->next) {
+        if (!group->Is(u"colgroup"))
+            continue;
+        for (const dom::Node* col = group->firstChild; col; col = col->next) {
+            if (!col->Is(u"col"))
+                continue;
+            int span = std::clamp(NumberAttribute(*col, u"span").value_or(1), 1, kMaxColSpan);
+            std::optional<int> width = PixelLength(col->AttributeValue(u"width"));
+            for (int i = 0; i < span; ++i)
+                widths.push_back(width && *width >= 0 ? width : std::nullopt);
+        }
+        break;
+    }
+    return widths;
+}
+
+} // namespace
+
 TableGrid& Layouter::Grid(const dom::Node* table) {
     auto found = grids_.find(table);
     if (found != grids_.end())
@@ -99,6 +122,25 @@ TableGrid& Layouter::Grid(const dom::Node* table) {
     int rows = static_cast<int>(grid->rows.size());
     for (GridCell& cell : grid->cells)
         cell.rowSpan = std::min(cell.rowSpan, rows - cell.row);
+    // A column no cell starts in is only ever spanned: it takes no width and no spacing of its own,
+    // so the columns are counted again over the ones cells start in.
+    std::vector<int> before(grid->columns + 1, 0); // columns cells start in, before each column
+    {
+        std::vector<bool> starts(grid->columns, false);
+        for (const GridCell& cell : grid->cells)
+            starts[cell.column] = true;
+        std::size_t described = ColumnElementWidths(table).size(); // COL elements make columns too
+        for (std::size_t c = 0; c < described && c < starts.size(); ++c)
+            starts[c] = true;
+        for (int c = 0; c < grid->columns; ++c)
+            before[c + 1] = before[c] + (starts[c] ? 1 : 0);
+    }
+    for (GridCell& cell : grid->cells) {
+        int first = before[cell.column];
+        cell.colSpan = before[cell.column + cell.colSpan] - first;
+        cell.column = first;
+    }
+    grid->columns = before[grid->columns];
 
     const ElementStyle& st = Style(table);
     int b = 0;
@@ -122,29 +164,6 @@ TableGrid& Layouter::Grid(const dom::Node* table) {
     }
     return *grids_.emplace(table, std::move(grid)).first->second;
 }
-
-namespace {
-
-// Box widths COL elements of the first COLGROUP give, by column.
-std::vector<std::optional<int>> ColumnElementWidths(const dom::Node* table) {
-    std::vector<std::optional<int>> widths;
-    for (const dom::Node* group = table->firstChild; group; group = group->next) {
-        if (!group->Is(u"colgroup"))
-            continue;
-        for (const dom::Node* col = group->firstChild; col; col = col->next) {
-            if (!col->Is(u"col"))
-                continue;
-            int span = std::clamp(NumberAttribute(*col, u"span").value_or(1), 1, kMaxColSpan);
-            std::optional<int> width = PixelLength(col->AttributeValue(u"width"));
-            for (int i = 0; i < span; ++i)
-                widths.push_back(width && *width >= 0 ? width : std::nullopt);
-        }
-        break;
-    }
-    return widths;
-}
-
-} // namespace
 
 Intrinsic Layouter::TableIntrinsic(const dom::Node* table) {
     TableGrid& g = Grid(table);
@@ -194,7 +213,20 @@ Intrinsic Layouter::TableIntrinsic(const dom::Node* table) {
             int minExcess = cell->min - SpanSum(g.colMin, cell->column, cell->colSpan) - gaps;
             std::vector<int> weights = Slice(g.colPref, cell->column, cell->colSpan);
             if (minExcess > 0) {
-                std::vector<int> shares = Distribute(minExcess, weights, Rounding::Floor);
+                // First up to each column's preferred width, in proportion to the room it has there;
+                // what is left in proportion to the preferred widths.
+                std::vector<int> room(cell->colSpan);
+                for (int i = 0; i < cell->colSpan; ++i)
+                    room[i] = std::max(0, g.colPref[cell->column + i] - g.colMin[cell->column + i]);
+                int roomTotal = std::accumulate(room.begin(), room.end(), 0);
+                std::vector<int> shares =
+                    roomTotal > 0 ? Distribute(std::min(minExcess, roomTotal), room, Rounding::Floor)
+                                  : std::vector<int>(cell->colSpan, 0);
+                if (minExcess > roomTotal) {
+                    std::vector<int> rest = Distribute(minExcess - roomTotal, weights, Rounding::Floor);
+                    for (int i = 0; i < cell->colSpan; ++i)
+                        shares[i] += rest[i];
+                }
                 for (int i = 0; i < cell->colSpan; ++i)
                     g.colMin[cell->column + i] += shares[i];
             }

@@ -4,13 +4,13 @@
 // Normalisation: comments and white-space-only text dropped, runs of white space folded to one
 // space, attribute names in lower case, and the content of XML data islands left out (we keep it as
 // raw text, Chromium parses it as HTML).
+#include "../chromium_runner.h"
 #include "corpus_pages.h"
 #include "tree_dump.h"
 
 #include <gtest/gtest.h>
 #include <qx/html/dom/html_parser.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <future>
 #include <unistd.h>
@@ -19,24 +19,8 @@ namespace {
 
 using namespace qx::html::dom;
 
-std::string Chromium() {
-    for (const char* path : {"/usr/bin/chromium", "/usr/bin/chromium-browser", "/usr/bin/google-chrome"})
-        if (access(path, X_OK) == 0)
-            return path;
-    return {};
-}
-
-std::string RunCommand(const std::string& command) {
-    std::string out;
-    if (FILE* pipe = popen(command.c_str(), "r")) {
-        char buffer[4096];
-        std::size_t n;
-        while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
-            out.append(buffer, n);
-        pclose(pipe);
-    }
-    return out;
-}
+using qx::test::Chromium;
+using qx::test::RunCommand;
 
 std::string NormalisedTree(std::string_view bytes, std::string_view charset) {
     NodeTree tree;

@@ -14,6 +14,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -24,6 +25,7 @@ struct ElementGeometry {
     Node* offsetParent = nullptr;
     LONG offsetLeft = 0, offsetTop = 0, offsetWidth = 0, offsetHeight = 0;
     LONG clientLeft = 0, clientTop = 0, clientWidth = 0, clientHeight = 0;
+    LONG scrollLeft = 0, scrollTop = 0, scrollWidth = 0, scrollHeight = 0;
 };
 
 // A place in the text of the page: a text node and a character offset, or an element and a child
@@ -33,7 +35,13 @@ struct TextPoint {
     std::size_t offset = 0;
 };
 
-// Where the element objects read geometry from (the layout piece installs one).
+// A rectangle in the window's client coordinates.
+struct ClientRect {
+    LONG left = 0, top = 0, right = 0, bottom = 0;
+};
+
+// Where the element objects read geometry from (the layout piece installs one). Without layout the
+// rectangles are empty, nothing scrolls and no point holds an element.
 class GeometrySource {
 public:
     virtual ~GeometrySource() = default;
@@ -43,7 +51,21 @@ public:
     // The text position nearest a point of the client area (what a click there would put the caret
     // at); no node when the point is outside the page or no text position is near it.
     virtual TextPoint TextPointFromPoint(LONG /*clientX*/, LONG /*clientY*/) { return {}; }
+    // The border box (an inline element's: the union of its line fragments).
+    virtual ClientRect BoundingClientRect(Node*) { return {}; }
+    // The border box, or an inline element's line fragments; none for what is not rendered.
+    virtual std::vector<ClientRect> ClientRects(Node*) { return {}; }
+    // Puts the element's (BODY's or HTML's: the page's) scroll position; nothing for an unset one.
+    virtual void SetScroll(Node*, std::optional<LONG> /*left*/, std::optional<LONG> /*top*/) {}
+    // Scrolls the page and the scroll containers around the element so that it shows, its top at
+    // the top of the view (alignToTop) or its bottom at the bottom.
+    virtual void ScrollIntoView(Node*, bool /*alignToTop*/) {}
+    virtual Node* ElementFromPoint(LONG /*clientX*/, LONG /*clientY*/) { return nullptr; }
+    virtual std::u16string ComponentFromPoint(Node*, LONG /*clientX*/, LONG /*clientY*/) {
+        return u"outside";
+    }
 };
+
 
 struct DomDocument;
 

@@ -13,6 +13,7 @@
 #include <string_view>
 #include <unordered_map>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 namespace qx::html::dom {
@@ -145,11 +146,32 @@ public:
     std::uint64_t Version() const { return version_; }
     void Touch() {
         ++version_;
-        ++contentVersion_;
+        TouchContent();
     }
     // Bumped by every change at all, other attributes and text included; layout compares it.
     std::uint64_t ContentVersion() const { return contentVersion_; }
-    void TouchContent() { ++contentVersion_; }
+    void TouchContent() {
+        ++contentVersion_;
+        Record(nullptr);
+    }
+    // A change at a known place: the attributes of `node`, or the children of `node` (shape: also
+    // bumps Version()). Touch and TouchContent record changes whose place is not known.
+    void Changed(const Node* node) {
+        ++contentVersion_;
+        Record(node);
+    }
+    void Reshaped(const Node* node) {
+        ++version_;
+        Changed(node);
+    }
+    // Where the document changed after a content version, so that layout can redo only that: the
+    // nodes recorded (alive; a node freed since is dropped, its parent having been recorded as it
+    // left), or `unknown` when some change did not say where or the record does not reach back.
+    struct ChangeSet {
+        bool unknown = false;
+        std::vector<const Node*> nodes;
+    };
+    ChangeSet ChangesSince(std::uint64_t contentVersion) const;
 
     // The first element in tree order with this id (case-sensitive, as ids are), null when none.
     // After the first lookup, constant time until the tree changes.
@@ -170,6 +192,9 @@ private:
     void Unlink(Node* node);
     void CollectIfUnheld(Node* orphanRoot);
     static Node* RootOf(Node* node);
+    void Record(const Node* node);
+    // Drops a node from the record: every entry as it is freed, or one with the oldest entry.
+    void Forget(const Node* node, bool once = false);
 
     std::unique_ptr<NodePool> pool_; // first: the nodes go back to it
     Node* document_;
@@ -180,6 +205,11 @@ private:
     std::uint64_t idIndexVersion_ = ~std::uint64_t{0};
     std::unordered_map<std::u16string, Node*> idIndex_;
     std::vector<TreeObserver*> observers_;
+    // The last changes, oldest first: (content version, node; null where not known). Versions up to
+    // changesFloor_ have left the record.
+    std::vector<std::pair<std::uint64_t, const Node*>> changes_;
+    std::unordered_map<const Node*, std::uint32_t> recorded_; // how often each node is in changes_
+    std::uint64_t changesFloor_ = 0;
 };
 
 } // namespace qx::html::dom

@@ -1,0 +1,22 @@
+// The members that read and move the page's layout: scrolling, client rectangles, hit testing. They
+// ask the document's geometry source; without one nothing scrolls, rectangles are empty and no
+// point holds an element.
+#pragma once
+
+#include "dom_objects.h"
+
+namespace qx::html::dom::geometry_members {
+
+enum class ScrollMember { Left, Top, Width, Height };
+HRESULT GetScroll(DomDocument& dom, Node* element, ScrollMember member, LONG* out);
+HRESULT PutScroll(DomDocument& dom, Node* element, ScrollMember member, LONG value);
+// An IHTMLRect.
+HRESULT BoundingClientRect(DomDocument& dom, Node* element, IDispatch** out);
+// An IHTMLRectCollection.
+HRESULT ClientRects(DomDocument& dom, Node* element, IDispatch** out);
+HRESULT ComponentFromPoint(DomDocument& dom, Node* element, LONG x, LONG y, BSTR* out);
+// The argument is true (the default) to align the element's top with the view's.
+HRESULT ScrollIntoView(DomDocument& dom, Node* element, const VARIANT& alignToTop);
+HRESULT ElementFromPoint(const DomPtr& dom, LONG x, LONG y, IDispatch** out);
+
+} // namespace qx::html::dom::geometry_members
