@@ -3,3 +3,4 @@
 
 #include "objsafe.h"
 #include "ocidl.h"
+#include "ocidl_control.h"

@@ -8,56 +8,12 @@
 #pragma once
 
 #include "objidl.h"
+#include "objidl_ole.h"
 #include "unknwn.h"
 #include "wtypes.h"
 
 QX_DECLARE_INTERFACE(IBinding, "{79EAC9C0-BAF9-11CE-8C82-00AA004BA90B}");
 QX_DECLARE_INTERFACE(IBindStatusCallback, "{79EAC9C1-BAF9-11CE-8C82-00AA004BA90B}");
-
-// Clipboard format, target device and storage medium of delivered data.
-using CLIPFORMAT = WORD;
-
-struct DVTARGETDEVICE {
-    DWORD tdSize;
-    WORD tdDriverNameOffset;
-    WORD tdDeviceNameOffset;
-    WORD tdPortNameOffset;
-    WORD tdExtDevmodeOffset;
-    BYTE tdData[1];
-};
-
-enum DVASPECT { DVASPECT_CONTENT = 1, DVASPECT_THUMBNAIL = 2, DVASPECT_ICON = 4, DVASPECT_DOCPRINT = 8 };
-
-enum TYMED {
-    TYMED_NULL = 0,
-    TYMED_HGLOBAL = 1,
-    TYMED_FILE = 2,
-    TYMED_ISTREAM = 4,
-    TYMED_ISTORAGE = 8,
-    TYMED_GDI = 16,
-    TYMED_MFPICT = 32,
-    TYMED_ENHMF = 64
-};
-
-struct FORMATETC {
-    CLIPFORMAT cfFormat;
-    DVTARGETDEVICE* ptd;
-    DWORD dwAspect;
-    LONG lindex;
-    DWORD tymed;
-};
-
-struct STGMEDIUM {
-    DWORD tymed;
-    union {
-        HBITMAP hBitmap;
-        HGLOBAL hGlobal;
-        LPOLESTR lpszFileName;
-        IStream* pstm;
-        void* pstg;
-    };
-    IUnknown* pUnkForRelease;
-};
 
 // How the owner wants the data bound (GetBindInfo).
 enum BINDF : DWORD {
