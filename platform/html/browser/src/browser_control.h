@@ -13,6 +13,7 @@
 #include "qx/com/object.h"
 #include "qx/com/variant.h"
 #include "qx/html/browser/web_browser.h"
+#include "oleidl.h"
 
 #include <memory>
 #include <string>
@@ -22,6 +23,9 @@ namespace qx::html::browser {
 class BrowserControl : public com::ObjectRoot,
                        public com::DispatchImpl<IWebBrowser2>,
                        public com::ConnectionPointContainerImpl,
+                       public IOleObject,
+                       public IOleInPlaceObject,
+                       public IOleInPlaceActiveObject,
                        public IWebBrowserPlatform {
 public:
     static constexpr bool kAggregatable = false;
@@ -31,6 +35,10 @@ public:
         QX_INTERFACE_ENTRY2(IWebBrowser, IWebBrowser2)
         QX_INTERFACE_ENTRY2(IDispatch, IWebBrowser2)
         QX_INTERFACE_ENTRY(IConnectionPointContainer)
+        QX_INTERFACE_ENTRY(IOleObject)
+        QX_INTERFACE_ENTRY(IOleInPlaceObject)
+        QX_INTERFACE_ENTRY(IOleInPlaceActiveObject)
+        QX_INTERFACE_ENTRY2(IOleWindow, IOleInPlaceObject)
         QX_INTERFACE_ENTRY(IWebBrowserPlatform)
     QX_END_INTERFACES()
 
@@ -40,6 +48,12 @@ public:
     QX_OVERRIDES_IWebBrowser;
     QX_OVERRIDES_IWebBrowserApp;
     QX_OVERRIDES_IWebBrowser2;
+    // Embedding (browser_control_ole.cpp): the control takes its container's window as its parent
+    // when it is activated in place and leaves it when deactivated or closed.
+    QX_OVERRIDES_IOleObject;
+    QX_OVERRIDES_IOleWindow;
+    QX_OVERRIDES_IOleInPlaceObject;
+    QX_OVERRIDES_IOleInPlaceActiveObject;
 
     STDMETHODIMP SetExternal(IDispatch* external) override;
     STDMETHODIMP_(LONG) ScriptErrorCount() override { return page_ ? page_->ScriptErrorCount() : 0; }
@@ -55,6 +69,7 @@ private:
     // Drops a download under way; the page shown stays.
     void StopLoading();
     HRESULT Print(OLECMDEXECOPT option);
+    HRESULT ActivateInPlace(IOleClientSite* site, HWND parent, LPCRECT position, bool ui);
     com::Variant Address() const;
 
     CProxyDWebBrowserEvents2 events_{*this};
@@ -62,6 +77,9 @@ private:
     std::unique_ptr<NavigationRequest> request_;
     std::unique_ptr<NavigationPage> page_;
     com::ComPtr<IDispatch> external_;
+    com::ComPtr<IOleClientSite> site_;
+    com::ComPtr<IOleInPlaceSite> inPlaceSite_; // while active in place
+    SIZEL extent_{7938, 3969};                  // HIMETRIC: 300 x 150 pixels
     std::u16string pendingUrl_;
     std::u16string locationUrl_;
     READYSTATE readyState_ = READYSTATE_UNINITIALIZED;
