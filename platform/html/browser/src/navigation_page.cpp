@@ -1,6 +1,7 @@
 #include "navigation_page.h"
 
 #include "navigation.h"
+#include "print_job.h"
 
 #include "objbase.h"
 #include "objbase_activation.h"
@@ -46,6 +47,13 @@ HRESULT NavigationPage::Open(std::string_view body, std::u16string url, std::uni
     options.activator = CreateByProgId;
     options.loadSource = [base](std::u16string_view source) { return ReadAddress(ResolveAddress(base, source)); };
     hr = script::PageScript::Open(made->document_.Get(), std::move(options), &made->script_);
+    if (FAILED(hr))
+        return hr;
+    // window.print(): the print dialog, then the page as it stands to the printer.
+    NavigationPage* self = made.get();
+    hr = made->script_->Engine().DefineFunction("print", [self](qx::script::CallContext&) {
+        return PrintDocument(*self->dom_, self->url_, true);
+    });
     if (FAILED(hr))
         return hr;
     *page = std::move(made);
