@@ -47,7 +47,8 @@ int main(int argc, char** argv) {
     std::signal(SIGPIPE, SIG_IGN);
     qx::host::PageHostOptions options;
     const qx::host::Option table[] = {
-        {"--answers", "FILE.js", "answer message boxes, dialogs, menus and printing with the handlers of FILE.js",
+        {"--answers", "FILE.js",
+         "answer message boxes, dialogs, menus and printing with the handlers of FILE.js",
          [&](std::string_view value) {
              options.answersPath = std::string(value);
              return value.empty() ? std::string("wants a file name") : std::string();
@@ -71,13 +72,14 @@ int main(int argc, char** argv) {
              return value.empty() ? std::string("wants a file name") : std::string();
          }},
     };
-    const qx::host::CommandLineSpec spec{"pagehost",
-                                         "usage: pagehost PAGE [--answers FILE.js] [--until-idle | --seconds N] [--save OUT.htm]",
-                                         kSummary,
-                                         table,
-                                         1,
-                                         true,
-                                         kExitStatuses};
+    const qx::host::CommandLineSpec spec{
+        "pagehost",
+        "usage: pagehost PAGE [--answers FILE.js] [--until-idle | --seconds N] [--save OUT.htm]",
+        kSummary,
+        table,
+        1,
+        true,
+        kExitStatuses};
     const qx::host::ParsedCommandLine line = qx::host::ParseCommandLine(spec, argc, argv);
     int status = qx::host::kPageOk;
     if (const std::optional<int> answered =

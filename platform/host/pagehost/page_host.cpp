@@ -54,7 +54,8 @@ bool Save(IWebBrowser2* browser, const std::string& path) {
         return false;
     }
     const html::dom::DomPtr& dom = access->AccessDocument();
-    const std::string bytes = html::dom::EncodeDocumentText(html::dom::DocumentHtml(dom->tree), dom->tree.charset);
+    const std::string bytes =
+        html::dom::EncodeDocumentText(html::dom::DocumentHtml(dom->tree), dom->tree.charset);
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << bytes;
     out.close();
@@ -93,11 +94,12 @@ int Run(const PageHostOptions& options, const std::u16string& address) {
         std::fprintf(stderr, "pagehost: the browser cannot start\n");
         return kPageCannotLoad;
     }
-    HWND frame = CreateWindowExW(0, u"STATIC", u"pagehost", WS_OVERLAPPEDWINDOW, 0, 0, 1024, 768, nullptr, nullptr,
-                                 nullptr, nullptr);
+    HWND frame = CreateWindowExW(0, u"STATIC", u"pagehost", WS_OVERLAPPEDWINDOW, 0, 0, 1024, 768, nullptr,
+                                 nullptr, nullptr, nullptr);
     com::ComPtr<IUnknown> host;
     com::ComPtr<IUnknown> control;
-    if (!frame || FAILED(AtlAxCreateControlEx(u"Shell.Explorer", frame, nullptr, &host, &control, IID_NULL, nullptr))) {
+    if (!frame ||
+        FAILED(AtlAxCreateControlEx(u"Shell.Explorer", frame, nullptr, &host, &control, IID_NULL, nullptr))) {
         if (frame)
             DestroyWindow(frame);
         std::fprintf(stderr, "pagehost: the browser cannot start\n");
@@ -110,7 +112,8 @@ int Run(const PageHostOptions& options, const std::u16string& address) {
     browser->Navigate(com::Bstr(address).Get(), nullptr, nullptr, nullptr, nullptr);
     const unsigned seconds = options.seconds.value_or(kIdleLimitSeconds);
     if (!RunPage(browser.Get(), seconds)) {
-        std::fprintf(stderr, "pagehost: \"%s\" did not complete within %u seconds\n", options.page.c_str(), seconds);
+        std::fprintf(stderr, "pagehost: \"%s\" did not complete within %u seconds\n", options.page.c_str(),
+                     seconds);
         status = kPageIncomplete;
     } else if (platform->NavigationFailed()) {
         std::fprintf(stderr, "pagehost: cannot load \"%s\"\n", options.page.c_str());

@@ -2,16 +2,17 @@
 
 #include "print_job.h"
 
+#include "processthreadsapi.h"
 #include "qx/activation/platform_class.h"
 #include "qx/com/bstr.h"
 #include "qx/win32/ui_driver.h"
-#include "processthreadsapi.h"
 #include "winuser_message.h"
 #include "winuser_position.h"
 #include "winuser_window.h"
 
 #include <cstdio>
 #include <iterator>
+#include <map>
 #include <mutex>
 
 namespace qx::html::browser {
@@ -78,11 +79,41 @@ HRESULT GetWebBrowserClassObject(REFIID riid, void** ppv) {
 }
 
 activation::PlatformClassRegistration& Registration() {
-    static activation::PlatformClassRegistration registration(kNames, std::size(kNames), GetWebBrowserClassObject);
+    static activation::PlatformClassRegistration registration(kNames, std::size(kNames),
+                                                              GetWebBrowserClassObject);
     return registration;
 }
 
+// Which browser shows which document; no references held (a browser takes itself out as its page
+// goes).
+std::mutex g_shownLock;
+std::map<const dom::DomDocument*, BrowserControl*> g_shown;
+
 } // namespace
+
+HRESULT BrowserOfDocument(const dom::DomDocument* document, IWebBrowser2** browser) {
+    if (!browser)
+        return E_POINTER;
+    *browser = nullptr;
+    std::lock_guard guard(g_shownLock);
+    const auto found = g_shown.find(document);
+    if (found == g_shown.end())
+        return E_FAIL;
+    *browser = found->second;
+    (*browser)->AddRef();
+    return S_OK;
+}
+
+void BrowserControl::ShowPage(std::unique_ptr<NavigationPage> page) {
+    {
+        std::lock_guard guard(g_shownLock);
+        if (page_)
+            g_shown.erase(page_->Dom().get());
+        if (page)
+            g_shown[page->Dom().get()] = this;
+    }
+    page_ = std::move(page);
+}
 
 HRESULT CreateWebBrowser(IUnknown* outer, REFIID riid, void** ppv) {
     return com::CreateInstance<BrowserControl>(outer, riid, ppv);
@@ -99,8 +130,8 @@ void RevokeWebBrowserClass() {
 HRESULT BrowserControl::FinalConstruct() {
     if (!RegisterWindowClass())
         return E_FAIL;
-    window_ = CreateWindowExW(0, kWindowClass, u"", WS_POPUP | WS_CLIPCHILDREN, 0, 0, 300, 150, nullptr, nullptr,
-                              nullptr, nullptr);
+    window_ = CreateWindowExW(0, kWindowClass, u"", WS_POPUP | WS_CLIPCHILDREN, 0, 0, 300, 150, nullptr,
+                              nullptr, nullptr, nullptr);
     if (!window_)
         return E_FAIL;
     SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
@@ -110,7 +141,7 @@ HRESULT BrowserControl::FinalConstruct() {
 
 void BrowserControl::FinalRelease() {
     StopLoading();
-    page_.reset();
+    ShowPage(nullptr);
     external_ = nullptr;
     if (window_) {
         SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
@@ -140,7 +171,8 @@ com::Variant BrowserControl::Address() const {
 HRESULT BrowserControl::Go(const std::u16string& requested, LONG flags, const std::u16string& target) {
     const std::u16string url = CanonicalAddress(requested);
     if (flags & navOpenInNewWindow) {
-        const win32::BrowserWindowRequest request{com::Utf16ToUtf8(url), com::Utf16ToUtf8(target), GetCurrentThreadId()};
+        const win32::BrowserWindowRequest request{com::Utf16ToUtf8(url), com::Utf16ToUtf8(target),
+                                                  GetCurrentThreadId()};
         if (win32::UiDriver* driver = win32::GetUiDriver())
             driver->OpenBrowserWindow(request);
         else
@@ -167,7 +199,10 @@ HRESULT BrowserControl::Go(const std::u16string& requested, LONG flags, const st
         return S_OK;
     }
     const HRESULT started = NavigationRequest::Start(
-        url, [this, navigation](HRESULT result, std::string body) { Arrived(navigation, result, std::move(body)); },
+        url,
+        [this, navigation](HRESULT result, std::string body) {
+            Arrived(navigation, result, std::move(body));
+        },
         &request_);
     if (FAILED(started))
         Arrived(navigation, started, {});
@@ -196,7 +231,7 @@ void BrowserControl::Arrived(unsigned navigation, HRESULT result, std::string bo
         if (FAILED(NavigationPage::Open({}, url, &page)))
             return;
     }
-    page_ = std::move(page);
+    ShowPage(std::move(page));
     locationUrl_ = url;
     if (external_)
         page_->SetExternal(external_.Get());
@@ -259,7 +294,8 @@ HRESULT BrowserControl::Navigate(BSTR URL, VARIANT* Flags, VARIANT* TargetFrameN
               OptionalFlags(Flags), OptionalText(TargetFrameName));
 }
 
-HRESULT BrowserControl::Navigate2(VARIANT* URL, VARIANT* Flags, VARIANT* TargetFrameName, VARIANT*, VARIANT*) {
+HRESULT BrowserControl::Navigate2(VARIANT* URL, VARIANT* Flags, VARIANT* TargetFrameName, VARIANT*,
+                                  VARIANT*) {
     if (!URL)
         return E_INVALIDARG;
     const VARIANT* value = URL->vt == (VT_BYREF | VT_VARIANT) ? URL->pvarVal : URL;
@@ -446,13 +482,15 @@ HRESULT BrowserControl::put_Top(LONG newVal) {
 HRESULT BrowserControl::put_Width(LONG newVal) {
     RECT r{};
     GetWindowRect(window_, &r);
-    return SetWindowPos(window_, nullptr, 0, 0, newVal, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER) ? S_OK : E_FAIL;
+    return SetWindowPos(window_, nullptr, 0, 0, newVal, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER) ? S_OK
+                                                                                                     : E_FAIL;
 }
 
 HRESULT BrowserControl::put_Height(LONG newVal) {
     RECT r{};
     GetWindowRect(window_, &r);
-    return SetWindowPos(window_, nullptr, 0, 0, r.right - r.left, newVal, SWP_NOMOVE | SWP_NOZORDER) ? S_OK : E_FAIL;
+    return SetWindowPos(window_, nullptr, 0, 0, r.right - r.left, newVal, SWP_NOMOVE | SWP_NOZORDER) ? S_OK
+                                                                                                     : E_FAIL;
 }
 
 // What belongs to the browser application, not to the control: the control has no frame, no

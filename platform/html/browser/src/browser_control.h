@@ -8,12 +8,12 @@
 #include "navigation.h"
 #include "navigation_page.h"
 
+#include "oleidl.h"
 #include "qx/com/connection_point.h"
 #include "qx/com/dispatch.h"
 #include "qx/com/object.h"
 #include "qx/com/variant.h"
 #include "qx/html/browser/web_browser.h"
-#include "oleidl.h"
 
 #include <memory>
 #include <string>
@@ -30,16 +30,16 @@ class BrowserControl : public com::ObjectRoot,
 public:
     static constexpr bool kAggregatable = false;
     QX_BEGIN_INTERFACES(BrowserControl)
-        QX_INTERFACE_ENTRY(IWebBrowser2)
-        QX_INTERFACE_ENTRY2(IWebBrowserApp, IWebBrowser2)
-        QX_INTERFACE_ENTRY2(IWebBrowser, IWebBrowser2)
-        QX_INTERFACE_ENTRY2(IDispatch, IWebBrowser2)
-        QX_INTERFACE_ENTRY(IConnectionPointContainer)
-        QX_INTERFACE_ENTRY(IOleObject)
-        QX_INTERFACE_ENTRY(IOleInPlaceObject)
-        QX_INTERFACE_ENTRY(IOleInPlaceActiveObject)
-        QX_INTERFACE_ENTRY2(IOleWindow, IOleInPlaceObject)
-        QX_INTERFACE_ENTRY(IWebBrowserPlatform)
+    QX_INTERFACE_ENTRY(IWebBrowser2)
+    QX_INTERFACE_ENTRY2(IWebBrowserApp, IWebBrowser2)
+    QX_INTERFACE_ENTRY2(IWebBrowser, IWebBrowser2)
+    QX_INTERFACE_ENTRY2(IDispatch, IWebBrowser2)
+    QX_INTERFACE_ENTRY(IConnectionPointContainer)
+    QX_INTERFACE_ENTRY(IOleObject)
+    QX_INTERFACE_ENTRY(IOleInPlaceObject)
+    QX_INTERFACE_ENTRY(IOleInPlaceActiveObject)
+    QX_INTERFACE_ENTRY2(IOleWindow, IOleInPlaceObject)
+    QX_INTERFACE_ENTRY(IWebBrowserPlatform)
     QX_END_INTERFACES()
 
     HRESULT FinalConstruct();
@@ -71,6 +71,8 @@ private:
     HRESULT Print(OLECMDEXECOPT option);
     HRESULT ActivateInPlace(IOleClientSite* site, HWND parent, LPCRECT position, bool ui);
     com::Variant Address() const;
+    // Shows the page (null: none), so that BrowserOfDocument finds this browser for its document.
+    void ShowPage(std::unique_ptr<NavigationPage> page);
 
     CProxyDWebBrowserEvents2 events_{*this};
     HWND window_ = nullptr;
@@ -79,7 +81,7 @@ private:
     com::ComPtr<IDispatch> external_;
     com::ComPtr<IOleClientSite> site_;
     com::ComPtr<IOleInPlaceSite> inPlaceSite_; // while active in place
-    SIZEL extent_{7938, 3969};                  // HIMETRIC: 300 x 150 pixels
+    SIZEL extent_{7938, 3969};                 // HIMETRIC: 300 x 150 pixels
     std::u16string pendingUrl_;
     std::u16string locationUrl_;
     READYSTATE readyState_ = READYSTATE_UNINITIALIZED;

@@ -37,15 +37,15 @@ class ControlHost : public com::ObjectRoot,
 public:
     static constexpr bool kAggregatable = false;
     QX_BEGIN_INTERFACES(ControlHost)
-        QX_INTERFACE_ENTRY(IAxWinHostWindow)
-        QX_INTERFACE_ENTRY(IOleClientSite)
-        QX_INTERFACE_ENTRY(IOleInPlaceSite)
-        QX_INTERFACE_ENTRY2(IOleWindow, IOleInPlaceSite)
-        QX_INTERFACE_ENTRY(IOleInPlaceFrame)
-        QX_INTERFACE_ENTRY2(IOleInPlaceUIWindow, IOleInPlaceFrame)
-        QX_INTERFACE_ENTRY(IOleContainer)
-        QX_INTERFACE_ENTRY2(IParseDisplayName, IOleContainer)
-        QX_INTERFACE_ENTRY(IServiceProvider)
+    QX_INTERFACE_ENTRY(IAxWinHostWindow)
+    QX_INTERFACE_ENTRY(IOleClientSite)
+    QX_INTERFACE_ENTRY(IOleInPlaceSite)
+    QX_INTERFACE_ENTRY2(IOleWindow, IOleInPlaceSite)
+    QX_INTERFACE_ENTRY(IOleInPlaceFrame)
+    QX_INTERFACE_ENTRY2(IOleInPlaceUIWindow, IOleInPlaceFrame)
+    QX_INTERFACE_ENTRY(IOleContainer)
+    QX_INTERFACE_ENTRY2(IParseDisplayName, IOleContainer)
+    QX_INTERFACE_ENTRY(IServiceProvider)
     QX_END_INTERFACES()
 
     // Subclasses the window (whose procedure until now is `previous`) and is held by it.
@@ -108,7 +108,8 @@ public:
         if (FAILED(hr))
             return hr;
         if (punkAdvise && riidAdvise != IID_NULL) {
-            com::ComPtr<IConnectionPointContainer> points = com::ComPtr<IConnectionPointContainer>::QueryFrom(control.Get());
+            com::ComPtr<IConnectionPointContainer> points =
+                com::ComPtr<IConnectionPointContainer>::QueryFrom(control.Get());
             if (points && SUCCEEDED(points->FindConnectionPoint(riidAdvise, &sinkPoint_)) &&
                 FAILED(sinkPoint_->Advise(punkAdvise, &sinkCookie_)))
                 sinkPoint_ = nullptr;
@@ -137,7 +138,8 @@ public:
 
     STDMETHODIMP SetExternalDispatch(IDispatch* pDisp) override {
         external_ = pDisp;
-        if (com::ComPtr<IWebBrowserPlatform> browser = com::ComPtr<IWebBrowserPlatform>::QueryFrom(control_.Get()))
+        if (com::ComPtr<IWebBrowserPlatform> browser =
+                com::ComPtr<IWebBrowserPlatform>::QueryFrom(control_.Get()))
             browser->SetExternal(pDisp);
         return S_OK;
     }
@@ -198,7 +200,8 @@ public:
     STDMETHODIMP OnPosRectChange(LPCRECT lprcPosRect) override {
         if (!lprcPosRect)
             return E_POINTER;
-        if (com::ComPtr<IOleInPlaceObject> inPlace = com::ComPtr<IOleInPlaceObject>::QueryFrom(control_.Get()))
+        if (com::ComPtr<IOleInPlaceObject> inPlace =
+                com::ComPtr<IOleInPlaceObject>::QueryFrom(control_.Get()))
             inPlace->SetObjectRects(lprcPosRect, lprcPosRect);
         return S_OK;
     }
@@ -253,11 +256,13 @@ private:
     // From a CLSID, a ProgID, or else an address for a browser.
     static HRESULT MakeControl(const std::u16string& name, com::ComPtr<IUnknown>& control, bool* address) {
         CLSID clsid{};
-        const bool named = (!name.empty() && name.front() == u'{' && SUCCEEDED(CLSIDFromString(name.c_str(), &clsid))) ||
-                           SUCCEEDED(CLSIDFromProgID(name.c_str(), &clsid));
+        const bool named =
+            (!name.empty() && name.front() == u'{' && SUCCEEDED(CLSIDFromString(name.c_str(), &clsid))) ||
+            SUCCEEDED(CLSIDFromProgID(name.c_str(), &clsid));
         *address = !named;
         if (!named || clsid == CLSID_WebBrowser)
-            return CreateWebBrowser(nullptr, IID_IUnknown, reinterpret_cast<void**>(control.ReleaseAndGetAddressOf()));
+            return CreateWebBrowser(nullptr, IID_IUnknown,
+                                    reinterpret_cast<void**>(control.ReleaseAndGetAddressOf()));
         return CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
                                 reinterpret_cast<void**>(control.ReleaseAndGetAddressOf()));
     }
@@ -298,7 +303,8 @@ private:
     void PlaceControl() {
         RECT area{};
         GetClientRect(window_, &area);
-        if (com::ComPtr<IOleInPlaceObject> inPlace = com::ComPtr<IOleInPlaceObject>::QueryFrom(control_.Get()))
+        if (com::ComPtr<IOleInPlaceObject> inPlace =
+                com::ComPtr<IOleInPlaceObject>::QueryFrom(control_.Get()))
             inPlace->SetObjectRects(&area, &area);
     }
 
@@ -338,7 +344,8 @@ LRESULT CALLBACK HostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
         const std::u16string name = create && create->lpszName ? create->lpszName : u"";
         com::ComPtr<IUnknown> container;
-        if (FAILED(AtlAxCreateControl(name.empty() ? u"about:blank" : name.c_str(), window, nullptr, &container)))
+        if (FAILED(AtlAxCreateControl(name.empty() ? u"about:blank" : name.c_str(), window, nullptr,
+                                      &container)))
             return -1;
         return 0;
     }

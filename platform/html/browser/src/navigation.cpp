@@ -15,7 +15,7 @@ namespace qx::html::browser {
 struct NavigationRequest::Callback : com::ObjectRoot, IBindStatusCallback {
     static constexpr bool kCountsInModuleLock = false;
     QX_BEGIN_INTERFACES(Callback)
-        QX_INTERFACE_ENTRY(IBindStatusCallback)
+    QX_INTERFACE_ENTRY(IBindStatusCallback)
     QX_END_INTERFACES()
 
     STDMETHODIMP OnStartBinding(DWORD, IBinding* binding) override {
@@ -110,7 +110,8 @@ NavigationRequest::~NavigationRequest() {
     Cancel();
 }
 
-HRESULT NavigationRequest::Start(const std::u16string& url, Done done, std::unique_ptr<NavigationRequest>* request) {
+HRESULT NavigationRequest::Start(const std::u16string& url, Done done,
+                                 std::unique_ptr<NavigationRequest>* request) {
     com::ObjectPtr<Callback> callback;
     HRESULT hr = com::CreateObject<Callback>(callback);
     if (FAILED(hr))

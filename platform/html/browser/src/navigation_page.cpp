@@ -22,12 +22,14 @@ HRESULT CreateByProgId(std::u16string_view progId, IDispatch** object) {
     const HRESULT hr = CLSIDFromProgID(name.c_str(), &clsid);
     if (FAILED(hr))
         return hr;
-    return CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, reinterpret_cast<void**>(object));
+    return CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
+                            reinterpret_cast<void**>(object));
 }
 
 } // namespace
 
-HRESULT NavigationPage::Open(std::string_view body, std::u16string url, std::unique_ptr<NavigationPage>* page) {
+HRESULT NavigationPage::Open(std::string_view body, std::u16string url,
+                             std::unique_ptr<NavigationPage>* page) {
     std::unique_ptr<NavigationPage> made(new NavigationPage());
     made->url_ = std::move(url);
     HRESULT hr = dom::LoadHtmlDocumentObject({{body, {}, {}}, made->url_}, &made->document_);
@@ -40,20 +42,23 @@ HRESULT NavigationPage::Open(std::string_view body, std::u16string url, std::uni
     made->dom_->readyState = u"loading";
     const std::u16string base = made->url_;
     layout::LayoutHooks hooks;
-    hooks.readImage = [base](std::u16string_view source) { return ReadAddress(ResolveAddress(base, source)); };
+    hooks.readImage = [base](std::u16string_view source) {
+        return ReadAddress(ResolveAddress(base, source));
+    };
     layout::AttachLayout(*made->dom_, std::move(hooks));
     script::PageScriptOptions options;
     options.url = made->url_;
     options.activator = CreateByProgId;
-    options.loadSource = [base](std::u16string_view source) { return ReadAddress(ResolveAddress(base, source)); };
+    options.loadSource = [base](std::u16string_view source) {
+        return ReadAddress(ResolveAddress(base, source));
+    };
     hr = script::PageScript::Open(made->document_.Get(), std::move(options), &made->script_);
     if (FAILED(hr))
         return hr;
     // window.print(): the print dialog, then the page as it stands to the printer.
     NavigationPage* self = made.get();
-    hr = made->script_->Engine().DefineFunction("print", [self](qx::script::CallContext&) {
-        return PrintDocument(*self->dom_, self->url_, true);
-    });
+    hr = made->script_->Engine().DefineFunction(
+        "print", [self](qx::script::CallContext&) { return PrintDocument(*self->dom_, self->url_, true); });
     if (FAILED(hr))
         return hr;
     *page = std::move(made);

@@ -2,11 +2,11 @@
 
 #include "navigation.h"
 
+#include "processthreadsapi.h"
 #include "qx/com/bstr.h"
 #include "qx/html/dom/html_parser.h"
 #include "qx/html/dom/serializer.h"
 #include "qx/win32/ui_driver.h"
-#include "processthreadsapi.h"
 
 #include <fcntl.h>
 #include <spawn.h>
@@ -33,19 +33,21 @@ struct ResourceAttribute {
     std::u16string_view attribute;
 };
 constexpr ResourceAttribute kResourceAttributes[] = {
-    {u"img", u"src"},  {u"input", u"src"}, {u"script", u"src"}, {u"link", u"href"},
-    {u"embed", u"src"}, {{}, u"background"},
+    {u"img", u"src"},   {u"input", u"src"}, {u"script", u"src"},
+    {u"link", u"href"}, {u"embed", u"src"}, {{}, u"background"},
 };
 
 template <typename Visit>
 void ForEachResource(dom::NodeTree& tree, Visit&& visit) {
-    for (dom::Node* n = dom::NextInTree(tree.Document(), tree.Document()); n; n = dom::NextInTree(n, tree.Document())) {
+    for (dom::Node* n = dom::NextInTree(tree.Document(), tree.Document()); n;
+         n = dom::NextInTree(n, tree.Document())) {
         if (!n->IsElement())
             continue;
         for (const ResourceAttribute& kind : kResourceAttributes) {
             if (!kind.tag.empty() && !n->Is(kind.tag))
                 continue;
-            if (dom::Attribute* attribute = n->FindAttribute(kind.attribute); attribute && !attribute->value.empty())
+            if (dom::Attribute* attribute = n->FindAttribute(kind.attribute);
+                attribute && !attribute->value.empty())
                 visit(*n, *attribute);
         }
     }
@@ -162,8 +164,9 @@ void PrintPdf(dom::NodeTree& tree, const fs::path& html, std::string_view charse
     const char* profile = mkdtemp(profileTemplate);
     if (profile && WriteFile(source, dom::EncodeDocumentText(dom::DocumentHtml(tree), charset))) {
         RunQuietly({*chromium, "--headless", "--no-sandbox", "--disable-gpu", "--no-first-run",
-                    "--no-pdf-header-footer", "--print-to-pdf-no-header", std::string("--user-data-dir=") + profile,
-                    "--print-to-pdf=" + pdf.string(), "file://" + source.string()},
+                    "--no-pdf-header-footer", "--print-to-pdf-no-header",
+                    std::string("--user-data-dir=") + profile, "--print-to-pdf=" + pdf.string(),
+                    "file://" + source.string()},
                    std::chrono::seconds(120));
     }
     std::error_code ec;
@@ -199,7 +202,9 @@ fs::path PrintFolder() {
     if (const char* folder = std::getenv("QX_PRINT_DIR"); folder && *folder)
         return folder;
     const char* data = std::getenv("XDG_DATA_HOME");
-    const fs::path base = data && *data == '/' ? fs::path(data) : fs::path(std::getenv("HOME") ? std::getenv("HOME") : "/tmp") / ".local/share";
+    const fs::path base = data && *data == '/'
+                              ? fs::path(data)
+                              : fs::path(std::getenv("HOME") ? std::getenv("HOME") : "/tmp") / ".local/share";
     return base / "qxforms" / "print";
 }
 

@@ -7,9 +7,9 @@
 
 #include <ocidl.h>
 #include <oleidl.h>
-#include <servprov.h>
 #include <qx/html/events/page_events.h>
 #include <qx/win32/ui_driver.h>
+#include <servprov.h>
 #include <winuser_position.h>
 #include <winuser_window.h>
 
@@ -61,6 +61,9 @@ TEST_F(BrowserTest, PagesLoadWithTheirRelativeScriptsAndImages) {
         qx::com::Bstr name;
         browser->get_LocationName(&name);
         EXPECT_EQ(std::u16string(name.Get()), u"Toolbar");
+        qx::com::ComPtr<IWebBrowser2> shower;
+        ASSERT_EQ(qx::html::browser::BrowserOfDocument(Dom(browser.Get()).get(), &shower), S_OK);
+        EXPECT_EQ(shower.Get(), browser.Get());
     }
 }
 
@@ -120,7 +123,8 @@ TEST_F(BrowserTest, EventsAndReadyStatesComeInOrderOnTheQueue) {
     DWORD cookie = 0;
     ASSERT_EQ(point->Advise(&sink, &cookie), S_OK);
 
-    ASSERT_EQ(browser->Navigate(qx::com::Bstr(u"about:blank").Get(), nullptr, nullptr, nullptr, nullptr), S_OK);
+    ASSERT_EQ(browser->Navigate(qx::com::Bstr(u"about:blank").Get(), nullptr, nullptr, nullptr, nullptr),
+              S_OK);
     // Nothing completes before the queue is pumped.
     READYSTATE state = READYSTATE_UNINITIALIZED;
     VARIANT_BOOL busy = VARIANT_FALSE;
@@ -132,7 +136,7 @@ TEST_F(BrowserTest, EventsAndReadyStatesComeInOrderOnTheQueue) {
     browser->get_Busy(&busy);
     EXPECT_EQ(busy, VARIANT_FALSE);
     const std::vector<std::string> expected = {
-        "250 0 about:blank", "106 1", "252 1 about:blank", "readystatechange interactive",
+        "250 0 about:blank",         "106 1", "252 1 about:blank", "readystatechange interactive",
         "readystatechange complete", "104 4", "259 4 about:blank",
     };
     EXPECT_EQ(seen, expected);
@@ -159,7 +163,8 @@ TEST_F(BrowserTest, ANewWindowIsAskedOfTheUiDriver) {
     qx::com::ComPtr<IWebBrowser2> browser = NewBrowser();
     ASSERT_TRUE(Load(browser.Get(), u"about:blank"));
     qx::com::Variant flags{LONG(navOpenInNewWindow)}, empty;
-    EXPECT_EQ(browser->Navigate(qx::com::Bstr(u"http://example.invalid/link.htm").Get(), &flags, &empty, &empty, &empty),
+    EXPECT_EQ(browser->Navigate(qx::com::Bstr(u"http://example.invalid/link.htm").Get(), &flags, &empty,
+                                &empty, &empty),
               S_OK);
     qx::win32::SetUiDriver(previous);
     const auto requests = recorder.BrowserWindowRequests();
@@ -171,7 +176,8 @@ TEST_F(BrowserTest, ANewWindowIsAskedOfTheUiDriver) {
 }
 
 TEST_F(BrowserTest, TheHostingWindowGivesEveryPageItsExternalDispatch) {
-    HWND window = CreateWindowExW(0, u"STATIC", u"", WS_OVERLAPPED, 0, 0, 640, 480, nullptr, nullptr, nullptr, nullptr);
+    HWND window =
+        CreateWindowExW(0, u"STATIC", u"", WS_OVERLAPPED, 0, 0, 640, 480, nullptr, nullptr, nullptr, nullptr);
     ASSERT_NE(window, nullptr);
     std::vector<std::string> calls;
     RecordingDispatch external([&](DISPID, const std::vector<std::string>& arguments) {
@@ -207,14 +213,16 @@ TEST_F(BrowserTest, TheHostingWindowGivesEveryPageItsExternalDispatch) {
     ASSERT_EQ(site->GetContainer(&siteContainer), S_OK);
     auto services = qx::com::ComPtr<IServiceProvider>::QueryFrom(siteContainer.Get());
     qx::com::ComPtr<IWebBrowser2> served;
-    ASSERT_EQ(services->QueryService(SID_SInternetExplorer, IID_IWebBrowser2,
-                                     reinterpret_cast<void**>(&served)),
-              S_OK);
+    ASSERT_EQ(
+        services->QueryService(SID_SInternetExplorer, IID_IWebBrowser2, reinterpret_cast<void**>(&served)),
+        S_OK);
     EXPECT_EQ(served.Get(), browser.Get());
     site = nullptr;
     siteContainer = nullptr;
     services = nullptr;
     served = nullptr;
+
+    const qx::html::dom::DomDocument* shown = Dom(browser.Get()).get();
 
     // The window's end closes the control: it keeps nothing of the host, and lets go of the
     // external dispatch.
@@ -229,6 +237,9 @@ TEST_F(BrowserTest, TheHostingWindowGivesEveryPageItsExternalDispatch) {
     container = nullptr;
     host = nullptr;
     EXPECT_EQ(external.References(), 1u);
+    // The browser is gone, and with it what it showed.
+    qx::com::ComPtr<IWebBrowser2> none;
+    EXPECT_EQ(qx::html::browser::BrowserOfDocument(shown, &none), E_FAIL);
 }
 
 } // namespace

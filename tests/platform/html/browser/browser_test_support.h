@@ -92,7 +92,8 @@ public:
 class RecordingDispatch final : public IDispatch {
 public:
     using Record = std::function<void(DISPID id, const std::vector<std::string>& arguments)>;
-    explicit RecordingDispatch(Record record, IID events = IID_NULL) : record_(std::move(record)), events_(events) {}
+    explicit RecordingDispatch(Record record, IID events = IID_NULL)
+        : record_(std::move(record)), events_(events) {}
 
     STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
         if (!ppv)

@@ -18,8 +18,9 @@ namespace fs = std::filesystem;
 class PagehostAnswers : public ::testing::Test {
 protected:
     void SetUp() override {
-        folder_ = fs::temp_directory_path() / ("qx-pagehost-test-" + std::to_string(::getpid()) + "-" +
-                                               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        folder_ =
+            fs::temp_directory_path() / ("qx-pagehost-test-" + std::to_string(::getpid()) + "-" +
+                                         ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(folder_);
         fs::create_directories(folder_ / "print");
         Write("page.htm", "<html><head><title>Form</title></head><body><p id=p>form text</p><script>\n"
@@ -35,7 +36,8 @@ protected:
         arguments.insert(arguments.begin(), std::string(QX_BIN_DIR) + "/pagehost");
         qxtest::ChildOptions options;
         options.streams = qxtest::Streams::Separate;
-        options.environment = {{"QX_PRINT_DIR", (folder_ / "print").string()}, {"QX_CHROMIUM", "/nonexistent"}};
+        options.environment = {{"QX_PRINT_DIR", (folder_ / "print").string()},
+                               {"QX_CHROMIUM", "/nonexistent"}};
         return qxtest::RunProgram(arguments, options);
     }
 
@@ -62,9 +64,9 @@ TEST_F(PagehostAnswers, AnAnswersScriptConfirmsAndPrints) {
         SCOPED_TRACE(c.answers);
         fs::remove_all(folder_ / "print");
         Write("answers.js", c.answers);
-        const qxtest::ProgramRun run = Run({(folder_ / "page.htm").string(), "--answers",
-                                            (folder_ / "answers.js").string(), "--save",
-                                            (folder_ / "saved.htm").string()});
+        const qxtest::ProgramRun run =
+            Run({(folder_ / "page.htm").string(), "--answers", (folder_ / "answers.js").string(), "--save",
+                 (folder_ / "saved.htm").string()});
         EXPECT_EQ(run.status, 0) << run.errors;
         EXPECT_EQ(fs::exists(folder_ / "print" / "print-1.htm"), c.printed) << run.errors;
         if (c.printed) {
@@ -98,7 +100,8 @@ TEST_F(PagehostAnswers, APageThatNeverArrivesIsReportedAtTheLimit) {
 }
 
 TEST_F(PagehostAnswers, AnAnswersScriptThatCannotBeReadStopsTheRun) {
-    const qxtest::ProgramRun run = Run({(folder_ / "page.htm").string(), "--answers", (folder_ / "none.js").string()});
+    const qxtest::ProgramRun run =
+        Run({(folder_ / "page.htm").string(), "--answers", (folder_ / "none.js").string()});
     EXPECT_EQ(run.status, 2);
     EXPECT_NE(run.errors.find("pagehost: cannot read the answers file"), std::string::npos) << run.errors;
 }
@@ -107,7 +110,8 @@ TEST_F(PagehostAnswers, HelpSaysWhatAUserNeeds) {
     const qxtest::ProgramRun run = Run({"--help"});
     EXPECT_EQ(run.status, 0);
     const std::string all = run.output + run.errors;
-    for (const char* needed : {"--answers FILE.js", "onMessageBox", "onPrint", "QX_PRINT_DIR", "res://", "Exit status"})
+    for (const char* needed :
+         {"--answers FILE.js", "onMessageBox", "onPrint", "QX_PRINT_DIR", "res://", "Exit status"})
         EXPECT_NE(all.find(needed), std::string::npos) << needed;
 }
 

@@ -72,7 +72,8 @@ TEST_F(PrintTest, TheDriverRecordsEachJobAndAnswersThePrompt) {
         ASSERT_EQ(jobs.size(), c.jobs);
         if (c.jobs) {
             EXPECT_EQ(jobs[0].title, "Toolbar");
-            EXPECT_NE(jobs[0].html.find("<P id=out>changed before printing</P>"), std::string::npos) << jobs[0].html;
+            EXPECT_NE(jobs[0].html.find("<P id=out>changed before printing</P>"), std::string::npos)
+                << jobs[0].html;
             ASSERT_EQ(jobs[0].resources.size(), 2u);
             EXPECT_EQ(jobs[0].resources[0].url, "toolbar.js");
             EXPECT_EQ(jobs[0].resources[1].url, "logo.gif");

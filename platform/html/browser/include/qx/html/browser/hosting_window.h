@@ -18,7 +18,8 @@ struct IAxWinHostWindow : IUnknown {
     STDMETHOD(CreateControl)(LPCOLESTR lpTricsData, HWND hWnd, IStream* pStream) = 0;
     // The same, giving the control and advising `punkAdvise` on its connection point riidAdvise.
     STDMETHOD(CreateControlEx)
-    (LPCOLESTR lpTricsData, HWND hWnd, IStream* pStream, IUnknown** ppUnk, REFIID riidAdvise, IUnknown* punkAdvise) = 0;
+    (LPCOLESTR lpTricsData, HWND hWnd, IStream* pStream, IUnknown** ppUnk, REFIID riidAdvise,
+     IUnknown* punkAdvise) = 0;
     // Hosts a control made elsewhere.
     STDMETHOD(AttachControl)(IUnknown* pUnkControl, HWND hWnd) = 0;
     // The hosted control; E_NOINTERFACE without one.

@@ -5,6 +5,7 @@
 
 #include "exdisp.h"
 #include "objbase.h"
+#include "qx/html/dom/html_document.h"
 
 namespace qx::html::browser {
 
@@ -15,6 +16,9 @@ HRESULT CreateWebBrowser(IUnknown* outer, REFIID riid, void** ppv);
 // own classes are; S_FALSE when already done. The calling thread must be in an apartment.
 HRESULT RegisterWebBrowserClass();
 void RevokeWebBrowserClass();
+// The browser that shows the document (a control in a page reaches its page's browser and window
+// through it); E_FAIL for a document no browser shows.
+HRESULT BrowserOfDocument(const dom::DomDocument* document, IWebBrowser2** browser);
 
 } // namespace qx::html::browser
 

@@ -13,8 +13,8 @@
 #include <chrono>
 #include <functional>
 #include <map>
-#include <optional>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace qx::html::script {
