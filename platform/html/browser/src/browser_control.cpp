@@ -431,66 +431,62 @@ HRESULT BrowserControl::put_Visible(VARIANT_BOOL newVal) {
     return S_OK;
 }
 
-HRESULT BrowserControl::get_Left(LONG* pVal) {
-    RECT r{};
+// One side or size of the browser window's rectangle.
+HRESULT BrowserControl::WindowMeasure(LONG RECT::*from, LONG RECT::*to, LONG* pVal) const {
     if (!pVal)
         return E_POINTER;
+    RECT r{};
     GetWindowRect(window_, &r);
-    *pVal = r.left;
+    *pVal = from ? r.*to - r.*from : r.*to;
     return S_OK;
+}
+
+// Moves (a null `size` side) or sizes the browser window, keeping the rest of its rectangle.
+HRESULT BrowserControl::PlaceWindow(LONG RECT::*side, bool size, LONG value) {
+    RECT r{};
+    GetWindowRect(window_, &r);
+    const LONG width = r.right - r.left, height = r.bottom - r.top;
+    if (size)
+        (side == &RECT::right ? r.right : r.bottom) = (side == &RECT::right ? r.left : r.top) + value;
+    else
+        r.*side = value;
+    const LONG newWidth = size ? r.right - r.left : width, newHeight = size ? r.bottom - r.top : height;
+    return SetWindowPos(window_, nullptr, r.left, r.top, newWidth, newHeight,
+                        (size ? SWP_NOMOVE : SWP_NOSIZE) | SWP_NOZORDER)
+               ? S_OK
+               : E_FAIL;
+}
+
+HRESULT BrowserControl::get_Left(LONG* pVal) {
+    return WindowMeasure(nullptr, &RECT::left, pVal);
 }
 
 HRESULT BrowserControl::get_Top(LONG* pVal) {
-    RECT r{};
-    if (!pVal)
-        return E_POINTER;
-    GetWindowRect(window_, &r);
-    *pVal = r.top;
-    return S_OK;
+    return WindowMeasure(nullptr, &RECT::top, pVal);
 }
 
 HRESULT BrowserControl::get_Width(LONG* pVal) {
-    RECT r{};
-    if (!pVal)
-        return E_POINTER;
-    GetWindowRect(window_, &r);
-    *pVal = r.right - r.left;
-    return S_OK;
+    return WindowMeasure(&RECT::left, &RECT::right, pVal);
 }
 
 HRESULT BrowserControl::get_Height(LONG* pVal) {
-    RECT r{};
-    if (!pVal)
-        return E_POINTER;
-    GetWindowRect(window_, &r);
-    *pVal = r.bottom - r.top;
-    return S_OK;
+    return WindowMeasure(&RECT::top, &RECT::bottom, pVal);
 }
 
 HRESULT BrowserControl::put_Left(LONG newVal) {
-    RECT r{};
-    GetWindowRect(window_, &r);
-    return SetWindowPos(window_, nullptr, newVal, r.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER) ? S_OK : E_FAIL;
+    return PlaceWindow(&RECT::left, false, newVal);
 }
 
 HRESULT BrowserControl::put_Top(LONG newVal) {
-    RECT r{};
-    GetWindowRect(window_, &r);
-    return SetWindowPos(window_, nullptr, r.left, newVal, 0, 0, SWP_NOSIZE | SWP_NOZORDER) ? S_OK : E_FAIL;
+    return PlaceWindow(&RECT::top, false, newVal);
 }
 
 HRESULT BrowserControl::put_Width(LONG newVal) {
-    RECT r{};
-    GetWindowRect(window_, &r);
-    return SetWindowPos(window_, nullptr, 0, 0, newVal, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER) ? S_OK
-                                                                                                     : E_FAIL;
+    return PlaceWindow(&RECT::right, true, newVal);
 }
 
 HRESULT BrowserControl::put_Height(LONG newVal) {
-    RECT r{};
-    GetWindowRect(window_, &r);
-    return SetWindowPos(window_, nullptr, 0, 0, r.right - r.left, newVal, SWP_NOMOVE | SWP_NOZORDER) ? S_OK
-                                                                                                     : E_FAIL;
+    return PlaceWindow(&RECT::bottom, true, newVal);
 }
 
 // What belongs to the browser application, not to the control: the control has no frame, no

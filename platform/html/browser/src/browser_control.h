@@ -69,6 +69,8 @@ private:
     // Drops a download under way; the page shown stays.
     void StopLoading();
     HRESULT Print(OLECMDEXECOPT option);
+    HRESULT WindowMeasure(LONG RECT::*from, LONG RECT::*to, LONG* pVal) const;
+    HRESULT PlaceWindow(LONG RECT::*side, bool size, LONG value);
     HRESULT ActivateInPlace(IOleClientSite* site, HWND parent, LPCRECT position, bool ui);
     com::Variant Address() const;
     // Shows the page (null: none), so that BrowserOfDocument finds this browser for its document.

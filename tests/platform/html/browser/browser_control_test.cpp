@@ -204,6 +204,13 @@ TEST_F(BrowserTest, TheHostingWindowGivesEveryPageItsExternalDispatch) {
     RECT area{};
     GetWindowRect(browserWindow, &area);
     EXPECT_EQ(area.right - area.left, 640);
+    LONG width = 0, left = 0;
+    EXPECT_EQ(browser->put_Width(320), S_OK);
+    EXPECT_EQ(browser->put_Left(7), S_OK);
+    browser->get_Width(&width);
+    browser->get_Left(&left);
+    EXPECT_EQ(width, 320);
+    EXPECT_EQ(left, 7);
 
     // A control in the page finds the browser through its site's container.
     auto object = qx::com::ComPtr<IOleObject>::QueryFrom(control.Get());

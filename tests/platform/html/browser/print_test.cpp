@@ -20,6 +20,16 @@ std::string ReadFile(const std::filesystem::path& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+// The number of pages of a PDF as python counts its page objects, with a line feed.
+std::string PdfPageCount(const std::filesystem::path& pdf) {
+    const qxtest::ProgramRun run = qxtest::RunProgram(
+        {"/usr/bin/env", "python3", "-c",
+         "import re,sys; d=open(sys.argv[1],'rb').read(); print(len(re.findall(rb'/Type\\s*/Page[^s]', d)))",
+         pdf.string()},
+        qxtest::ChildOptions{});
+    return run.status == 0 ? run.output : "python3 failed: " + run.output;
+}
+
 class PrintTest : public BrowserTest {
 protected:
     void SetUp() override {
@@ -94,13 +104,8 @@ TEST_F(PrintTest, WithoutADriverTheJobGoesToThePrintFolder) {
 
     if (!std::filesystem::exists(folder_ / "print-1.pdf"))
         GTEST_SKIP() << "chromium is not installed: no PDF was printed";
-    const qxtest::ProgramRun pages = qxtest::RunProgram(
-        {"/usr/bin/env", "python3", "-c",
-         "import re,sys; d=open(sys.argv[1],'rb').read(); print(len(re.findall(rb'/Type\\s*/Page[^s]', d)))",
-         (folder_ / "print-1.pdf").string()},
-        qxtest::ChildOptions{});
-    EXPECT_EQ(pages.status, 0);
-    EXPECT_EQ(pages.output, "1\n");
+    const std::string pages = PdfPageCount(folder_ / "print-1.pdf");
+    EXPECT_EQ(pages, "1\n");
 }
 
 TEST_F(PrintTest, ALongPageFillsSeveralLetterPages) {
@@ -115,12 +120,8 @@ TEST_F(PrintTest, ALongPageFillsSeveralLetterPages) {
     std::filesystem::remove(page);
     if (!std::filesystem::exists(folder_ / "print-1.pdf"))
         GTEST_SKIP() << "chromium is not installed: no PDF was printed";
-    const qxtest::ProgramRun pages = qxtest::RunProgram(
-        {"/usr/bin/env", "python3", "-c",
-         "import re,sys; d=open(sys.argv[1],'rb').read(); print(len(re.findall(rb'/Type\\s*/Page[^s]', d)))",
-         (folder_ / "print-1.pdf").string()},
-        qxtest::ChildOptions{});
-    EXPECT_EQ(pages.output, "4\n");
+    const std::string pages = PdfPageCount(folder_ / "print-1.pdf");
+    EXPECT_EQ(pages, "4\n");
 }
 
 } // namespace
