@@ -175,6 +175,37 @@ TEST_F(BrowserTest, ANewWindowIsAskedOfTheUiDriver) {
     EXPECT_EQ(std::u16string(location.Get()), u"about:blank");
 }
 
+TEST_F(BrowserTest, TheHostingWindowMakesControlsByProgIdOrClass) {
+    struct Case {
+        const char16_t* name;
+        HRESULT result;
+    };
+    const Case cases[] = {
+        {u"Shell.Explorer", S_OK},
+        {u"{8856F961-340A-11D0-A96B-00C04FD705A2}", S_OK},
+        {u"{0E0C1C55-0000-4000-8000-00000000AB01}", REGDB_E_CLASSNOTREG},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(qx::com::Utf16ToUtf8(c.name));
+        HWND window = CreateWindowExW(0, u"STATIC", u"", WS_OVERLAPPED, 0, 0, 200, 100, nullptr, nullptr,
+                                      nullptr, nullptr);
+        qx::com::ComPtr<IUnknown> container, control;
+        EXPECT_EQ(AtlAxCreateControlEx(c.name, window, nullptr, &container, &control, IID_NULL, nullptr),
+                  c.result);
+        qx::com::ComPtr<IUnknown> host;
+        EXPECT_EQ(AtlAxGetHost(window, &host), SUCCEEDED(c.result) ? S_OK : E_FAIL);
+        if (SUCCEEDED(c.result)) {
+            auto browser = qx::com::ComPtr<IWebBrowser2>::QueryFrom(control.Get());
+            ASSERT_TRUE(browser);
+            // Made by name, it shows nothing until navigated.
+            READYSTATE state = READYSTATE_COMPLETE;
+            browser->get_ReadyState(&state);
+            EXPECT_EQ(state, READYSTATE_UNINITIALIZED);
+        }
+        DestroyWindow(window);
+    }
+}
+
 TEST_F(BrowserTest, TheHostingWindowGivesEveryPageItsExternalDispatch) {
     HWND window =
         CreateWindowExW(0, u"STATIC", u"", WS_OVERLAPPED, 0, 0, 640, 480, nullptr, nullptr, nullptr, nullptr);
