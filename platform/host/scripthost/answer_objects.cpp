@@ -330,6 +330,22 @@ private:
     win32::ColorDialogRequest m_request;
 };
 
+class CAnswerPrintDialog : public com::ObjectRoot, public com::DispatchImpl<IAnswerPrintDialog> {
+public:
+    QX_BEGIN_INTERFACES(CAnswerPrintDialog)
+    QX_INTERFACE_ENTRY(IAnswerPrintDialog)
+    QX_INTERFACE_ENTRY2(IDispatch, IAnswerPrintDialog)
+    QX_END_INTERFACES()
+
+    explicit CAnswerPrintDialog(const win32::PrintDialogRequest& request) : m_request(request) {}
+
+    STDMETHODIMP get_Title(BSTR* pVal) override { return Text(m_request.title, pVal); }
+    STDMETHODIMP get_Url(BSTR* pVal) override { return Text(m_request.url, pVal); }
+
+private:
+    win32::PrintDialogRequest m_request;
+};
+
 template <typename T, typename Arg>
 HRESULT MakeObject(Arg&& arg, IDispatch** object) {
     if (!object)
@@ -360,6 +376,10 @@ HRESULT CreateAnswerFind(std::weak_ptr<win32::FindDialogView> dialog, IDispatch*
 
 HRESULT CreateAnswerColorDialog(const win32::ColorDialogRequest& request, IDispatch** object) {
     return MakeObject<CAnswerColorDialog>(request, object);
+}
+
+HRESULT CreateAnswerPrintDialog(const win32::PrintDialogRequest& request, IDispatch** object) {
+    return MakeObject<CAnswerPrintDialog>(request, object);
 }
 
 HRESULT CreateAnswerMessageBox(const win32::MessageBoxCall& call, IDispatch** object) {

@@ -18,6 +18,7 @@ HRESULT CreateAnswerMenu(const win32::MenuRequest& request, IDispatch** object);
 HRESULT CreateAnswerFileDialog(const win32::FileDialogRequest& request, IDispatch** object);
 HRESULT CreateAnswerFind(std::weak_ptr<win32::FindDialogView> dialog, IDispatch** object);
 HRESULT CreateAnswerColorDialog(const win32::ColorDialogRequest& request, IDispatch** object);
+HRESULT CreateAnswerPrintDialog(const win32::PrintDialogRequest& request, IDispatch** object);
 
 // A message box button by its name, without regard to case ("ok", "Try Again"); 0 for none.
 int ButtonId(std::u16string_view name);

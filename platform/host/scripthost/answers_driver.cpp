@@ -10,6 +10,7 @@
 #include <qx/com/variant.h>
 #include <qx/win32/dialog_view.h>
 #include <qx/win32/find_dialog.h>
+#include <winuser_msgbox.h>
 
 #include <algorithm>
 
@@ -33,15 +34,16 @@ std::optional<LONG> NumberOf(const VARIANT& answer) {
 
 } // namespace
 
-std::unique_ptr<AnswersDriver> AnswersDriver::Load(const std::string& path, std::ostream& err, int& status) {
+std::unique_ptr<AnswersDriver> AnswersDriver::Load(const std::string& path, std::ostream& err, int& status,
+                                                   std::string_view tool) {
     status = kExitCannotRun;
     std::string source;
     const std::string wrong = ReadScriptFile(path, source);
     if (!wrong.empty()) {
-        err << "scripthost: cannot read the answers file \"" << path << "\": " << wrong << '\n' << std::flush;
+        err << tool << ": cannot read the answers file \"" << path << "\": " << wrong << '\n' << std::flush;
         return nullptr;
     }
-    std::unique_ptr<AnswersDriver> driver(new AnswersDriver(path, err));
+    std::unique_ptr<AnswersDriver> driver(new AnswersDriver(path, err, tool));
     script::ScriptError error;
     if (driver->m_engine.Run(source, path, &error) != script::RunResult::Completed) {
         ReportScriptError(err, path, error);
@@ -58,7 +60,7 @@ bool AnswersDriver::Ask(std::u16string_view name, Make&& make, VARIANT* result) 
 }
 
 void AnswersDriver::Nonsense(std::string_view handler, std::string_view what) {
-    m_err << "scripthost: " << handler << " gave " << what << '\n' << std::flush;
+    m_err << m_tool << ": " << handler << " gave " << what << '\n' << std::flush;
 }
 
 bool AnswersDriver::CallHandler(std::u16string_view name, IDispatch* argument, VARIANT* result) {
@@ -88,7 +90,7 @@ int AnswersDriver::ShowMessageBox(const win32::MessageBoxCall& call) {
         }
         if (std::find(call.buttons.begin(), call.buttons.end(), id) != call.buttons.end())
             return id;
-        m_err << "scripthost: onMessageBox gave no button of the box \"" << call.caption << "\"\n"
+        m_err << m_tool << ": onMessageBox gave no button of the box \"" << call.caption << "\"\n"
               << std::flush;
     }
     return win32::AnswerOnStandardError(call);
@@ -159,6 +161,29 @@ void AnswersDriver::ShowFindDialog(win32::FindDialogView& dialog) {
     // No one is left to press its buttons later: the person closes it.
     if (dialog.IsOpen())
         dialog.Cancel();
+}
+
+} // namespace qx::host
+
+namespace qx::host {
+
+bool AnswersDriver::ShowPrintDialog(const win32::PrintDialogRequest& request) {
+    com::Variant answer;
+    if (Ask(
+            u"onPrint", [&](IDispatch** o) { return CreateAnswerPrintDialog(request, o); }, &answer)) {
+        if (ChoseNothing(answer))
+            return false;
+        if (answer.vt == VT_BOOL)
+            return true;
+        if (answer.vt == VT_BSTR) {
+            const int id = ButtonId(std::u16string_view(answer.bstrVal, SysStringLen(answer.bstrVal)));
+            if (id == IDOK || id == IDCANCEL)
+                return id == IDOK;
+        }
+        Nonsense("onPrint", "neither OK nor Cancel");
+    }
+    m_err << "Print \"" << request.title << "\" -> OK\n" << std::flush;
+    return true;
 }
 
 } // namespace qx::host

@@ -7,7 +7,8 @@
 // onMessageBox returns a button by name ("OK", "Yes", ...) or by id; onDialog acts on the live
 // dialog and the dialog ends as its procedure decides; onMenu returns an item's id (0 for none);
 // onFileDialog a path, or null to cancel; onColorDialog a color, or null; onFind presses the
-// find or replace dialog's buttons, and the dialog is closed once it returns. Without the
+// find or replace dialog's buttons, and the dialog is closed once it returns; onPrint returns true
+// (or "OK") to print and false (or "Cancel") to cancel. Without the
 // handler, or when the handler fails or answers nonsense, each gets what it gets without any
 // answers script (the default button, nothing chosen, cancel) and a line on standard error.
 // Requests of other threads are answered the same default way: the script's engine belongs to
@@ -28,7 +29,9 @@ class AnswersDriver : public win32::UiDriver {
 public:
     // Reads and runs the answers script; null with the problem written to `err` (and `status`
     // the exit status to give) when it cannot be read, compiled or run.
-    static std::unique_ptr<AnswersDriver> Load(const std::string& path, std::ostream& err, int& status);
+    // `tool` names the program in what it writes.
+    static std::unique_ptr<AnswersDriver> Load(const std::string& path, std::ostream& err, int& status,
+                                               std::string_view tool = "scripthost");
 
     int ShowMessageBox(const win32::MessageBoxCall& call) override;
     bool ShowDialog(win32::DialogView& view) override;
@@ -37,9 +40,11 @@ public:
     std::optional<win32::ColorDialogChoice>
     ShowColorDialog(const win32::ColorDialogRequest& request) override;
     void ShowFindDialog(win32::FindDialogView& dialog) override;
+    bool ShowPrintDialog(const win32::PrintDialogRequest& request) override;
 
 private:
-    AnswersDriver(std::string path, std::ostream& err) : m_path(std::move(path)), m_err(err) {}
+    AnswersDriver(std::string path, std::ostream& err, std::string_view tool)
+        : m_path(std::move(path)), m_err(err), m_tool(tool) {}
     // Calls the handler with the object; false when there is none, or it failed (reported).
     bool CallHandler(std::u16string_view name, IDispatch* argument, VARIANT* result);
     // Calls the handler with the object made by `make`; false as CallHandler.
@@ -50,6 +55,7 @@ private:
 
     std::string m_path;
     std::ostream& m_err;
+    std::string m_tool;
     script::ScriptEngine m_engine;
 };
 

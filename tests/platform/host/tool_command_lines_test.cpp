@@ -52,7 +52,8 @@ void PrintTo(const ToolCase& c, std::ostream* os) {
 const std::string kScriptUsage = "usage: scripthost [OPTION...] SCRIPT.js [ARG...]\n";
 const std::string kRegsvrUsage = "usage: regsvr [-u] FILE...\n";
 const std::string kTersorUsage = "Usage: tersor infile outfile\n";
-const std::string kPageUsage = "usage: pagehost PAGE [--until-idle | --seconds N] [--save OUT.htm]\n";
+const std::string kPageUsage =
+    "usage: pagehost PAGE [--answers FILE.js] [--until-idle | --seconds N] [--save OUT.htm]\n";
 
 const ToolCase kCases[] = {
     // pagehost

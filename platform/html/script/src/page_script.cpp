@@ -366,6 +366,13 @@ void PageScript::BindScriptFor(dom::Node* script) {
     events_->Attach(target, name, handler.Get(), nullptr);
 }
 
+std::optional<std::string> PageScript::SourceOf(dom::Node* script) {
+    const dom::Attribute* src = script->FindAttribute(u"src");
+    if (!src || src->value.empty() || !options_.loadSource)
+        return std::nullopt;
+    return options_.loadSource(src->value);
+}
+
 void PageScript::RunScripts() {
     // The blocks are taken first and held: a block may change the document under the rest.
     std::vector<dom::Node*> scripts;
@@ -378,6 +385,8 @@ void PageScript::RunScripts() {
     for (dom::Node* script : scripts) {
         if (script->FindAttribute(u"for") && script->FindAttribute(u"event"))
             BindScriptFor(script);
+        else if (std::optional<std::string> source = SourceOf(script))
+            Execute(*source, com::Utf16ToUtf8(options_.url));
         else
             Execute(com::Utf16ToUtf8(TextOf(script)), com::Utf16ToUtf8(options_.url));
     }

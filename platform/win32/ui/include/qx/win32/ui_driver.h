@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "qx/win32/print_requests.h"
 #include "qx/win32/ui_requests.h"
 #include "wintypes.h"
 
@@ -66,6 +67,13 @@ public:
     // the dialog ends as its procedure decides. False leaves it to the default: its default
     // button is pressed.
     virtual bool ShowDialog(DialogView&) { return false; }
+    // The print dialog: true prints, false cancels. The default presses OK.
+    virtual bool ShowPrintDialog(const PrintDialogRequest&) { return true; }
+    // A job for the printer: true when the driver took it; false leaves it to the platform's
+    // printer (the print folder).
+    virtual bool TakePrintJob(const PrintJob&) { return false; }
+    // A page asked for a new browser window; the default opens none.
+    virtual void OpenBrowserWindow(const BrowserWindowRequest&) {}
 };
 
 // Installs the driver (null removes it); returns the previous one.
@@ -114,11 +122,20 @@ public:
     void QueueFont(std::optional<FontDialogFont> choice);
     void QueueMenu(UINT id);
     void SetFindHandler(std::function<void(FindDialogView&)> handler);
+    // Records the print dialog and answers from the queue, then prints.
+    bool ShowPrintDialog(const PrintDialogRequest& request) override;
+    // Records every job and takes it: nothing reaches the print folder.
+    bool TakePrintJob(const PrintJob& job) override;
+    void OpenBrowserWindow(const BrowserWindowRequest& request) override;
+    void QueuePrintAnswer(bool print);
 
     std::vector<FileDialogRequest> FileRequests() const;
     std::vector<ColorDialogRequest> ColorRequests() const;
     std::vector<FontDialogRequest> FontRequests() const;
     std::vector<MenuRequest> MenuRequests() const;
+    std::vector<PrintDialogRequest> PrintDialogRequests() const;
+    std::vector<PrintJob> PrintJobs() const;
+    std::vector<BrowserWindowRequest> BrowserWindowRequests() const;
 
 private:
     mutable std::mutex lock_;
@@ -131,6 +148,10 @@ private:
     std::vector<MenuRequest> menuRequests_;
     std::deque<UINT> menus_;
     std::function<void(FindDialogView&)> findHandler_;
+    std::vector<PrintDialogRequest> printDialogs_;
+    std::deque<bool> printAnswers_;
+    std::vector<PrintJob> printJobs_;
+    std::vector<BrowserWindowRequest> browserWindows_;
 };
 
 } // namespace qx::win32

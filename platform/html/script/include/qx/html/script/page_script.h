@@ -16,6 +16,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace qx::html::script {
@@ -26,6 +27,9 @@ struct PageScriptOptions {
     std::chrono::milliseconds timeBudget{10000}; // per entry (a block, a handler, a timer)
     // Hears each script error as the browser reports it ("Line: ..."); standard error when empty.
     std::function<void(const std::string& report)> report;
+    // The text of the file a `<script src>` names (the address as written, UTF-8 bytes back);
+    // without one, or when it gives nothing, the block's own text runs.
+    std::function<std::optional<std::string>(std::u16string_view src)> loadSource;
 };
 
 class WindowObject;
@@ -79,6 +83,7 @@ private:
     static void CALLBACK OnTimer(HWND, UINT, UINT_PTR id, DWORD);
     void RunTimer(UINT_PTR id);
     void BindScriptFor(dom::Node* script);
+    std::optional<std::string> SourceOf(dom::Node* script);
     void NameElements();
 
     struct Timer {

@@ -1,0 +1,106 @@
+#include "navigation_page.h"
+
+#include "navigation.h"
+#include "print_job.h"
+
+#include "objbase.h"
+#include "objbase_activation.h"
+#include "qx/com/bstr.h"
+#include "qx/html/dom/serializer.h"
+#include "qx/html/layout/document_geometry.h"
+
+namespace qx::html::browser {
+namespace {
+
+// ActiveXObject in a page: the class the ProgID names, asked for its dispatch interface.
+HRESULT CreateByProgId(std::u16string_view progId, IDispatch** object) {
+    if (!object)
+        return E_POINTER;
+    *object = nullptr;
+    const std::u16string name(progId);
+    CLSID clsid{};
+    const HRESULT hr = CLSIDFromProgID(name.c_str(), &clsid);
+    if (FAILED(hr))
+        return hr;
+    return CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
+                            reinterpret_cast<void**>(object));
+}
+
+} // namespace
+
+HRESULT NavigationPage::Open(std::string_view body, std::u16string url,
+                             std::unique_ptr<NavigationPage>* page) {
+    std::unique_ptr<NavigationPage> made(new NavigationPage());
+    made->url_ = std::move(url);
+    HRESULT hr = dom::LoadHtmlDocumentObject({{body, {}, {}}, made->url_}, &made->document_);
+    if (FAILED(hr))
+        return hr;
+    com::ComPtr<IHtmlNodeAccess> access = com::ComPtr<IHtmlNodeAccess>::QueryFrom(made->document_.Get());
+    if (!access)
+        return E_UNEXPECTED;
+    made->dom_ = access->AccessDocument();
+    made->dom_->readyState = u"loading";
+    const std::u16string base = made->url_;
+    layout::LayoutHooks hooks;
+    hooks.readImage = [base](std::u16string_view source) {
+        return ReadAddress(ResolveAddress(base, source));
+    };
+    layout::AttachLayout(*made->dom_, std::move(hooks));
+    script::PageScriptOptions options;
+    options.url = made->url_;
+    options.activator = CreateByProgId;
+    options.loadSource = [base](std::u16string_view source) {
+        return ReadAddress(ResolveAddress(base, source));
+    };
+    hr = script::PageScript::Open(made->document_.Get(), std::move(options), &made->script_);
+    if (FAILED(hr))
+        return hr;
+    hr = behaviors::PageBehaviors::Open(made->document_.Get(), {}, &made->behaviors_);
+    if (FAILED(hr))
+        return hr;
+    // window.print(): the print dialog, then the page as it stands to the printer.
+    NavigationPage* self = made.get();
+    hr = made->script_->Engine().DefineFunction(
+        "print", [self](qx::script::CallContext&) { return PrintDocument(*self->dom_, self->url_, true); });
+    if (FAILED(hr))
+        return hr;
+    *page = std::move(made);
+    return S_OK;
+}
+
+NavigationPage::~NavigationPage() = default;
+
+std::u16string NavigationPage::Title() const {
+    for (dom::Node* n = dom::NextInTree(dom_->tree.Document(), dom_->tree.Document()); n;
+         n = dom::NextInTree(n, dom_->tree.Document()))
+        if (n->Is(u"title"))
+            return dom::InnerText(n);
+    return {};
+}
+
+void NavigationPage::SetExternal(IDispatch* external) {
+    com::Variant value;
+    if (external)
+        value = com::Variant(external);
+    else
+        value.vt = VT_NULL;
+    script_->Engine().DefineValue("external", value);
+}
+
+void NavigationPage::SetReadyState(std::u16string_view state) {
+    dom_->readyState = std::u16string(state);
+    script_->Events().Dispatch(dom_->tree.Document(), {u"readystatechange"});
+}
+
+void NavigationPage::RunScripts() {
+    behaviors_->ApplyStyles();
+    script_->RunScripts();
+}
+
+void NavigationPage::FireLoad() {
+    behaviors_->DocumentReady();
+    if (dom::Node* body = dom_->tree.Body())
+        script_->Events().Dispatch(body, {u"load"});
+}
+
+} // namespace qx::html::browser

@@ -1,0 +1,1 @@
+var shared = "from toolbar.js";
