@@ -38,6 +38,8 @@ TEST(HitTest, Points) {
         {"b's own content area beside the nested table", 100, 27, u"b"},
         {"text answers its element", 14, 70, u"s"},
         {"the block beside the text", 200, 70, u"d"},
+        {"deep in the tall block", 300, 1500, u"d"},
+        {"below the tall block", 300, 2072, u""},
         {"the absolute box over the text", 15, 85, u"p"},
         {"outside every box", 500, 20, u""},
         {"the vertical scroll bar", 1015, 100, u""},
@@ -45,12 +47,19 @@ TEST(HitTest, Points) {
         {"below the window", 10, 768, nullptr},
     };
     Page page(kPage);
-    for (int scroll : {0, 7}) {
-        page.layout->SetScroll(page.tree.Body(), 0, scroll);
+    for (int put : {0, 1, 7, 64, 500, 1300, 5000}) {
+        page.layout->SetScroll(page.tree.Body(), 0, put);
+        const int scroll = page.layout->Metrics(page.tree.Body()).scrollTop; // clamped
+        if (put == 5000) {
+            ASSERT_GT(scroll, 2072 - 768) << "the page's bottom comes into view";
+        }
         for (const Probe& p : probes) {
             SCOPED_TRACE(p.name);
             bool onBar = p.x >= 1008;
-            int y = p.y < 0 || p.y >= 768 || onBar ? p.y : p.y - scroll; // the same page point
+            bool clientPoint = !p.want || onBar;      // probes outside the window and on the bar
+            int y = clientPoint ? p.y : p.y - scroll; // else the same page point
+            if (!clientPoint && (y < 0 || y >= 768))
+                continue; // that page point is out of view at this scroll
             const dom::Node* want = !p.want ? nullptr : *p.want ? page.Element(p.want) : page.tree.Body();
             EXPECT_EQ(page.layout->ElementFromPoint(p.x, y), want) << "scroll " << scroll;
         }
