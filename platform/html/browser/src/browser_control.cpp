@@ -226,9 +226,9 @@ void BrowserControl::Arrived(unsigned navigation, HRESULT result, std::string bo
         body.clear();
     }
     std::unique_ptr<NavigationPage> page;
-    if (FAILED(NavigationPage::Open(body, url, &page))) {
+    if (FAILED(NavigationPage::Open(body, url, window_, &page))) {
         failed_ = true;
-        if (FAILED(NavigationPage::Open({}, url, &page)))
+        if (FAILED(NavigationPage::Open({}, url, window_, &page)))
             return;
     }
     ShowPage(std::move(page));

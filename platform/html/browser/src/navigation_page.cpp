@@ -28,7 +28,7 @@ HRESULT CreateByProgId(std::u16string_view progId, IDispatch** object) {
 
 } // namespace
 
-HRESULT NavigationPage::Open(std::string_view body, std::u16string url,
+HRESULT NavigationPage::Open(std::string_view body, std::u16string url, HWND window,
                              std::unique_ptr<NavigationPage>* page) {
     std::unique_ptr<NavigationPage> made(new NavigationPage());
     made->url_ = std::move(url);
@@ -55,7 +55,33 @@ HRESULT NavigationPage::Open(std::string_view body, std::u16string url,
     hr = script::PageScript::Open(made->document_.Get(), std::move(options), &made->script_);
     if (FAILED(hr))
         return hr;
-    hr = behaviors::PageBehaviors::Open(made->document_.Get(), {}, &made->behaviors_);
+    PageObjectsOptions objects;
+    objects.pageWindow = window;
+    objects.layoutBox = [dom = made->dom_.get()](dom::Node* element) {
+        const dom::ClientRect box =
+            dom->geometry ? dom->geometry->BoundingClientRect(element) : dom::ClientRect{};
+        return RECT{box.left, box.top, box.right, box.bottom};
+    };
+    objects.events = &made->script_->Events();
+    objects.reportError = [script = made->script_.get()](std::string_view message) {
+        script->ReportError(message);
+    };
+    hr = PageObjects::Open(made->document_.Get(), std::move(objects), &made->objects_);
+    if (FAILED(hr))
+        return hr;
+    behaviors::PageBehaviorOptions behaviors;
+    // A "#id#name" behaviour comes from the control the page hosts in that OBJECT element.
+    behaviors.objectOf = [objects = made->objects_.get()](IHTMLElement* element, IUnknown** object) {
+        *object = nullptr;
+        com::ComPtr<IHtmlNodeAccess> access = com::ComPtr<IHtmlNodeAccess>::QueryFrom(element);
+        com::control::ControlHost* host = access ? objects->HostOf(access->AccessNode()) : nullptr;
+        if (!host || !host->Control())
+            return E_FAIL;
+        *object = host->Control();
+        (*object)->AddRef();
+        return S_OK;
+    };
+    hr = behaviors::PageBehaviors::Open(made->document_.Get(), std::move(behaviors), &made->behaviors_);
     if (FAILED(hr))
         return hr;
     // window.print(): the print dialog, then the page as it stands to the printer.
@@ -68,7 +94,11 @@ HRESULT NavigationPage::Open(std::string_view body, std::u16string url,
     return S_OK;
 }
 
-NavigationPage::~NavigationPage() = default;
+NavigationPage::~NavigationPage() {
+    behaviors_.reset();
+    if (objects_)
+        objects_->Close();
+}
 
 std::u16string NavigationPage::Title() const {
     for (dom::Node* n = dom::NextInTree(dom_->tree.Document(), dom_->tree.Document()); n;
@@ -93,6 +123,7 @@ void NavigationPage::SetReadyState(std::u16string_view state) {
 }
 
 void NavigationPage::RunScripts() {
+    objects_->CreateControls();
     behaviors_->ApplyStyles();
     script_->RunScripts();
 }
