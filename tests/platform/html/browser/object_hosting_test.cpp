@@ -4,12 +4,15 @@
 // handlers with their arguments, a control that is not safe for scripting is refused with a
 // script error, and closing the page's controls leaves nothing dangling.
 #include "../../com/control/test_control_fixture.h"
+#include "browser_test_support.h"
 
 #include <qx/html/browser/page_objects.h>
 #include <qx/html/dom/html_document.h>
 #include <qx/html/layout/page_layout.h>
 #include <qx/html/script/page_script.h>
 #include <winuser_position.h>
+
+#include <fstream>
 
 namespace qx::test {
 namespace {
@@ -154,6 +157,28 @@ TEST_F(ObjectHosting, ClosingThePageControlsLeavesAHeldControlWithNothingOfThePa
     // The control script still holds works, and its events go nowhere.
     EXPECT_EQ(Run("(kept.Fire('late', 1), kept.Caption + ' ' + seen.length)"), u"Hello 0");
     EXPECT_EQ(dom_->objects, nullptr);
+}
+
+// The browser control hosts the controls of the pages it shows: they are made before the page's
+// blocks run, in the browser's window, and go with the page.
+TEST_F(TestControlFixture, TheBrowserControlHostsAPagesControls) {
+    ASSERT_TRUE(AtlAxWinInit());
+    const std::filesystem::path page = dir_ / "page.htm";
+    std::ofstream(page)
+        << "<html><body><object id=ctl classid='clsid:6B7C8D90-1A2B-4C3D-8E9F-0A1B2C3D4E53' "
+           "width=50 height=20><param name=Caption value=Hi><param name=Count value=3></object>"
+           "<div id=out></div><script>out.innerText = ctl.Caption + ' ' + ctl.Count + ' ' + "
+           "ctl.HasWindow;</script></body></html>";
+    com::ComPtr<IWebBrowser2> browser = browsertest::BrowserTest::NewBrowser();
+    ASSERT_TRUE(browsertest::BrowserTest::Load(browser.Get(), com::Utf8ToUtf16("file://" + page.string())));
+    EXPECT_EQ(browsertest::BrowserTest::Text(browser.Get(), u"out"), "Hi 3 true");
+    html::dom::DomPtr dom = browsertest::BrowserTest::Dom(browser.Get());
+    EXPECT_NE(dom->objects, nullptr);
+    ASSERT_EQ(browser->Navigate(com::Bstr(u"about:blank").Get(), nullptr, nullptr, nullptr, nullptr), S_OK);
+    ASSERT_TRUE(browsertest::BrowserTest::WaitComplete(browser.Get()));
+    EXPECT_EQ(dom->objects, nullptr); // the old page closed its controls
+    browser = nullptr;
+    win32::input::PumpUntilIdle(0);
 }
 
 } // namespace
