@@ -61,6 +61,10 @@ TEST_F(DocumentAndWindow, WindowMembers) {
          "<body><script>say(parent === window, top === self, frames === window, window.closed, opener,"
          " window.status === '')</script>",
          Alerts({"true true true false null true"})},
+        {"status, defaultStatus and opener keep what is put",
+         "<body><script>var w = document.parentWindow; w.defaultStatus = 'ready'; opener = 7;"
+         "say(defaultStatus, w.opener, window.opener)</script>",
+         Alerts({"ready 7 7"})},
         {"name, status and navigator are the window object's, also through parentWindow",
          "<body><script>var w = document.parentWindow; name = 'main'; status = 'busy';"
          "say(w.name, w.status, w.document === document, w.parent === w, w.top === w.self, w.length);"
@@ -155,6 +159,18 @@ TEST_F(DocumentAndWindow, LinkFormAndFieldMembers) {
          "say(sc.htmlFor, sc.event, sc.text, sc.defer, sc.src === '', sc.type === ''); sc.text = '2';"
          "sc.defer = false; say(sc.outerHTML)</script>",
          Alerts({"x onclick() 1 true true true", "<SCRIPT id=sc for=x event=\"onclick()\">2</SCRIPT>"})},
+        {"the other members write their attributes",
+         "<body><a id=a>x</a><form id=f><textarea id=t></textarea><object id=o></object></form><script>"
+         "a.rel = 'next'; a.rev = 'prev'; f.target = '_blank'; f.encoding = 'multipart/form-data'; f.method "
+         "= 'get';"
+         "t.wrap = 'off'; t.cols = 40; o.data = 'd.bin'; o.type = 'x/y'; o.codeType = 'c/t'; o.code = 'C';"
+         "o.align = 'left'; o.height = '50%'; o.hspace = 2; o.name = 'ob';"
+         "say(a.outerHTML, f.encoding, t.wrap, t.cols, o.data, o.type, o.codeType, o.code, o.align, o.height,"
+         " o.hspace, o.name); say(o.outerHTML)</script>",
+         Alerts({"<A id=a rel=next rev=prev>x</A> multipart/form-data off 40 d.bin x/y c/t C left 50% 2 ob",
+                 "<OBJECT id=o data=d.bin type=\"x/y\" codeType=\"c/t\" code=C align=left height=\"50%\" "
+                 "hspace=2 "
+                 "name=ob></OBJECT>"})},
         {"OBJECT's own members",
          "<body><form id=f><object id=o classid='clsid:00000000-0000-0000-0000-000000000001' codebase=x.cab "
          "width=10 vspace=3 altHtml='no'></object></form><script>"
