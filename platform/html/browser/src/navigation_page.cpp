@@ -132,6 +132,7 @@ void NavigationPage::FireLoad() {
     behaviors_->DocumentReady();
     if (dom::Node* body = dom_->tree.Body())
         script_->Events().Dispatch(body, {u"load"});
+    script_->Events().DispatchToWindow(u"load");
 }
 
 } // namespace qx::html::browser

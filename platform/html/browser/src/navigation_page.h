@@ -40,7 +40,8 @@ public:
     // Creates the OBJECT elements' controls, attaches the behaviours the styles name (a
     // "#id#name" one from that OBJECT's control), then runs the page's blocks.
     void RunScripts();
-    // Document ready for the behaviours, then the BODY's load event (its onload).
+    // Document ready for the behaviours, then the BODY's load event (its onload), then the
+    // window's load for its connection points' sinks.
     void FireLoad();
     int ScriptErrorCount() const { return script_ ? script_->ErrorCount() : 0; }
 

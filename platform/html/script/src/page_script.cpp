@@ -2,10 +2,10 @@
 
 #include "oleauto.h"
 #include "qx/com/bstr.h"
-#include "qx/html/editing/document_text.h"
-#include "winuser_msgbox.h"
 #include "qx/com/error_info.h"
+#include "qx/html/editing/document_text.h"
 #include "window_object.h"
+#include "winuser_msgbox.h"
 #include "winuser_timer.h"
 
 #include <cmath>
@@ -118,6 +118,7 @@ public:
             page_.RemoveTimer(static_cast<UINT_PTR>(id));
     }
     HRESULT ExecuteText(std::u16string_view code) override { return page_.ExecuteText(code); }
+    IConnectionPointContainer* ConnectionPoints() override { return page_.events_->WindowConnectionPoints(); }
 
 private:
     PageScript& page_;

@@ -26,6 +26,8 @@ public:
     // Runs script text as a block of the page in the global scope; the error, reported as the
     // page reports errors, comes back as a failure with its message.
     virtual HRESULT ExecuteText(std::u16string_view code) = 0;
+    // The window's connection points (HTMLWindowEvents); no reference taken.
+    virtual IConnectionPointContainer* ConnectionPoints() = 0;
 
 protected:
     ~WindowPage() = default;
@@ -49,6 +51,12 @@ public:
     void Attach(WindowPage* page, dom::DomPtr dom, com::ComPtr<IHTMLDocument2> document);
     // The page is going: members that need it fail from now on.
     void Detach();
+    // The window's connection points are the page's events' (none once the page has gone).
+    void* QueryOtherInterface(REFIID riid) {
+        if (!IsEqualIID(riid, IID_IConnectionPointContainer) || !page_)
+            return nullptr;
+        return page_->ConnectionPoints();
+    }
 
     // IHTMLFramesCollection2: a page of this browser has no frames.
     STDMETHODIMP item(VARIANT* index, VARIANT* result) override;

@@ -102,6 +102,11 @@ TEST_F(BrowserTest, EventsAndReadyStatesComeInOrderOnTheQueue) {
     RecordingDispatch readyHandler([&](DISPID, const std::vector<std::string>&) {
         seen.push_back("readystatechange " + qx::com::Utf16ToUtf8(Dom(browser.Get())->readyState));
     });
+    RecordingDispatch windowSink(
+        [&](DISPID id, const std::vector<std::string>&) { seen.push_back("window " + std::to_string(id)); },
+        DIID_HTMLWindowEvents);
+    qx::com::ComPtr<IConnectionPoint> windowPoint;
+    DWORD windowCookie = 0;
     RecordingDispatch sink(
         [&](DISPID id, const std::vector<std::string>& arguments) {
             READYSTATE state = READYSTATE_UNINITIALIZED;
@@ -112,6 +117,15 @@ TEST_F(BrowserTest, EventsAndReadyStatesComeInOrderOnTheQueue) {
                 qx::html::dom::DomPtr dom = Dom(browser.Get());
                 VARIANT_BOOL done = VARIANT_FALSE;
                 dom->events->Attach(dom->tree.Document(), u"onreadystatechange", &readyHandler, &done);
+                // The page's window answers its connection points (HTMLWindowEvents).
+                qx::com::ComPtr<IDispatch> document;
+                browser->get_Document(&document);
+                qx::com::ComPtr<IDispatch> window;
+                qx::com::ComPtr<IHTMLDocument2>::QueryFrom(document.Get())->get_parentWindow(&window);
+                auto windowPoints = qx::com::ComPtr<IConnectionPointContainer>::QueryFrom(window.Get());
+                ASSERT_TRUE(windowPoints);
+                ASSERT_EQ(windowPoints->FindConnectionPoint(DIID_HTMLWindowEvents, &windowPoint), S_OK);
+                ASSERT_EQ(windowPoint->Advise(&windowSink, &windowCookie), S_OK);
             }
         },
         DIID_DWebBrowserEvents2);
@@ -136,10 +150,19 @@ TEST_F(BrowserTest, EventsAndReadyStatesComeInOrderOnTheQueue) {
     browser->get_Busy(&busy);
     EXPECT_EQ(busy, VARIANT_FALSE);
     const std::vector<std::string> expected = {
-        "250 0 about:blank",         "106 1", "252 1 about:blank", "readystatechange interactive",
-        "readystatechange complete", "104 4", "259 4 about:blank",
+        "250 0 about:blank",
+        "106 1",
+        "252 1 about:blank",
+        "readystatechange interactive",
+        "readystatechange complete",
+        "window 1003",
+        "104 4",
+        "259 4 about:blank",
     };
     EXPECT_EQ(seen, expected);
+    ASSERT_TRUE(windowPoint);
+    windowPoint->Unadvise(windowCookie);
+    windowPoint = nullptr;
     point->Unadvise(cookie);
     point = nullptr;
     points = nullptr;
