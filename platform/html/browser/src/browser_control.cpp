@@ -18,6 +18,23 @@
 namespace qx::html::browser {
 namespace {
 
+// Where a shown page's `location` and form submissions go: the browser that shows it. The page
+// drops it when it goes, so the browser it names is alive whenever it is called.
+class BrowserNavigation final : public dom::DocumentNavigation {
+public:
+    explicit BrowserNavigation(IWebBrowser2* browser) : browser_(browser) {}
+    HRESULT Navigate(std::u16string_view url, std::string_view postData, bool) override {
+        // Downloads are GET only: a form sent by POST cannot be shown.
+        if (!postData.empty())
+            return E_NOTIMPL;
+        return browser_->Navigate(com::Bstr(std::u16string(url)).Get(), nullptr, nullptr, nullptr, nullptr);
+    }
+    HRESULT Reload() override { return browser_->Refresh(); }
+
+private:
+    IWebBrowser2* browser_;
+};
+
 constexpr char16_t kWindowClass[] = u"Shell Embedding";
 // Posted to the browser's window: wParam is the navigation it belongs to.
 constexpr UINT kBlankArrived = WM_APP + 0x51;
@@ -231,6 +248,7 @@ void BrowserControl::Arrived(unsigned navigation, HRESULT result, std::string bo
         if (FAILED(NavigationPage::Open({}, url, window_, &page)))
             return;
     }
+    page->Dom()->navigation = std::make_shared<BrowserNavigation>(this);
     ShowPage(std::move(page));
     locationUrl_ = url;
     if (external_)

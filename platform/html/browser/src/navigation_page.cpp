@@ -95,6 +95,8 @@ HRESULT NavigationPage::Open(std::string_view body, std::u16string url, HWND win
 }
 
 NavigationPage::~NavigationPage() {
+    if (dom_)
+        dom_->navigation.reset(); // the document may outlive the browser that showed it
     behaviors_.reset();
     if (objects_)
         objects_->Close();

@@ -13,6 +13,8 @@
 #include <winuser_position.h>
 #include <winuser_window.h>
 
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -167,6 +169,39 @@ TEST_F(BrowserTest, EventsAndReadyStatesComeInOrderOnTheQueue) {
     point = nullptr;
     points = nullptr;
     browser = nullptr;
+}
+
+TEST_F(BrowserTest, LocationAndFormsNavigateTheBrowserThatShowsThePage) {
+    char pattern[] = "/tmp/qx-navigate-XXXXXX";
+    const std::string dir = mkdtemp(pattern);
+    const struct {
+        const char* page;
+        const char16_t* shown; // the address the browser ends at; null: the page itself
+        const char* out;
+    } rows[] = {
+        {"<body><script>location.replace('about:blank')</script>", u"about:blank", nullptr},
+        {"<body><form id=f action='about:blank'><input name=a value=1></form><script>f.submit()</script>",
+         u"about:blank?a=1", nullptr},
+        {"<body><div id=out></div><form id=f action='about:blank' method=post><input name=a value=1></form>"
+         "<script>try { f.submit() } catch (e) { out.innerText = 'refused ' + (e.number >>> 0).toString(16) }"
+         "</script>",
+         nullptr, "refused 80004001"},
+    };
+    int n = 0;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.page);
+        const std::string path = dir + "/page" + std::to_string(n++) + ".htm";
+        std::ofstream(path) << row.page;
+        const std::u16string address = qx::com::Utf8ToUtf16("file://" + path);
+        qx::com::ComPtr<IWebBrowser2> browser = NewBrowser();
+        ASSERT_TRUE(Load(browser.Get(), address));
+        qx::com::Bstr location;
+        browser->get_LocationURL(&location);
+        EXPECT_EQ(std::u16string(location.Get()), row.shown ? std::u16string(row.shown) : address);
+        if (row.out)
+            EXPECT_EQ(Text(browser.Get(), u"out"), row.out);
+    }
+    std::filesystem::remove_all(dir);
 }
 
 TEST_F(BrowserTest, ANewerNavigationDropsTheOlderOne) {
