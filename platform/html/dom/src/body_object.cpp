@@ -1,5 +1,6 @@
-// BODY: its text range (the editing piece makes it).
+// BODY: its margins and its text range (the editing piece makes it).
 #include "element_object.h"
+#include "tag_members.h"
 
 namespace qx::html::dom {
 
@@ -11,6 +12,11 @@ public:
     QX_HTML_ELEMENT_ENTRIES
     QX_INTERFACE_ENTRY(IHTMLBodyElement)
     QX_END_INTERFACES()
+
+    QX_VARIANT_ATTRIBUTE(leftMargin, u"leftMargin")
+    QX_VARIANT_ATTRIBUTE(topMargin, u"topMargin")
+    QX_VARIANT_ATTRIBUTE(rightMargin, u"rightMargin")
+    QX_VARIANT_ATTRIBUTE(bottomMargin, u"bottomMargin")
 
     STDMETHODIMP createTextRange(IDispatch** range) override {
         if (!range)

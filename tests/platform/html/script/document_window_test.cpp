@@ -121,6 +121,12 @@ TEST_F(DocumentAndWindow, TableMembers) {
          Alerts(
              {"<TD id=c align=right vAlign=top width=120 background=b.gif borderColor=red>x</TD> #ff0000 120",
               "9", "left middle #000080 center bottom null"})},
+        {"BODY's margins are its attributes, which layout reads",
+         "<body leftmargin=7><div id=d>x</div><script>var b = document.body;"
+         "say(b.leftMargin, b.topMargin === '', d.offsetLeft); b.leftMargin = 0; b.topMargin = 0;"
+         "b.rightMargin = 0; b.bottomMargin = 0; say(b.outerHTML.slice(0, 66), d.offsetLeft, d.offsetTop)"
+         "</script>",
+         Alerts({"7 true 7", "<BODY leftmargin=0 topMargin=0 rightMargin=0 bottomMargin=0><DIV 0 0"})},
         {"columns: span and width",
          "<body><table><colgroup id=g><col id=k span=2></colgroup><tr><td>x</td></tr></table><script>"
          "k.width = 50; k.align = 'right'; say(k.span, k.width, g.span, k.align, k.vAlign === '');"
