@@ -154,6 +154,20 @@ public:
     STDMETHODIMP get_onhelp(VARIANT* p) override { return GetHandler(u"onhelp", p); }
     STDMETHODIMP put_onclick(VARIANT v) override { return PutHandler(u"onclick", v); }
     STDMETHODIMP get_onclick(VARIANT* p) override { return GetHandler(u"onclick", p); }
+    STDMETHODIMP put_onlosecapture(VARIANT v) override { return PutHandler(u"onlosecapture", v); }
+    STDMETHODIMP get_onlosecapture(VARIANT* p) override { return GetHandler(u"onlosecapture", p); }
+    STDMETHODIMP put_onscroll(VARIANT v) override { return PutHandler(u"onscroll", v); }
+    STDMETHODIMP get_onscroll(VARIANT* p) override { return GetHandler(u"onscroll", p); }
+    STDMETHODIMP put_onpropertychange(VARIANT v) override { return PutHandler(u"onpropertychange", v); }
+    STDMETHODIMP get_onpropertychange(VARIANT* p) override { return GetHandler(u"onpropertychange", p); }
+    STDMETHODIMP put_onblur(VARIANT v) override { return PutHandler(u"onblur", v); }
+    STDMETHODIMP get_onblur(VARIANT* p) override { return GetHandler(u"onblur", p); }
+    STDMETHODIMP put_onfocus(VARIANT v) override { return PutHandler(u"onfocus", v); }
+    STDMETHODIMP get_onfocus(VARIANT* p) override { return GetHandler(u"onfocus", p); }
+    STDMETHODIMP put_onresize(VARIANT v) override { return PutHandler(u"onresize", v); }
+    STDMETHODIMP get_onresize(VARIANT* p) override { return GetHandler(u"onresize", p); }
+    STDMETHODIMP put_oncontextmenu(VARIANT v) override { return PutHandler(u"oncontextmenu", v); }
+    STDMETHODIMP get_oncontextmenu(VARIANT* p) override { return GetHandler(u"oncontextmenu", p); }
     STDMETHODIMP put_ondblclick(VARIANT v) override { return PutHandler(u"ondblclick", v); }
     STDMETHODIMP get_ondblclick(VARIANT* p) override { return GetHandler(u"ondblclick", p); }
     STDMETHODIMP put_onkeydown(VARIANT v) override { return PutHandler(u"onkeydown", v); }

@@ -127,6 +127,14 @@ TEST_F(DocumentAndWindow, TableMembers) {
          "b.rightMargin = 0; b.bottomMargin = 0; say(b.outerHTML.slice(0, 66), d.offsetLeft, d.offsetTop)"
          "</script>",
          Alerts({"7 true 7", "<BODY leftmargin=0 topMargin=0 rightMargin=0 bottomMargin=0><DIV 0 0"})},
+        {"focus, blur and the other handler properties run as attached handlers do",
+         "<body><input id=f><script>var log = []; f.onfocus = function () { log.push('focus') };"
+         "f.onblur = function () { log.push('blur') }; f.oncontextmenu = function () { log.push('menu'); "
+         "return false };"
+         "f.fireEvent('onfocus'); f.fireEvent('onblur'); say(f.fireEvent('oncontextmenu'), log.join(' '), "
+         "typeof f.onfocus,"
+         " f.onscroll)</script>",
+         Alerts({"false focus blur menu function null"})},
         {"columns: span and width",
          "<body><table><colgroup id=g><col id=k span=2></colgroup><tr><td>x</td></tr></table><script>"
          "k.width = 50; k.align = 'right'; say(k.span, k.width, g.span, k.align, k.vAlign === '');"
