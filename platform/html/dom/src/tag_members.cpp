@@ -2,13 +2,6 @@
 
 namespace qx::html::dom {
 
-HRESULT ReturnBool(bool value, VARIANT_BOOL* out) {
-    if (!out)
-        return E_POINTER;
-    *out = value ? VARIANT_TRUE : VARIANT_FALSE;
-    return S_OK;
-}
-
 HRESULT ReturnVariantText(std::u16string_view text, VARIANT* out) {
     if (!out)
         return E_POINTER;

@@ -6,7 +6,6 @@
 
 namespace qx::html::dom {
 
-HRESULT ReturnBool(bool value, VARIANT_BOOL* out);
 // A VARIANT result holding text (VT_BSTR).
 HRESULT ReturnVariantText(std::u16string_view text, VARIANT* out);
 // Writes the value's text (numbers in decimal) into the attribute.

@@ -35,7 +35,8 @@ void PageEvents::CallControlEvent(dom::Node* node, std::u16string_view name,
         const HRESULT hr =
             handler->Invoke(DISPID_VALUE, IID_NULL, 0, DISPATCH_METHOD, &params, &result, &info, nullptr);
         if (FAILED(hr)) {
-            host_.HandlerFailed(hr, info);
+            if (host_)
+                host_->HandlerFailed(hr, info);
             SysFreeString(info.bstrSource);
             SysFreeString(info.bstrDescription);
             SysFreeString(info.bstrHelpFile);

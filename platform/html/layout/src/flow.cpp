@@ -197,14 +197,6 @@ void Layouter::CollectInline(const dom::Node* node, std::vector<Item>& items, in
         int line = LineHeight(font);
         if (!pre && std::all_of(text.begin(), text.end(), IsCollapsible))
             return;
-        // Which characters of the node the item just made stands for.
-        auto mark = [&](std::size_t start, std::size_t end) {
-            Item& item = items.back();
-            item.text = node;
-            item.start = static_cast<std::uint32_t>(start);
-            item.end = static_cast<std::uint32_t>(end);
-            item.font = font;
-        };
         std::size_t i = 0;
         while (i < text.size()) {
             if (pre && text[i] == u'\n') {
