@@ -25,6 +25,11 @@ struct ScriptOnlyDocument : IHTMLDocument2 {
     STDMETHODIMP elementFromPoint(LONG, LONG, IDispatch**) override { return E_NOTIMPL; }
     STDMETHODIMP toString(BSTR*) override { return E_NOTIMPL; }
     STDMETHODIMP createStyleSheet(BSTR, LONG, IDispatch**) override { return E_NOTIMPL; }
+    STDMETHODIMP get_selection(IDispatch**) override { return E_NOTIMPL; }
+    STDMETHODIMP get_designMode(BSTR*) override { return E_NOTIMPL; }
+    STDMETHODIMP put_designMode(BSTR) override { return E_NOTIMPL; }
+    STDMETHODIMP get_location(IDispatch**) override { return E_NOTIMPL; }
+    STDMETHODIMP get_parentWindow(IDispatch**) override { return E_NOTIMPL; }
 
 protected:
     ~ScriptOnlyDocument() = default;

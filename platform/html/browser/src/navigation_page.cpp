@@ -26,6 +26,12 @@ HRESULT CreateByProgId(std::u16string_view progId, IDispatch** object) {
                             reinterpret_cast<void**>(object));
 }
 
+events::EventInit Event(std::u16string_view type) {
+    events::EventInit init;
+    init.type = std::u16string(type);
+    return init;
+}
+
 } // namespace
 
 HRESULT NavigationPage::Open(std::string_view body, std::u16string url, HWND window,
@@ -121,7 +127,7 @@ void NavigationPage::SetExternal(IDispatch* external) {
 
 void NavigationPage::SetReadyState(std::u16string_view state) {
     dom_->readyState = std::u16string(state);
-    script_->Events().Dispatch(dom_->tree.Document(), {u"readystatechange"});
+    script_->Events().Dispatch(dom_->tree.Document(), Event(u"readystatechange"));
 }
 
 void NavigationPage::RunScripts() {
@@ -133,7 +139,7 @@ void NavigationPage::RunScripts() {
 void NavigationPage::FireLoad() {
     behaviors_->DocumentReady();
     if (dom::Node* body = dom_->tree.Body())
-        script_->Events().Dispatch(body, {u"load"});
+        script_->Events().Dispatch(body, Event(u"load"));
     script_->Events().DispatchToWindow(u"load");
 }
 
