@@ -198,8 +198,9 @@ TEST_F(BrowserTest, LocationAndFormsNavigateTheBrowserThatShowsThePage) {
         qx::com::Bstr location;
         browser->get_LocationURL(&location);
         EXPECT_EQ(std::u16string(location.Get()), row.shown ? std::u16string(row.shown) : address);
-        if (row.out)
+        if (row.out) {
             EXPECT_EQ(Text(browser.Get(), u"out"), row.out);
+        }
     }
     std::filesystem::remove_all(dir);
 }
