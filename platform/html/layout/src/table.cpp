@@ -50,6 +50,120 @@ std::vector<int> Slice(const std::vector<int>& values, int first, int count) {
     return {values.begin() + first, values.begin() + first + count};
 }
 
+// The columns a spanning cell covers: their minimum and preferred widths, and which have a pixel width.
+struct SpannedColumns {
+    std::vector<int> min;
+    std::vector<int> pref;
+    std::vector<bool> fixed;
+};
+
+// Widths for the columns a spanning cell covers that add up to `target` (at least their minimums).
+// Up to the sum of the fixed columns' preferred widths (the others at their minimums) the fixed
+// columns grow from minimum towards preferred in proportion to that room; up to the sum of all
+// preferred widths the other columns do the same; past it the columns without a pixel width take
+// the rest in proportion to their preferred widths (equally when those are all 0), and only when
+// every column has one do they take it in proportion to theirs. Shares are floored, the last
+// growing column takes the remainder.
+std::vector<int> SpanSizes(int target, const SpannedColumns& columns) {
+    const std::size_t n = columns.min.size();
+    int minGuess = 0, specifiedGuess = 0, maxGuess = 0, fixedRoom = 0, autoRoom = 0, autoMax = 0,
+        fixedMax = 0;
+    bool anyAuto = false;
+    for (std::size_t i = 0; i < n; ++i) {
+        int low = columns.min[i];
+        int high = std::max(columns.pref[i], low);
+        minGuess += low;
+        maxGuess += high;
+        if (columns.fixed[i]) {
+            specifiedGuess += high;
+            fixedRoom += high - low;
+            fixedMax += high;
+        } else {
+            specifiedGuess += low;
+            autoRoom += high - low;
+            autoMax += high;
+            anyAuto = true;
+        }
+    }
+    std::vector<int> sizes(n);
+    // Gives each column picked by `grows` its base plus its weight's share of `amount`.
+    auto grow = [&](int amount, auto base, auto grows, auto weight, int totalWeight) {
+        int count = 0;
+        for (std::size_t i = 0; i < n; ++i)
+            count += grows(i) ? 1 : 0;
+        int left = amount;
+        std::size_t last = n;
+        for (std::size_t i = 0; i < n; ++i) {
+            sizes[i] = base(i);
+            if (!grows(i))
+                continue;
+            int share = totalWeight > 0 ? static_cast<int>(std::int64_t{amount} * weight(i) / totalWeight)
+                                        : amount / count;
+            sizes[i] += share;
+            left -= share;
+            last = i;
+        }
+        if (last < n)
+            sizes[last] += left;
+    };
+    auto low = [&](std::size_t i) { return columns.min[i]; };
+    auto high = [&](std::size_t i) { return std::max(columns.pref[i], columns.min[i]); };
+    auto room = [&](std::size_t i) { return high(i) - low(i); };
+    auto isFixed = [&](std::size_t i) { return static_cast<bool>(columns.fixed[i]); };
+    auto isAuto = [&](std::size_t i) { return !columns.fixed[i]; };
+    if (target <= minGuess)
+        std::copy(columns.min.begin(), columns.min.end(), sizes.begin());
+    else if (target <= specifiedGuess)
+        grow(target - minGuess, low, isFixed, room, fixedRoom);
+    else if (target <= maxGuess)
+        grow(
+            target - specifiedGuess, [&](std::size_t i) { return isFixed(i) ? high(i) : low(i); }, isAuto,
+            room, autoRoom);
+    else if (anyAuto)
+        grow(target - maxGuess, high, isAuto, high, autoMax);
+    else
+        grow(target - maxGuess, high, isFixed, high, fixedMax);
+    return sizes;
+}
+
+// Row heights are kept in 64ths of a pixel while row-spanning cells share out their need.
+constexpr std::int64_t kSubpixels = 64;
+
+int RoundSubpixels(std::int64_t value) {
+    return static_cast<int>((value + kSubpixels / 2) / kSubpixels);
+}
+
+// Adds `deficit` to the rows [first, last) a row-spanning cell covers: in proportion to their heights
+// over the rows without a height of their own that have some; else over every row that has some;
+// else all to the last row. Shares are floored, the last row that grows takes the remainder.
+void SpreadOverRows(std::int64_t deficit, std::vector<std::int64_t>::iterator first,
+                    std::vector<std::int64_t>::iterator last, std::vector<bool>::const_iterator constrained) {
+    const std::ptrdiff_t span = last - first;
+    auto total = [&](bool freeOnly) {
+        std::int64_t sum = 0;
+        for (std::ptrdiff_t i = 0; i < span; ++i)
+            if (!freeOnly || !constrained[i])
+                sum += first[i];
+        return sum;
+    };
+    bool freeOnly = total(true) > 0;
+    std::int64_t weights = total(freeOnly);
+    if (weights == 0) {
+        first[span - 1] += deficit;
+        return;
+    }
+    std::int64_t left = deficit;
+    std::ptrdiff_t lastGrowing = 0;
+    for (std::ptrdiff_t i = 0; i < span; ++i) {
+        if ((freeOnly && constrained[i]) || first[i] == 0)
+            continue;
+        std::int64_t share = deficit * first[i] / weights;
+        first[i] += share;
+        left -= share;
+        lastGrowing = i;
+    }
+    first[lastGrowing] += left;
+}
 } // namespace
 
 namespace {
@@ -210,32 +324,20 @@ Intrinsic Layouter::TableIntrinsic(const dom::Node* table) {
                          [](const GridCell* a, const GridCell* b) { return a->colSpan < b->colSpan; });
         for (const GridCell* cell : spanning) {
             int gaps = (cell->colSpan - 1) * g.spacing;
-            int minExcess = cell->min - SpanSum(g.colMin, cell->column, cell->colSpan) - gaps;
-            std::vector<int> weights = Slice(g.colPref, cell->column, cell->colSpan);
-            if (minExcess > 0) {
-                // First up to each column's preferred width, in proportion to the room it has there;
-                // what is left in proportion to the preferred widths.
-                std::vector<int> room(cell->colSpan);
-                for (int i = 0; i < cell->colSpan; ++i)
-                    room[i] = std::max(0, g.colPref[cell->column + i] - g.colMin[cell->column + i]);
-                int roomTotal = std::accumulate(room.begin(), room.end(), 0);
-                std::vector<int> shares =
-                    roomTotal > 0 ? Distribute(std::min(minExcess, roomTotal), room, Rounding::Floor)
-                                  : std::vector<int>(cell->colSpan, 0);
-                if (minExcess > roomTotal) {
-                    std::vector<int> rest = Distribute(minExcess - roomTotal, weights, Rounding::Floor);
-                    for (int i = 0; i < cell->colSpan; ++i)
-                        shares[i] += rest[i];
-                }
-                for (int i = 0; i < cell->colSpan; ++i)
-                    g.colMin[cell->column + i] += shares[i];
+            SpannedColumns spanned{Slice(g.colMin, cell->column, cell->colSpan),
+                                   Slice(g.colPref, cell->column, cell->colSpan),
+                                   {}};
+            for (int i = 0; i < cell->colSpan; ++i)
+                spanned.fixed.push_back(g.colFixed[cell->column + i]);
+            int minTarget = cell->min - gaps;
+            if (minTarget > SpanSum(g.colMin, cell->column, cell->colSpan)) {
+                std::vector<int> sizes = SpanSizes(minTarget, spanned);
+                std::copy(sizes.begin(), sizes.end(), g.colMin.begin() + cell->column);
             }
-            int prefExcess =
-                cell->preferred.value_or(cell->max) - SpanSum(g.colPref, cell->column, cell->colSpan) - gaps;
-            if (prefExcess > 0) {
-                std::vector<int> shares = Distribute(prefExcess, weights, Rounding::Floor);
-                for (int i = 0; i < cell->colSpan; ++i)
-                    g.colPref[cell->column + i] += shares[i];
+            int prefTarget = cell->preferred.value_or(cell->max) - gaps;
+            if (prefTarget > SpanSum(g.colPref, cell->column, cell->colSpan)) {
+                std::vector<int> sizes = SpanSizes(prefTarget, spanned);
+                std::copy(sizes.begin(), sizes.end(), g.colPref.begin() + cell->column);
             }
             for (int i = 0; i < cell->colSpan; ++i)
                 g.colPref[cell->column + i] =
@@ -407,17 +509,25 @@ int Layouter::LayoutTable(const dom::Node* table, int parentBox, int x, int y, i
             model_.boxes[parent].end = model_.boxes.size();
     }
 
-    // Row heights.
+    // Row heights, in 64ths of a pixel while row-spanning cells share out their need.
     std::size_t rows = g.rows.size();
-    std::vector<int> rowHeight(rows, 0);
+    std::vector<std::int64_t> rowHeight(rows, 0);
+    std::vector<bool> rowConstrained(rows, false);
     auto need = [&](const Placed& pc) {
         return std::max(pc.contentHeight + 2 * p + g.cellExtra, Style(pc.cell->node).height.value_or(0));
     };
-    for (std::size_t r = 0; r < rows; ++r)
-        rowHeight[r] = Style(g.rows[r]).height.value_or(0);
-    for (const Placed& pc : placed)
-        if (pc.cell->rowSpan == 1)
-            rowHeight[pc.cell->row] = std::max(rowHeight[pc.cell->row], need(pc));
+    for (std::size_t r = 0; r < rows; ++r) {
+        std::optional<int> height = Style(g.rows[r]).height;
+        rowHeight[r] = height.value_or(0) * kSubpixels;
+        rowConstrained[r] = height.has_value();
+    }
+    for (const Placed& pc : placed) {
+        if (pc.cell->rowSpan != 1)
+            continue;
+        rowHeight[pc.cell->row] = std::max<std::int64_t>(rowHeight[pc.cell->row], need(pc) * kSubpixels);
+        if (Style(pc.cell->node).height)
+            rowConstrained[pc.cell->row] = true;
+    }
     std::vector<const Placed*> spanning;
     for (const Placed& pc : placed)
         if (pc.cell->rowSpan > 1)
@@ -425,22 +535,29 @@ int Layouter::LayoutTable(const dom::Node* table, int parentBox, int x, int y, i
     std::stable_sort(spanning.begin(), spanning.end(),
                      [](const Placed* a, const Placed* b) { return a->cell->rowSpan < b->cell->rowSpan; });
     for (const Placed* pc : spanning) {
-        int span = pc->cell->rowSpan;
-        int deficit = need(*pc) - SpanSum(rowHeight, pc->cell->row, span) - (span - 1) * s;
-        std::vector<int> shares = EqualShares(deficit, span);
-        for (int i = 0; i < span; ++i)
-            rowHeight[pc->cell->row + i] += shares[i];
+        auto first = rowHeight.begin() + pc->cell->row;
+        auto last = first + pc->cell->rowSpan;
+        std::int64_t deficit = std::int64_t{need(*pc) - (pc->cell->rowSpan - 1) * s} * kSubpixels -
+                               std::accumulate(first, last, std::int64_t{0});
+        if (deficit > 0)
+            SpreadOverRows(deficit, first, last, rowConstrained.begin() + pc->cell->row);
     }
-    int natural = g.border[0] + g.border[2] + std::accumulate(rowHeight.begin(), rowHeight.end(), 0) +
-                  static_cast<int>(rows + 1) * s;
+    std::int64_t rowsTotal = std::accumulate(rowHeight.begin(), rowHeight.end(), std::int64_t{0});
+    int natural = g.border[0] + g.border[2] + RoundSubpixels(rowsTotal) + static_cast<int>(rows + 1) * s;
     if (st.height && *st.height > natural && rows > 0) {
         std::vector<int> shares = EqualShares(*st.height - natural, rows);
         for (std::size_t r = 0; r < rows; ++r)
-            rowHeight[r] += shares[r];
+            rowHeight[r] += std::int64_t{shares[r]} * kSubpixels;
     }
+    // Rows start at fractional places; each box is snapped to the nearest pixels at both its edges.
     std::vector<int> rowY(rows + 1, y + g.border[0] + s);
-    for (std::size_t r = 1; r <= rows; ++r)
-        rowY[r] = rowY[r - 1] + rowHeight[r - 1] + s;
+    {
+        std::int64_t top = 0;
+        for (std::size_t r = 1; r <= rows; ++r) {
+            top += rowHeight[r - 1] + std::int64_t{s} * kSubpixels;
+            rowY[r] = y + g.border[0] + s + RoundSubpixels(top);
+        }
+    }
 
     // Cells into place, their content by vAlign (middle unless said).
     std::vector<Rect> rowUnion(rows);
@@ -469,8 +586,9 @@ int Layouter::LayoutTable(const dom::Node* table, int parentBox, int x, int y, i
     tableBoxRef.border.height = std::max(natural, rowY[rows] - y + g.border[2]);
     for (std::size_t r = 0; r < rows; ++r) {
         Box& rb = model_.boxes[rowBoxes[r]];
-        rb.border = rowHasCell[r] ? Rect{rowUnion[r].left, rowY[r], rowUnion[r].width, rowHeight[r]}
-                                  : Rect{colX[0], rowY[r], 0, rowHeight[r]};
+        int height = rowY[r + 1] - s - rowY[r];
+        rb.border = rowHasCell[r] ? Rect{rowUnion[r].left, rowY[r], rowUnion[r].width, height}
+                                  : Rect{colX[0], rowY[r], 0, height};
     }
     for (auto& [section, box] : sectionBoxes) {
         Rect u{};
