@@ -133,37 +133,44 @@ int RoundSubpixels(std::int64_t value) {
     return static_cast<int>((value + kSubpixels / 2) / kSubpixels);
 }
 
-// Adds `deficit` to the rows [first, last) a row-spanning cell covers: in proportion to their heights
+// What SpreadOverRows needs to know of each row.
+struct RowSizing {
+    std::vector<std::int64_t> height; // in kSubpixels
+    std::vector<bool> constrained;    // a height of its own (the TR's or a single-row cell's)
+    std::vector<bool> startsSpan;     // a row-spanning cell starts in it
+};
+
+// Adds `deficit` to the `span` rows from `first` that a row-spanning cell covers: equally over the
+// rows after the first in which another row-spanning cell starts; else in proportion to their heights
 // over the rows without a height of their own that have some; else over every row that has some;
 // else all to the last row. Shares are floored, the last row that grows takes the remainder.
-void SpreadOverRows(std::int64_t deficit, std::vector<std::int64_t>::iterator first,
-                    std::vector<std::int64_t>::iterator last, std::vector<bool>::const_iterator constrained) {
-    const std::ptrdiff_t span = last - first;
-    auto total = [&](bool freeOnly) {
-        std::int64_t sum = 0;
-        for (std::ptrdiff_t i = 0; i < span; ++i)
-            if (!freeOnly || !constrained[i])
-                sum += first[i];
-        return sum;
-    };
-    bool freeOnly = total(true) > 0;
-    std::int64_t weights = total(freeOnly);
-    if (weights == 0) {
-        first[span - 1] += deficit;
-        return;
+void SpreadOverRows(std::int64_t deficit, std::size_t first, std::size_t span, RowSizing& rows) {
+    std::vector<std::size_t> growing;
+    for (std::size_t r = first + 1; r < first + span; ++r)
+        if (rows.startsSpan[r])
+            growing.push_back(r);
+    bool equally = !growing.empty();
+    for (bool freeOnly : {true, false}) {
+        if (!growing.empty())
+            break;
+        for (std::size_t r = first; r < first + span; ++r)
+            if (rows.height[r] > 0 && !(freeOnly && rows.constrained[r]))
+                growing.push_back(r);
     }
+    if (growing.empty())
+        growing.push_back(first + span - 1);
+    std::int64_t weights = 0;
+    for (std::size_t r : growing)
+        weights += equally ? 1 : rows.height[r];
     std::int64_t left = deficit;
-    std::ptrdiff_t lastGrowing = 0;
-    for (std::ptrdiff_t i = 0; i < span; ++i) {
-        if ((freeOnly && constrained[i]) || first[i] == 0)
-            continue;
-        std::int64_t share = deficit * first[i] / weights;
-        first[i] += share;
+    for (std::size_t r : growing) {
+        std::int64_t share = weights > 0 ? deficit * (equally ? 1 : rows.height[r]) / weights : 0;
+        rows.height[r] += share;
         left -= share;
-        lastGrowing = i;
     }
-    first[lastGrowing] += left;
+    rows.height[growing.back()] += left;
 }
+
 } // namespace
 
 namespace {
@@ -511,36 +518,38 @@ int Layouter::LayoutTable(const dom::Node* table, int parentBox, int x, int y, i
 
     // Row heights, in 64ths of a pixel while row-spanning cells share out their need.
     std::size_t rows = g.rows.size();
-    std::vector<std::int64_t> rowHeight(rows, 0);
-    std::vector<bool> rowConstrained(rows, false);
+    RowSizing sizing{std::vector<std::int64_t>(rows, 0), std::vector<bool>(rows, false),
+                     std::vector<bool>(rows, false)};
+    std::vector<std::int64_t>& rowHeight = sizing.height;
     auto need = [&](const Placed& pc) {
         return std::max(pc.contentHeight + 2 * p + g.cellExtra, Style(pc.cell->node).height.value_or(0));
     };
     for (std::size_t r = 0; r < rows; ++r) {
         std::optional<int> height = Style(g.rows[r]).height;
         rowHeight[r] = height.value_or(0) * kSubpixels;
-        rowConstrained[r] = height.has_value();
-    }
-    for (const Placed& pc : placed) {
-        if (pc.cell->rowSpan != 1)
-            continue;
-        rowHeight[pc.cell->row] = std::max<std::int64_t>(rowHeight[pc.cell->row], need(pc) * kSubpixels);
-        if (Style(pc.cell->node).height)
-            rowConstrained[pc.cell->row] = true;
+        sizing.constrained[r] = height.has_value();
     }
     std::vector<const Placed*> spanning;
-    for (const Placed& pc : placed)
-        if (pc.cell->rowSpan > 1)
+    for (const Placed& pc : placed) {
+        if (pc.cell->rowSpan > 1) {
             spanning.push_back(&pc);
+            sizing.startsSpan[pc.cell->row] = true;
+            continue;
+        }
+        rowHeight[pc.cell->row] = std::max<std::int64_t>(rowHeight[pc.cell->row], need(pc) * kSubpixels);
+        if (Style(pc.cell->node).height)
+            sizing.constrained[pc.cell->row] = true;
+    }
     std::stable_sort(spanning.begin(), spanning.end(),
                      [](const Placed* a, const Placed* b) { return a->cell->rowSpan < b->cell->rowSpan; });
     for (const Placed* pc : spanning) {
-        auto first = rowHeight.begin() + pc->cell->row;
-        auto last = first + pc->cell->rowSpan;
-        std::int64_t deficit = std::int64_t{need(*pc) - (pc->cell->rowSpan - 1) * s} * kSubpixels -
-                               std::accumulate(first, last, std::int64_t{0});
+        std::size_t first = pc->cell->row;
+        std::size_t span = pc->cell->rowSpan;
+        std::int64_t deficit =
+            std::int64_t{need(*pc) - (pc->cell->rowSpan - 1) * s} * kSubpixels -
+            std::accumulate(rowHeight.begin() + first, rowHeight.begin() + first + span, std::int64_t{0});
         if (deficit > 0)
-            SpreadOverRows(deficit, first, last, rowConstrained.begin() + pc->cell->row);
+            SpreadOverRows(deficit, first, span, sizing);
     }
     std::int64_t rowsTotal = std::accumulate(rowHeight.begin(), rowHeight.end(), std::int64_t{0});
     int natural = g.border[0] + g.border[2] + RoundSubpixels(rowsTotal) + static_cast<int>(rows + 1) * s;
