@@ -4,6 +4,7 @@
 
 #include "box_model.h"
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <unordered_map>
@@ -36,8 +37,8 @@ struct TableGrid {
     int spacing = 2;
     bool fixed = false;
     bool measured = false;
-    std::vector<int> colMin;
-    std::vector<int> colPref;
+    std::vector<std::int64_t> colMin; // in 64ths of a pixel
+    std::vector<std::int64_t> colPref;
     std::vector<bool> colFixed;
 };
 

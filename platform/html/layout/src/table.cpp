@@ -15,10 +15,13 @@ constexpr int kMaxRowSpan = 65534;
 
 enum class Rounding { Floor, Nearest };
 
+using Wide = __int128; // products of two subpixel quantities
+
 // Shares `amount` among the entries in proportion to their weights (equally when they weigh
 // nothing), the remainder to the last.
-std::vector<int> Distribute(int amount, const std::vector<int>& weights, Rounding rounding) {
-    std::vector<int> shares(weights.size(), 0);
+template <typename T>
+std::vector<T> Distribute(T amount, const std::vector<T>& weights, Rounding rounding) {
+    std::vector<T> shares(weights.size(), 0);
     if (weights.empty() || amount <= 0)
         return shares;
     std::int64_t total = std::accumulate(weights.begin(), weights.end(), std::int64_t{0});
@@ -28,13 +31,14 @@ std::vector<int> Distribute(int amount, const std::vector<int>& weights, Roundin
     std::int64_t cumulative = 0;
     for (std::size_t i = 0; i + 1 < weights.size(); ++i) {
         cumulative += weight(i);
-        std::int64_t share = rounding == Rounding::Floor
-                                 ? weight(i) * amount / sum
-                                 : (cumulative * amount * 2 + sum) / (sum * 2) - given;
-        shares[i] = static_cast<int>(share);
+        // Wide products: widths in subpixels times weights in subpixels.
+        Wide share = rounding == Rounding::Floor
+                         ? Wide{weight(i)} * amount / sum
+                         : (Wide{cumulative} * amount * 2 + sum) / (Wide{sum} * 2) - given;
+        shares[i] = static_cast<T>(share);
         given += share;
     }
-    shares.back() = static_cast<int>(amount - given);
+    shares.back() = static_cast<T>(amount - given);
     return shares;
 }
 
@@ -42,18 +46,18 @@ std::vector<int> EqualShares(int amount, std::size_t count) {
     return Distribute(amount, std::vector<int>(count, 0), Rounding::Floor);
 }
 
-int SpanSum(const std::vector<int>& values, int first, int count) {
-    return std::accumulate(values.begin() + first, values.begin() + first + count, 0);
+std::int64_t SpanSum(const std::vector<std::int64_t>& values, int first, int count) {
+    return std::accumulate(values.begin() + first, values.begin() + first + count, std::int64_t{0});
 }
 
-std::vector<int> Slice(const std::vector<int>& values, int first, int count) {
+std::vector<std::int64_t> Slice(const std::vector<std::int64_t>& values, int first, int count) {
     return {values.begin() + first, values.begin() + first + count};
 }
 
 // The columns a spanning cell covers: their minimum and preferred widths, and which have a pixel width.
 struct SpannedColumns {
-    std::vector<int> min;
-    std::vector<int> pref;
+    std::vector<std::int64_t> min;
+    std::vector<std::int64_t> pref;
     std::vector<bool> fixed;
 };
 
@@ -64,14 +68,14 @@ struct SpannedColumns {
 // the rest in proportion to their preferred widths (equally when those are all 0), and only when
 // every column has one do they take it in proportion to theirs. Shares are floored, the last
 // growing column takes the remainder.
-std::vector<int> SpanSizes(int target, const SpannedColumns& columns) {
+std::vector<std::int64_t> SpanSizes(std::int64_t target, const SpannedColumns& columns) {
     const std::size_t n = columns.min.size();
     int minGuess = 0, specifiedGuess = 0, maxGuess = 0, fixedRoom = 0, autoRoom = 0, autoMax = 0,
         fixedMax = 0;
     bool anyAuto = false;
     for (std::size_t i = 0; i < n; ++i) {
-        int low = columns.min[i];
-        int high = std::max(columns.pref[i], low);
+        std::int64_t low = columns.min[i];
+        std::int64_t high = std::max(columns.pref[i], low);
         minGuess += low;
         maxGuess += high;
         if (columns.fixed[i]) {
@@ -85,20 +89,21 @@ std::vector<int> SpanSizes(int target, const SpannedColumns& columns) {
             anyAuto = true;
         }
     }
-    std::vector<int> sizes(n);
+    std::vector<std::int64_t> sizes(n);
     // Gives each column picked by `grows` its base plus its weight's share of `amount`.
-    auto grow = [&](int amount, auto base, auto grows, auto weight, int totalWeight) {
+    auto grow = [&](std::int64_t amount, auto base, auto grows, auto weight, std::int64_t totalWeight) {
         int count = 0;
         for (std::size_t i = 0; i < n; ++i)
             count += grows(i) ? 1 : 0;
-        int left = amount;
+        std::int64_t left = amount;
         std::size_t last = n;
         for (std::size_t i = 0; i < n; ++i) {
             sizes[i] = base(i);
             if (!grows(i))
                 continue;
-            int share = totalWeight > 0 ? static_cast<int>(std::int64_t{amount} * weight(i) / totalWeight)
-                                        : amount / count;
+            std::int64_t share = totalWeight > 0
+                                     ? static_cast<std::int64_t>(Wide{amount} * weight(i) / totalWeight)
+                                     : amount / count;
             sizes[i] += share;
             left -= share;
             last = i;
@@ -126,8 +131,9 @@ std::vector<int> SpanSizes(int target, const SpannedColumns& columns) {
     return sizes;
 }
 
-// Row heights are kept in 64ths of a pixel while row-spanning cells share out their need.
-constexpr std::int64_t kSubpixels = 64;
+// Column widths and row heights are kept in 64ths of a pixel while cells share out their needs;
+// the boxes are snapped to whole pixels at their edges.
+constexpr int kSubpixels = 64;
 
 int RoundSubpixels(std::int64_t value) {
     return static_cast<int>((value + kSubpixels / 2) / kSubpixels);
@@ -164,7 +170,9 @@ void SpreadOverRows(std::int64_t deficit, std::size_t first, std::size_t span, R
         weights += equally ? 1 : rows.height[r];
     std::int64_t left = deficit;
     for (std::size_t r : growing) {
-        std::int64_t share = weights > 0 ? deficit * (equally ? 1 : rows.height[r]) / weights : 0;
+        std::int64_t share =
+            weights > 0 ? static_cast<std::int64_t>(Wide{deficit} * (equally ? 1 : rows.height[r]) / weights)
+                        : 0;
         rows.height[r] += share;
         left -= share;
     }
@@ -295,7 +303,7 @@ Intrinsic Layouter::TableIntrinsic(const dom::Node* table) {
         g.colMin.assign(n, 0);
         g.colPref.assign(n, 0);
         g.colFixed.assign(n, false);
-        std::vector<int> colMax(n, 0);
+        std::vector<std::int64_t> colMax(n, 0);
         for (GridCell& cell : g.cells) {
             Intrinsic content = ChildrenIntrinsic(cell.node);
             cell.min = content.min + inner;
@@ -305,17 +313,18 @@ Intrinsic Layouter::TableIntrinsic(const dom::Node* table) {
             if (cell.colSpan != 1)
                 continue;
             int c = cell.column;
-            g.colMin[c] = std::max(g.colMin[c], cell.min);
-            colMax[c] = std::max(colMax[c], cell.max);
+            g.colMin[c] = std::max(g.colMin[c], std::int64_t{cell.min} * kSubpixels);
+            colMax[c] = std::max(colMax[c], std::int64_t{cell.max} * kSubpixels);
             if (cell.preferred) {
-                g.colPref[c] = g.colFixed[c] ? std::max(g.colPref[c], *cell.preferred) : *cell.preferred;
+                std::int64_t preferred = std::int64_t{*cell.preferred} * kSubpixels;
+                g.colPref[c] = g.colFixed[c] ? std::max(g.colPref[c], preferred) : preferred;
                 g.colFixed[c] = true;
             }
         }
         std::vector<std::optional<int>> colElements = ColumnElementWidths(table);
         for (int c = 0; c < n; ++c) {
             if (!g.colFixed[c] && c < static_cast<int>(colElements.size()) && colElements[c]) {
-                g.colPref[c] = *colElements[c];
+                g.colPref[c] = std::int64_t{*colElements[c]} * kSubpixels;
                 g.colFixed[c] = true;
             }
             if (!g.colFixed[c])
@@ -330,20 +339,20 @@ Intrinsic Layouter::TableIntrinsic(const dom::Node* table) {
         std::stable_sort(spanning.begin(), spanning.end(),
                          [](const GridCell* a, const GridCell* b) { return a->colSpan < b->colSpan; });
         for (const GridCell* cell : spanning) {
-            int gaps = (cell->colSpan - 1) * g.spacing;
+            std::int64_t gaps = std::int64_t{cell->colSpan - 1} * g.spacing * kSubpixels;
             SpannedColumns spanned{Slice(g.colMin, cell->column, cell->colSpan),
                                    Slice(g.colPref, cell->column, cell->colSpan),
                                    {}};
             for (int i = 0; i < cell->colSpan; ++i)
                 spanned.fixed.push_back(g.colFixed[cell->column + i]);
-            int minTarget = cell->min - gaps;
+            std::int64_t minTarget = std::int64_t{cell->min} * kSubpixels - gaps;
             if (minTarget > SpanSum(g.colMin, cell->column, cell->colSpan)) {
-                std::vector<int> sizes = SpanSizes(minTarget, spanned);
+                std::vector<std::int64_t> sizes = SpanSizes(minTarget, spanned);
                 std::copy(sizes.begin(), sizes.end(), g.colMin.begin() + cell->column);
             }
-            int prefTarget = cell->preferred.value_or(cell->max) - gaps;
+            std::int64_t prefTarget = std::int64_t{cell->preferred.value_or(cell->max)} * kSubpixels - gaps;
             if (prefTarget > SpanSum(g.colPref, cell->column, cell->colSpan)) {
-                std::vector<int> sizes = SpanSizes(prefTarget, spanned);
+                std::vector<std::int64_t> sizes = SpanSizes(prefTarget, spanned);
                 std::copy(sizes.begin(), sizes.end(), g.colPref.begin() + cell->column);
             }
             for (int i = 0; i < cell->colSpan; ++i)
@@ -352,8 +361,9 @@ Intrinsic Layouter::TableIntrinsic(const dom::Node* table) {
         }
     }
     int frame = g.border[1] + g.border[3] + (g.columns + 1) * g.spacing;
-    Intrinsic result{frame + std::accumulate(g.colMin.begin(), g.colMin.end(), 0),
-                     frame + std::accumulate(g.colPref.begin(), g.colPref.end(), 0)};
+    Intrinsic result{
+        frame + RoundSubpixels(std::accumulate(g.colMin.begin(), g.colMin.end(), std::int64_t{0})),
+        frame + RoundSubpixels(std::accumulate(g.colPref.begin(), g.colPref.end(), std::int64_t{0}))};
     if (std::optional<int> width = Style(table).width)
         result.min = result.max = std::max(*width, result.min);
     return result;
@@ -361,14 +371,16 @@ Intrinsic Layouter::TableIntrinsic(const dom::Node* table) {
 
 namespace {
 
-std::vector<int> AutomaticWidths(const TableGrid& g, std::optional<int> tableWidth, int avail) {
-    int sumMin = std::accumulate(g.colMin.begin(), g.colMin.end(), 0);
-    int sumPref = std::accumulate(g.colPref.begin(), g.colPref.end(), 0);
-    std::vector<int> widths = g.colPref;
+// Column widths in kSubpixels; `avail` is in kSubpixels too.
+std::vector<std::int64_t> AutomaticWidths(const TableGrid& g, std::optional<int> tableWidth,
+                                          std::int64_t avail) {
+    std::int64_t sumMin = std::accumulate(g.colMin.begin(), g.colMin.end(), std::int64_t{0});
+    std::int64_t sumPref = std::accumulate(g.colPref.begin(), g.colPref.end(), std::int64_t{0});
+    std::vector<std::int64_t> widths = g.colPref;
     if (sumPref <= avail) {
         if (!tableWidth)
             return widths; // the table shrinks to fit
-        std::vector<int> autoWeights(widths.size(), 0);
+        std::vector<std::int64_t> autoWeights(widths.size(), 0);
         bool anyAuto = false;
         for (std::size_t c = 0; c < widths.size(); ++c) {
             if (!g.colFixed[c]) {
@@ -376,15 +388,16 @@ std::vector<int> AutomaticWidths(const TableGrid& g, std::optional<int> tableWid
                 anyAuto = true;
             }
         }
-        std::vector<int> shares;
+        std::vector<std::int64_t> shares;
         if (anyAuto) {
-            std::vector<int> columns, weights;
+            std::vector<int> columns;
+            std::vector<std::int64_t> weights;
             for (std::size_t c = 0; c < widths.size(); ++c)
                 if (!g.colFixed[c]) {
                     columns.push_back(static_cast<int>(c));
                     weights.push_back(autoWeights[c]);
                 }
-            std::vector<int> part = Distribute(avail - sumPref, weights, Rounding::Nearest);
+            std::vector<std::int64_t> part = Distribute(avail - sumPref, weights, Rounding::Nearest);
             for (std::size_t i = 0; i < columns.size(); ++i)
                 widths[columns[i]] += part[i];
         } else {
@@ -395,10 +408,10 @@ std::vector<int> AutomaticWidths(const TableGrid& g, std::optional<int> tableWid
         return widths;
     }
     if (sumMin <= avail) {
-        std::vector<int> room(widths.size());
+        std::vector<std::int64_t> room(widths.size());
         for (std::size_t c = 0; c < widths.size(); ++c)
             room[c] = g.colPref[c] - g.colMin[c];
-        std::vector<int> shares = Distribute(avail - sumMin, room, Rounding::Floor);
+        std::vector<std::int64_t> shares = Distribute(avail - sumMin, room, Rounding::Floor);
         for (std::size_t c = 0; c < widths.size(); ++c)
             widths[c] = g.colMin[c] + shares[c];
         return widths;
@@ -463,12 +476,22 @@ int Layouter::LayoutTable(const dom::Node* table, int parentBox, int x, int y, i
     int s = g.spacing;
     int p = g.padding;
     int avail = tableWidth.value_or(containerWidth) - g.border[1] - g.border[3] - (g.columns + 1) * s;
-    std::vector<int> widths =
-        g.fixed ? FixedWidths(table, g, tableWidth, avail) : AutomaticWidths(g, tableWidth, avail);
+    std::vector<std::int64_t> widths; // in kSubpixels
+    if (g.fixed) {
+        for (int width : FixedWidths(table, g, tableWidth, avail))
+            widths.push_back(std::int64_t{width} * kSubpixels);
+    } else {
+        widths = AutomaticWidths(g, tableWidth, std::int64_t{avail} * kSubpixels);
+    }
     int n = static_cast<int>(widths.size());
     std::vector<int> colX(n + 1, x + g.border[3] + s);
-    for (int c = 1; c <= n; ++c)
-        colX[c] = colX[c - 1] + widths[c - 1] + s;
+    {
+        std::int64_t left = 0;
+        for (int c = 1; c <= n; ++c) {
+            left += widths[c - 1] + std::int64_t{s} * kSubpixels;
+            colX[c] = x + g.border[3] + s + RoundSubpixels(left);
+        }
+    }
 
     int tableBox = NewBox(table, parentBox);
     std::copy(std::begin(g.border), std::end(g.border), model_.boxes[tableBox].borderWidth);

@@ -127,6 +127,25 @@ std::vector<TableCase> ReferenceTables() {
          u"id=c></td></tr></table>",
          {{u"a", 0, 10, 20, 10}, {u"b", 20, 10, 40, 10}, {u"c", 60, 10, 40, 10}},
          0},
+        {"shares of a spanning cell keep their fractions; the boxes snap at their edges",
+         u"<table id=t border=0 cellpadding=0 cellspacing=0><tr><td colspan=2 width=100><img width=10 "
+         u"height=10></td></tr><tr><td id=a width=20><img width=10 height=10></td><td id=b "
+         u"width=10></td></tr></table>",
+         {{u"a", 0, 10, 67, 10}, {u"b", 67, 10, 33, 10}},
+         0},
+        {"a row-spanning cell's need goes to the later rows where other row-spanning cells start",
+         u"<table id=t border=0 cellpadding=0 cellspacing=0><tr><td rowspan=3><img width=10 height=100>"
+         u"</td><td id=a><img width=10 height=10></td></tr><tr><td id=b rowspan=2><img width=10 height=5>"
+         u"</td><td id=c><img width=10 height=10></td></tr><tr><td id=d rowspan=2><img width=10 height=5>"
+         u"</td><td id=e><img width=10 height=30></td></tr><tr><td><img width=10 height=10></td><td "
+         u"id=f><img width=10 height=10></td></tr></table>",
+         {{u"a", 10, 0, 10, 10},
+          {u"b", 10, 10, 10, 90},
+          {u"c", 20, 10, 10, 35},
+          {u"d", 20, 45, 10, 65},
+          {u"e", 30, 45, 10, 55},
+          {u"f", 10, 100, 10, 10}},
+         0},
         {"holes answer no cell; rowspan cut at the last row",
          u"<table id=t border=0 cellpadding=0 cellspacing=0><tr><td id=a rowspan=5 width=10></td>"
          u"<td id=b width=20></td><td id=c width=30></td></tr><tr><td id=d width=20></td></tr></table>",
