@@ -19,7 +19,8 @@ struct GridCell {
     int row = 0;
     int column = 0;
     int rowSpan = 1;
-    int colSpan = 1;
+    int colSpan = 1;       // columns cells start in that it covers
+    int sourceColSpan = 1; // as the grid had it, counting columns no cell starts in
     int min = 0;
     int max = 0;
     std::optional<int> preferred; // from a pixel width

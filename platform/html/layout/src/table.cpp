@@ -266,6 +266,7 @@ TableGrid& Layouter::Grid(const dom::Node* table) {
     }
     for (GridCell& cell : grid->cells) {
         int first = before[cell.column];
+        cell.sourceColSpan = cell.colSpan;
         cell.colSpan = before[cell.column + cell.colSpan] - first;
         cell.column = first;
     }
@@ -310,7 +311,7 @@ Intrinsic Layouter::TableIntrinsic(const dom::Node* table) {
             cell.max = std::max(content.max + inner, cell.min);
             if (std::optional<int> width = Style(cell.node).width)
                 cell.preferred = std::max(*width + inner, cell.min);
-            if (cell.colSpan != 1)
+            if (cell.sourceColSpan != 1)
                 continue;
             int c = cell.column;
             g.colMin[c] = std::max(g.colMin[c], std::int64_t{cell.min} * kSubpixels);
@@ -331,13 +332,16 @@ Intrinsic Layouter::TableIntrinsic(const dom::Node* table) {
                 g.colPref[c] = colMax[c];
             g.colPref[c] = std::max(g.colPref[c], g.colMin[c]);
         }
-        // Spanning cells, narrower spans first, widen the columns they cover where they need more.
+        // Spanning cells, narrower spans first (as the grid had them), then from the left, widen the
+        // columns they cover where they need more.
         std::vector<const GridCell*> spanning;
         for (const GridCell& cell : g.cells)
-            if (cell.colSpan > 1 && cell.column + cell.colSpan <= n)
+            if (cell.sourceColSpan > 1 && cell.column + cell.colSpan <= n)
                 spanning.push_back(&cell);
-        std::stable_sort(spanning.begin(), spanning.end(),
-                         [](const GridCell* a, const GridCell* b) { return a->colSpan < b->colSpan; });
+        std::stable_sort(spanning.begin(), spanning.end(), [](const GridCell* a, const GridCell* b) {
+            return a->sourceColSpan != b->sourceColSpan ? a->sourceColSpan < b->sourceColSpan
+                                                        : a->column < b->column;
+        });
         for (const GridCell* cell : spanning) {
             std::int64_t gaps = std::int64_t{cell->colSpan - 1} * g.spacing * kSubpixels;
             SpannedColumns spanned{Slice(g.colMin, cell->column, cell->colSpan),

@@ -19,7 +19,7 @@ namespace {
 
 constexpr int kTablesPerSeed = 500;
 // How many of the tables with spans may part from Chromium's numbers (see the README).
-constexpr std::size_t kSpanTablesOffPercent = 5;
+constexpr std::size_t kSpanTablesOffPercent = 2;
 // A 1 x 1 GIF: Chromium draws it at the IMG's width and height.
 constexpr const char* kPixel =
     "data:image/gif;base64,R0lGODlhAQABAIAAAAAAAP///yH5BAEAAAAALAAAAAABAAEAAAIBRAA7";
