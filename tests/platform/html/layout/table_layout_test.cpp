@@ -133,6 +133,16 @@ std::vector<TableCase> ReferenceTables() {
          u"width=10></td></tr></table>",
          {{u"a", 0, 10, 67, 10}, {u"b", 67, 10, 33, 10}},
          0},
+        {"a cell over a column no cell starts in shares out its widths after the single-column cells",
+         u"<table id=t border=0 cellpadding=3 cellspacing=0><tr><td></td><td id=a><img width=27 "
+         u"height=18></td><td id=b colspan=2></td><td id=c></td></tr><tr><td><img width=11 height=10>"
+         u"</td><td id=d colspan=2 width=35><img width=35 height=20></td></tr></table>",
+         {{u"a", 17, 0, 41, 24},
+          {u"b", 58, 0, 6, 24},
+          {u"c", 64, 0, 6, 24},
+          {u"d", 17, 24, 47, 26},
+          {u"t", 10, 10, 70, 50}},
+         0},
         {"a row-spanning cell's need goes to the later rows where other row-spanning cells start",
          u"<table id=t border=0 cellpadding=0 cellspacing=0><tr><td rowspan=3><img width=10 height=100>"
          u"</td><td id=a><img width=10 height=10></td></tr><tr><td id=b rowspan=2><img width=10 height=5>"
