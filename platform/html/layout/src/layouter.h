@@ -5,6 +5,7 @@
 #include "box_model.h"
 #include "qx/html/dom/node_styles.h"
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <unordered_map>
@@ -19,7 +20,8 @@ struct GridCell {
     int row = 0;
     int column = 0;
     int rowSpan = 1;
-    int colSpan = 1;
+    int colSpan = 1;       // columns cells start in that it covers
+    int sourceColSpan = 1; // as the grid had it, counting columns no cell starts in
     int min = 0;
     int max = 0;
     std::optional<int> preferred; // from a pixel width
@@ -37,8 +39,8 @@ struct TableGrid {
     int spacing = 2;
     bool fixed = false;
     bool measured = false;
-    std::vector<int> colMin;
-    std::vector<int> colPref;
+    std::vector<std::int64_t> colMin; // in 64ths of a pixel
+    std::vector<std::int64_t> colPref;
     std::vector<bool> colFixed;
 };
 

@@ -15,10 +15,13 @@ constexpr int kMaxRowSpan = 65534;
 
 enum class Rounding { Floor, Nearest };
 
+using Wide = __int128; // products of two subpixel quantities
+
 // Shares `amount` among the entries in proportion to their weights (equally when they weigh
 // nothing), the remainder to the last.
-std::vector<int> Distribute(int amount, const std::vector<int>& weights, Rounding rounding) {
-    std::vector<int> shares(weights.size(), 0);
+template <typename T>
+std::vector<T> Distribute(T amount, const std::vector<T>& weights, Rounding rounding) {
+    std::vector<T> shares(weights.size(), 0);
     if (weights.empty() || amount <= 0)
         return shares;
     std::int64_t total = std::accumulate(weights.begin(), weights.end(), std::int64_t{0});
@@ -28,13 +31,14 @@ std::vector<int> Distribute(int amount, const std::vector<int>& weights, Roundin
     std::int64_t cumulative = 0;
     for (std::size_t i = 0; i + 1 < weights.size(); ++i) {
         cumulative += weight(i);
-        std::int64_t share = rounding == Rounding::Floor
-                                 ? weight(i) * amount / sum
-                                 : (cumulative * amount * 2 + sum) / (sum * 2) - given;
-        shares[i] = static_cast<int>(share);
+        // Wide products: widths in subpixels times weights in subpixels.
+        Wide share = rounding == Rounding::Floor
+                         ? Wide{weight(i)} * amount / sum
+                         : (Wide{cumulative} * amount * 2 + sum) / (Wide{sum} * 2) - given;
+        shares[i] = static_cast<T>(share);
         given += share;
     }
-    shares.back() = static_cast<int>(amount - given);
+    shares.back() = static_cast<T>(amount - given);
     return shares;
 }
 
@@ -42,12 +46,137 @@ std::vector<int> EqualShares(int amount, std::size_t count) {
     return Distribute(amount, std::vector<int>(count, 0), Rounding::Floor);
 }
 
-int SpanSum(const std::vector<int>& values, int first, int count) {
-    return std::accumulate(values.begin() + first, values.begin() + first + count, 0);
+std::int64_t SpanSum(const std::vector<std::int64_t>& values, int first, int count) {
+    return std::accumulate(values.begin() + first, values.begin() + first + count, std::int64_t{0});
 }
 
-std::vector<int> Slice(const std::vector<int>& values, int first, int count) {
+std::vector<std::int64_t> Slice(const std::vector<std::int64_t>& values, int first, int count) {
     return {values.begin() + first, values.begin() + first + count};
+}
+
+// The columns a spanning cell covers: their minimum and preferred widths, and which have a pixel width.
+struct SpannedColumns {
+    std::vector<std::int64_t> min;
+    std::vector<std::int64_t> pref;
+    std::vector<bool> fixed;
+};
+
+// Widths for the columns a spanning cell covers that add up to `target` (at least their minimums).
+// Up to the sum of the fixed columns' preferred widths (the others at their minimums) the fixed
+// columns grow from minimum towards preferred in proportion to that room; up to the sum of all
+// preferred widths the other columns do the same; past it the columns without a pixel width take
+// the rest in proportion to their preferred widths (equally when those are all 0), and only when
+// every column has one do they take it in proportion to theirs. Shares are floored, the last
+// growing column takes the remainder.
+std::vector<std::int64_t> SpanSizes(std::int64_t target, const SpannedColumns& columns) {
+    const std::size_t n = columns.min.size();
+    int minGuess = 0, specifiedGuess = 0, maxGuess = 0, fixedRoom = 0, autoRoom = 0, autoMax = 0,
+        fixedMax = 0;
+    bool anyAuto = false;
+    for (std::size_t i = 0; i < n; ++i) {
+        std::int64_t low = columns.min[i];
+        std::int64_t high = std::max(columns.pref[i], low);
+        minGuess += low;
+        maxGuess += high;
+        if (columns.fixed[i]) {
+            specifiedGuess += high;
+            fixedRoom += high - low;
+            fixedMax += high;
+        } else {
+            specifiedGuess += low;
+            autoRoom += high - low;
+            autoMax += high;
+            anyAuto = true;
+        }
+    }
+    std::vector<std::int64_t> sizes(n);
+    // Gives each column picked by `grows` its base plus its weight's share of `amount`.
+    auto grow = [&](std::int64_t amount, auto base, auto grows, auto weight, std::int64_t totalWeight) {
+        int count = 0;
+        for (std::size_t i = 0; i < n; ++i)
+            count += grows(i) ? 1 : 0;
+        std::int64_t left = amount;
+        std::size_t last = n;
+        for (std::size_t i = 0; i < n; ++i) {
+            sizes[i] = base(i);
+            if (!grows(i))
+                continue;
+            std::int64_t share = totalWeight > 0
+                                     ? static_cast<std::int64_t>(Wide{amount} * weight(i) / totalWeight)
+                                     : amount / count;
+            sizes[i] += share;
+            left -= share;
+            last = i;
+        }
+        if (last < n)
+            sizes[last] += left;
+    };
+    auto low = [&](std::size_t i) { return columns.min[i]; };
+    auto high = [&](std::size_t i) { return std::max(columns.pref[i], columns.min[i]); };
+    auto room = [&](std::size_t i) { return high(i) - low(i); };
+    auto isFixed = [&](std::size_t i) { return static_cast<bool>(columns.fixed[i]); };
+    auto isAuto = [&](std::size_t i) { return !columns.fixed[i]; };
+    if (target <= minGuess)
+        std::copy(columns.min.begin(), columns.min.end(), sizes.begin());
+    else if (target <= specifiedGuess)
+        grow(target - minGuess, low, isFixed, room, fixedRoom);
+    else if (target <= maxGuess)
+        grow(
+            target - specifiedGuess, [&](std::size_t i) { return isFixed(i) ? high(i) : low(i); }, isAuto,
+            room, autoRoom);
+    else if (anyAuto)
+        grow(target - maxGuess, high, isAuto, high, autoMax);
+    else
+        grow(target - maxGuess, high, isFixed, high, fixedMax);
+    return sizes;
+}
+
+// Column widths and row heights are kept in 64ths of a pixel while cells share out their needs;
+// the boxes are snapped to whole pixels at their edges.
+constexpr int kSubpixels = 64;
+
+int RoundSubpixels(std::int64_t value) {
+    return static_cast<int>((value + kSubpixels / 2) / kSubpixels);
+}
+
+// What SpreadOverRows needs to know of each row.
+struct RowSizing {
+    std::vector<std::int64_t> height; // in kSubpixels
+    std::vector<bool> constrained;    // a height of its own (the TR's or a single-row cell's)
+    std::vector<bool> startsSpan;     // a row-spanning cell starts in it
+};
+
+// Adds `deficit` to the `span` rows from `first` that a row-spanning cell covers: equally over the
+// rows after the first in which another row-spanning cell starts; else in proportion to their heights
+// over the rows without a height of their own that have some; else over every row that has some;
+// else all to the last row. Shares are floored, the last row that grows takes the remainder.
+void SpreadOverRows(std::int64_t deficit, std::size_t first, std::size_t span, RowSizing& rows) {
+    std::vector<std::size_t> growing;
+    for (std::size_t r = first + 1; r < first + span; ++r)
+        if (rows.startsSpan[r])
+            growing.push_back(r);
+    bool equally = !growing.empty();
+    for (bool freeOnly : {true, false}) {
+        if (!growing.empty())
+            break;
+        for (std::size_t r = first; r < first + span; ++r)
+            if (rows.height[r] > 0 && !(freeOnly && rows.constrained[r]))
+                growing.push_back(r);
+    }
+    if (growing.empty())
+        growing.push_back(first + span - 1);
+    std::int64_t weights = 0;
+    for (std::size_t r : growing)
+        weights += equally ? 1 : rows.height[r];
+    std::int64_t left = deficit;
+    for (std::size_t r : growing) {
+        std::int64_t share =
+            weights > 0 ? static_cast<std::int64_t>(Wide{deficit} * (equally ? 1 : rows.height[r]) / weights)
+                        : 0;
+        rows.height[r] += share;
+        left -= share;
+    }
+    rows.height[growing.back()] += left;
 }
 
 } // namespace
@@ -137,6 +266,7 @@ TableGrid& Layouter::Grid(const dom::Node* table) {
     }
     for (GridCell& cell : grid->cells) {
         int first = before[cell.column];
+        cell.sourceColSpan = cell.colSpan;
         cell.colSpan = before[cell.column + cell.colSpan] - first;
         cell.column = first;
     }
@@ -174,68 +304,60 @@ Intrinsic Layouter::TableIntrinsic(const dom::Node* table) {
         g.colMin.assign(n, 0);
         g.colPref.assign(n, 0);
         g.colFixed.assign(n, false);
-        std::vector<int> colMax(n, 0);
+        std::vector<std::int64_t> colMax(n, 0);
         for (GridCell& cell : g.cells) {
             Intrinsic content = ChildrenIntrinsic(cell.node);
             cell.min = content.min + inner;
             cell.max = std::max(content.max + inner, cell.min);
             if (std::optional<int> width = Style(cell.node).width)
                 cell.preferred = std::max(*width + inner, cell.min);
-            if (cell.colSpan != 1)
+            if (cell.sourceColSpan != 1)
                 continue;
             int c = cell.column;
-            g.colMin[c] = std::max(g.colMin[c], cell.min);
-            colMax[c] = std::max(colMax[c], cell.max);
+            g.colMin[c] = std::max(g.colMin[c], std::int64_t{cell.min} * kSubpixels);
+            colMax[c] = std::max(colMax[c], std::int64_t{cell.max} * kSubpixels);
             if (cell.preferred) {
-                g.colPref[c] = g.colFixed[c] ? std::max(g.colPref[c], *cell.preferred) : *cell.preferred;
+                std::int64_t preferred = std::int64_t{*cell.preferred} * kSubpixels;
+                g.colPref[c] = g.colFixed[c] ? std::max(g.colPref[c], preferred) : preferred;
                 g.colFixed[c] = true;
             }
         }
         std::vector<std::optional<int>> colElements = ColumnElementWidths(table);
         for (int c = 0; c < n; ++c) {
             if (!g.colFixed[c] && c < static_cast<int>(colElements.size()) && colElements[c]) {
-                g.colPref[c] = *colElements[c];
+                g.colPref[c] = std::int64_t{*colElements[c]} * kSubpixels;
                 g.colFixed[c] = true;
             }
             if (!g.colFixed[c])
                 g.colPref[c] = colMax[c];
             g.colPref[c] = std::max(g.colPref[c], g.colMin[c]);
         }
-        // Spanning cells, narrower spans first, widen the columns they cover where they need more.
+        // Spanning cells, narrower spans first (as the grid had them), then from the left, widen the
+        // columns they cover where they need more.
         std::vector<const GridCell*> spanning;
         for (const GridCell& cell : g.cells)
-            if (cell.colSpan > 1 && cell.column + cell.colSpan <= n)
+            if (cell.sourceColSpan > 1 && cell.column + cell.colSpan <= n)
                 spanning.push_back(&cell);
-        std::stable_sort(spanning.begin(), spanning.end(),
-                         [](const GridCell* a, const GridCell* b) { return a->colSpan < b->colSpan; });
+        std::stable_sort(spanning.begin(), spanning.end(), [](const GridCell* a, const GridCell* b) {
+            return a->sourceColSpan != b->sourceColSpan ? a->sourceColSpan < b->sourceColSpan
+                                                        : a->column < b->column;
+        });
         for (const GridCell* cell : spanning) {
-            int gaps = (cell->colSpan - 1) * g.spacing;
-            int minExcess = cell->min - SpanSum(g.colMin, cell->column, cell->colSpan) - gaps;
-            std::vector<int> weights = Slice(g.colPref, cell->column, cell->colSpan);
-            if (minExcess > 0) {
-                // First up to each column's preferred width, in proportion to the room it has there;
-                // what is left in proportion to the preferred widths.
-                std::vector<int> room(cell->colSpan);
-                for (int i = 0; i < cell->colSpan; ++i)
-                    room[i] = std::max(0, g.colPref[cell->column + i] - g.colMin[cell->column + i]);
-                int roomTotal = std::accumulate(room.begin(), room.end(), 0);
-                std::vector<int> shares =
-                    roomTotal > 0 ? Distribute(std::min(minExcess, roomTotal), room, Rounding::Floor)
-                                  : std::vector<int>(cell->colSpan, 0);
-                if (minExcess > roomTotal) {
-                    std::vector<int> rest = Distribute(minExcess - roomTotal, weights, Rounding::Floor);
-                    for (int i = 0; i < cell->colSpan; ++i)
-                        shares[i] += rest[i];
-                }
-                for (int i = 0; i < cell->colSpan; ++i)
-                    g.colMin[cell->column + i] += shares[i];
+            std::int64_t gaps = std::int64_t{cell->colSpan - 1} * g.spacing * kSubpixels;
+            SpannedColumns spanned{Slice(g.colMin, cell->column, cell->colSpan),
+                                   Slice(g.colPref, cell->column, cell->colSpan),
+                                   {}};
+            for (int i = 0; i < cell->colSpan; ++i)
+                spanned.fixed.push_back(g.colFixed[cell->column + i]);
+            std::int64_t minTarget = std::int64_t{cell->min} * kSubpixels - gaps;
+            if (minTarget > SpanSum(g.colMin, cell->column, cell->colSpan)) {
+                std::vector<std::int64_t> sizes = SpanSizes(minTarget, spanned);
+                std::copy(sizes.begin(), sizes.end(), g.colMin.begin() + cell->column);
             }
-            int prefExcess =
-                cell->preferred.value_or(cell->max) - SpanSum(g.colPref, cell->column, cell->colSpan) - gaps;
-            if (prefExcess > 0) {
-                std::vector<int> shares = Distribute(prefExcess, weights, Rounding::Floor);
-                for (int i = 0; i < cell->colSpan; ++i)
-                    g.colPref[cell->column + i] += shares[i];
+            std::int64_t prefTarget = std::int64_t{cell->preferred.value_or(cell->max)} * kSubpixels - gaps;
+            if (prefTarget > SpanSum(g.colPref, cell->column, cell->colSpan)) {
+                std::vector<std::int64_t> sizes = SpanSizes(prefTarget, spanned);
+                std::copy(sizes.begin(), sizes.end(), g.colPref.begin() + cell->column);
             }
             for (int i = 0; i < cell->colSpan; ++i)
                 g.colPref[cell->column + i] =
@@ -243,8 +365,9 @@ Intrinsic Layouter::TableIntrinsic(const dom::Node* table) {
         }
     }
     int frame = g.border[1] + g.border[3] + (g.columns + 1) * g.spacing;
-    Intrinsic result{frame + std::accumulate(g.colMin.begin(), g.colMin.end(), 0),
-                     frame + std::accumulate(g.colPref.begin(), g.colPref.end(), 0)};
+    Intrinsic result{
+        frame + RoundSubpixels(std::accumulate(g.colMin.begin(), g.colMin.end(), std::int64_t{0})),
+        frame + RoundSubpixels(std::accumulate(g.colPref.begin(), g.colPref.end(), std::int64_t{0}))};
     if (std::optional<int> width = Style(table).width)
         result.min = result.max = std::max(*width, result.min);
     return result;
@@ -252,14 +375,16 @@ Intrinsic Layouter::TableIntrinsic(const dom::Node* table) {
 
 namespace {
 
-std::vector<int> AutomaticWidths(const TableGrid& g, std::optional<int> tableWidth, int avail) {
-    int sumMin = std::accumulate(g.colMin.begin(), g.colMin.end(), 0);
-    int sumPref = std::accumulate(g.colPref.begin(), g.colPref.end(), 0);
-    std::vector<int> widths = g.colPref;
+// Column widths in kSubpixels; `avail` is in kSubpixels too.
+std::vector<std::int64_t> AutomaticWidths(const TableGrid& g, std::optional<int> tableWidth,
+                                          std::int64_t avail) {
+    std::int64_t sumMin = std::accumulate(g.colMin.begin(), g.colMin.end(), std::int64_t{0});
+    std::int64_t sumPref = std::accumulate(g.colPref.begin(), g.colPref.end(), std::int64_t{0});
+    std::vector<std::int64_t> widths = g.colPref;
     if (sumPref <= avail) {
         if (!tableWidth)
             return widths; // the table shrinks to fit
-        std::vector<int> autoWeights(widths.size(), 0);
+        std::vector<std::int64_t> autoWeights(widths.size(), 0);
         bool anyAuto = false;
         for (std::size_t c = 0; c < widths.size(); ++c) {
             if (!g.colFixed[c]) {
@@ -267,15 +392,16 @@ std::vector<int> AutomaticWidths(const TableGrid& g, std::optional<int> tableWid
                 anyAuto = true;
             }
         }
-        std::vector<int> shares;
+        std::vector<std::int64_t> shares;
         if (anyAuto) {
-            std::vector<int> columns, weights;
+            std::vector<int> columns;
+            std::vector<std::int64_t> weights;
             for (std::size_t c = 0; c < widths.size(); ++c)
                 if (!g.colFixed[c]) {
                     columns.push_back(static_cast<int>(c));
                     weights.push_back(autoWeights[c]);
                 }
-            std::vector<int> part = Distribute(avail - sumPref, weights, Rounding::Nearest);
+            std::vector<std::int64_t> part = Distribute(avail - sumPref, weights, Rounding::Nearest);
             for (std::size_t i = 0; i < columns.size(); ++i)
                 widths[columns[i]] += part[i];
         } else {
@@ -286,10 +412,10 @@ std::vector<int> AutomaticWidths(const TableGrid& g, std::optional<int> tableWid
         return widths;
     }
     if (sumMin <= avail) {
-        std::vector<int> room(widths.size());
+        std::vector<std::int64_t> room(widths.size());
         for (std::size_t c = 0; c < widths.size(); ++c)
             room[c] = g.colPref[c] - g.colMin[c];
-        std::vector<int> shares = Distribute(avail - sumMin, room, Rounding::Floor);
+        std::vector<std::int64_t> shares = Distribute(avail - sumMin, room, Rounding::Floor);
         for (std::size_t c = 0; c < widths.size(); ++c)
             widths[c] = g.colMin[c] + shares[c];
         return widths;
@@ -354,12 +480,22 @@ int Layouter::LayoutTable(const dom::Node* table, int parentBox, int x, int y, i
     int s = g.spacing;
     int p = g.padding;
     int avail = tableWidth.value_or(containerWidth) - g.border[1] - g.border[3] - (g.columns + 1) * s;
-    std::vector<int> widths =
-        g.fixed ? FixedWidths(table, g, tableWidth, avail) : AutomaticWidths(g, tableWidth, avail);
+    std::vector<std::int64_t> widths; // in kSubpixels
+    if (g.fixed) {
+        for (int width : FixedWidths(table, g, tableWidth, avail))
+            widths.push_back(std::int64_t{width} * kSubpixels);
+    } else {
+        widths = AutomaticWidths(g, tableWidth, std::int64_t{avail} * kSubpixels);
+    }
     int n = static_cast<int>(widths.size());
     std::vector<int> colX(n + 1, x + g.border[3] + s);
-    for (int c = 1; c <= n; ++c)
-        colX[c] = colX[c - 1] + widths[c - 1] + s;
+    {
+        std::int64_t left = 0;
+        for (int c = 1; c <= n; ++c) {
+            left += widths[c - 1] + std::int64_t{s} * kSubpixels;
+            colX[c] = x + g.border[3] + s + RoundSubpixels(left);
+        }
+    }
 
     int tableBox = NewBox(table, parentBox);
     model_.boxes[tableBox].percentBase = containerWidth;
@@ -408,40 +544,57 @@ int Layouter::LayoutTable(const dom::Node* table, int parentBox, int x, int y, i
             model_.boxes[parent].end = model_.boxes.size();
     }
 
-    // Row heights.
+    // Row heights, in 64ths of a pixel while row-spanning cells share out their need.
     std::size_t rows = g.rows.size();
-    std::vector<int> rowHeight(rows, 0);
+    RowSizing sizing{std::vector<std::int64_t>(rows, 0), std::vector<bool>(rows, false),
+                     std::vector<bool>(rows, false)};
+    std::vector<std::int64_t>& rowHeight = sizing.height;
     auto need = [&](const Placed& pc) {
         return std::max(pc.contentHeight + 2 * p + g.cellExtra, Style(pc.cell->node).height.value_or(0));
     };
-    for (std::size_t r = 0; r < rows; ++r)
-        rowHeight[r] = Style(g.rows[r]).height.value_or(0);
-    for (const Placed& pc : placed)
-        if (pc.cell->rowSpan == 1)
-            rowHeight[pc.cell->row] = std::max(rowHeight[pc.cell->row], need(pc));
+    for (std::size_t r = 0; r < rows; ++r) {
+        std::optional<int> height = Style(g.rows[r]).height;
+        rowHeight[r] = height.value_or(0) * kSubpixels;
+        sizing.constrained[r] = height.has_value();
+    }
     std::vector<const Placed*> spanning;
-    for (const Placed& pc : placed)
-        if (pc.cell->rowSpan > 1)
+    for (const Placed& pc : placed) {
+        if (pc.cell->rowSpan > 1) {
             spanning.push_back(&pc);
+            sizing.startsSpan[pc.cell->row] = true;
+            continue;
+        }
+        rowHeight[pc.cell->row] = std::max<std::int64_t>(rowHeight[pc.cell->row], need(pc) * kSubpixels);
+        if (Style(pc.cell->node).height)
+            sizing.constrained[pc.cell->row] = true;
+    }
     std::stable_sort(spanning.begin(), spanning.end(),
                      [](const Placed* a, const Placed* b) { return a->cell->rowSpan < b->cell->rowSpan; });
     for (const Placed* pc : spanning) {
-        int span = pc->cell->rowSpan;
-        int deficit = need(*pc) - SpanSum(rowHeight, pc->cell->row, span) - (span - 1) * s;
-        std::vector<int> shares = EqualShares(deficit, span);
-        for (int i = 0; i < span; ++i)
-            rowHeight[pc->cell->row + i] += shares[i];
+        std::size_t first = pc->cell->row;
+        std::size_t span = pc->cell->rowSpan;
+        std::int64_t deficit =
+            std::int64_t{need(*pc) - (pc->cell->rowSpan - 1) * s} * kSubpixels -
+            std::accumulate(rowHeight.begin() + first, rowHeight.begin() + first + span, std::int64_t{0});
+        if (deficit > 0)
+            SpreadOverRows(deficit, first, span, sizing);
     }
-    int natural = g.border[0] + g.border[2] + std::accumulate(rowHeight.begin(), rowHeight.end(), 0) +
-                  static_cast<int>(rows + 1) * s;
+    std::int64_t rowsTotal = std::accumulate(rowHeight.begin(), rowHeight.end(), std::int64_t{0});
+    int natural = g.border[0] + g.border[2] + RoundSubpixels(rowsTotal) + static_cast<int>(rows + 1) * s;
     if (st.height && *st.height > natural && rows > 0) {
         std::vector<int> shares = EqualShares(*st.height - natural, rows);
         for (std::size_t r = 0; r < rows; ++r)
-            rowHeight[r] += shares[r];
+            rowHeight[r] += std::int64_t{shares[r]} * kSubpixels;
     }
+    // Rows start at fractional places; each box is snapped to the nearest pixels at both its edges.
     std::vector<int> rowY(rows + 1, y + g.border[0] + s);
-    for (std::size_t r = 1; r <= rows; ++r)
-        rowY[r] = rowY[r - 1] + rowHeight[r - 1] + s;
+    {
+        std::int64_t top = 0;
+        for (std::size_t r = 1; r <= rows; ++r) {
+            top += rowHeight[r - 1] + std::int64_t{s} * kSubpixels;
+            rowY[r] = y + g.border[0] + s + RoundSubpixels(top);
+        }
+    }
 
     // Cells into place, their content by vAlign (middle unless said).
     std::vector<Rect> rowUnion(rows);
@@ -471,8 +624,9 @@ int Layouter::LayoutTable(const dom::Node* table, int parentBox, int x, int y, i
     tableBoxRef.border.height = std::max(natural, rowY[rows] - y + g.border[2]);
     for (std::size_t r = 0; r < rows; ++r) {
         Box& rb = model_.boxes[rowBoxes[r]];
-        rb.border = rowHasCell[r] ? Rect{rowUnion[r].left, rowY[r], rowUnion[r].width, rowHeight[r]}
-                                  : Rect{colX[0], rowY[r], 0, rowHeight[r]};
+        int height = rowY[r + 1] - s - rowY[r];
+        rb.border = rowHasCell[r] ? Rect{rowUnion[r].left, rowY[r], rowUnion[r].width, height}
+                                  : Rect{colX[0], rowY[r], 0, height};
     }
     for (auto& [section, box] : sectionBoxes) {
         Rect u{};

@@ -89,10 +89,72 @@ std::vector<TableCase> ReferenceTables() {
          u"</td><td id=b><img width=30 height=1></td></tr></table>",
          {{u"a", 0, 0, 40, 1}, {u"b", 40, 0, 30, 1}, {u"t", 10, 10, 70, 1}},
          0},
-        {"a rowspan-2 cell spreads its need over both rows",
+        {"a rowspan-2 cell over two empty rows puts its need on the last",
          u"<table id=t border=0 cellpadding=0 cellspacing=2><tr><td id=a rowspan=2 height=100></td>"
          u"<td id=b></td></tr><tr><td id=c></td></tr></table>",
-         {{u"a", 2, 2, 0, 100}, {u"b", 4, 2, 0, 49}, {u"c", 4, 53, 0, 49}},
+         {{u"a", 2, 2, 0, 100}, {u"b", 4, 2, 0, 0}, {u"c", 4, 4, 0, 98}},
+         0},
+        {"a rowspan-2 cell's need goes to its rows in proportion to their heights, snapped",
+         u"<table id=t border=0 cellpadding=0 cellspacing=5><tr><td id=a rowspan=2><img width=10 "
+         u"height=100></td><td id=b><img width=10 height=10></td></tr><tr><td id=c><img width=10 "
+         u"height=30></td></tr></table>",
+         {{u"a", 5, 5, 10, 100}, {u"b", 20, 5, 10, 24}, {u"c", 20, 34, 10, 71}, {u"t", 10, 10, 35, 110}},
+         0},
+        {"rows with a height of their own grow only when no other row has height",
+         u"<table id=t border=0 cellpadding=0 cellspacing=0><tr><td id=a rowspan=3><img width=10 "
+         u"height=100></td><td id=b></td></tr><tr><td id=c height=20></td></tr><tr><td id=d><img "
+         u"width=10 height=10></td></tr><tr><td id=e rowspan=3><img width=10 height=100></td><td "
+         u"id=f height=10></td></tr><tr><td id=g height=20></td></tr><tr><td id=h></td></tr></table>",
+         {{u"b", 10, 0, 10, 0},
+          {u"c", 10, 0, 10, 20},
+          {u"d", 10, 20, 10, 80},
+          {u"f", 10, 100, 10, 33},
+          {u"g", 10, 133, 10, 67},
+          {u"h", 10, 200, 10, 0}},
+         0},
+        {"a spanning cell's minimum grows fixed columns first, then the others",
+         u"<table id=t border=0 cellpadding=0 cellspacing=0 width=1><tr><td id=a colspan=2><img width=100 "
+         u"height=10></td></tr><tr><td id=b width=50><img width=10 height=10></td><td id=c><img width=30 "
+         u"height=10></td></tr><tr><td id=d colspan=2><img width=100 height=10></td></tr></table>"
+         u"<table id=u border=0 cellpadding=0 cellspacing=0 width=1><tr><td colspan=2><img width=100 "
+         u"height=10></td></tr><tr><td id=e width=50><img width=10 height=10></td><td id=f width=70><img "
+         u"width=30 height=10></td></tr></table>",
+         {{u"b", 0, 10, 50, 10}, {u"c", 50, 10, 50, 10}, {u"e", 0, 10, 40, 10}, {u"f", 40, 10, 60, 10}},
+         0},
+        {"a spanning cell's preferred width goes to the columns without a pixel width",
+         u"<table id=t border=0 cellpadding=0 cellspacing=0><tr><td colspan=3><img width=100 "
+         u"height=10></td></tr><tr><td id=a width=20><img width=10 height=10></td><td id=b></td><td "
+         u"id=c></td></tr></table>",
+         {{u"a", 0, 10, 20, 10}, {u"b", 20, 10, 40, 10}, {u"c", 60, 10, 40, 10}},
+         0},
+        {"shares of a spanning cell keep their fractions; the boxes snap at their edges",
+         u"<table id=t border=0 cellpadding=0 cellspacing=0><tr><td colspan=2 width=100><img width=10 "
+         u"height=10></td></tr><tr><td id=a width=20><img width=10 height=10></td><td id=b "
+         u"width=10></td></tr></table>",
+         {{u"a", 0, 10, 67, 10}, {u"b", 67, 10, 33, 10}},
+         0},
+        {"a cell over a column no cell starts in shares out its widths after the single-column cells",
+         u"<table id=t border=0 cellpadding=3 cellspacing=0><tr><td></td><td id=a><img width=27 "
+         u"height=18></td><td id=b colspan=2></td><td id=c></td></tr><tr><td><img width=11 height=10>"
+         u"</td><td id=d colspan=2 width=35><img width=35 height=20></td></tr></table>",
+         {{u"a", 17, 0, 41, 24},
+          {u"b", 58, 0, 6, 24},
+          {u"c", 64, 0, 6, 24},
+          {u"d", 17, 24, 47, 26},
+          {u"t", 10, 10, 70, 50}},
+         0},
+        {"a row-spanning cell's need goes to the later rows where other row-spanning cells start",
+         u"<table id=t border=0 cellpadding=0 cellspacing=0><tr><td rowspan=3><img width=10 height=100>"
+         u"</td><td id=a><img width=10 height=10></td></tr><tr><td id=b rowspan=2><img width=10 height=5>"
+         u"</td><td id=c><img width=10 height=10></td></tr><tr><td id=d rowspan=2><img width=10 height=5>"
+         u"</td><td id=e><img width=10 height=30></td></tr><tr><td><img width=10 height=10></td><td "
+         u"id=f><img width=10 height=10></td></tr></table>",
+         {{u"a", 10, 0, 10, 10},
+          {u"b", 10, 10, 10, 90},
+          {u"c", 20, 10, 10, 35},
+          {u"d", 20, 45, 10, 65},
+          {u"e", 30, 45, 10, 55},
+          {u"f", 10, 100, 10, 10}},
          0},
         {"holes answer no cell; rowspan cut at the last row",
          u"<table id=t border=0 cellpadding=0 cellspacing=0><tr><td id=a rowspan=5 width=10></td>"
