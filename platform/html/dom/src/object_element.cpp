@@ -82,6 +82,7 @@ public:
         return FAILED(hr) ? hr : S_OK;
     }
     STDMETHODIMP get_classid(BSTR* p) override { return Text(u"classid", p); }
+    STDMETHODIMP put_data(BSTR v) override { return Put(u"data", v); }
     STDMETHODIMP get_data(BSTR* p) override { return Text(u"data", p); }
     // No data binding: no record set.
     STDMETHODIMP putref_recordset(IDispatch*) override { return S_OK; }
@@ -101,7 +102,7 @@ public:
     STDMETHODIMP get_codeType(BSTR* p) override { return Text(u"codeType", p); }
     STDMETHODIMP put_code(BSTR v) override { return Put(u"code", v); }
     STDMETHODIMP get_code(BSTR* p) override { return Text(u"code", p); }
-    STDMETHODIMP get_BaseHref(BSTR* p) override { return ReturnText(u"", p); }
+    STDMETHODIMP get_BaseHref(BSTR* p) override { return ReturnText(dom_->tree.url, p); }
     STDMETHODIMP put_type(BSTR v) override { return Put(u"type", v); }
     STDMETHODIMP get_type(BSTR* p) override { return Text(u"type", p); }
     STDMETHODIMP get_form(IDispatch** p) override {
