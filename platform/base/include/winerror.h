@@ -215,5 +215,9 @@ inline DWORD& QxLastErrorSlot() {
     static thread_local DWORD value = ERROR_SUCCESS;
     return value;
 }
-inline DWORD GetLastError() { return QxLastErrorSlot(); }
-inline void SetLastError(DWORD code) { QxLastErrorSlot() = code; }
+inline DWORD GetLastError() {
+    return QxLastErrorSlot();
+}
+inline void SetLastError(DWORD code) {
+    QxLastErrorSlot() = code;
+}

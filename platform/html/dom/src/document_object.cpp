@@ -1,7 +1,7 @@
 // The document object: its collections, title, charset and URL, element creation and lookup.
 #include "dom_objects.h"
-#include "element_styles.h"
 #include "element_object.h"
+#include "element_styles.h"
 #include "geometry_members.h"
 
 #include "qx/com/error_info.h"

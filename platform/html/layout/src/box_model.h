@@ -58,7 +58,7 @@ struct Box {
     int scrollHeight = 0;
     bool verticalBar = false;
     bool horizontalBar = false;
-    int percentBase = 0; // what a percentage width of the element counts from
+    int percentBase = 0;        // what a percentage width of the element counts from
     std::vector<TextRun> texts; // the text placed directly in this box
     LaidOutFrom from;           // block-level elements
     bool holdsAbsolute = false; // a positioned box out of flow lies below it

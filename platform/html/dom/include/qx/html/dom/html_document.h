@@ -6,8 +6,8 @@
 
 #include "dispex.h"
 #include "mshtml.h"
-#include "ocidl.h"
 #include "mshtml_object.h"
+#include "ocidl.h"
 #include "qx/html/dom/html_parser.h"
 #include "qx/html/dom/node_tree.h"
 
@@ -65,7 +65,6 @@ public:
         return u"outside";
     }
 };
-
 
 struct DomDocument;
 
@@ -138,7 +137,7 @@ struct DomDocument {
     NodeTree tree;
     std::shared_ptr<ElementEvents> events;       // set by the page that runs the document
     std::shared_ptr<ElementBehaviors> behaviors; // set by the page that hosts behaviours
-    IDispatch* script = nullptr;         // the page's script object while it runs; no reference held
+    IDispatch* script = nullptr;                 // the page's script object while it runs; no reference held
     IDispatch* window = nullptr;         // the page's window (IHTMLWindow2) while it runs; no reference held
     IDispatch* documentObject = nullptr; // while one lives; no reference held
     std::u16string readyState = u"complete";
@@ -149,7 +148,7 @@ struct DomDocument {
     // "Inherit", "On" or "Off"; whoever edits the document hears each put (to reload it in the mode).
     std::u16string designMode = u"Inherit";
     std::function<void()> designModeChanged;
-    std::u16string windowName; // window.name
+    std::u16string windowName;              // window.name
     std::shared_ptr<HostedObjects> objects; // set by the page that hosts the OBJECT elements' controls
 };
 
