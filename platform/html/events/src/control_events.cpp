@@ -31,16 +31,7 @@ void PageEvents::CallControlEvent(dom::Node* node, std::u16string_view name,
         }
         DISPPARAMS params{reversed.data(), nullptr, static_cast<UINT>(reversed.size()), 0};
         com::Variant result;
-        EXCEPINFO info{};
-        const HRESULT hr =
-            handler->Invoke(DISPID_VALUE, IID_NULL, 0, DISPATCH_METHOD, &params, &result, &info, nullptr);
-        if (FAILED(hr)) {
-            if (host_)
-                host_->HandlerFailed(hr, info);
-            SysFreeString(info.bstrSource);
-            SysFreeString(info.bstrDescription);
-            SysFreeString(info.bstrHelpFile);
-        }
+        Invoke(handler.Get(), params, result);
     }
     dom_->tree.Release(node);
 }

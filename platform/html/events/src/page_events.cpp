@@ -249,6 +249,12 @@ bool PageEvents::Call(IDispatch* handler, IDispatch* event) {
     arg.pdispVal = event;
     DISPPARAMS params{&arg, nullptr, 1, 0};
     com::Variant result;
+    if (FAILED(Invoke(handler, params, result)))
+        return true;
+    return !(result.vt == VT_BOOL && result.boolVal == VARIANT_FALSE);
+}
+
+HRESULT PageEvents::Invoke(IDispatch* handler, DISPPARAMS& params, com::Variant& result) {
     EXCEPINFO info{};
     const HRESULT hr =
         handler->Invoke(DISPID_VALUE, IID_NULL, 0, DISPATCH_METHOD, &params, &result, &info, nullptr);
@@ -258,9 +264,8 @@ bool PageEvents::Call(IDispatch* handler, IDispatch* event) {
         SysFreeString(info.bstrSource);
         SysFreeString(info.bstrDescription);
         SysFreeString(info.bstrHelpFile);
-        return true;
     }
-    return !(result.vt == VT_BOOL && result.boolVal == VARIANT_FALSE);
+    return hr;
 }
 
 bool PageEvents::Dispatch(dom::Node* source, const EventInit& init, IDispatch* template_) {

@@ -113,6 +113,8 @@ private:
     bool Same(IDispatch* a, IDispatch* b);
     // Runs one handler; false when it answered VT_BOOL false.
     bool Call(IDispatch* handler, IDispatch* event);
+    // Invokes a handler with its arguments; a failure goes to the host as a script error.
+    HRESULT Invoke(IDispatch* handler, DISPPARAMS& params, com::Variant& result);
 
     // Runs the event's handlers and sinks at one node of its path.
     void DeliverAt(dom::Node* node, const std::u16string& name, IDispatch* event, IEventState* state);
