@@ -19,7 +19,6 @@ long g_attached = 0;
 
 class CBehavior : public qx::com::ObjectRoot, public IElementBehavior {
 public:
-    static constexpr bool kAggregatable = false;
     QX_BEGIN_INTERFACES(CBehavior)
     QX_INTERFACE_ENTRY(IElementBehavior)
     QX_END_INTERFACES()
@@ -36,7 +35,6 @@ public:
 
 class CFactory : public qx::com::ObjectRoot, public IElementBehaviorFactory {
 public:
-    static constexpr bool kAggregatable = false;
     QX_BEGIN_INTERFACES(CFactory)
     QX_INTERFACE_ENTRY(IElementBehaviorFactory)
     QX_END_INTERFACES()

@@ -35,7 +35,6 @@ class ControlHost : public com::ObjectRoot,
                     public IOleContainer,
                     public IServiceProvider {
 public:
-    static constexpr bool kAggregatable = false;
     QX_BEGIN_INTERFACES(ControlHost)
     QX_INTERFACE_ENTRY(IAxWinHostWindow)
     QX_INTERFACE_ENTRY(IOleClientSite)
