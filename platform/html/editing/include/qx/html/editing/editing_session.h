@@ -91,6 +91,8 @@ public:
     void MouseDown(LONG x, LONG y, bool shift, bool ctrl);
     void MouseMove(LONG x, LONG y);
     void MouseUp(LONG x, LONG y);
+    // A double click: the word at the point (with the spaces after it).
+    void SelectWordAt(LONG x, LONG y);
 
     // Keys. Enter splits the block the caret is in (a P, a heading, a list item; text directly in
     // BODY or a cell first becomes a P); Shift+Enter puts a BR.
@@ -133,8 +135,35 @@ public:
     bool CanUndo() const;
     bool CanRedo() const;
 
-private:
     struct State;
+
+private:
+    // Undo: the state before a change is kept (a typing run keeps the one before its first key).
+    void BeginChange(bool typing = false);
+    void Changed();
+    // Deletes the selected text or the selected elements; false when nothing was selected.
+    bool DeleteSelection();
+    // Puts text at the caret (after the selection went): spaces that would collapse become NBSP.
+    void InsertTextAtCaret(std::u16string_view text);
+    // Formats of the selection.
+    HRESULT ToggleInline(std::u16string_view tag);
+    HRESULT ApplyFont(std::u16string_view attribute, std::u16string_view value);
+    std::optional<std::u16string> CommonValue(std::u16string (*read)(dom::Node* leaf));
+    bool AllInside(std::initializer_list<std::u16string_view> tags);
+    bool AnyInside(std::initializer_list<std::u16string_view> tags);
+    std::vector<dom::Node*> SelectedNodes();
+    void RemoveInline(bool (*matches)(const dom::Node* element));
+    HRESULT Align(std::u16string_view how);
+    HRESULT MakeList(std::u16string_view tag);
+    HRESULT IndentBlocks(bool in);
+    CommandStatus ListStatus(std::u16string_view tag);
+    CommandStatus AlignStatus(std::u16string_view how);
+    HRESULT Copy();
+    HRESULT Paste();
+    HRESULT PasteHtmlAtSelection(std::u16string_view html);
+    HRESULT UndoStep(bool redo);
+    bool FireAt(dom::Node* node, std::u16string_view type);
+
     dom::DomPtr dom_;
     DocumentText& text_;
     std::function<void()> displayChanged_;
