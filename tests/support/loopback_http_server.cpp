@@ -1,5 +1,8 @@
 #include "loopback_http_server.h"
 
+#include <cctype>
+#include <cstdlib>
+
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -102,6 +105,16 @@ void LoopbackHttpServer::Run() {
     }
 }
 
+std::string LoopbackHttpServer::LastRequestHead() const {
+    std::lock_guard<std::mutex> guard(lock_);
+    return lastRequestHead_;
+}
+
+std::string LoopbackHttpServer::LastRequestBody() const {
+    std::lock_guard<std::mutex> guard(lock_);
+    return lastRequestBody_;
+}
+
 void LoopbackHttpServer::Answer(int connection) {
     // Read the request head (bounded), then answer by its path.
     std::string request;
@@ -115,6 +128,25 @@ void LoopbackHttpServer::Answer(int connection) {
             return;
         request.append(buffer, static_cast<size_t>(n));
     }
+    // A body (a POST's) follows the head: as many bytes as its Content-Length says (bounded).
+    const size_t headEnd = request.find("\r\n\r\n");
+    std::string head = headEnd == std::string::npos ? request : request.substr(0, headEnd + 2);
+    std::string body = headEnd == std::string::npos ? std::string() : request.substr(headEnd + 4);
+    size_t expected = 0;
+    std::string lowerHead = head;
+    for (char& c : lowerHead)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (size_t at = lowerHead.find("\r\ncontent-length:"); at != std::string::npos)
+        expected = std::min<size_t>(std::strtoul(head.c_str() + at + 17, nullptr, 10), 1 << 24);
+    while (body.size() < expected) {
+        pollfd readable{connection, POLLIN, 0};
+        if (::poll(&readable, 1, 2000) <= 0)
+            return;
+        ssize_t n = ::recv(connection, buffer, sizeof buffer, 0);
+        if (n <= 0)
+            return;
+        body.append(buffer, static_cast<size_t>(n));
+    }
     size_t pathStart = request.find(' ');
     size_t pathEnd = pathStart == std::string::npos ? pathStart : request.find(' ', pathStart + 1);
     std::string path =
@@ -125,6 +157,8 @@ void LoopbackHttpServer::Answer(int connection) {
         std::lock_guard<std::mutex> guard(lock_);
         ++requests_[path];
         lastRequestLine_ = request.substr(0, request.find("\r\n"));
+        lastRequestHead_ = head;
+        lastRequestBody_ = body;
         auto it = responses_.find(path);
         if (it == responses_.end()) {
             response.status = 404;
@@ -134,7 +168,7 @@ void LoopbackHttpServer::Answer(int connection) {
         }
     }
 
-    std::string head = "HTTP/1.1 " + std::to_string(response.status) + " " + Reason(response.status) + "\r\n";
+    head = "HTTP/1.1 " + std::to_string(response.status) + " " + Reason(response.status) + "\r\n";
     head += "Content-Type: " + response.contentType + "\r\nConnection: close\r\n";
     if (!response.location.empty())
         head += "Location: " + response.location + "\r\n";

@@ -47,6 +47,9 @@ public:
     int RequestCount(const std::string& path) const;
     // The request line of the last request, as it came ("GET /a%20b HTTP/1.1").
     std::string LastRequestLine() const;
+    // The last request's head (request line and header lines, each ending in CR LF) and body.
+    std::string LastRequestHead() const;
+    std::string LastRequestBody() const;
 
 private:
     void Run();
@@ -59,6 +62,8 @@ private:
     std::map<std::string, HttpResponse> responses_;
     std::map<std::string, int> requests_;
     std::string lastRequestLine_;
+    std::string lastRequestHead_;
+    std::string lastRequestBody_;
     std::thread thread_;
 };
 

@@ -96,6 +96,14 @@ int Run(const PageHostOptions& options, const std::u16string& address) {
     }
     HWND frame = CreateWindowExW(0, u"STATIC", u"pagehost", WS_OVERLAPPEDWINDOW, 0, 0, 1024, 768, nullptr,
                                  nullptr, nullptr, nullptr);
+    if (frame) {
+        // The page is laid out in the frame's client area: 1024 x 768, whatever the frame's borders.
+        RECT outer{}, client{};
+        GetWindowRect(frame, &outer);
+        GetClientRect(frame, &client);
+        SetWindowPos(frame, nullptr, 0, 0, 1024 + (outer.right - outer.left) - client.right,
+                     768 + (outer.bottom - outer.top) - client.bottom, SWP_NOMOVE | SWP_NOZORDER);
+    }
     com::ComPtr<IUnknown> host;
     com::ComPtr<IUnknown> control;
     if (!frame ||

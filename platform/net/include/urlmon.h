@@ -114,6 +114,22 @@ protected:
 };
 using LPBINDSTATUSCALLBACK = IBindStatusCallback*;
 
+QX_DECLARE_INTERFACE(IHttpNegotiate, "{79EAC9D2-BAF9-11CE-8C82-00AA004BA90B}");
+
+// Answered by an owner that adds request headers: an asynchronous download asks its callback for
+// it before the request goes out. The added headers ("Name: value" lines, each ending in CR LF)
+// are allocated with CoTaskMemAlloc and freed by the binding.
+struct IHttpNegotiate : IUnknown {
+    STDMETHOD(BeginningTransaction)
+    (LPCWSTR szURL, LPCWSTR szHeaders, DWORD dwReserved, LPWSTR* pszAdditionalHeaders) PURE;
+    STDMETHOD(OnResponse)
+    (DWORD dwResponseCode, LPCWSTR szResponseHeaders, LPCWSTR szRequestHeaders,
+     LPWSTR* pszAdditionalRequestHeaders) PURE;
+
+protected:
+    ~IHttpNegotiate() = default;
+};
+
 // Opens the URL and waits until its body can be read; *ppStream reads the body's bytes as they
 // were sent: a read fills the whole request unless the body ends first, S_FALSE comes with the
 // last bytes, a failure of the transfer comes as its HRESULT after the bytes before it. The
@@ -126,6 +142,9 @@ HRESULT URLOpenBlockingStreamW(IUnknown* pCaller, LPCWSTR szURL, IStream** ppStr
 // Starts an asynchronous download on a worker thread. The callback hears GetBindInfo,
 // OnStartBinding, OnProgress, OnDataAvailable and finally OnStopBinding (also when the URL
 // cannot be opened), each on the calling thread when it pumps its messages. E_INVALIDARG for a
-// null URL or callback.
+// null URL or callback. A bind information with BINDVERB_POST sends an http(s) address a POST
+// whose body is the medium's (TYMED_HGLOBAL: cbstgmedData bytes at hGlobal, this platform's global
+// memory being plain memory; TYMED_ISTREAM: the stream to its end), with the header lines the
+// callback's IHttpNegotiate adds; file: and res: addresses are read as they are.
 HRESULT URLOpenStreamA(IUnknown* pCaller, LPCSTR szURL, DWORD dwReserved, IBindStatusCallback* lpfnCB);
 HRESULT URLOpenStreamW(IUnknown* pCaller, LPCWSTR szURL, DWORD dwReserved, IBindStatusCallback* lpfnCB);

@@ -184,7 +184,9 @@ public:
         std::memset(&info, 0, sizeof info);
         info.cbSize = sizeof info;
         callback_->GetBindInfo(&flags, &info);
+        request_ = RequestOf(info);
         ReleaseBindInfo(info);
+        request_.headers = NegotiatedHeaders();
         HRESULT hr = callback_->OnStartBinding(0, this);
         if ((FAILED(hr) && hr != E_NOTIMPL) || IsAborted()) {
             Stop(E_ABORT);
@@ -206,6 +208,48 @@ protected:
     }
 
 private:
+    // What the owner's bind information sends: a POST's body from its medium (this platform's
+    // global memory is plain memory: cbstgmedData bytes at hGlobal; or a stream read to its end).
+    static RequestData RequestOf(const BINDINFO& info) {
+        RequestData request;
+        if (info.dwBindVerb != BINDVERB_POST) {
+            return request;
+        }
+        request.post = true;
+        const STGMEDIUM& data = info.stgmedData;
+        if (data.tymed == TYMED_HGLOBAL && data.hGlobal != nullptr) {
+            request.body.assign(static_cast<const char*>(data.hGlobal), info.cbstgmedData);
+        } else if (data.tymed == TYMED_ISTREAM && data.pstm != nullptr) {
+            char buffer[16384];
+            for (;;) {
+                ULONG read = 0;
+                const HRESULT hr = data.pstm->Read(buffer, sizeof buffer, &read);
+                request.body.append(buffer, read);
+                if (hr != S_OK || read == 0) {
+                    break;
+                }
+            }
+        }
+        return request;
+    }
+
+    // The header lines the owner adds (IHttpNegotiate::BeginningTransaction), as ANSI text.
+    std::string NegotiatedHeaders() {
+        IHttpNegotiate* negotiate = nullptr;
+        if (FAILED(callback_->QueryInterface(IID_IHttpNegotiate, reinterpret_cast<void**>(&negotiate))) ||
+            negotiate == nullptr) {
+            return {};
+        }
+        LPWSTR added = nullptr;
+        std::string headers;
+        if (SUCCEEDED(negotiate->BeginningTransaction(wideUrl_.c_str(), nullptr, 0, &added)) && added) {
+            headers = qx::win32::WideToAnsi(added);
+        }
+        CoTaskMemFree(added);
+        negotiate->Release();
+        return headers;
+    }
+
     bool IsAborted() {
         std::lock_guard guard(state_);
         return aborted_;
@@ -214,7 +258,7 @@ private:
     // On the worker thread: opens the URL and moves its bytes into the pipe.
     void Work() {
         std::unique_ptr<ByteSource> source;
-        HRESULT hr = IsAborted() ? E_ABORT : OpenByteSource(url_, source);
+        HRESULT hr = IsAborted() ? E_ABORT : OpenByteSource(url_, source, request_);
         if (SUCCEEDED(hr)) {
             std::lock_guard guard(state_);
             if (aborted_) {
@@ -359,6 +403,7 @@ private:
     }
 
     std::string url_;
+    RequestData request_; // set on the owner's thread before the worker starts
     std::u16string wideUrl_;
     IBindStatusCallback* callback_;
     DWORD owner_;

@@ -23,14 +23,24 @@ public:
     virtual void Cancel() {}
 };
 
+// What a request sends besides its address: a body sent with POST, and header lines ("Name:
+// value", CR LF after each). Only http(s) sends them; a file or resource is read as it stands.
+struct RequestData {
+    bool post = false;
+    std::string body;
+    std::string headers;
+};
+
 // Opens the URL (ANSI text, as the system passes it) far enough to know that its body can be
 // read: the file is open, the resource found, the server has answered with success.
-HRESULT OpenByteSource(const std::string& url, std::unique_ptr<ByteSource>& source);
+HRESULT OpenByteSource(const std::string& url, std::unique_ptr<ByteSource>& source,
+                       const RequestData& request = {});
 
 // The schemes' own openers.
 HRESULT OpenFileSource(const std::string& ansiPath, std::unique_ptr<ByteSource>& source);
 HRESULT OpenResourceSource(const std::string& afterScheme, std::unique_ptr<ByteSource>& source);
-HRESULT OpenHttpSource(const std::string& url, std::unique_ptr<ByteSource>& source);
+HRESULT OpenHttpSource(const std::string& url, std::unique_ptr<ByteSource>& source,
+                       const RequestData& request = {});
 // A body held in memory (resources).
 std::unique_ptr<ByteSource> MakeMemorySource(std::string bytes);
 

@@ -75,9 +75,10 @@ public:
         if (multi_ != nullptr) {
             curl_multi_cleanup(multi_);
         }
+        curl_slist_free_all(headers_);
     }
 
-    HRESULT Start(const std::string& url) {
+    HRESULT Start(const std::string& url, const RequestData& request) {
         static std::once_flag once;
         std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
         limits_ = GetTransferLimits();
@@ -98,6 +99,16 @@ public:
         curl_easy_setopt(easy_, CURLOPT_USERAGENT, "Mozilla/4.0 (compatible; QxForms)");
         curl_easy_setopt(easy_, CURLOPT_WRITEFUNCTION, &HttpSource::OnWrite);
         curl_easy_setopt(easy_, CURLOPT_WRITEDATA, this);
+        if (request.post) {
+            curl_easy_setopt(easy_, CURLOPT_POSTFIELDSIZE_LARGE,
+                             static_cast<curl_off_t>(request.body.size()));
+            curl_easy_setopt(easy_, CURLOPT_COPYPOSTFIELDS, request.body.data());
+        }
+        // A browser's POST goes out whole, without waiting for "100 Continue".
+        if (HRESULT hr = AddHeaders(request.post ? request.headers + "Expect:\r\n" : request.headers);
+            FAILED(hr)) {
+            return hr;
+        }
         if (curl_multi_add_handle(multi_, easy_) != CURLM_OK) {
             return E_OUTOFMEMORY;
         }
@@ -132,6 +143,30 @@ public:
             offset_ = 0;
         }
         *count = static_cast<ULONG>(n);
+        return S_OK;
+    }
+
+    // The caller's header lines, one per CR LF (or LF); empty lines are left out.
+    HRESULT AddHeaders(std::string_view text) {
+        while (!text.empty()) {
+            const std::size_t end = text.find('\n');
+            std::string line(text.substr(0, end));
+            text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+            if (!line.empty() && line.back() == '\r') {
+                line.pop_back();
+            }
+            if (line.empty()) {
+                continue;
+            }
+            curl_slist* more = curl_slist_append(headers_, line.c_str());
+            if (more == nullptr) {
+                return E_OUTOFMEMORY;
+            }
+            headers_ = more;
+        }
+        if (headers_ != nullptr) {
+            curl_easy_setopt(easy_, CURLOPT_HTTPHEADER, headers_);
+        }
         return S_OK;
     }
 
@@ -197,6 +232,7 @@ private:
 
     CURLM* multi_ = nullptr;
     CURL* easy_ = nullptr;
+    curl_slist* headers_ = nullptr;
     TransferLimits limits_;
     std::string buffer_;
     std::size_t offset_ = 0;
@@ -243,9 +279,10 @@ TransferLimits GetTransferLimits() {
     return Limits();
 }
 
-HRESULT OpenHttpSource(const std::string& url, std::unique_ptr<ByteSource>& source) {
+HRESULT OpenHttpSource(const std::string& url, std::unique_ptr<ByteSource>& source,
+                       const RequestData& request) {
     auto http = std::make_unique<HttpSource>();
-    HRESULT hr = http->Start(TransportForm(url));
+    HRESULT hr = http->Start(TransportForm(url), request);
     if (FAILED(hr)) {
         return hr;
     }

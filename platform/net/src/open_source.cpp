@@ -36,7 +36,8 @@ std::string PathOfFileUrl(const std::string& url) {
 
 } // namespace
 
-HRESULT OpenByteSource(const std::string& url, std::unique_ptr<ByteSource>& source) {
+HRESULT OpenByteSource(const std::string& url, std::unique_ptr<ByteSource>& source,
+                       const RequestData& request) {
     if (url.empty()) {
         return INET_E_INVALID_URL;
     }
@@ -51,7 +52,7 @@ HRESULT OpenByteSource(const std::string& url, std::unique_ptr<ByteSource>& sour
         return path.empty() ? INET_E_RESOURCE_NOT_FOUND : OpenFileSource(path, source);
     }
     if (scheme == "http" || scheme == "https") {
-        return parts.hasAuthority && !parts.authority.empty() ? OpenHttpSource(url, source)
+        return parts.hasAuthority && !parts.authority.empty() ? OpenHttpSource(url, source, request)
                                                               : INET_E_INVALID_URL;
     }
     if (scheme == "res") {

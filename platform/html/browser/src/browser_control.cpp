@@ -11,9 +11,11 @@
 #include "winuser_window.h"
 
 #include <cstdio>
+#include <cstring>
 #include <iterator>
 #include <map>
 #include <mutex>
+#include <optional>
 
 namespace qx::html::browser {
 namespace {
@@ -22,23 +24,29 @@ namespace {
 // drops it when it goes, so the browser it names is alive whenever it is called.
 class BrowserNavigation final : public dom::DocumentNavigation {
 public:
-    explicit BrowserNavigation(IWebBrowser2* browser) : browser_(browser) {}
+    explicit BrowserNavigation(BrowserControl* browser) : browser_(browser) {}
     HRESULT Navigate(std::u16string_view url, std::string_view postData, bool) override {
-        // Downloads are GET only: a form sent by POST cannot be shown.
         if (!postData.empty())
-            return E_NOTIMPL;
+            return Post(url, postData, "application/x-www-form-urlencoded");
         return browser_->Navigate(com::Bstr(std::u16string(url)).Get(), nullptr, nullptr, nullptr, nullptr);
     }
+    HRESULT Post(std::u16string_view url, std::string_view body, std::string_view contentType) override {
+        return browser_->Post(url, body, contentType);
+    }
     HRESULT Reload() override { return browser_->Refresh(); }
+    HRESULT ReplaceContent(dom::DomDocument& dom, const dom::DocumentBytes* source) override {
+        return browser_->ReplaceContent(dom, source);
+    }
 
 private:
-    IWebBrowser2* browser_;
+    BrowserControl* browser_;
 };
 
 constexpr char16_t kWindowClass[] = u"Shell Embedding";
 // Posted to the browser's window: wParam is the navigation it belongs to.
 constexpr UINT kBlankArrived = WM_APP + 0x51;
 constexpr UINT kCompleteNavigation = WM_APP + 0x52;
+constexpr UINT kContentLoaded = WM_APP + 0x53; // the document's content was loaded in place
 
 constexpr HRESULT kNotSupported = static_cast<HRESULT>(0x80040100); // OLECMDERR_E_NOTSUPPORTED
 constexpr HRESULT kDisabled = static_cast<HRESULT>(0x80040101);     // OLECMDERR_E_DISABLED
@@ -84,6 +92,54 @@ LONG OptionalFlags(const VARIANT* value) {
         return 0;
     com::Variant number;
     return SUCCEEDED(number.ChangeType(VT_I4, value)) ? number.lVal : 0;
+}
+
+// The bytes of a PostData argument: none for a missing or empty VARIANT; E_INVALIDARG for
+// anything but a one-dimensional array of bytes.
+HRESULT ReadPostData(const VARIANT* data, const VARIANT* headers, std::optional<PostData>* post) {
+    if (data && data->vt == (VT_BYREF | VT_VARIANT))
+        data = data->pvarVal;
+    if (!data || data->vt == VT_EMPTY || data->vt == VT_ERROR || data->vt == VT_NULL)
+        return S_OK;
+    SAFEARRAY* array = nullptr;
+    if (data->vt == (VT_ARRAY | VT_UI1))
+        array = data->parray;
+    else if (data->vt == (VT_BYREF | VT_ARRAY | VT_UI1) && data->pparray)
+        array = *data->pparray;
+    else
+        return E_INVALIDARG;
+    if (!array || SafeArrayGetDim(array) != 1)
+        return E_INVALIDARG;
+    LONG lower = 0, upper = -1;
+    SafeArrayGetLBound(array, 1, &lower);
+    SafeArrayGetUBound(array, 1, &upper);
+    void* bytes = nullptr;
+    if (FAILED(SafeArrayAccessData(array, &bytes)))
+        return E_INVALIDARG;
+    PostData made;
+    if (upper >= lower)
+        made.body.assign(static_cast<const char*>(bytes), static_cast<std::size_t>(upper - lower + 1));
+    SafeArrayUnaccessData(array);
+    made.headers = OptionalText(headers);
+    *post = std::move(made);
+    return S_OK;
+}
+
+// What BeforeNavigate2 shows of a POST: its body as an array of bytes (VT_EMPTY without one).
+com::Variant PostDataValue(const PostData* post) {
+    com::Variant value;
+    if (!post)
+        return value;
+    SAFEARRAY* array = SafeArrayCreateVector(VT_UI1, 0, static_cast<ULONG>(post->body.size()));
+    void* bytes = nullptr;
+    if (!array || FAILED(SafeArrayAccessData(array, &bytes)))
+        return value;
+    if (!post->body.empty())
+        std::memcpy(bytes, post->body.data(), post->body.size());
+    SafeArrayUnaccessData(array);
+    value.vt = VT_ARRAY | VT_UI1;
+    value.parray = array;
+    return value;
 }
 
 constexpr activation::PlatformClassName kNames[] = {
@@ -169,11 +225,15 @@ void BrowserControl::FinalRelease() {
 
 LRESULT CALLBACK BrowserControl::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     auto* self = reinterpret_cast<BrowserControl*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (self && (message == kBlankArrived || message == kCompleteNavigation)) {
+    if (self && message == WM_SIZE && self->page_)
+        self->page_->FitWindow();
+    if (self && (message == kBlankArrived || message == kCompleteNavigation || message == kContentLoaded)) {
         // The browser lives through the step even when a sink lets go of it.
         com::ComPtr<IWebBrowser2> alive(self);
         if (message == kBlankArrived)
             self->Arrived(static_cast<unsigned>(wParam), S_OK, {});
+        else if (message == kContentLoaded)
+            self->Interactive(static_cast<unsigned>(wParam));
         else
             self->Complete(static_cast<unsigned>(wParam));
         return 0;
@@ -185,7 +245,13 @@ com::Variant BrowserControl::Address() const {
     return com::Variant(com::Bstr(locationUrl_));
 }
 
-HRESULT BrowserControl::Go(const std::u16string& requested, LONG flags, const std::u16string& target) {
+HRESULT BrowserControl::Post(std::u16string_view url, std::string_view body, std::string_view contentType) {
+    const PostData post{std::string(body), u"Content-Type: " + com::Utf8ToUtf16(contentType) + u"\r\n"};
+    return Go(std::u16string(url), 0, {}, &post);
+}
+
+HRESULT BrowserControl::Go(const std::u16string& requested, LONG flags, const std::u16string& target,
+                           const PostData* post) {
     const std::u16string url = CanonicalAddress(requested);
     if (flags & navOpenInNewWindow) {
         const win32::BrowserWindowRequest request{com::Utf16ToUtf8(url), com::Utf16ToUtf8(target),
@@ -197,9 +263,11 @@ HRESULT BrowserControl::Go(const std::u16string& requested, LONG flags, const st
         return S_OK;
     }
     com::ComPtr<IWebBrowser2> alive(this);
-    com::Variant address{com::Bstr(url)}, flagValue(flags), targetValue{com::Bstr(target)}, none;
+    com::Variant address{com::Bstr(url)}, flagValue(flags), targetValue{com::Bstr(target)};
+    com::Variant postValue = PostDataValue(post);
+    com::Variant headers{com::Bstr(post ? post->headers : std::u16string())};
     VARIANT_BOOL cancel = VARIANT_FALSE;
-    events_.Fire_BeforeNavigate2(this, &address, &flagValue, &targetValue, &none, &none, &cancel);
+    events_.Fire_BeforeNavigate2(this, &address, &flagValue, &targetValue, &postValue, &headers, &cancel);
     if (cancel)
         return S_OK;
     StopLoading();
@@ -216,7 +284,7 @@ HRESULT BrowserControl::Go(const std::u16string& requested, LONG flags, const st
         return S_OK;
     }
     const HRESULT started = NavigationRequest::Start(
-        url,
+        url, post,
         [this, navigation](HRESULT result, std::string body) {
             Arrived(navigation, result, std::move(body));
         },
@@ -243,9 +311,11 @@ void BrowserControl::Arrived(unsigned navigation, HRESULT result, std::string bo
         body.clear();
     }
     std::unique_ptr<NavigationPage> page;
-    if (FAILED(NavigationPage::Open(body, url, window_, &page))) {
+    // An embedded browser (its window a child of its site's) shows the page in a document window.
+    const bool embedded = GetParent(window_) != nullptr;
+    if (FAILED(NavigationPage::Open(body, url, window_, embedded, &page))) {
         failed_ = true;
-        if (FAILED(NavigationPage::Open({}, url, window_, &page)))
+        if (FAILED(NavigationPage::Open({}, url, window_, embedded, &page)))
             return;
     }
     page->Dom()->navigation = std::make_shared<BrowserNavigation>(this);
@@ -255,6 +325,10 @@ void BrowserControl::Arrived(unsigned navigation, HRESULT result, std::string bo
         page_->SetExternal(external_.Get());
     com::Variant address = Address();
     events_.Fire_NavigateComplete2(this, &address);
+    Interactive(navigation);
+}
+
+void BrowserControl::Interactive(unsigned navigation) {
     if (navigation != navigation_ || !page_)
         return;
     readyState_ = READYSTATE_INTERACTIVE;
@@ -283,6 +357,28 @@ void BrowserControl::Complete(unsigned navigation) {
     events_.Fire_DocumentComplete(this, &address);
 }
 
+HRESULT BrowserControl::ReplaceContent(dom::DomDocument& dom, const dom::DocumentBytes* source) {
+    if (!page_ || page_->Dom().get() != &dom)
+        return dom::ReplaceDocumentContent(dom, source);
+    com::ComPtr<IWebBrowser2> alive(this);
+    // What was loading is dropped without completing: the document's sinks hear only the new load.
+    request_.reset();
+    const unsigned navigation = ++navigation_;
+    const HRESULT hr = page_->ReplaceContent(source);
+    if (!source || FAILED(hr)) {
+        busy_ = false;
+        readyState_ = READYSTATE_COMPLETE;
+        dom.readyState = u"complete";
+        return hr;
+    }
+    busy_ = true;
+    failed_ = false;
+    readyState_ = READYSTATE_LOADING;
+    dom.readyState = u"loading";
+    PostMessageW(window_, kContentLoaded, navigation, 0);
+    return S_OK;
+}
+
 void BrowserControl::StopLoading() {
     if (request_) {
         request_.reset();
@@ -307,19 +403,27 @@ HRESULT BrowserControl::SetExternal(IDispatch* external) {
 
 // Navigation.
 
-HRESULT BrowserControl::Navigate(BSTR URL, VARIANT* Flags, VARIANT* TargetFrameName, VARIANT*, VARIANT*) {
-    return Go(std::u16string(URL ? std::u16string_view(URL, SysStringLen(URL)) : std::u16string_view()),
-              OptionalFlags(Flags), OptionalText(TargetFrameName));
+HRESULT BrowserControl::Navigate(BSTR URL, VARIANT* Flags, VARIANT* TargetFrameName, VARIANT* postData,
+                                 VARIANT* headers) {
+    com::Variant url{com::Bstr(URL ? std::u16string_view(URL, SysStringLen(URL)) : std::u16string_view())};
+    return Navigate2(&url, Flags, TargetFrameName, postData, headers);
 }
 
-HRESULT BrowserControl::Navigate2(VARIANT* URL, VARIANT* Flags, VARIANT* TargetFrameName, VARIANT*,
-                                  VARIANT*) {
+// PostData is an array of bytes (VT_ARRAY | VT_UI1, perhaps by reference); with one, the address
+// is sent a POST with the bytes as its body and Headers' lines.
+HRESULT BrowserControl::Navigate2(VARIANT* URL, VARIANT* Flags, VARIANT* TargetFrameName, VARIANT* postData,
+                                  VARIANT* headers) {
     if (!URL)
         return E_INVALIDARG;
     const VARIANT* value = URL->vt == (VT_BYREF | VT_VARIANT) ? URL->pvarVal : URL;
     if (!value || value->vt != VT_BSTR)
         return E_INVALIDARG;
-    return Go(OptionalText(value), OptionalFlags(Flags), OptionalText(TargetFrameName));
+    std::optional<PostData> post;
+    const HRESULT hr = ReadPostData(postData, headers, &post);
+    if (FAILED(hr))
+        return hr;
+    return Go(OptionalText(value), OptionalFlags(Flags), OptionalText(TargetFrameName),
+              post ? &*post : nullptr);
 }
 
 HRESULT BrowserControl::Refresh() {

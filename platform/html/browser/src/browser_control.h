@@ -60,11 +60,20 @@ public:
     STDMETHODIMP_(BOOL) NavigationFailed() override { return failed_; }
     STDMETHODIMP_(HWND) Window() override { return window_; }
 
+    // A form of the shown page sent by POST.
+    HRESULT Post(std::u16string_view url, std::string_view body, std::string_view contentType);
+    // The shown document's IPersistStreamInit (InitNew: no bytes); Load completes as a navigation.
+    HRESULT ReplaceContent(dom::DomDocument& dom, const dom::DocumentBytes* source);
+
 private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    HRESULT Go(const std::u16string& url, LONG flags, const std::u16string& target);
+    // post: the body and headers of a POST (a form's submission, Navigate2's PostData).
+    HRESULT Go(const std::u16string& url, LONG flags, const std::u16string& target,
+               const PostData* post = nullptr);
     // The body of the address arrived (or failed); the navigation's number tells a stale one.
     void Arrived(unsigned navigation, HRESULT result, std::string body);
+    // The page's document is there: "interactive", its scripts run, completion posted.
+    void Interactive(unsigned navigation);
     void Complete(unsigned navigation);
     // Drops a download under way; the page shown stays.
     void StopLoading();

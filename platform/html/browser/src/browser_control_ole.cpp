@@ -101,6 +101,9 @@ HRESULT BrowserControl::ActivateInPlace(IOleClientSite* site, HWND parent, LPCRE
     MoveWindow(window_, place.left, place.top, place.right - place.left, place.bottom - place.top, TRUE);
     ShowWindow(window_, SW_SHOW);
     visible_ = true;
+    // The page shown now moves into a document window; later pages are made in one.
+    if (page_ && GetParent(window_))
+        page_->ShowInWindow(window_);
     if (ui && inPlaceSite_)
         inPlaceSite_->OnUIActivate();
     return S_OK;
@@ -196,6 +199,7 @@ HRESULT BrowserControl::InPlaceDeactivate() {
     ShowWindow(window_, SW_HIDE);
     SetParent(window_, nullptr);
     visible_ = false;
+    // The page keeps its document window (and the controls in it), hidden with the browser's.
     // The site is let go before it hears of it: it may release the control.
     if (com::ComPtr<IOleInPlaceSite> site = std::move(inPlaceSite_))
         site->OnInPlaceDeactivate();

@@ -1,5 +1,6 @@
 #include "navigation.h"
 
+#include "objbase.h"
 #include "qx/com/bstr.h"
 #include "qx/com/comptr.h"
 #include "qx/com/object.h"
@@ -7,15 +8,17 @@
 #include "shlwapi_url.h"
 #include "urlmon.h"
 
+#include <cstring>
 #include <filesystem>
 
 namespace qx::html::browser {
 
 // Collects the body as it arrives and hands it over when the binding stops.
-struct NavigationRequest::Callback : com::ObjectRoot, IBindStatusCallback {
+struct NavigationRequest::Callback : com::ObjectRoot, IBindStatusCallback, IHttpNegotiate {
     static constexpr bool kCountsInModuleLock = false;
     QX_BEGIN_INTERFACES(Callback)
     QX_INTERFACE_ENTRY(IBindStatusCallback)
+    QX_INTERFACE_ENTRY(IHttpNegotiate)
     QX_END_INTERFACES()
 
     STDMETHODIMP OnStartBinding(DWORD, IBinding* binding) override {
@@ -33,9 +36,34 @@ struct NavigationRequest::Callback : com::ObjectRoot, IBindStatusCallback {
             done(result, std::move(body_));
         return S_OK;
     }
-    STDMETHODIMP GetBindInfo(DWORD* flags, BINDINFO*) override {
+    STDMETHODIMP GetBindInfo(DWORD* flags, BINDINFO* info) override {
         if (flags)
             *flags = BINDF_ASYNCHRONOUS | BINDF_ASYNCSTORAGE | BINDF_PULLDATA;
+        if (info && post_) {
+            // The body stays with this callback, which the binding holds.
+            info->dwBindVerb = BINDVERB_POST;
+            info->stgmedData.tymed = TYMED_HGLOBAL;
+            info->stgmedData.hGlobal = post_->body.data();
+            info->cbstgmedData = static_cast<DWORD>(post_->body.size());
+        }
+        return S_OK;
+    }
+    STDMETHODIMP BeginningTransaction(LPCWSTR, LPCWSTR, DWORD, LPWSTR* added) override {
+        if (!added)
+            return E_POINTER;
+        *added = nullptr;
+        if (!post_ || post_->headers.empty())
+            return S_OK;
+        const std::size_t bytes = (post_->headers.size() + 1) * sizeof(char16_t);
+        *added = static_cast<LPWSTR>(CoTaskMemAlloc(bytes));
+        if (!*added)
+            return E_OUTOFMEMORY;
+        std::memcpy(*added, post_->headers.c_str(), bytes);
+        return S_OK;
+    }
+    STDMETHODIMP OnResponse(DWORD, LPCWSTR, LPCWSTR, LPWSTR* added) override {
+        if (added)
+            *added = nullptr;
         return S_OK;
     }
     STDMETHODIMP OnDataAvailable(DWORD, DWORD, FORMATETC*, STGMEDIUM* medium) override {
@@ -60,6 +88,7 @@ struct NavigationRequest::Callback : com::ObjectRoot, IBindStatusCallback {
     }
 
     Done done_;
+    std::optional<PostData> post_;
     std::string body_;
     com::ComPtr<IBinding> binding_;
 };
@@ -110,13 +139,15 @@ NavigationRequest::~NavigationRequest() {
     Cancel();
 }
 
-HRESULT NavigationRequest::Start(const std::u16string& url, Done done,
+HRESULT NavigationRequest::Start(const std::u16string& url, const PostData* post, Done done,
                                  std::unique_ptr<NavigationRequest>* request) {
     com::ObjectPtr<Callback> callback;
     HRESULT hr = com::CreateObject<Callback>(callback);
     if (FAILED(hr))
         return hr;
     callback->done_ = std::move(done);
+    if (post)
+        callback->post_ = *post;
     hr = URLOpenStreamW(nullptr, url.c_str(), 0, callback.Get());
     if (FAILED(hr))
         return hr;

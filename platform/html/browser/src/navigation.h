@@ -22,6 +22,12 @@ std::u16string ResolveAddress(std::u16string_view base, std::u16string_view rela
 // The bytes behind an address (file:, res:, http(s):); nothing when it cannot be read.
 std::optional<std::string> ReadAddress(std::u16string_view url);
 
+// What a POST sends: the body and header lines ("Content-Type: ...", CR LF after each).
+struct PostData {
+    std::string body;
+    std::u16string headers;
+};
+
 // One download of a page. The callback runs once, on the thread that started it, while that
 // thread pumps its messages: with S_OK and the body, or the failure. Cancel (or destroying the
 // request) stops the download and the callback never runs.
@@ -32,8 +38,10 @@ public:
     NavigationRequest(const NavigationRequest&) = delete;
     NavigationRequest& operator=(const NavigationRequest&) = delete;
 
-    // E_INVALIDARG for an address no download can start for.
-    static HRESULT Start(const std::u16string& url, Done done, std::unique_ptr<NavigationRequest>* request);
+    // E_INVALIDARG for an address no download can start for. With post data, http(s) gets a POST
+    // with the body and the headers; other addresses are read as they are.
+    static HRESULT Start(const std::u16string& url, const PostData* post, Done done,
+                         std::unique_ptr<NavigationRequest>* request);
     void Cancel();
 
     struct Callback;

@@ -7,7 +7,12 @@
 #include "objbase_activation.h"
 #include "qx/com/bstr.h"
 #include "qx/html/dom/serializer.h"
+#include "qx/html/events/page_window.h"
 #include "qx/html/layout/document_geometry.h"
+#include "winuser_position.h"
+#include "winuser_window.h"
+
+#include <utility>
 
 namespace qx::html::browser {
 namespace {
@@ -34,7 +39,7 @@ events::EventInit Event(std::u16string_view type) {
 
 } // namespace
 
-HRESULT NavigationPage::Open(std::string_view body, std::u16string url, HWND window,
+HRESULT NavigationPage::Open(std::string_view body, std::u16string url, HWND window, bool inDocumentWindow,
                              std::unique_ptr<NavigationPage>* page) {
     std::unique_ptr<NavigationPage> made(new NavigationPage());
     made->url_ = std::move(url);
@@ -51,7 +56,7 @@ HRESULT NavigationPage::Open(std::string_view body, std::u16string url, HWND win
     hooks.readImage = [base](std::u16string_view source) {
         return ReadAddress(ResolveAddress(base, source));
     };
-    layout::AttachLayout(*made->dom_, std::move(hooks));
+    made->layout_ = &layout::AttachLayout(*made->dom_, std::move(hooks));
     script::PageScriptOptions options;
     options.url = made->url_;
     options.activator = CreateByProgId;
@@ -61,26 +66,22 @@ HRESULT NavigationPage::Open(std::string_view body, std::u16string url, HWND win
     hr = script::PageScript::Open(made->document_.Get(), std::move(options), &made->script_);
     if (FAILED(hr))
         return hr;
-    PageObjectsOptions objects;
-    objects.pageWindow = window;
-    objects.layoutBox = [dom = made->dom_.get()](dom::Node* element) {
-        const dom::ClientRect box =
-            dom->geometry ? dom->geometry->BoundingClientRect(element) : dom::ClientRect{};
-        return RECT{box.left, box.top, box.right, box.bottom};
-    };
-    objects.events = &made->script_->Events();
-    objects.reportError = [script = made->script_.get()](std::string_view message) {
-        script->ReportError(message);
-    };
-    hr = PageObjects::Open(made->document_.Get(), std::move(objects), &made->objects_);
+    made->window_ = window;
+    if (inDocumentWindow) {
+        hr = made->ShowInWindow(window);
+        if (FAILED(hr))
+            return hr;
+        made->window_ = made->documentWindow_;
+    }
+    hr = made->OpenObjects();
     if (FAILED(hr))
         return hr;
     behaviors::PageBehaviorOptions behaviors;
     // A "#id#name" behaviour comes from the control the page hosts in that OBJECT element.
-    behaviors.objectOf = [objects = made->objects_.get()](IHTMLElement* element, IUnknown** object) {
+    behaviors.objectOf = [page = made.get()](IHTMLElement* element, IUnknown** object) {
         *object = nullptr;
         com::ComPtr<IHtmlNodeAccess> access = com::ComPtr<IHtmlNodeAccess>::QueryFrom(element);
-        com::control::ControlHost* host = access ? objects->HostOf(access->AccessNode()) : nullptr;
+        com::control::ControlHost* host = access ? page->objects_->HostOf(access->AccessNode()) : nullptr;
         if (!host || !host->Control())
             return E_FAIL;
         *object = host->Control();
@@ -100,12 +101,61 @@ HRESULT NavigationPage::Open(std::string_view body, std::u16string url, HWND win
     return S_OK;
 }
 
+HRESULT NavigationPage::OpenObjects() {
+    PageObjectsOptions objects;
+    objects.pageWindow = window_;
+    objects.layoutBox = [dom = dom_.get()](dom::Node* element) {
+        const dom::ClientRect box =
+            dom->geometry ? dom->geometry->BoundingClientRect(element) : dom::ClientRect{};
+        return RECT{box.left, box.top, box.right, box.bottom};
+    };
+    objects.events = &script_->Events();
+    objects.reportError = [script = script_.get()](std::string_view message) {
+        script->ReportError(message);
+    };
+    return PageObjects::Open(document_.Get(), std::move(objects), &objects_);
+}
+
+HRESULT NavigationPage::ReplaceContent(const dom::DocumentBytes* source) {
+    objects_->Close();
+    const HRESULT replaced = dom::ReplaceDocumentContent(*dom_, source);
+    const HRESULT opened = OpenObjects();
+    return FAILED(replaced) ? replaced : opened;
+}
+
 NavigationPage::~NavigationPage() {
     if (dom_)
         dom_->navigation.reset(); // the document may outlive the browser that showed it
     behaviors_.reset();
     if (objects_)
         objects_->Close();
+    CloseWindow();
+}
+
+HRESULT NavigationPage::ShowInWindow(HWND parent) {
+    if (documentWindow_)
+        return S_OK;
+    RECT client{};
+    GetClientRect(parent, &client);
+    documentWindow_ = events::CreatePageWindow(document_.Get(), *layout_, parent, client);
+    if (!documentWindow_)
+        return E_FAIL;
+    layout_->SetViewport(client.right - client.left, client.bottom - client.top);
+    return S_OK;
+}
+
+void NavigationPage::FitWindow() {
+    if (!documentWindow_)
+        return;
+    RECT client{};
+    GetClientRect(GetParent(documentWindow_), &client);
+    // The document window's WM_SIZE sizes the viewport and tells the page (resize).
+    MoveWindow(documentWindow_, 0, 0, client.right - client.left, client.bottom - client.top, TRUE);
+}
+
+void NavigationPage::CloseWindow() {
+    if (HWND window = std::exchange(documentWindow_, nullptr))
+        DestroyWindow(window);
 }
 
 std::u16string NavigationPage::Title() const {

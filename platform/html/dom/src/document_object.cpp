@@ -4,6 +4,7 @@
 #include "element_styles.h"
 #include "geometry_members.h"
 
+#include "ocidl_control.h"
 #include "qx/com/error_info.h"
 #include "qx/html/dom/serializer.h"
 #include "qx/win32/codepage.h"
@@ -14,7 +15,8 @@ namespace {
 
 class CDocument : public com::ObjectRoot,
                   public com::UnionDispatchImpl<IHTMLDocument2, IHTMLDocument3>,
-                  public IHtmlNodeAccess {
+                  public IHtmlNodeAccess,
+                  public IPersistStreamInit {
 public:
     QX_BEGIN_INTERFACES(CDocument)
     QX_INTERFACE_ENTRY(IHTMLDocument2)
@@ -23,6 +25,8 @@ public:
     QX_INTERFACE_ENTRY(IDispatchEx)
     QX_INTERFACE_ENTRY2(IDispatch, IDispatchEx)
     QX_INTERFACE_ENTRY(IHtmlNodeAccess)
+    QX_INTERFACE_ENTRY(IPersistStreamInit)
+    QX_INTERFACE_ENTRY2(IPersist, IPersistStreamInit)
     QX_END_INTERFACES()
 
     void Attach(DomPtr dom) {
@@ -40,6 +44,14 @@ public:
             return nullptr;
         return dom_->events->ConnectionPoints(dom_->tree.Document());
     }
+
+    // Loading and saving the whole document (document_persistence.cpp).
+    STDMETHODIMP GetClassID(CLSID* p) override { return DocumentClassId(p); }
+    STDMETHODIMP IsDirty() override { return DocumentIsDirty(*dom_); }
+    STDMETHODIMP Load(LPSTREAM s) override { return LoadDocument(dom_, s); }
+    STDMETHODIMP Save(LPSTREAM s, BOOL clear) override { return SaveDocument(*dom_, s, clear); }
+    STDMETHODIMP GetSizeMax(ULARGE_INTEGER* p) override { return DocumentSizeMax(*dom_, p); }
+    STDMETHODIMP InitNew() override { return InitNewDocument(dom_); }
 
     Node* STDMETHODCALLTYPE AccessNode() override { return dom_->tree.Document(); }
     const DomPtr& STDMETHODCALLTYPE AccessDocument() override { return dom_; }
@@ -298,6 +310,7 @@ HRESULT LoadHtmlDocumentObject(const DocumentSource& source, IHTMLDocument2** do
     if (error != ParseError::None)
         return com::ReportError(IID_IHTMLDocument2, u"htmlfile", DescribeParseError(error), E_FAIL);
     dom->tree.url = source.url;
+    dom->savedContentVersion = dom->tree.ContentVersion();
     return DocumentObjectOf(dom, document);
 }
 
@@ -309,6 +322,7 @@ HRESULT ParseHtmlDocumentObject(std::u16string_view html, IHTMLDocument2** docum
     const ParseError error = ParseHtmlDocument(dom->tree, html);
     if (error != ParseError::None)
         return com::ReportError(IID_IHTMLDocument2, u"htmlfile", DescribeParseError(error), E_FAIL);
+    dom->savedContentVersion = dom->tree.ContentVersion();
     return DocumentObjectOf(dom, document);
 }
 

@@ -2,6 +2,7 @@
 // an argument, collections, and the node members every kind of node answers.
 #pragma once
 
+#include "ocidl_control.h"
 #include "oleauto.h"
 #include "qx/com/bstr.h"
 #include "qx/com/comptr.h"
@@ -73,6 +74,14 @@ HRESULT MakeNodeObject(const DomPtr& dom, Node* node, IDispatch** out) {
 
 // A new `location` object over the document's address.
 HRESULT MakeLocationObject(const DomPtr& dom, IDispatch** out);
+
+// The document's IPersistStreamInit: the whole document as HTML in its charset.
+HRESULT DocumentClassId(CLSID* out);
+HRESULT DocumentIsDirty(const DomDocument& dom);
+HRESULT LoadDocument(const DomPtr& dom, IStream* stream);
+HRESULT SaveDocument(DomDocument& dom, IStream* stream, BOOL clearDirty);
+HRESULT DocumentSizeMax(const DomDocument& dom, ULARGE_INTEGER* out);
+HRESULT InitNewDocument(const DomPtr& dom);
 
 // The object of an element of the other tags with interfaces of their own (A, FORM, TEXTAREA, SPAN,
 // SCRIPT, OBJECT, COL, COLGROUP, CAPTION); S_FALSE (and nothing made) for the rest.

@@ -1,5 +1,6 @@
 // The other tags with interfaces of their own: links, forms, text areas, spans, scripts, OBJECT's
 // own members, table columns and captions.
+#include "form_multipart.h"
 #include "qx/win32/codepage.h"
 #include "tag_members.h"
 #include "url_parts.h"
@@ -71,10 +72,10 @@ std::string EncodeFormValue(std::u16string_view text) {
 
 // The fields a submission carries: named, not disabled, checked when they are check boxes or radio
 // buttons, the selected options of a list; buttons, files and images send nothing.
-std::string FormData(Node* form) {
-    std::string data;
-    auto add = [&data](std::u16string_view name, std::u16string_view value) {
-        data += (data.empty() ? "" : "&") + EncodeFormValue(name) + "=" + EncodeFormValue(value);
+std::vector<FormField> FormFields(Node* form) {
+    std::vector<FormField> fields;
+    auto add = [&fields](std::u16string_view name, std::u16string_view value) {
+        fields.emplace_back(name, value);
     };
     for (Node* n = form->firstChild; n; n = NextInTree(n, form)) {
         const std::u16string_view name = n->AttributeValue(u"name");
@@ -99,6 +100,14 @@ std::string FormData(Node* form) {
                 }
         }
     }
+    return fields;
+}
+
+// name=value&... as a query or an application/x-www-form-urlencoded body.
+std::string FormData(Node* form) {
+    std::string data;
+    for (const auto& [name, value] : FormFields(form))
+        data += (data.empty() ? "" : "&") + EncodeFormValue(name) + "=" + EncodeFormValue(value);
     return data;
 }
 
@@ -206,10 +215,16 @@ public:
     STDMETHODIMP submit() override {
         if (!dom_->navigation)
             return E_NOTIMPL;
-        const std::string data = FormData(node_);
         std::u16string url = ResolveUrl(dom_->tree.url, node_->AttributeValue(u"action"));
-        if (EqualsNoCase(node_->AttributeValue(u"method"), u"post"))
-            return dom_->navigation->Navigate(url, data, false);
+        if (EqualsNoCase(node_->AttributeValue(u"method"), u"post")) {
+            if (EqualsNoCase(node_->AttributeValue(u"enctype"), u"multipart/form-data")) {
+                const MultipartBody body = EncodeMultipart(FormFields(node_));
+                return dom_->navigation->Post(url, body.bytes,
+                                              "multipart/form-data; boundary=" + body.boundary);
+            }
+            return dom_->navigation->Post(url, FormData(node_), "application/x-www-form-urlencoded");
+        }
+        const std::string data = FormData(node_);
         return dom_->navigation->Navigate(WithUrlPart(url, UrlPart::Search, win32::Utf8ToWide(data)), {},
                                           false);
     }

@@ -123,12 +123,16 @@ HRESULT GetScroll(DomDocument& dom, Node* element, ScrollMember member, LONG* ou
 }
 
 HRESULT PutScroll(DomDocument& dom, Node* element, ScrollMember member, LONG value) {
-    if (dom.geometry) {
-        if (member == ScrollMember::Left)
-            dom.geometry->SetScroll(element, value, std::nullopt);
-        else if (member == ScrollMember::Top)
-            dom.geometry->SetScroll(element, std::nullopt, value);
-    }
+    if (!dom.geometry)
+        return S_OK;
+    const ElementGeometry before = dom.geometry->Geometry(element);
+    if (member == ScrollMember::Left)
+        dom.geometry->SetScroll(element, value, std::nullopt);
+    else if (member == ScrollMember::Top)
+        dom.geometry->SetScroll(element, std::nullopt, value);
+    const ElementGeometry after = dom.geometry->Geometry(element);
+    if (after.scrollLeft != before.scrollLeft || after.scrollTop != before.scrollTop)
+        QueueScrollEvent(dom, element);
     return S_OK;
 }
 

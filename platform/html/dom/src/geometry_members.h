@@ -9,7 +9,11 @@ namespace qx::html::dom::geometry_members {
 
 enum class ScrollMember { Left, Top, Width, Height };
 HRESULT GetScroll(DomDocument& dom, Node* element, ScrollMember member, LONG* out);
+// A put that moves the element's content queues its scroll event (QueueScrollEvent).
 HRESULT PutScroll(DomDocument& dom, Node* element, ScrollMember member, LONG value);
+// The element's scroll event, delivered from the thread's message queue as a scroll the user made
+// would be (after the script that moved it has run); nothing without a page's events.
+void QueueScrollEvent(DomDocument& dom, Node* element);
 // An IHTMLRect.
 HRESULT BoundingClientRect(DomDocument& dom, Node* element, IDispatch** out);
 // An IHTMLRectCollection.

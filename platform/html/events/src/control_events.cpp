@@ -1,5 +1,8 @@
 // A hosted control's events at its OBJECT element: the handlers get the event's own arguments,
-// not an event object, as `<script for="id" event="Name(a, b)">` declares them.
+// as `<script for="id" event="Name(a, b)">` declares them, and window.event is an event object of
+// the event's name at the OBJECT element while they run.
+#include "event_object.h"
+
 #include "qx/html/events/page_events.h"
 
 #include "oleauto.h"
@@ -20,7 +23,15 @@ void PageEvents::CallControlEvent(dom::Node* node, std::u16string_view name,
     const auto attached = found->second.attached.find(key);
     if (attached != found->second.attached.end())
         handlers.insert(handlers.end(), attached->second.begin(), attached->second.end());
+    com::ComPtr<IDispatch> element;
+    com::ComPtr<IDispatch> event;
+    EventInit init;
+    init.type = std::u16string(name);
+    if (FAILED(dom::NodeObjectOf(dom_, node, &element)) ||
+        FAILED(CreateEventObject(init, element.Get(), &event)))
+        return;
     dom_->tree.Hold(node);
+    current_.push_back(event);
     for (const com::ComPtr<IDispatch>& handler : handlers) {
         // Script takes its arguments last first.
         std::vector<VARIANT> reversed(args.size());
@@ -33,6 +44,7 @@ void PageEvents::CallControlEvent(dom::Node* node, std::u16string_view name,
         com::Variant result;
         Invoke(handler.Get(), params, result);
     }
+    current_.pop_back();
     dom_->tree.Release(node);
 }
 

@@ -130,6 +130,30 @@ TEST_F(ObjectHosting, EventsReachScriptForBlocksAndAttachedHandlersWithTheirArgu
     EXPECT_EQ(Run("(ctl.detachEvent('onChanged', null), ctl.object.Fire('again', 4), seen.length)"), u"4");
 }
 
+// window.event is the control event's own object while its handlers run (type the event's name,
+// srcElement the OBJECT), an event fired inside has its own, and the outer one comes back after it.
+TEST_F(ObjectHosting, WindowEventIsTheControlEventWhileItsHandlersRun) {
+    ASSERT_TRUE(page_->Execute(
+        "var events = [];"
+        "document.body.attachEvent('onclick', function () { events.push('inner ' + window.event.type); });"
+        "ctl.attachEvent('onChanged', function () {"
+        "  events.push(window.event.type + ' ' + window.event.srcElement.id);"
+        "  document.body.click();"
+        "  events.push('after ' + window.event.type + ' ' + window.event.srcElement.tagName);"
+        "});",
+        "test"));
+    EXPECT_EQ(Run("window.event"), u"null");
+    EXPECT_EQ(Run("(ctl.Fire('x', 1), events.join('|'))"), u"Changed ctl|inner click|after Changed OBJECT");
+    EXPECT_EQ(Run("window.event"), u"null");
+    // From the control's own call, outside any script.
+    com::ComPtr<ITestControl> control =
+        com::ComPtr<ITestControl>::QueryFrom(objects_->HostOf(Element(u"ctl"))->Control());
+    ASSERT_TRUE(control);
+    EXPECT_EQ(control->Fire(com::Bstr(u"y").Get(), 2), S_OK);
+    EXPECT_EQ(Run("events.length + ' ' + events[3]"), u"6 Changed ctl");
+    EXPECT_EQ(Run("window.event"), u"null");
+}
+
 TEST_F(ObjectHosting, AControlNotSafeForScriptingIsRefusedWithAScriptError) {
     EXPECT_EQ(page_->ErrorCount(), 2);
     EXPECT_NE(errors_.find("Error: The ActiveX control \"bad\" is not safe for initialization"),

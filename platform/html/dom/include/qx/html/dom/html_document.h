@@ -104,6 +104,13 @@ public:
     // body of a POST when not empty; replace: the history entry of this document is replaced.
     virtual HRESULT Navigate(std::u16string_view url, std::string_view postData, bool replace) = 0;
     virtual HRESULT Reload() = 0;
+    // A form sent by POST: its body with the body's content type ("application/x-www-form-
+    // urlencoded", "multipart/form-data; boundary=..."). By default, Navigate with the body.
+    virtual HRESULT Post(std::u16string_view url, std::string_view body, std::string_view contentType);
+    // The document's IPersistStreamInit: replaces the content with the bytes (ReplaceDocumentContent)
+    // and completes the load as a navigation completes (Load), or empties it and stops what was
+    // loading (InitNew: no bytes). By default the content is replaced at once.
+    virtual HRESULT ReplaceContent(DomDocument& dom, const DocumentBytes* source);
 };
 
 // The controls of a document's OBJECT elements, as the page that hosts them gives them.
@@ -150,6 +157,8 @@ struct DomDocument {
     std::function<void()> designModeChanged;
     std::u16string windowName;              // window.name
     std::shared_ptr<HostedObjects> objects; // set by the page that hosts the OBJECT elements' controls
+    // The content version when the document was last loaded or saved (IPersistStreamInit::IsDirty).
+    std::uint64_t savedContentVersion = 0;
 };
 
 using DomPtr = std::shared_ptr<DomDocument>;
@@ -164,6 +173,10 @@ struct DocumentSource {
 HRESULT LoadHtmlDocumentObject(const DocumentSource& source, IHTMLDocument2** document);
 // A document object over text already decoded (its charset stays "utf-8" until put).
 HRESULT ParseHtmlDocumentObject(std::u16string_view html, IHTMLDocument2** document);
+// Replaces the whole content of a document with the parsed bytes (an empty document without any),
+// keeping its objects, its events and its address: the HTML element's object and the behaviours of
+// the old content are let go. A parse failure leaves the document empty and gives E_FAIL.
+HRESULT ReplaceDocumentContent(DomDocument& dom, const DocumentBytes* source);
 // The one document object of a tree.
 HRESULT DocumentObjectOf(const DomPtr& dom, IHTMLDocument2** document);
 // The one object of a node (null for a null node).
