@@ -174,19 +174,29 @@ std::optional<int> Layouter::Reuse(const dom::Node* element, int parentBox, int 
         BelowChange(element))
         return std::nullopt;
     const int dx = x - first.from.x, dy = y - first.from.y;
+    const int height = first.from.height;
+    const std::size_t end = first.end;
     const int at = static_cast<int>(model_.boxes.size());
     const int moved = at - old;
-    for (std::size_t i = old; i < first.end; ++i) {
-        model_.boxes.push_back(previous_[i]);
-        Box& b = model_.boxes.back();
-        b.parent = i == static_cast<std::size_t>(old) ? parentBox : b.parent + moved;
-        b.end += moved;
-        for (int& cell : b.cells)
-            cell += moved;
-        model_.index[b.node] = static_cast<int>(model_.boxes.size() - 1);
+    // The old boxes are taken, not copied: nothing else reads them, and a second try at the same
+    // element finds its first box no longer valid.
+    model_.boxes.insert(model_.boxes.end(), std::make_move_iterator(previous_.begin() + old),
+                        std::make_move_iterator(previous_.begin() + static_cast<std::ptrdiff_t>(end)));
+    previous_[old].from.valid = false;
+    model_.boxes[at].parent = parentBox;
+    if (moved != 0) { // else every index and link is still right (a round for the page's bars)
+        for (std::size_t i = at; i < model_.boxes.size(); ++i) {
+            Box& b = model_.boxes[i];
+            if (i != static_cast<std::size_t>(at))
+                b.parent += moved;
+            b.end += moved;
+            for (int& cell : b.cells)
+                cell += moved;
+            model_.index[b.node] = static_cast<int>(i);
+        }
     }
     Shift(at, dx, dy);
-    return first.from.height;
+    return height;
 }
 
 void Layouter::CollectInline(const dom::Node* node, std::vector<Item>& items, int parentBox, bool measuring,

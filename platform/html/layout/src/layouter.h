@@ -6,6 +6,7 @@
 #include "qx/html/dom/node_styles.h"
 
 #include <cstdint>
+#include <memory_resource>
 #include <optional>
 #include <string>
 #include <unordered_map>
@@ -115,12 +116,17 @@ private:
 
     const LayoutHooks& hooks_;
     PageLayout::Model& model_;
-    std::unordered_map<const dom::Node*, ElementStyle> styles_;
-    std::unordered_map<const dom::Node*, int> fonts_;
-    std::unordered_map<const dom::Node*, Intrinsic> intrinsic_;
-    std::unordered_map<const dom::Node*, bool> blockLevel_;
-    std::unordered_map<const dom::Node*, std::unique_ptr<TableGrid>> grids_;
-    std::unordered_map<const dom::Node*, Rect> replaced_;
+    // What is read of each element lives in a pool: a full relayout forgets it all and reads it
+    // again, which then takes no trips to the heap.
+    std::pmr::unsynchronized_pool_resource pool_;
+    template <typename T>
+    using NodeMap = std::pmr::unordered_map<const dom::Node*, T>;
+    NodeMap<ElementStyle> styles_{&pool_};
+    NodeMap<int> fonts_{&pool_};
+    NodeMap<Intrinsic> intrinsic_{&pool_};
+    NodeMap<bool> blockLevel_{&pool_};
+    NodeMap<std::unique_ptr<TableGrid>> grids_{&pool_};
+    NodeMap<Rect> replaced_{&pool_};
     std::vector<std::pair<const dom::Node*, int>> pendingAbsolutes_; // element, parent box
     int centerDepth_ = 0;
     // The boxes of the layout before this one, and what has changed since it.

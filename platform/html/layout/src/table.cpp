@@ -139,6 +139,13 @@ int RoundSubpixels(std::int64_t value) {
     return static_cast<int>((value + kSubpixels / 2) / kSubpixels);
 }
 
+// A box over the columns (rows) between two fractional places, less the spacing after the last: it
+// starts at its rounded place but is as wide (tall) as its own length rounded, so two boxes of one
+// fractional length are always equally wide, wherever they start.
+int SnappedLength(std::int64_t from, std::int64_t to, int spacing) {
+    return RoundSubpixels(to - from - std::int64_t{spacing} * kSubpixels);
+}
+
 // What SpreadOverRows needs to know of each row.
 struct RowSizing {
     std::vector<std::int64_t> height; // in kSubpixels
@@ -489,10 +496,12 @@ int Layouter::LayoutTable(const dom::Node* table, int parentBox, int x, int y, i
     }
     int n = static_cast<int>(widths.size());
     std::vector<int> colX(n + 1, x + g.border[3] + s);
+    std::vector<std::int64_t> colAt(n + 1, 0);
     {
         std::int64_t left = 0;
         for (int c = 1; c <= n; ++c) {
             left += widths[c - 1] + std::int64_t{s} * kSubpixels;
+            colAt[c] = left;
             colX[c] = x + g.border[3] + s + RoundSubpixels(left);
         }
     }
@@ -531,7 +540,7 @@ int Layouter::LayoutTable(const dom::Node* table, int parentBox, int x, int y, i
             b.borderWidth[0] = b.borderWidth[3] = cb;
             b.borderWidth[1] = b.borderWidth[2] = collapsed ? 0 : cb;
             int last = std::min(cell.column + cell.colSpan, n);
-            int width = colX[last] - s - colX[cell.column];
+            int width = SnappedLength(colAt[cell.column], colAt[last], s);
             int contentWidth = std::max(0, width - 2 * p - g.cellExtra);
             int height = LayoutChildren(cell.node, box, colX[cell.column] + cb + p, cb + p, contentWidth,
                                         centerDepth_ > 0);
@@ -586,12 +595,14 @@ int Layouter::LayoutTable(const dom::Node* table, int parentBox, int x, int y, i
         for (std::size_t r = 0; r < rows; ++r)
             rowHeight[r] += std::int64_t{shares[r]} * kSubpixels;
     }
-    // Rows start at fractional places; each box is snapped to the nearest pixels at both its edges.
+    // Rows start at fractional places rounded to the nearest pixel; a box is its own height rounded.
     std::vector<int> rowY(rows + 1, y + g.border[0] + s);
+    std::vector<std::int64_t> rowAt(rows + 1, 0);
     {
         std::int64_t top = 0;
         for (std::size_t r = 1; r <= rows; ++r) {
             top += rowHeight[r - 1] + std::int64_t{s} * kSubpixels;
+            rowAt[r] = top;
             rowY[r] = y + g.border[0] + s + RoundSubpixels(top);
         }
     }
@@ -601,7 +612,7 @@ int Layouter::LayoutTable(const dom::Node* table, int parentBox, int x, int y, i
     std::vector<bool> rowHasCell(rows, false);
     for (const Placed& pc : placed) {
         const GridCell& cell = *pc.cell;
-        int height = rowY[cell.row + cell.rowSpan] - s - rowY[cell.row];
+        int height = SnappedLength(rowAt[cell.row], rowAt[cell.row + cell.rowSpan], s);
         Box& b = model_.boxes[pc.box];
         b.border.top = rowY[cell.row];
         b.border.height = height;
@@ -624,7 +635,7 @@ int Layouter::LayoutTable(const dom::Node* table, int parentBox, int x, int y, i
     tableBoxRef.border.height = std::max(natural, rowY[rows] - y + g.border[2]);
     for (std::size_t r = 0; r < rows; ++r) {
         Box& rb = model_.boxes[rowBoxes[r]];
-        int height = rowY[r + 1] - s - rowY[r];
+        int height = SnappedLength(rowAt[r], rowAt[r + 1], s);
         rb.border = rowHasCell[r] ? Rect{rowUnion[r].left, rowY[r], rowUnion[r].width, height}
                                   : Rect{colX[0], rowY[r], 0, height};
     }
