@@ -1,0 +1,74 @@
+// The table engine of the edited document: it subclasses the editor window, keeps the document,
+// the split and merge modes and the attribute view, advises element sinks, and answers the
+// control's questions about the selection.
+#pragma once
+
+#include "table_owner.h"
+
+#include <mshtml.h>
+#include <qx/com/comptr.h>
+#include <qx/com/variant.h>
+#include <windows.h>
+
+#include <vector>
+
+class CTableEditor {
+public:
+    explicit CTableEditor(TableEditorOwner& owner) : owner_(owner) {}
+    ~CTableEditor();
+    CTableEditor(const CTableEditor&) = delete;
+    CTableEditor& operator=(const CTableEditor&) = delete;
+
+    // Holds the document and subclasses its window once; 0 (after a box) when the document has
+    // no window, 1 otherwise.
+    int Attach(IHTMLDocument2* document);
+    // Restores the window's procedure, forgets the window and unadvises every element sink.
+    void Detach();
+    // Element sinks on every TABLE, SELECT, INPUT, TD and BODY of the document.
+    void AdviseElementSinks();
+    // Nonzero lets the editor have the key message, 0 swallows it.
+    int FilterKey(const MSG& msg);
+
+    IHTMLDocument2* Document() const { return document_.Get(); }
+    HWND EditorWindow() const { return editorWindow_; }
+    void SetPageBridge(CExternalDispatch* bridge) { bridge_ = bridge; }
+    CExternalDispatch* PageBridge() const { return bridge_; }
+
+    // The element at the caret or the selection; null when there is none.
+    qx::com::ComPtr<IHTMLElement> GetSelectedElement() const;
+    qx::com::ComPtr<IHTMLElement> GetCurrentCell() const;
+    qx::com::ComPtr<IHTMLElement> GetCurrentTable() const;
+    // Puts the caret at the end of the element's text and the focus on the editor.
+    void FocusElement(IHTMLElement* element) const;
+    // BODY's attribute `name` becomes the empty string.
+    void SetDocumentMarker(const OLECHAR* name) const;
+    // Whether the selection lies under an element with "free" (never in browse use).
+    bool IsSelectionEditable() const;
+    // The font families of the desktop, one VT_BSTR each; null when it cannot be built.
+    static SAFEARRAY* EnumFonts();
+
+    bool splitMode = false;
+    bool mergeMode = false;
+    VARIANT_BOOL attributeView = VARIANT_FALSE;
+
+private:
+    static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    void UnadviseElementSinks();
+
+    struct ElementSink {
+        qx::com::ComPtr<IDispatch> element;
+        qx::com::ComPtr<IDispatch> sink;
+        DWORD cookie;
+    };
+
+    TableEditorOwner& owner_;
+    CExternalDispatch* bridge_ = nullptr;
+    qx::com::ComPtr<IHTMLDocument2> document_;
+    HWND editorWindow_ = nullptr;
+    std::vector<ElementSink> sinks_;
+};
+
+// The first element from start upward whose tag name is exactly tag; null when none.
+qx::com::ComPtr<IHTMLElement> FindAncestorByTag(IHTMLElement* start, const OLECHAR* tag);
+// Whether the element or one of its ancestors has the attribute "free".
+bool HasFreeAncestor(IHTMLElement* element);
