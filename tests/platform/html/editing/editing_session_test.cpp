@@ -18,6 +18,10 @@ struct SessionRow {
     std::vector<Step> steps;
 };
 
+constexpr const char* kMousePage = "<P id=p>abc def</P><P><IMG id=i width=20 height=20></P><TABLE id=t "
+                                   "border=1><TBODY><TR><TD id=c>xy</TD></TR>"
+                                   "</TBODY></TABLE>";
+
 const SessionRow kSessions[] = {
     {"typing and deleting characters",
      u"<P>ab</P>",
@@ -172,6 +176,16 @@ const SessionRow kSessions[] = {
       {"exec redo", "<P><STRONG>ab</STRONG>cd</P>", "[ab]cd"},
       {"type z", "<P><STRONG>z</STRONG>cd</P>", "z|cd"},
       {"exec redo", "<P><STRONG>z</STRONG>cd</P>", "z|cd"}}},
+    {"the mouse places the caret, drags a selection, selects elements",
+     u"<P id=p>abc def</P><P><IMG id=i width=20 height=20></P><TABLE id=t border=1><TR><TD "
+     u"id=c>xy</TD></TR></TABLE>",
+     {{"click p 0", kMousePage, "|abc def//xy"},
+      {"drag p 0 p 17", kMousePage, "[ab]c def//xy"},
+      {"shiftclick p 200", kMousePage, "[abc def]//xy"},
+      {"click i", kMousePage, "<IMG>"},
+      {"click c", kMousePage, "abc def//x|y"},
+      {"ctrlclick c", kMousePage, "<TABLE>"},
+      {"dblclick p 2", kMousePage, "[abc ]def//xy"}}},
     {"select all, cut and paste back",
      u"<P>a<B>b</B></P><P>c</P>",
      {{"exec selectall", "<P>a<B>b</B></P><P>c</P>", "[ab/c]"},

@@ -171,7 +171,11 @@ public:
             s.HandleMessage(WM_MOUSEMOVE, MK_LBUTTON, At(PointIn(to, toDx)));
             s.HandleMessage(WM_LBUTTONUP, 0, At(PointIn(to, toDx)));
         } else if (verb == "dblclick") {
-            s.HandleMessage(WM_LBUTTONDBLCLK, MK_LBUTTON, At(PointIn(rest)));
+            std::istringstream where(rest);
+            std::string id;
+            LONG dx = -1;
+            where >> id >> dx;
+            s.HandleMessage(WM_LBUTTONDBLCLK, MK_LBUTTON, At(PointIn(id, dx)));
         } else {
             ADD_FAILURE() << "unknown action " << action;
         }
