@@ -105,6 +105,23 @@ void LoopbackHttpServer::Run() {
     }
 }
 
+namespace {
+
+// Appends what arrives within 2 s; false when nothing does or the peer has closed.
+bool ReceiveSome(int connection, std::string& into) {
+    char buffer[4096];
+    pollfd readable{connection, POLLIN, 0};
+    if (::poll(&readable, 1, 2000) <= 0)
+        return false;
+    const ssize_t n = ::recv(connection, buffer, sizeof buffer, 0);
+    if (n <= 0)
+        return false;
+    into.append(buffer, static_cast<size_t>(n));
+    return true;
+}
+
+} // namespace
+
 std::string LoopbackHttpServer::LastRequestHead() const {
     std::lock_guard<std::mutex> guard(lock_);
     return lastRequestHead_;
@@ -118,16 +135,9 @@ std::string LoopbackHttpServer::LastRequestBody() const {
 void LoopbackHttpServer::Answer(int connection) {
     // Read the request head (bounded), then answer by its path.
     std::string request;
-    char buffer[4096];
-    while (request.find("\r\n\r\n") == std::string::npos && request.size() < 65536) {
-        pollfd readable{connection, POLLIN, 0};
-        if (::poll(&readable, 1, 2000) <= 0)
+    while (request.find("\r\n\r\n") == std::string::npos && request.size() < 65536)
+        if (!ReceiveSome(connection, request))
             return;
-        ssize_t n = ::recv(connection, buffer, sizeof buffer, 0);
-        if (n <= 0)
-            return;
-        request.append(buffer, static_cast<size_t>(n));
-    }
     // A body (a POST's) follows the head: as many bytes as its Content-Length says (bounded).
     const size_t headEnd = request.find("\r\n\r\n");
     std::string head = headEnd == std::string::npos ? request : request.substr(0, headEnd + 2);
@@ -138,15 +148,9 @@ void LoopbackHttpServer::Answer(int connection) {
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     if (size_t at = lowerHead.find("\r\ncontent-length:"); at != std::string::npos)
         expected = std::min<size_t>(std::strtoul(head.c_str() + at + 17, nullptr, 10), 1 << 24);
-    while (body.size() < expected) {
-        pollfd readable{connection, POLLIN, 0};
-        if (::poll(&readable, 1, 2000) <= 0)
+    while (body.size() < expected)
+        if (!ReceiveSome(connection, body))
             return;
-        ssize_t n = ::recv(connection, buffer, sizeof buffer, 0);
-        if (n <= 0)
-            return;
-        body.append(buffer, static_cast<size_t>(n));
-    }
     size_t pathStart = request.find(' ');
     size_t pathEnd = pathStart == std::string::npos ? pathStart : request.find(' ', pathStart + 1);
     std::string path =
