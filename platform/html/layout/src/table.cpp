@@ -577,8 +577,12 @@ int Layouter::LayoutTable(const dom::Node* table, int parentBox, int x, int y, i
         if (Style(pc.cell->node).height)
             sizing.constrained[pc.cell->row] = true;
     }
-    std::stable_sort(spanning.begin(), spanning.end(),
-                     [](const Placed* a, const Placed* b) { return a->cell->rowSpan < b->cell->rowSpan; });
+    // Row-spanning cells in the order of the row they end in (a span cut at the last row ends there),
+    // the shorter span first, then in source order.
+    std::stable_sort(spanning.begin(), spanning.end(), [](const Placed* a, const Placed* b) {
+        int aEnd = a->cell->row + a->cell->rowSpan, bEnd = b->cell->row + b->cell->rowSpan;
+        return aEnd != bEnd ? aEnd < bEnd : a->cell->rowSpan < b->cell->rowSpan;
+    });
     for (const Placed* pc : spanning) {
         std::size_t first = pc->cell->row;
         std::size_t span = pc->cell->rowSpan;
