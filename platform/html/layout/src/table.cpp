@@ -380,6 +380,17 @@ Intrinsic Layouter::TableIntrinsic(const dom::Node* table) {
     return result;
 }
 
+int Layouter::TableSameFrom(const dom::Node* table) {
+    const ElementStyle& st = Style(table);
+    TableGrid& g = Grid(table);
+    if (st.width || st.widthPct || g.fixed || !g.measured)
+        return 0;
+    // Automatic layout without a table width gives every column its preferred width once they fit.
+    std::int64_t preferred = std::accumulate(g.colPref.begin(), g.colPref.end(), std::int64_t{0});
+    return g.border[1] + g.border[3] + (g.columns + 1) * g.spacing +
+           static_cast<int>((preferred + kSubpixels - 1) / kSubpixels);
+}
+
 namespace {
 
 // Column widths in kSubpixels; `avail` is in kSubpixels too.
