@@ -631,9 +631,8 @@ int Layouter::LayoutTable(const dom::Node* table, int parentBox, int x, int y, i
         Box& b = model_.boxes[pc.box];
         b.border.top = rowY[cell.row];
         b.border.height = height;
-        std::u16string align = Style(cell.node).vAlign;
-        if (align.empty())
-            align = Style(g.rows[cell.row]).vAlign;
+        const std::u16string& own = Style(cell.node).vAlign;
+        const std::u16string& align = own.empty() ? Style(g.rows[cell.row]).vAlign : own;
         int room = height - 2 * p - g.cellExtra - pc.contentHeight;
         int dy = align == u"top" || align == u"baseline" ? 0 : align == u"bottom" ? room : room / 2;
         Shift(pc.box + 1, 0, rowY[cell.row] + std::max(0, dy), static_cast<int>(b.end));
