@@ -38,6 +38,7 @@ struct LaidOutFrom {
     int y = 0;
     int width = 0;
     bool widthMatters = true; // false when a pixel width of its own sizes it, whatever its container's
+    int sameFrom = 0;         // a container at least this wide lays it out alike (0: no such width)
     bool centered = false;
     int height = 0; // what it took, margins included
     bool valid = false;

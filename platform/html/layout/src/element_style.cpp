@@ -171,17 +171,18 @@ ElementStyle ReadStyle(const dom::Node& element, const css::DeclarationBlock* ru
         height = element.AttributeValue(u"height");
     if (std::optional<int> px = PixelLength(height); px && *px >= 0)
         st.height = px;
-    st.left = PixelLength(s.Get(Prop::left));
-    st.top = PixelLength(s.Get(Prop::top));
-
-    for (int side = 0; side < 4; ++side) {
-        std::u16string margin = s.Get(css::kMarginSides[side]);
-        st.marginSet[side] = !margin.empty();
-        st.margin[side] = PixelLength(margin).value_or(0);
-        st.padding[side] = std::max(0, PixelLength(s.Get(css::kPaddingSides[side])).value_or(0));
-        std::u16string style = s.Get(css::kBorderStyles[side]);
-        st.borderNone[side] = style == u"none" || style == u"hidden";
-        st.border[side] = st.borderNone[side] ? 0 : BorderWidthOf(s.Get(css::kBorderWidths[side]));
+    if (s.any) { // else the offsets, margins, paddings and borders keep their defaults
+        st.left = PixelLength(s.Get(Prop::left));
+        st.top = PixelLength(s.Get(Prop::top));
+        for (int side = 0; side < 4; ++side) {
+            std::u16string margin = s.Get(css::kMarginSides[side]);
+            st.marginSet[side] = !margin.empty();
+            st.margin[side] = PixelLength(margin).value_or(0);
+            st.padding[side] = std::max(0, PixelLength(s.Get(css::kPaddingSides[side])).value_or(0));
+            std::u16string style = s.Get(css::kBorderStyles[side]);
+            st.borderNone[side] = style == u"none" || style == u"hidden";
+            st.border[side] = st.borderNone[side] ? 0 : BorderWidthOf(s.Get(css::kBorderWidths[side]));
+        }
     }
     std::u16string whiteSpace = s.Get(Prop::whiteSpace);
     st.pre = element.name == u"pre" || whiteSpace == u"pre";

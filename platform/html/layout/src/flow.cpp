@@ -169,9 +169,11 @@ std::optional<int> Layouter::Reuse(const dom::Node* element, int parentBox, int 
         return std::nullopt;
     const int old = it->second;
     const Box& first = previous_[old];
-    if (first.node != element || !first.from.valid || first.holdsAbsolute ||
-        (first.from.widthMatters && first.from.width != width) || first.from.centered != (centerDepth_ > 0) ||
-        BelowChange(element))
+    const bool alike =
+        !first.from.widthMatters || first.from.width == width ||
+        (first.from.sameFrom > 0 && first.from.width >= first.from.sameFrom && width >= first.from.sameFrom);
+    if (first.node != element || !first.from.valid || first.holdsAbsolute || !alike ||
+        first.from.centered != (centerDepth_ > 0) || BelowChange(element))
         return std::nullopt;
     const int dx = x - first.from.x, dy = y - first.from.y;
     const int height = first.from.height;
@@ -184,6 +186,7 @@ std::optional<int> Layouter::Reuse(const dom::Node* element, int parentBox, int 
                         std::make_move_iterator(previous_.begin() + static_cast<std::ptrdiff_t>(end)));
     previous_[old].from.valid = false;
     model_.boxes[at].parent = parentBox;
+    model_.boxes[at].percentBase = width; // what a percentage of its own counts from
     if (moved != 0) { // else every index and link is still right (a round for the page's bars)
         for (std::size_t i = at; i < model_.boxes.size(); ++i) {
             Box& b = model_.boxes[i];
@@ -421,7 +424,9 @@ int Layouter::LayoutBlockLevel(const dom::Node* element, int parentBox, int x, i
         const ElementStyle& st = Style(element);
         bool aligned = st.display == Display::Table &&
                        (centerDepth_ > 0 || EqualsNoCase(element->AttributeValue(u"align"), u"center"));
-        model_.boxes[first].from = {x, y, width, !st.width || aligned, centerDepth_ > 0, height, true};
+        int sameFrom = st.display == Display::Table && !aligned ? TableSameFrom(element) : 0;
+        model_.boxes[first].from = {x,      y,   width, !st.width || aligned, sameFrom, centerDepth_ > 0,
+                                    height, true};
     }
     return height;
 }

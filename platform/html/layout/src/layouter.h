@@ -83,6 +83,9 @@ public:
 
     int LayoutTable(const dom::Node* table, int parentBox, int x, int y, int containerWidth);
     Intrinsic TableIntrinsic(const dom::Node* table);
+    // The narrowest container in which a table without a width of its own takes its preferred
+    // widths, so that any wider one lays it out alike; 0 when its layout follows the container.
+    int TableSameFrom(const dom::Node* table);
 
     // Replaced elements' box sizes.
     Rect ReplacedSize(const dom::Node* element);

@@ -380,6 +380,17 @@ Intrinsic Layouter::TableIntrinsic(const dom::Node* table) {
     return result;
 }
 
+int Layouter::TableSameFrom(const dom::Node* table) {
+    const ElementStyle& st = Style(table);
+    TableGrid& g = Grid(table);
+    if (st.width || st.widthPct || g.fixed || !g.measured)
+        return 0;
+    // Automatic layout without a table width gives every column its preferred width once they fit.
+    std::int64_t preferred = std::accumulate(g.colPref.begin(), g.colPref.end(), std::int64_t{0});
+    return g.border[1] + g.border[3] + (g.columns + 1) * g.spacing +
+           static_cast<int>((preferred + kSubpixels - 1) / kSubpixels);
+}
+
 namespace {
 
 // Column widths in kSubpixels; `avail` is in kSubpixels too.
@@ -577,8 +588,12 @@ int Layouter::LayoutTable(const dom::Node* table, int parentBox, int x, int y, i
         if (Style(pc.cell->node).height)
             sizing.constrained[pc.cell->row] = true;
     }
-    std::stable_sort(spanning.begin(), spanning.end(),
-                     [](const Placed* a, const Placed* b) { return a->cell->rowSpan < b->cell->rowSpan; });
+    // Row-spanning cells in the order of the row they end in (a span cut at the last row ends there),
+    // the shorter span first, then in source order.
+    std::stable_sort(spanning.begin(), spanning.end(), [](const Placed* a, const Placed* b) {
+        int aEnd = a->cell->row + a->cell->rowSpan, bEnd = b->cell->row + b->cell->rowSpan;
+        return aEnd != bEnd ? aEnd < bEnd : a->cell->rowSpan < b->cell->rowSpan;
+    });
     for (const Placed* pc : spanning) {
         std::size_t first = pc->cell->row;
         std::size_t span = pc->cell->rowSpan;
@@ -616,9 +631,8 @@ int Layouter::LayoutTable(const dom::Node* table, int parentBox, int x, int y, i
         Box& b = model_.boxes[pc.box];
         b.border.top = rowY[cell.row];
         b.border.height = height;
-        std::u16string align = Style(cell.node).vAlign;
-        if (align.empty())
-            align = Style(g.rows[cell.row]).vAlign;
+        const std::u16string& own = Style(cell.node).vAlign;
+        const std::u16string& align = own.empty() ? Style(g.rows[cell.row]).vAlign : own;
         int room = height - 2 * p - g.cellExtra - pc.contentHeight;
         int dy = align == u"top" || align == u"baseline" ? 0 : align == u"bottom" ? room : room / 2;
         Shift(pc.box + 1, 0, rowY[cell.row] + std::max(0, dy), static_cast<int>(b.end));

@@ -127,11 +127,29 @@ std::vector<TableCase> ReferenceTables() {
          u"id=c></td></tr></table>",
          {{u"a", 0, 10, 20, 10}, {u"b", 20, 10, 40, 10}, {u"c", 60, 10, 40, 10}},
          0},
-        {"shares of a spanning cell keep their fractions; the boxes snap at their edges",
+        {"shares of a spanning cell keep their fractions; a box starts at its rounded place",
          u"<table id=t border=0 cellpadding=0 cellspacing=0><tr><td colspan=2 width=100><img width=10 "
          u"height=10></td></tr><tr><td id=a width=20><img width=10 height=10></td><td id=b "
          u"width=10></td></tr></table>",
          {{u"a", 0, 10, 67, 10}, {u"b", 67, 10, 33, 10}},
+         0},
+        {"two boxes of one fractional width are equally wide wherever they start",
+         u"<table id=t border=0 cellpadding=3 cellspacing=1><tr><td colspan=2 width=46><img width=48 "
+         u"height=15></td></tr><tr><td id=a></td><td id=b rowspan=2></td></tr></table>",
+         {{u"a", 1, 23, 27, 6}, {u"b", 29, 23, 27, 6}, {u"t", 10, 10, 56, 30}},
+         0},
+        {"row-spanning cells ending in an earlier row share out their need first",
+         u"<table id=t border=1 cellpadding=1 cellspacing=1><tr><td colspan=2 width=22></td><td><img "
+         u"width=9 height=16></td><td id=a colspan=2 rowspan=3 width=35><img width=33 height=30></td><td "
+         u"colspan=2 rowspan=3></td></tr><tr><td></td></tr><tr><td id=b></td><td colspan=3 rowspan=3 "
+         u"width=20><img width=29 height=31></td></tr><tr><td id=c></td></tr></table>",
+         {{u"a", 42, 1, 39, 49}, {u"b", 1, 27, 25, 23}, {u"c", 1, 51, 25, 11}, {u"t", 10, 10, 89, 65}},
+         1},
+        {"of row-spanning cells ending in one row the shorter span shares out its need first",
+         u"<table id=t border=0 cellpadding=2 cellspacing=0><tr><td></td><td rowspan=3><img width=47 "
+         u"height=11></td></tr><tr><td id=a width=59></td><td colspan=2 rowspan=3 width=12><img width=51 "
+         u"height=11></td></tr><tr><td id=b colspan=3 width=67></td><td width=24></td></tr></table>",
+         {{u"a", 0, 4, 63, 8}, {u"b", 0, 12, 169, 8}, {u"t", 10, 10, 197, 19}},
          0},
         {"a cell over a column no cell starts in shares out its widths after the single-column cells",
          u"<table id=t border=0 cellpadding=3 cellspacing=0><tr><td></td><td id=a><img width=27 "
