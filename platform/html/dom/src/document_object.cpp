@@ -8,13 +8,16 @@
 #include "qx/html/dom/serializer.h"
 #include "qx/win32/codepage.h"
 
+#include "oleidl.h"
+
 namespace qx::html::dom {
 
 namespace {
 
 class CDocument : public com::ObjectRoot,
                   public com::UnionDispatchImpl<IHTMLDocument2, IHTMLDocument3>,
-                  public IHtmlNodeAccess {
+                  public IHtmlNodeAccess,
+                  public IOleWindow {
 public:
     QX_BEGIN_INTERFACES(CDocument)
     QX_INTERFACE_ENTRY(IHTMLDocument2)
@@ -23,7 +26,18 @@ public:
     QX_INTERFACE_ENTRY(IDispatchEx)
     QX_INTERFACE_ENTRY2(IDispatch, IDispatchEx)
     QX_INTERFACE_ENTRY(IHtmlNodeAccess)
+    QX_INTERFACE_ENTRY(IOleWindow)
     QX_END_INTERFACES()
+
+    // The window the document is shown in (the editing control's document view); E_FAIL while
+    // nothing shows it.
+    STDMETHODIMP GetWindow(HWND* phwnd) override {
+        if (!phwnd)
+            return E_POINTER;
+        *phwnd = dom_->viewWindow;
+        return *phwnd ? S_OK : E_FAIL;
+    }
+    STDMETHODIMP ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
 
     void Attach(DomPtr dom) {
         dom_ = std::move(dom);

@@ -150,6 +150,8 @@ struct DomDocument {
     std::function<void()> designModeChanged;
     std::u16string windowName;              // window.name
     std::shared_ptr<HostedObjects> objects; // set by the page that hosts the OBJECT elements' controls
+    // The window that shows the document, which the document's IOleWindow answers; null: none.
+    HWND viewWindow = nullptr;
 };
 
 using DomPtr = std::shared_ptr<DomDocument>;
