@@ -3,6 +3,7 @@
 // dialogs answered by the UI driver.
 #include "edit_control_fixture.h"
 
+#include <qx/com/control/control_host.h>
 #include <qx/win32/dialog_view.h>
 
 #include <functional>
@@ -13,7 +14,7 @@ namespace {
 
 // One step: a command (with an argument) or a message to the view.
 struct Step {
-    enum Kind { Command, Message } kind;
+    enum Kind { Command, Message, Table } kind;
     LONG command = 0;
     const char16_t* argument = nullptr;
     UINT message = 0;
@@ -26,6 +27,11 @@ Step Exec(LONG command, const char16_t* argument = nullptr) {
 }
 Step Send(UINT message, WPARAM wParam, LPARAM lParam = 0) {
     return {Step::Message, 0, nullptr, message, wParam, lParam};
+}
+// DECMD_INSERTTABLE with a table-parameter object of rows x columns and the caption.
+Step InsertTable(LONG rows, LONG columns, const char16_t* caption) {
+    return {Step::Table, DECMD_INSERTTABLE,         caption,
+            0,           static_cast<WPARAM>(rows), static_cast<LPARAM>(columns)};
 }
 
 // Answers the control's dialogs: the font dialog and the hyperlink dialog.
@@ -47,8 +53,21 @@ protected:
         EditControlFixture::SetUp();
         win32::SetUiDriver(&dialogs_);
     }
+    void TearDown() override {
+        if (host_)
+            host_->Close();
+        host_.reset();
+        EditControlFixture::TearDown();
+    }
+    // The control active in the test window at 300 x 200, on the document.
     com::ComPtr<IDHTMLSafe> Start(const char16_t* html) {
         com::ComPtr<IDHTMLSafe> control = CreateControl();
+        if (host_)
+            host_->Close();
+        com::control::ControlHostOptions options;
+        options.parent = window_->hwnd();
+        options.position = RECT{0, 0, 300, 200};
+        EXPECT_EQ(com::control::ControlHost::Host(control.Get(), std::move(options), &host_), S_OK);
         EXPECT_EQ(control->put_DocumentHTML(com::Bstr(html)), S_OK);
         Pump();
         return control;
@@ -58,6 +77,17 @@ protected:
             SendMessageW(ViewOf(control), step.message, step.wParam, step.lParam);
             return S_OK;
         }
+        if (step.kind == Step::Table) {
+            com::ComPtr<IDEInsertTableParam> table;
+            EXPECT_EQ(CoCreateInstance(CLSID_DEInsertTableParam, nullptr, CLSCTX_INPROC_SERVER,
+                                       IID_IDEInsertTableParam, reinterpret_cast<void**>(&table)),
+                      S_OK);
+            table->put_NumRows(static_cast<LONG>(step.wParam));
+            table->put_NumCols(static_cast<LONG>(step.lParam));
+            table->put_Caption(com::Bstr(step.argument));
+            com::Variant argument(static_cast<IDispatch*>(table.Get())), result;
+            return control->ExecCommand(step.command, 0, argument, &result);
+        }
         com::Variant argument;
         if (step.argument)
             argument = com::Variant(std::u16string_view(step.argument));
@@ -65,6 +95,7 @@ protected:
         return control->ExecCommand(step.command, DE_OLECMDEXECOPT_DONTPROMPTUSER, argument, &result);
     }
     DialogAnswers dialogs_;
+    std::unique_ptr<com::control::ControlHost> host_;
 };
 
 TEST_F(EditControlEditing, SessionsOfCommandsAndKeys) {
@@ -81,23 +112,36 @@ TEST_F(EditControlEditing, SessionsOfCommandsAndKeys) {
          {u"<P>ab</P>", u"<P>x</P>", u"<P>xy</P>", u"<P>x</P>"}},
         {u"<table><tr><td>1</td><td>2</td></tr></table>",
          {Exec(DECMD_SELECTALL), Exec(DECMD_CUT), Exec(DECMD_PASTE)},
-         {nullptr, nullptr, nullptr}},
+         {u"<TABLE><TBODY><TR><TD>1</TD><TD>2</TD></TR></TBODY></TABLE>",
+          u"<TABLE><TBODY><TR><TD></TD><TD></TD></TR></TBODY></TABLE>",
+          u"<TABLE><TBODY><TR><TD>12</TD><TD></TD></TR></TBODY></TABLE>"}},
         {u"<p>link</p>",
          {Exec(DECMD_SELECTALL), Exec(DECMD_HYPERLINK, u"http://a.example/"), Exec(DECMD_UNLINK)},
          {u"<P>link</P>", u"<P><A href=\"http://a.example/\">link</A></P>", u"<P>link</P>"}},
+        {u"<table><tr><td>1</td><td>2</td></tr></table>",
+         {Send(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, 4)), Send(WM_LBUTTONUP, 0, MAKELPARAM(4, 4)),
+          Send(WM_KEYDOWN, VK_END), Send(WM_CHAR, 'z'), Exec(DECMD_UNDO)},
+         {u"<TABLE><TBODY><TR><TD>1</TD><TD>2</TD></TR></TBODY></TABLE>",
+          u"<TABLE><TBODY><TR><TD>1</TD><TD>2</TD></TR></TBODY></TABLE>",
+          u"<TABLE><TBODY><TR><TD>1</TD><TD>2</TD></TR></TBODY></TABLE>",
+          u"<TABLE><TBODY><TR><TD>1z</TD><TD>2</TD></TR></TBODY></TABLE>",
+          u"<TABLE><TBODY><TR><TD>1</TD><TD>2</TD></TR></TBODY></TABLE>"}},
+        {u"<p>t</p>",
+         {Exec(DECMD_SELECTALL), InsertTable(2, 2, u"cap")},
+         {u"<P>t</P>",
+          u"<TABLE><CAPTION>cap</CAPTION><TBODY><TR><TD></TD><TD></TD></TR><TR><TD></TD><TD></TD></TR>"
+          u"</TBODY></TABLE>"}},
         {u"<p>c</p>",
          {Exec(DECMD_SELECTALL), Exec(DECMD_JUSTIFYCENTER), Exec(DECMD_SETFORECOLOR, u"#ff0000")},
-         {nullptr, nullptr, nullptr}},
+         {u"<P>c</P>", u"<P align=center>c</P>", u"<P align=center><FONT color=#ff0000>c</FONT></P>"}},
     };
     for (const auto& session : sessions) {
         com::ComPtr<IDHTMLSafe> control = Start(session.start);
         for (size_t i = 0; i < session.steps.size(); ++i) {
             EXPECT_EQ(Run(control.Get(), session.steps[i]), S_OK)
                 << com::Utf16ToUtf8(session.start) << " step " << i;
-            if (session.expected[i]) {
-                EXPECT_EQ(BodyHtml(control.Get()), session.expected[i])
-                    << com::Utf16ToUtf8(session.start) << " step " << i;
-            }
+            EXPECT_EQ(BodyHtml(control.Get()), session.expected[i])
+                << com::Utf16ToUtf8(session.start) << " step " << i;
         }
     }
 }
