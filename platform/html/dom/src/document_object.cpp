@@ -9,6 +9,8 @@
 #include "qx/html/dom/serializer.h"
 #include "qx/win32/codepage.h"
 
+#include "oleidl.h"
+
 namespace qx::html::dom {
 
 namespace {
@@ -16,7 +18,8 @@ namespace {
 class CDocument : public com::ObjectRoot,
                   public com::UnionDispatchImpl<IHTMLDocument2, IHTMLDocument3>,
                   public IHtmlNodeAccess,
-                  public IPersistStreamInit {
+                  public IPersistStreamInit,
+                  public IOleWindow {
 public:
     QX_BEGIN_INTERFACES(CDocument)
     QX_INTERFACE_ENTRY(IHTMLDocument2)
@@ -27,7 +30,18 @@ public:
     QX_INTERFACE_ENTRY(IHtmlNodeAccess)
     QX_INTERFACE_ENTRY(IPersistStreamInit)
     QX_INTERFACE_ENTRY2(IPersist, IPersistStreamInit)
+    QX_INTERFACE_ENTRY(IOleWindow)
     QX_END_INTERFACES()
+
+    // The window the document is shown in (the editing control's document view); E_FAIL while
+    // nothing shows it.
+    STDMETHODIMP GetWindow(HWND* phwnd) override {
+        if (!phwnd)
+            return E_POINTER;
+        *phwnd = dom_->viewWindow;
+        return *phwnd ? S_OK : E_FAIL;
+    }
+    STDMETHODIMP ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
 
     void Attach(DomPtr dom) {
         dom_ = std::move(dom);

@@ -14,7 +14,9 @@ void PageEvents::CallControlEvent(dom::Node* node, std::u16string_view name,
     const auto found = handlers_.find(node);
     if (!node || name.empty() || found == handlers_.end())
         return;
-    const std::u16string key = u"on" + dom::LowerAscii(name);
+    // An event named like a DOM handler ("onclick") keeps its name, as `<script for event>` does.
+    const std::u16string lower = dom::LowerAscii(name);
+    const std::u16string key = lower.starts_with(u"on") ? lower : u"on" + lower;
     // Taken before they run: a handler may detach itself or close the page's controls.
     std::vector<com::ComPtr<IDispatch>> handlers;
     const auto property = found->second.properties.find(key);

@@ -159,6 +159,8 @@ struct DomDocument {
     std::shared_ptr<HostedObjects> objects; // set by the page that hosts the OBJECT elements' controls
     // The content version when the document was last loaded or saved (IPersistStreamInit::IsDirty).
     std::uint64_t savedContentVersion = 0;
+    // The window that shows the document, which the document's IOleWindow answers; null: none.
+    HWND viewWindow = nullptr;
 };
 
 using DomPtr = std::shared_ptr<DomDocument>;
