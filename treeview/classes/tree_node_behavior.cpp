@@ -56,7 +56,7 @@ STDMETHODIMP CTreeNodeBehavior::Detach() {
 }
 
 HRESULT CTreeNodeBehavior::Usable() const {
-    return tree_ && element_ ? S_OK : E_UNEXPECTED;
+    return tree_ ? S_OK : E_UNEXPECTED;
 }
 
 // Structure changes wait until a build that runs page script in between has finished.
@@ -163,6 +163,8 @@ STDMETHODIMP CTreeNodeBehavior::get_childNodes(VARIANT* pVal) {
     if (!pVal)
         return E_POINTER;
     VariantInit(pVal);
+    if (!element_)
+        return E_UNEXPECTED;
     ComPtr<IDispatch> childrenDispatch;
     TREE_CHECK(element_->get_children(&childrenDispatch));
     ComPtr<IHTMLElementCollection> children =

@@ -99,6 +99,11 @@ Bstr CTreeViewBehavior::DownloadIcon(BSTR address, bool download) {
         treedom::Upper(slash == std::u16string::npos ? text : text.substr(slash + 1));
     const std::string path = TempFolder() + BstrToAnsi(reinterpret_cast<const OLECHAR*>(fileName.c_str()),
                                                        static_cast<UINT>(fileName.size()));
+    // A picture already in the temporary folder (a re-imported export) is used where it lies:
+    // fetching it into itself would truncate it before it is read.
+    const std::string folderUrl = FileUrl(TempFolder());
+    if (resolved.size() > folderUrl.size() && resolved.compare(0, folderUrl.size(), folderUrl) == 0)
+        return Bstr::Attach(AnsiToBstr(resolved));
     const std::string url = FileUrl(path);
     Bstr result = Bstr::Attach(AnsiToBstr(url));
     if (!download)
@@ -107,8 +112,7 @@ Bstr CTreeViewBehavior::DownloadIcon(BSTR address, bool download) {
         for (const Bstr& held : entry.paths)
             if (held == result)
                 return result;
-    // Fetching a file into itself would truncate it before it is read.
-    if (resolved == url || resolved == path)
+    if (resolved == path)
         return result;
     ComPtr<IStream> stream;
     if (FAILED(URLOpenBlockingStreamA(nullptr, resolved.c_str(), &stream, 0, nullptr)) || !stream)

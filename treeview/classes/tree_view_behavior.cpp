@@ -40,6 +40,8 @@ HRESULT CTreeViewBehavior::FinalConstruct() {
         return hr;
     root_ = static_cast<CTreeNodeBehavior*>(root.Get());
     root.As(std::addressof(rootUnknown_));
+    // The root answers as the invisible top of the tree before content ready gives it its element.
+    InitRootNode();
     return S_OK;
 }
 
