@@ -13,6 +13,7 @@
 #include <qx/html/dom/serializer.h>
 #include <qx/win32/input_driver.h>
 #include <qx/win32/virtual_clock.h>
+#include <qx/xml/xml_dom.h>
 #include <winuser_message.h>
 #include <winuser_position.h>
 #include <winuser_window.h>
@@ -156,7 +157,11 @@ int RunPageHost(const PageHostOptions& options) {
     DriverInstallation installed(answers.get());
     const HRESULT init = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     win32::InstallVirtualClock(0);
+    // The page's components and script create the XML DOM as they would on a system that has it.
+    const bool xml = SUCCEEDED(init) && SUCCEEDED(qx::xml::RegisterXmlDomClass());
     const int status = Run(options, address);
+    if (xml)
+        qx::xml::RevokeXmlDomClass();
     win32::RemoveVirtualClock();
     if (SUCCEEDED(init))
         CoUninitialize();
