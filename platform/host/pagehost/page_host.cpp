@@ -13,6 +13,7 @@
 #include <qx/html/dom/serializer.h>
 #include <qx/win32/input_driver.h>
 #include <qx/win32/virtual_clock.h>
+#include <qx/xml/xml_dom.h>
 #include <winuser_message.h>
 #include <winuser_position.h>
 #include <winuser_window.h>
@@ -147,9 +148,14 @@ int RunPageHost(const PageHostOptions& options) {
     }
     DriverInstallation installed(answers.get());
     const HRESULT init = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    // The platform's XML parser is creatable by its ProgIDs whatever the registry holds, as in
+    // scripthost: pages and the controls on them make it by name.
+    const bool xml = SUCCEEDED(init) && SUCCEEDED(qx::xml::RegisterXmlDomClass());
     win32::InstallVirtualClock(0);
     const int status = Run(options, address);
     win32::RemoveVirtualClock();
+    if (xml)
+        qx::xml::RevokeXmlDomClass();
     if (SUCCEEDED(init))
         CoUninitialize();
     return status;
