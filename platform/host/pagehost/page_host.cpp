@@ -156,6 +156,9 @@ int RunPageHost(const PageHostOptions& options) {
     }
     DriverInstallation installed(answers.get());
     const HRESULT init = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    // The platform's XML parser is creatable by its ProgIDs whatever the registry holds, as in
+    // scripthost: pages and the controls on them make it by name.
+    const bool xml = SUCCEEDED(init) && SUCCEEDED(qx::xml::RegisterXmlDomClass());
     win32::InstallVirtualClock(0);
     // The page's components and script create the XML DOM as they would on a system that has it.
     const bool xml = SUCCEEDED(init) && SUCCEEDED(qx::xml::RegisterXmlDomClass());
@@ -163,6 +166,8 @@ int RunPageHost(const PageHostOptions& options) {
     if (xml)
         qx::xml::RevokeXmlDomClass();
     win32::RemoveVirtualClock();
+    if (xml)
+        qx::xml::RevokeXmlDomClass();
     if (SUCCEEDED(init))
         CoUninitialize();
     return status;

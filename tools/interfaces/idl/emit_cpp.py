@@ -237,10 +237,20 @@ class Emitter:
         for m in arrays:
             items = [disp_param(p) for p in m.params]
             self.line(f"inline constexpr qx::com::DispParam {params_array(itf, m)}[] = {{{', '.join(items)}}};")
-        self.line(f"inline constexpr qx::com::DispMember k{itf.stem}Members[] = {{")
-        for m in full_members(itf, self.known):
-            self.line(f"    {self.member_expr(itf, m)},")
-        self.line("};")
+        listed = full_members(itf, self.known)
+        if listed:
+            self.line(f"inline constexpr qx::com::DispMember k{itf.stem}Members[] = {{")
+            for m in listed:
+                self.line(f"    {self.member_expr(itf, m)},")
+            self.line("};")
+        else:
+            # An interface without members: C++ has no empty arrays, so the table is an object
+            # that reads as no members.
+            self.line(f"struct {itf.stem}NoMembers {{")
+            self.line("    constexpr operator const qx::com::DispMember*() const { return nullptr; }")
+            self.line("    static constexpr std::size_t size() { return 0; }")
+            self.line("};")
+            self.line(f"inline constexpr {itf.stem}NoMembers k{itf.stem}Members{{}};")
         self.close_namespace(ns)
         self.line()
         members = qualified(ns, f"k{itf.stem}Members") if ns else f"k{itf.stem}Members"

@@ -43,7 +43,8 @@ std::u16string AttributeKey(BSTR name) {
     return dom::LowerAscii({name ? name : u"", SysStringLen(name)});
 }
 
-// The custom attributes as members, ahead of the interfaces' (a behaviour's "type" is its own).
+// The custom attributes as members, ahead of the interfaces' (a behaviour's "type" and "result"
+// are its own).
 class AttributeMembers final : public com::DynamicNames {
 public:
     AttributeMembers(std::map<std::u16string, com::Variant>& attributes, const EventInit& init)
@@ -51,7 +52,8 @@ public:
 
     bool FindName(std::u16string_view name, bool, std::u16string* spelled) override {
         std::u16string key = dom::LowerAscii(name);
-        if (!attributes_.contains(key) && !(init_.typeFromAttribute && key == u"type"))
+        // A behaviour's event reads its "type" and "result" as null until they are set.
+        if (!attributes_.contains(key) && !(init_.typeFromAttribute && (key == u"type" || key == u"result")))
             return false;
         *spelled = std::move(key);
         return true;
