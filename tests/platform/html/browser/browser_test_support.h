@@ -118,7 +118,7 @@ public:
             ids[i] = i == 0 ? 1 : DISPID_UNKNOWN;
         return S_OK;
     }
-    STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT*, EXCEPINFO*,
+    STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result, EXCEPINFO*,
                         UINT*) override {
         // Its names are methods: reading one as a property finds nothing.
         if (!(flags & DISPATCH_METHOD))
@@ -134,9 +134,12 @@ public:
                 arguments.push_back(value->vt == VT_DISPATCH ? "[object]" : "?");
         }
         record_(id, arguments);
+        if (result)
+            VariantCopy(result, &answer);
         return S_OK;
     }
     ULONG References() const { return refs_; }
+    qx::com::Variant answer; // what every call answers
 
 private:
     Record record_;

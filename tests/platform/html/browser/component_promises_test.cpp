@@ -15,42 +15,6 @@ namespace {
 using browsertest::BrowserTest;
 using qx::com::ComPtr;
 
-// A sink of one event interface that answers every event with VT_BOOL false.
-class CancellingSink final : public IDispatch {
-public:
-    explicit CancellingSink(IID events) : events_(events) {}
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-        if (riid == IID_IUnknown || riid == IID_IDispatch || riid == events_) {
-            *ppv = static_cast<IDispatch*>(this);
-            return S_OK;
-        }
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
-    STDMETHODIMP_(ULONG) Release() override { return 1; }
-    STDMETHODIMP GetTypeInfoCount(UINT* count) override {
-        *count = 0;
-        return S_OK;
-    }
-    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-    STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS*, VARIANT* result, EXCEPINFO*,
-                        UINT*) override {
-        heard.push_back(id);
-        if (result) {
-            VariantInit(result);
-            result->vt = VT_BOOL;
-            result->boolVal = VARIANT_FALSE;
-        }
-        return S_OK;
-    }
-    std::vector<DISPID> heard;
-
-private:
-    IID events_;
-};
-
 class ComponentPromises : public BrowserTest {
 protected:
     void TearDown() override {
@@ -138,7 +102,10 @@ TEST_F(ComponentPromises, ElementSinksCancelWithFalseAndNamesIgnoreCase) {
         ASSERT_EQ(ComPtr<IConnectionPointContainer>::QueryFrom(element.Get())
                       ->FindConnectionPoint(row.point, &point),
                   S_OK);
-        CancellingSink sink(row.point);
+        std::vector<DISPID> heard;
+        browsertest::RecordingDispatch sink(
+            [&](DISPID id, const std::vector<std::string>&) { heard.push_back(id); }, row.point);
+        sink.answer = qx::com::Variant(false);
         DWORD cookie = 0;
         ASSERT_EQ(point->Advise(&sink, &cookie), S_OK);
         VARIANT none;
@@ -148,7 +115,7 @@ TEST_F(ComponentPromises, ElementSinksCancelWithFalseAndNamesIgnoreCase) {
                       ->fireEvent(qx::com::Bstr(u"onclick").Get(), &none, &done),
                   S_OK);
         EXPECT_EQ(done, VARIANT_FALSE);
-        EXPECT_EQ(sink.heard, std::vector<DISPID>{DISPID(-600)});
+        EXPECT_EQ(heard, std::vector<DISPID>{DISPID(-600)});
         point->Unadvise(cookie);
     }
 
