@@ -124,7 +124,7 @@ protected:
 inline std::string TreeBody(const std::string& script) {
     return "<body><div id=box style=\"position: absolute; left: 0px; top: 0px; width: 240px; height: 160px\">"
            "</div><script>var f = new ActiveXObject('Tamsel.TreeViewFactory'); "
-           "box.addBehavior('#f#TreeView', f);"
+           "var cookie = box.addBehavior('#f#TreeView', f);"
            "var t = box; function nodes() { var r = []; var all = box.getElementsByTagName('DIV');"
            "for (var i = 0; i < all.length; i++) r.push(all[i].value + ':' + all[i].depth); return "
            "r.join(','); }"

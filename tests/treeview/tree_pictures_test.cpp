@@ -43,11 +43,11 @@ TEST_F(TreePictures, BuiltInPicturesLieInTheTemporaryFolder) {
     }
     EXPECT_EQ(names.size(), 22u);
     // Pillow decodes each to its stated size where it is installed.
-    if (std::system("python3 -c 'import PIL' 2>/dev/null") != 0) {
+    if (std::system("/usr/bin/python3 -c 'import PIL' 2>/dev/null") != 0) {
         GTEST_SKIP() << "python3-pil is not installed: the pictures were not decoded";
     }
     const std::string check =
-        "python3 -c 'import sys\nfrom PIL import Image\nfor p in sys.argv[1:]:\n"
+        "/usr/bin/python3 -c 'import sys\nfrom PIL import Image\nfor p in sys.argv[1:]:\n"
         " im = Image.open(p); im.load(); assert im.size[0] > 0 and im.size[1] > 0, p' " +
         files;
     EXPECT_EQ(std::system(check.c_str()), 0);

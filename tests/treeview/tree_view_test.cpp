@@ -213,6 +213,25 @@ TEST_F(TreeView, StructureChanges) {
     });
 }
 
+TEST_F(TreeView, TeardownLeavesNothingBehind) {
+    Write("two.xml", kTwoLevels);
+    RunRows({
+        {"emptying the container clears the selection",
+         "t.dataSource = 'two.xml'; box.firstChild.select(); box.innerHTML = ''; say(typeof t.selectedNode)",
+         "undefined"},
+        {"load, remove all, reload",
+         "t.dataSource = 'two.xml'; t.rootNode.remove(); var empty = nodes(); t.dataSource = 'two.xml';"
+         "say(empty, nodes())",
+         " A:1,A1:2,A2:2,B:1"},
+        {"a click after the tree is gone does nothing",
+         "t.dataSource = 'two.xml'; var a = box.firstChild; var text = a.getElementsByTagName('SPAN')[0];"
+         "box.attachEvent('onNodeClick', function() { say('clicked') }); text.click(); "
+         "box.removeBehavior(cookie);"
+         "text.click(); try { a.depth } catch (e) { say('depth', e.number) }",
+         "clicked|depth -2147418113"},
+    });
+}
+
 TEST_F(TreeView, ConnectorsAndIndents) {
     Write("one.xml", "<TREEVIEWDATA><NODE><VALUE>A</VALUE><ISLEAF>FALSE</ISLEAF></NODE></TREEVIEWDATA>");
     Write("three.xml",

@@ -11,11 +11,6 @@ using qx::com::Variant;
 
 namespace {
 
-const char16_t* const kColorElements[kColorCount] = {u"DEFAULTTEXTCOLOR",     u"DEFAULTBGCOLOR",
-                                                     u"SELECTEDTEXTCOLOR",    u"SELECTEDBGCOLOR",
-                                                     u"HOTTRACKINGTEXTCOLOR", u"HOTTRACKINGBGCOLOR"};
-const char16_t* const kIconElements[kIconCount] = {u"LEAFDEFAULTICON", u"LEAFSELECTEDICON",
-                                                   u"BRANCHDEFAULTICON", u"BRANCHSELECTEDICON"};
 const char16_t* const kIconFiles[kIconCount] = {u"leafDefault.gif", u"leafSelected.gif", u"branchDefault.gif",
                                                 u"branchSelected.gif"};
 

@@ -14,14 +14,6 @@ using qx::com::Variant;
 
 namespace {
 
-const char16_t* const kNodeColorElements[kColorCount] = {u"DEFAULTTEXTCOLOR",     u"DEFAULTBGCOLOR",
-                                                         u"HOTTRACKINGTEXTCOLOR", u"HOTTRACKINGBGCOLOR",
-                                                         u"SELECTEDTEXTCOLOR",    u"SELECTEDBGCOLOR"};
-const int kNodeColorSlots[kColorCount] = {kDefaultText, kDefaultBg,    kHotText,
-                                          kHotBg,       kSelectedText, kSelectedBg};
-const char16_t* const kNodeIconElements[kIconCount] = {u"LEAFDEFAULTICON", u"LEAFSELECTEDICON",
-                                                       u"BRANCHDEFAULTICON", u"BRANCHSELECTEDICON"};
-
 // Counts a build in progress on the tree for as long as it lives.
 class BuildScope {
 public:
@@ -201,8 +193,8 @@ HRESULT CTreeNodeBehavior::ApplyXmlValues(IXMLDOMNode* xml) {
                 colors_ = entry;
     }
     for (int i = 0; i < kColorCount; ++i)
-        if (treedom::ChildText(xml, kNodeColorElements[i], text))
-            colors_.colors[kNodeColorSlots[i]] = Variant(text.View());
+        if (treedom::ChildText(xml, kColorElements[i], text))
+            colors_.colors[i] = Variant(text.View());
     if (treedom::ChildText(xml, u"SETNODEICONBYNAME", text)) {
         const std::u16string name = treedom::Upper(text.View());
         for (const IconEntry& entry : tree_->iconTable_)
@@ -210,7 +202,7 @@ HRESULT CTreeNodeBehavior::ApplyXmlValues(IXMLDOMNode* xml) {
                 icons_ = entry;
     }
     for (int i = 0; i < kIconCount; ++i)
-        if (treedom::ChildText(xml, kNodeIconElements[i], text))
+        if (treedom::ChildText(xml, kIconElements[i], text))
             icons_.paths[i] = text;
     if (treedom::ChildText(xml, u"STYLE", text))
         TREE_CHECK(treedom::AppendStyleText(element_, treedom::Upper(text.View())));

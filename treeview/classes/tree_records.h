@@ -11,6 +11,13 @@ enum TreeColor { kDefaultText, kDefaultBg, kSelectedText, kSelectedBg, kHotText,
 // Icon slots: leaf default, leaf selected, branch default, branch selected.
 enum TreeIcon { kLeafDefault, kLeafSelected, kBranchDefault, kBranchSelected, kIconCount };
 
+// The data's element names of the colour and icon slots, in slot order.
+inline constexpr const char16_t* kColorElements[kColorCount] = {
+    u"DEFAULTTEXTCOLOR", u"DEFAULTBGCOLOR",       u"SELECTEDTEXTCOLOR",
+    u"SELECTEDBGCOLOR",  u"HOTTRACKINGTEXTCOLOR", u"HOTTRACKINGBGCOLOR"};
+inline constexpr const char16_t* kIconElements[kIconCount] = {u"LEAFDEFAULTICON", u"LEAFSELECTEDICON",
+                                                              u"BRANCHDEFAULTICON", u"BRANCHSELECTEDICON"};
+
 struct ColorEntry {
     qx::com::Bstr name;
     qx::com::Variant colors[kColorCount];
