@@ -4,6 +4,7 @@
 
 #include "box_model.h"
 #include "qx/html/dom/node_styles.h"
+#include "qx/html/layout/image_header.h"
 
 #include <cstdint>
 #include <memory_resource>
@@ -130,6 +131,9 @@ private:
     NodeMap<bool> blockLevel_{&pool_};
     NodeMap<std::unique_ptr<TableGrid>> grids_{&pool_};
     NodeMap<Rect> replaced_{&pool_};
+    // The sizes of the pictures read so far, by address: a relayout does not read the files
+    // again. Only pictures that were read are kept, so one that arrives later is still seen.
+    std::unordered_map<std::u16string, ImageSize> imageSizes_;
     std::vector<std::pair<const dom::Node*, int>> pendingAbsolutes_; // element, parent box
     int centerDepth_ = 0;
     // The boxes of the layout before this one, and what has changed since it.

@@ -79,10 +79,17 @@ Rect Layouter::ReplacedSize(const dom::Node* element) {
         std::optional<ImageSize> own;
         if (!st.width || !st.height) {
             std::u16string_view source = element->AttributeValue(u"src");
-            std::optional<std::string> bytes =
-                hooks_.readImage ? hooks_.readImage(source) : ReadLocalImage(source);
-            if (bytes)
-                own = ReadImageHeader(*bytes);
+            auto known = imageSizes_.find(std::u16string(source));
+            if (known != imageSizes_.end()) {
+                own = known->second;
+            } else {
+                std::optional<std::string> bytes =
+                    hooks_.readImage ? hooks_.readImage(source) : ReadLocalImage(source);
+                if (bytes)
+                    own = ReadImageHeader(*bytes);
+                if (own)
+                    imageSizes_.emplace(source, *own);
+            }
         }
         size.width = st.width.value_or(own ? own->width : kMissingImageSide);
         size.height = st.height.value_or(own ? own->height : kMissingImageSide);

@@ -181,6 +181,33 @@ TEST(ImageHeader, ImgTakesTheSizeOfItsSource) {
     EXPECT_EQ(y.offsetHeight, 5);
 }
 
+TEST(ImageHeader, APictureIsReadOnceAndAMissingOneAskedAgain) {
+    dom::NodeTree tree;
+    ASSERT_EQ(
+        dom::ParseHtmlDocument(tree, u"<body><img id=x src=a.gif><img src=a.gif><img id=y src=b.gif></body>"),
+        dom::ParseError::None);
+    int readsOfA = 0;
+    int readsOfB = 0;
+    bool bArrived = false;
+    LayoutHooks hooks;
+    hooks.readImage = [&](std::u16string_view source) -> std::optional<std::string> {
+        if (source == u"a.gif")
+            return ++readsOfA, "GIF89a" + Le16(40) + Le16(30);
+        ++readsOfB;
+        return bArrived ? std::optional<std::string>("GIF89a" + Le16(8) + Le16(9)) : std::nullopt;
+    };
+    PageLayout layout(tree, hooks);
+    EXPECT_EQ(layout.Metrics(tree.ElementById(u"y")).offsetWidth, 16);
+    bArrived = true;
+    layout.Invalidate();
+    EXPECT_EQ(layout.Metrics(tree.ElementById(u"x")).offsetWidth, 40);
+    EXPECT_EQ(layout.Metrics(tree.ElementById(u"y")).offsetWidth, 8);
+    layout.Invalidate();
+    EXPECT_EQ(layout.Metrics(tree.ElementById(u"y")).offsetHeight, 9);
+    EXPECT_EQ(readsOfA, 1);
+    EXPECT_EQ(readsOfB, 2);
+}
+
 TEST(FlowLayout, RuntimeStyleOverridesInlineStyle) {
     dom::NodeTree tree;
     ASSERT_EQ(dom::ParseHtmlDocument(tree, u"<body><div id=x style=\"width: 10px\"></div></body>"),
