@@ -87,6 +87,21 @@ dom::Node* SplitBefore(dom::NodeTree& tree, dom::Node* parent, dom::Node* before
     return before;
 }
 
+std::pair<dom::Node*, dom::Node*> BreakAt(DocumentText& text, const TextPoint& place) {
+    dom::Node* node = place.node;
+    if (node->type != dom::NodeType::Text) {
+        dom::Node* child = node->firstChild;
+        for (std::size_t i = 0; child && i < place.offset; ++i)
+            child = child->next;
+        return {node, child};
+    }
+    if (place.offset == 0)
+        return {node->parent, node};
+    if (place.offset >= node->text.size())
+        return {node->parent, node->next};
+    return {node->parent, text.SplitText(node, place.offset)};
+}
+
 void Unwrap(dom::NodeTree& tree, dom::Node* element) {
     dom::Node* parent = element->parent;
     if (!parent)

@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace qx::html::editing {
@@ -28,6 +29,9 @@ dom::Node* ChildBelow(dom::Node* ancestor, dom::Node* node);
 // parent). Nothing empty is made: a split at an element's edge goes up without cloning. Answers
 // the node before which the split now runs among top's siblings (null: after top's last part).
 dom::Node* SplitBefore(dom::NodeTree& tree, dom::Node* parent, dom::Node* before, dom::Node* top);
+// Where content goes at a place: the parent and the child it goes before (null: at the end); a
+// text node is split at the place.
+std::pair<dom::Node*, dom::Node*> BreakAt(DocumentText& text, const TextPoint& place);
 // The element's children take its place.
 void Unwrap(dom::NodeTree& tree, dom::Node* element);
 // Puts consecutive siblings into a new element inserted where the first stood.

@@ -58,11 +58,14 @@ void EditingSession::Changed() {
 }
 
 bool EditingSession::FireAt(dom::Node* node, std::u16string_view type) {
-    if (!node)
+    // Without the page's events nothing can listen, and the session makes none of its own (they
+    // would hold the document for good).
+    const auto events = std::dynamic_pointer_cast<events::PageEvents>(dom_->events);
+    if (!node || !events)
         return true;
     events::EventInit init;
     init.type = std::u16string(type);
-    return events::PageEvents::Of(dom_)->Dispatch(node, init);
+    return events->Dispatch(node, init);
 }
 
 void EditingSession::SetCaret(const TextPoint& place) {

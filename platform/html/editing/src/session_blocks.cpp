@@ -36,14 +36,6 @@ bool IsList(const dom::Node* n) {
     return n && (n->Is(u"ol") || n->Is(u"ul") || n->Is(u"dir") || n->Is(u"menu"));
 }
 
-std::u16string Lower(std::u16string_view s) {
-    std::u16string out(s);
-    for (char16_t& c : out)
-        if (c >= u'A' && c <= u'Z')
-            c = static_cast<char16_t>(c - u'A' + u'a');
-    return out;
-}
-
 // The block format name of the line a node is on.
 std::u16string FormatNameOf(dom::Node* node) {
     dom::Node* block = BlockOf(node);
@@ -58,7 +50,7 @@ std::u16string FormatNameOf(dom::Node* node) {
 std::u16string AlignOf(dom::Node* node) {
     dom::Node* block = BlockOf(node);
     const dom::Attribute* align = block ? block->FindAttribute(u"align") : nullptr;
-    const std::u16string value = align ? Lower(align->value) : std::u16string();
+    const std::u16string value = align ? dom::LowerAscii(align->value) : std::u16string();
     return value.empty() ? u"left" : value;
 }
 
@@ -108,9 +100,9 @@ std::optional<std::u16string> EditingSession::BlockFormat() {
 }
 
 HRESULT EditingSession::SetBlockFormat(std::u16string_view name) {
-    const std::u16string wanted = Lower(name);
+    const std::u16string wanted = dom::LowerAscii(name);
     auto format = std::find_if(kBlockFormats.begin(), kBlockFormats.end(),
-                               [&](const BlockFormatName& f) { return Lower(f.name) == wanted; });
+                               [&](const BlockFormatName& f) { return dom::LowerAscii(f.name) == wanted; });
     if (format == kBlockFormats.end())
         return E_INVALIDARG;
     if (text_.Type() == SelectionType::Control)

@@ -10,21 +10,13 @@ namespace qx::html::editing {
 
 namespace {
 
-std::u16string Lower(std::u16string_view s) {
-    std::u16string out(s);
-    for (char16_t& c : out)
-        if (c >= u'A' && c <= u'Z')
-            c = static_cast<char16_t>(c - u'A' + u'a');
-    return out;
-}
-
 bool IsHex(char16_t c) {
     return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f');
 }
 
 // "#rrggbb" in lower case for a hex colour with or without "#"; other names as they are, lower case.
 std::u16string NormalColour(std::u16string_view colour) {
-    std::u16string c = Lower(colour);
+    std::u16string c = dom::LowerAscii(colour);
     const std::u16string_view digits = !c.empty() && c[0] == u'#' ? std::u16string_view(c).substr(1) : c;
     if (digits.size() == 6 && std::all_of(digits.begin(), digits.end(), IsHex))
         return u"#" + std::u16string(digits);
@@ -36,7 +28,7 @@ std::u16string StyleValue(const dom::Node* element, std::u16string_view property
     const dom::Attribute* style = element->FindAttribute(u"style");
     if (!style)
         return {};
-    const std::u16string text = Lower(style->value);
+    const std::u16string text = dom::LowerAscii(style->value);
     std::size_t at = 0;
     while ((at = text.find(property, at)) != std::u16string::npos) {
         const bool startsWord = at == 0 || text[at - 1] == u';' || text[at - 1] == u' ';

@@ -18,27 +18,19 @@ namespace qx::html::editing {
 
 namespace {
 
-std::u16string EscapeHtml(std::u16string_view text) {
-    std::u16string out;
-    for (char16_t c : text) {
-        switch (c) {
-        case u'&':
-            out += u"&amp;";
-            break;
-        case u'<':
-            out += u"&lt;";
-            break;
-        case u'>':
-            out += u"&gt;";
-            break;
-        case u'"':
-            out += u"&quot;";
-            break;
-        default:
-            out.push_back(c);
-        }
-    }
-    return out;
+// The HTML of an element made for the purpose, written by the serializer (so values are escaped
+// as everywhere else).
+std::u16string ElementHtml(dom::NodeTree& tree, std::u16string_view tag, std::u16string_view attribute,
+                           std::u16string_view value, std::u16string_view text) {
+    dom::Node* element = tree.CreateElement(tag);
+    tree.Hold(element);
+    if (!attribute.empty())
+        element->SetAttribute(attribute, value);
+    if (!text.empty())
+        tree.Insert(element, tree.CreateText(text), nullptr);
+    std::u16string html = dom::OuterHtml(element);
+    tree.Release(element);
+    return html;
 }
 
 // Attribute text as the caller wrote it, without what would end or open a tag.
@@ -198,18 +190,7 @@ HRESULT EditingSession::PasteHtmlAtSelection(std::u16string_view html) {
             dom_->tree.Remove(block->firstChild);
             caret = {block, 0};
         }
-        dom::Node* parent = caret.node;
-        dom::Node* before = nullptr;
-        if (caret.node->type == dom::NodeType::Text) {
-            parent = caret.node->parent;
-            before = caret.offset == 0                         ? caret.node
-                     : caret.offset >= caret.node->text.size() ? caret.node->next
-                                                               : text_.SplitText(caret.node, caret.offset);
-        } else {
-            before = caret.node->firstChild;
-            for (std::size_t i = 0; before && i < caret.offset; ++i)
-                before = before->next;
-        }
+        const auto [parent, before] = BreakAt(text_, caret);
         dom::Node* const oldNext = block->next;
         dom::Node* after = SplitBefore(dom_->tree, parent, before, block);
         halves = {block};
@@ -252,8 +233,7 @@ HRESULT EditingSession::CreateLink(std::u16string_view url) {
                 Changed();
                 return S_OK;
             }
-        const std::u16string escaped = EscapeHtml(url);
-        const HRESULT hr = PasteHtmlAtSelection(u"<A href=\"" + escaped + u"\">" + escaped + u"</A>");
+        const HRESULT hr = PasteHtmlAtSelection(ElementHtml(tree, u"a", u"href", url, url));
         Changed();
         return hr;
     }
@@ -272,7 +252,7 @@ HRESULT EditingSession::InsertImage(std::u16string_view url) {
         return static_cast<HRESULT>(0x80040101);
     BeginChange();
     DeleteSelection();
-    const HRESULT hr = PasteHtmlAtSelection(u"<IMG src=\"" + EscapeHtml(url) + u"\">");
+    const HRESULT hr = PasteHtmlAtSelection(ElementHtml(dom_->tree, u"img", u"src", url, {}));
     if (SUCCEEDED(hr)) {
         // The new image is the node before the caret; it is selected as the old control did.
         dom::Node* image = NodeBefore(text_.Selected().start);
@@ -298,7 +278,7 @@ HRESULT EditingSession::InsertTable(const TableSpec& table) {
     };
     std::u16string html = startTag(u"TABLE", table.tableAttributes);
     if (!table.caption.empty())
-        html += u"<CAPTION>" + EscapeHtml(table.caption) + u"</CAPTION>";
+        html += ElementHtml(dom_->tree, u"caption", {}, {}, table.caption);
     html += u"<TBODY>";
     const std::u16string cell = startTag(u"TD", table.cellAttributes) + u"</TD>";
     for (long r = 0; r < table.rows; ++r) {

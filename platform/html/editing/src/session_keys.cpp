@@ -211,10 +211,7 @@ void EditingSession::InsertTextAtCaret(std::u16string_view typed) {
     }
     // Formats waiting at this caret wrap the new text.
     if (!state_->pending.empty() && state_->pendingGap == gap) {
-        dom::Node* parent = target->parent;
-        dom::Node* before = offset == 0                     ? target
-                            : offset >= target->text.size() ? target->next
-                                                            : text_.SplitText(target, offset);
+        const auto [parent, before] = BreakAt(text_, {target, offset});
         dom::Node* outer = nullptr;
         dom::Node* inner = nullptr;
         for (const State::PendingFormat& format : state_->pending) {
@@ -265,46 +262,14 @@ void EditingSession::TypeText(std::u16string_view typed) {
 }
 
 void EditingSession::Backspace() {
-    if (!dom_->tree.Body())
-        return;
-    if (text_.Type() != SelectionType::None) {
-        BeginChange();
-        DeleteSelection();
-        Changed();
-        return;
-    }
-    const TextPoint caret = TypablePlace(text_, text_.Selected().start);
-    const TextStream& stream = text_.Stream();
-    const std::size_t gap = stream.GapOf(caret);
-    dom::Node* block = caret.node ? BlockOf(caret.node) : nullptr;
-    if (block && !IsContainerBlock(block) && !IsTableStructure(block) && !HasText(block) &&
-        CellOf(block) == CellOf(gap > 0 ? stream.At(gap - 1).node : nullptr)) {
-        // An empty line goes.
-        BeginChange();
-        dom_->tree.Remove(block);
-        SelectGaps(text_, gap, gap);
-        Changed();
-        return;
-    }
-    if (gap == 0)
-        return;
-    const Unit unit = stream.At(gap - 1);
-    BeginChange();
-    if (unit.kind == UnitKind::BlockBreak) {
-        JoinAtBreak(text_, gap - 1);
-        SelectGaps(text_, gap - 1, gap - 1);
-    } else if (unit.node->type == dom::NodeType::Text) {
-        text_.ReplaceText(unit.node, unit.offset, CharUnitLength(unit.node, unit.offset), u"");
-        DropEmpty(dom_->tree, unit.node);
-        SelectGaps(text_, gap - 1, gap - 1);
-    } else {
-        dom_->tree.Remove(unit.node);
-        SelectGaps(text_, gap - 1, gap - 1);
-    }
-    Changed();
+    DeleteUnit(true);
 }
 
 void EditingSession::DeleteForward() {
+    DeleteUnit(false);
+}
+
+void EditingSession::DeleteUnit(bool backward) {
     if (!dom_->tree.Body())
         return;
     if (text_.Type() != SelectionType::None) {
@@ -316,28 +281,28 @@ void EditingSession::DeleteForward() {
     const TextPoint caret = TypablePlace(text_, text_.Selected().start);
     const TextStream& stream = text_.Stream();
     const std::size_t gap = stream.GapOf(caret);
+    if (backward ? gap == 0 : gap >= stream.Size())
+        return;
+    const std::size_t index = backward ? gap - 1 : gap; // the unit that goes
+    const Unit unit = stream.At(index);
     dom::Node* block = caret.node ? BlockOf(caret.node) : nullptr;
+    BeginChange();
     if (block && !IsContainerBlock(block) && !IsTableStructure(block) && !HasText(block) &&
-        gap < stream.Size() && CellOf(block) == CellOf(stream.At(gap).node)) {
-        BeginChange();
+        CellOf(block) == CellOf(unit.node)) {
+        // An empty line goes instead.
         dom_->tree.Remove(block);
         SelectGaps(text_, gap, gap);
-        Changed();
-        return;
-    }
-    if (gap >= stream.Size())
-        return;
-    const Unit unit = stream.At(gap);
-    BeginChange();
-    if (unit.kind == UnitKind::BlockBreak) {
-        JoinAtBreak(text_, gap);
-    } else if (unit.node->type == dom::NodeType::Text) {
-        text_.ReplaceText(unit.node, unit.offset, CharUnitLength(unit.node, unit.offset), u"");
-        DropEmpty(dom_->tree, unit.node);
     } else {
-        dom_->tree.Remove(unit.node);
+        if (unit.kind == UnitKind::BlockBreak) {
+            JoinAtBreak(text_, index);
+        } else if (unit.node->type == dom::NodeType::Text) {
+            text_.ReplaceText(unit.node, unit.offset, CharUnitLength(unit.node, unit.offset), u"");
+            DropEmpty(dom_->tree, unit.node);
+        } else {
+            dom_->tree.Remove(unit.node);
+        }
+        SelectGaps(text_, index, index);
     }
-    SelectGaps(text_, gap, gap);
     Changed();
 }
 
@@ -353,16 +318,7 @@ void EditingSession::Enter(bool lineBreak) {
     if (!caret.node)
         caret = {body, body->ChildCount()};
     // The parent and the child the break goes before (a text node is split).
-    dom::Node* parent = caret.node;
-    dom::Node* before = nullptr;
-    if (caret.node->type == dom::NodeType::Text) {
-        parent = caret.node->parent;
-        before = caret.offset == 0                         ? caret.node
-                 : caret.offset >= caret.node->text.size() ? caret.node->next
-                                                           : text_.SplitText(caret.node, caret.offset);
-    } else {
-        before = ChildAt(caret.node, caret.offset);
-    }
+    auto [parent, before] = BreakAt(text_, caret);
     if (lineBreak || parent->Is(u"pre")) {
         dom::Node* br = tree.CreateElement(u"br");
         tree.Insert(parent, br, before);

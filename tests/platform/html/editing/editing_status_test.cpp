@@ -291,6 +291,8 @@ TEST(SessionEvents, SelectStartAndDragStartAreFiredAndHonoured) {
     EXPECT_EQ(drag.calls, 1);
     EXPECT_EQ(page.Selection(), "<IMG>");
     EXPECT_EQ(refuse.calls, 1); // presses outside p never reach its handler
+    events->Clear();
+    page.dom->events.reset();
 }
 
 } // namespace

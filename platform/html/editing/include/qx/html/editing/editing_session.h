@@ -143,6 +143,8 @@ private:
     void Changed();
     // Deletes the selected text or the selected elements; false when nothing was selected.
     bool DeleteSelection();
+    // Backspace (backward) or Delete: the selection, or one unit beside the caret.
+    void DeleteUnit(bool backward);
     // Puts text at the caret (after the selection went): spaces that would collapse become NBSP.
     void InsertTextAtCaret(std::u16string_view text);
     // Formats of the selection.
