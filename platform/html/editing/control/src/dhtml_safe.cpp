@@ -159,6 +159,8 @@ public:
     BOOL ProcessWindowMessage(HWND hwnd, UINT message, WPARAM, LPARAM lParam, LRESULT& result) override {
         switch (message) {
         case WM_CREATE: {
+            if (!view_)
+                return FALSE;
             SetWindowLongPtrW(view_, GWL_STYLE, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN);
             SetParent(view_, hwnd);
             RECT client{};
@@ -176,6 +178,8 @@ public:
             result = 0;
             return TRUE;
         case WM_DESTROY:
+            if (!view_)
+                return FALSE;
             ShowWindow(view_, SW_HIDE);
             SetParent(view_, nullptr);
             SetWindowLongPtrW(view_, GWL_STYLE, WS_POPUP | WS_CLIPCHILDREN);
@@ -343,8 +347,11 @@ private:
             return hr;
         ForgetHeldReload(this);
         sink_.reset();
-        if (document_)
+        if (document_) {
+            // Script may still hold the old document: its designMode no longer reloads this one.
+            document_->Dom().designModeChanged = nullptr;
             retired_.push_back(std::move(document_));
+        }
         document_ = std::move(made);
         Wire(*document_);
         busy_ = true;

@@ -192,6 +192,24 @@ TEST_F(EditControlComponent, ADesignModePutReloadsTheDocument) {
     EXPECT_EQ(Dom(control.Get()).Get(), dom.Get()) << "the same document reloads";
 }
 
+TEST_F(EditControlComponent, AReplacedDocumentsDesignModeNoLongerReloads) {
+    com::ComPtr<IDHTMLSafe> control = CreateControl();
+    Advise(control.Get());
+    control->put_DocumentHTML(com::Bstr(u"<p>old</p>"));
+    Pump();
+    com::ComPtr<IHTMLDocument2> old = Dom(control.Get());
+    control->put_DocumentHTML(com::Bstr(u"<p>new</p>"));
+    Pump();
+    const int before = counter_.completes;
+    ASSERT_EQ(old->put_designMode(com::Bstr(u"Off")), S_OK);
+    Pump();
+    EXPECT_EQ(BodyHtml(control.Get()), u"<P>new</P>");
+    EXPECT_EQ(counter_.completes, before);
+    HWND view = nullptr;
+    EXPECT_EQ(com::ComPtr<IOleWindow>::QueryFrom(old.Get())->GetWindow(&view), E_FAIL) << "no longer shown";
+    EXPECT_EQ(ViewOf(control.Get()) != nullptr, true);
+}
+
 TEST_F(EditControlComponent, AHeldReloadWaitsForItsRelease) {
     com::ComPtr<IDHTMLSafe> control = CreateControl();
     Advise(control.Get());
