@@ -5,6 +5,7 @@
 #include "document_sink.h"
 #include "document_view.h"
 #include "edited_document.h"
+#include "param_objects.h"
 
 #include "oleauto.h"
 #include "qx/com/bstr.h"
@@ -158,6 +159,8 @@ public:
     BOOL ProcessWindowMessage(HWND hwnd, UINT message, WPARAM, LPARAM lParam, LRESULT& result) override {
         switch (message) {
         case WM_CREATE: {
+            if (!view_)
+                return FALSE;
             SetWindowLongPtrW(view_, GWL_STYLE, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN);
             SetParent(view_, hwnd);
             RECT client{};
@@ -175,6 +178,8 @@ public:
             result = 0;
             return TRUE;
         case WM_DESTROY:
+            if (!view_)
+                return FALSE;
             ShowWindow(view_, SW_HIDE);
             SetParent(view_, nullptr);
             SetWindowLongPtrW(view_, GWL_STYLE, WS_POPUP | WS_CLIPCHILDREN);
@@ -316,31 +321,20 @@ private:
         if (!array)
             return E_INVALIDARG;
         com::Variant length;
-        if (FAILED(GetByName(array, u"length", &length)) ||
+        if (FAILED(GetPropertyByName(array, u"length", &length)) ||
             FAILED(VariantChangeType(&length, &length, 0, VT_I4)) || length.lVal < 0 ||
             length.lVal > kMaxMenuItems)
             return E_INVALIDARG;
         for (LONG i = 0; i < length.lVal; ++i) {
             const std::string index = std::to_string(i);
             com::Variant item;
-            if (FAILED(GetByName(array, std::u16string(index.begin(), index.end()), &item)) ||
+            if (FAILED(GetPropertyByName(array, std::u16string(index.begin(), index.end()), &item)) ||
                 FAILED(VariantChangeType(&item, &item, 0, type)))
                 return E_INVALIDARG;
             take(item);
         }
         return S_OK;
     }
-    static HRESULT GetByName(IDispatch* object, const std::u16string& name, com::Variant* value) {
-        LPOLESTR names[] = {const_cast<LPOLESTR>(name.c_str())};
-        DISPID id = DISPID_UNKNOWN;
-        HRESULT hr = object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
-        if (FAILED(hr))
-            return hr;
-        DISPPARAMS none{};
-        return object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, value, nullptr,
-                              nullptr);
-    }
-
     EditingSession* Session() const {
         return document_ && !document_->ReloadPending() ? &document_->Session() : nullptr;
     }
@@ -353,8 +347,11 @@ private:
             return hr;
         ForgetHeldReload(this);
         sink_.reset();
-        if (document_)
+        if (document_) {
+            // Script may still hold the old document: its designMode no longer reloads this one.
+            document_->Dom().designModeChanged = nullptr;
             retired_.push_back(std::move(document_));
+        }
         document_ = std::move(made);
         Wire(*document_);
         busy_ = true;

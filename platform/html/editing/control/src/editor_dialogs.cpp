@@ -17,6 +17,21 @@ std::u16string ItemText(HWND dialog, int item) {
     return std::u16string(buffer, length);
 }
 
+// OK takes the answers (read) and ends the dialog, Cancel ends it; other commands are the dialog's.
+template <typename Read>
+INT_PTR EndOnOkOrCancel(HWND dialog, WPARAM wParam, Read&& read) {
+    if (LOWORD(wParam) == IDOK) {
+        read();
+        EndDialog(dialog, IDOK);
+        return TRUE;
+    }
+    if (LOWORD(wParam) == IDCANCEL) {
+        EndDialog(dialog, IDCANCEL);
+        return TRUE;
+    }
+    return FALSE;
+}
+
 struct FontDialogState {
     FontChoice choice;
 };
@@ -39,7 +54,9 @@ INT_PTR CALLBACK FontDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
         return TRUE;
     }
     case WM_COMMAND:
-        if (LOWORD(wParam) == IDOK && state) {
+        return EndOnOkOrCancel(dialog, wParam, [dialog, state] {
+            if (!state)
+                return;
             FontChoice& c = state->choice;
             c.name = ItemText(dialog, kFontNameItem);
             const LRESULT index = SendDlgItemMessageW(dialog, kFontSizeItem, CB_GETCURSEL, 0, 0);
@@ -48,14 +65,7 @@ INT_PTR CALLBACK FontDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
             c.italic = IsDlgButtonChecked(dialog, kFontItalicItem) == BST_CHECKED;
             c.underline = IsDlgButtonChecked(dialog, kFontUnderlineItem) == BST_CHECKED;
             c.color = ItemText(dialog, kFontColorItem);
-            EndDialog(dialog, IDOK);
-            return TRUE;
-        }
-        if (LOWORD(wParam) == IDCANCEL) {
-            EndDialog(dialog, IDCANCEL);
-            return TRUE;
-        }
-        return FALSE;
+        });
     default:
         return FALSE;
     }
@@ -69,16 +79,10 @@ INT_PTR CALLBACK HyperlinkDialogProc(HWND dialog, UINT message, WPARAM wParam, L
         SetDlgItemTextW(dialog, kHyperlinkUrlItem, reinterpret_cast<std::u16string*>(lParam)->c_str());
         return TRUE;
     case WM_COMMAND:
-        if (LOWORD(wParam) == IDOK && url) {
-            *url = ItemText(dialog, kHyperlinkUrlItem);
-            EndDialog(dialog, IDOK);
-            return TRUE;
-        }
-        if (LOWORD(wParam) == IDCANCEL) {
-            EndDialog(dialog, IDCANCEL);
-            return TRUE;
-        }
-        return FALSE;
+        return EndOnOkOrCancel(dialog, wParam, [dialog, url] {
+            if (url)
+                *url = ItemText(dialog, kHyperlinkUrlItem);
+        });
     default:
         return FALSE;
     }

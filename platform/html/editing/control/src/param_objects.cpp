@@ -87,15 +87,8 @@ private:
 };
 
 HRESULT ReadProperty(IDispatch* object, const char16_t* name, VARTYPE type, com::Variant* value) {
-    LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
-    DISPID id = DISPID_UNKNOWN;
-    HRESULT hr = object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
-    if (FAILED(hr))
-        return hr;
-    DISPPARAMS none{};
     com::Variant result;
-    hr = object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, &result, nullptr,
-                        nullptr);
+    HRESULT hr = GetPropertyByName(object, name, &result);
     if (FAILED(hr))
         return hr;
     hr = VariantChangeType(&result, &result, 0, type);
@@ -106,6 +99,19 @@ HRESULT ReadProperty(IDispatch* object, const char16_t* name, VARTYPE type, com:
 }
 
 } // namespace
+
+HRESULT GetPropertyByName(IDispatch* object, const std::u16string& name, VARIANT* value) {
+    if (!object || !value)
+        return E_INVALIDARG;
+    LPOLESTR names[] = {const_cast<LPOLESTR>(name.c_str())};
+    DISPID id = DISPID_UNKNOWN;
+    const HRESULT hr = object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
+    if (FAILED(hr))
+        return hr;
+    DISPPARAMS none{};
+    return object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, value, nullptr,
+                          nullptr);
+}
 
 HRESULT CreateBlockFormatNamesParam(IUnknown* outer, REFIID riid, void** object) {
     return com::CreateInstance<CBlockFormatNamesParam>(outer, riid, object);

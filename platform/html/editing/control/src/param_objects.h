@@ -10,6 +10,9 @@
 
 namespace qx::html::editing::control {
 
+// Reads a property of any dispatch object by name (DISPATCH_PROPERTYGET, no arguments).
+HRESULT GetPropertyByName(IDispatch* object, const std::u16string& name, VARIANT* value);
+
 HRESULT CreateBlockFormatNamesParam(IUnknown* outer, REFIID riid, void** object);
 HRESULT CreateInsertTableParam(IUnknown* outer, REFIID riid, void** object);
 

@@ -192,6 +192,24 @@ TEST_F(EditControlComponent, ADesignModePutReloadsTheDocument) {
     EXPECT_EQ(Dom(control.Get()).Get(), dom.Get()) << "the same document reloads";
 }
 
+TEST_F(EditControlComponent, AReplacedDocumentsDesignModeNoLongerReloads) {
+    com::ComPtr<IDHTMLSafe> control = CreateControl();
+    Advise(control.Get());
+    control->put_DocumentHTML(com::Bstr(u"<p>old</p>"));
+    Pump();
+    com::ComPtr<IHTMLDocument2> old = Dom(control.Get());
+    control->put_DocumentHTML(com::Bstr(u"<p>new</p>"));
+    Pump();
+    const int before = counter_.completes;
+    ASSERT_EQ(old->put_designMode(com::Bstr(u"Off")), S_OK);
+    Pump();
+    EXPECT_EQ(BodyHtml(control.Get()), u"<P>new</P>");
+    EXPECT_EQ(counter_.completes, before);
+    HWND view = nullptr;
+    EXPECT_EQ(com::ComPtr<IOleWindow>::QueryFrom(old.Get())->GetWindow(&view), E_FAIL) << "no longer shown";
+    EXPECT_EQ(ViewOf(control.Get()) != nullptr, true);
+}
+
 TEST_F(EditControlComponent, AHeldReloadWaitsForItsRelease) {
     com::ComPtr<IDHTMLSafe> control = CreateControl();
     Advise(control.Get());
@@ -210,6 +228,37 @@ TEST_F(EditControlComponent, AHeldReloadWaitsForItsRelease) {
     Pump();
     EXPECT_EQ(BodyHtml(control.Get()), u"<P>x</P>");
     EXPECT_EQ(counter_.completes, before + 1);
+}
+
+TEST_F(EditControlComponent, DisplayChangedFollowsEachChangeAndStatusFollowsTheSelection) {
+    com::ComPtr<IDHTMLSafe> control = CreateControl();
+    Advise(control.Get());
+    control->put_DocumentHTML(com::Bstr(u"<p>ab</p>"));
+    Pump();
+    const auto status = [&control](LONG command) {
+        LONG answer = -1;
+        EXPECT_EQ(control->QueryStatus(command, &answer), S_OK);
+        return answer;
+    };
+    EXPECT_EQ(status(DECMD_COPY), DECMDF_DISABLED) << "nothing selected";
+    EXPECT_EQ(status(DECMD_UNDO), DECMDF_DISABLED);
+    const struct {
+        LONG command;
+        LONG queried;
+        LONG expected;
+    } rows[] = {
+        {DECMD_SELECTALL, DECMD_COPY, DECMDF_ENABLED},
+        {DECMD_BOLD, DECMD_BOLD, DECMDF_LATCHED},
+        {DECMD_BOLD, DECMD_BOLD, DECMDF_ENABLED},
+        {DECMD_UNDO, DECMD_REDO, DECMDF_ENABLED},
+    };
+    for (const auto& row : rows) {
+        const int before = counter_.displays;
+        com::Variant none, result;
+        ASSERT_EQ(control->ExecCommand(row.command, 0, none, &result), S_OK) << row.command;
+        EXPECT_GT(counter_.displays, before) << row.command;
+        EXPECT_EQ(status(row.queried), row.expected) << row.command;
+    }
 }
 
 TEST_F(EditControlComponent, FilterSourceCodeGivesTheTextBackAndSourceCodePreservationIsKept) {
