@@ -61,27 +61,20 @@ LONG CExternalDispatch::CollectFields() {
     CqxFormFields& fields = *owner_->FieldCollection();
     fields.Clear();
     ComPtr<IHTMLDocument2> document = EditedDocument();
-    ComPtr<IDispatch> allDispatch;
-    if (!document || FAILED(document->get_all(&allDispatch)))
+    if (!document)
         return 0;
-    ComPtr<IHTMLElementCollection> all = ComPtr<IHTMLElementCollection>::QueryFrom(allDispatch.Get());
-    LONG length = 0, count = 0;
-    if (!all || FAILED(all->get_length(&length)))
-        return 0;
-    for (LONG i = 0; i < length; ++i) {
-        ComPtr<IDispatch> item;
-        if (FAILED(all->item(Variant(i), Variant::Missing(), &item)))
-            continue;
-        ComPtr<IHTMLElement> element = ComPtr<IHTMLElement>::QueryFrom(item.Get());
+    LONG count = 0;
+    ForEachElement(document.Get(), [&](IDispatch* item) {
+        ComPtr<IHTMLElement> element = ComPtr<IHTMLElement>::QueryFrom(item);
         Bstr className;
         if (!element || FAILED(element->get_className(&className)) || className.View() != u"FIELD")
-            continue;
+            return;
         ComPtr<IDispatch> field;
-        if (FAILED(CqxFormField::Create(item.Get(), &field)))
-            continue;
+        if (FAILED(CqxFormField::Create(item, &field)))
+            return;
         fields.Add(field.Get());
         ++count;
-    }
+    });
     fields.SetDocument(document.Get());
     return count;
 }

@@ -65,7 +65,8 @@ HRESULT CExternalDispatch::Create(CVelkor* owner, CExternalDispatch** bridge, ID
 STDMETHODIMP CExternalDispatch::GetIDsOfNames(REFIID, LPOLESTR* names, UINT, LCID, DISPID* ids) {
     if (!names || !ids || !names[0])
         return E_POINTER;
-    const std::string name = BstrToAnsi(names[0]);
+    const std::u16string_view wide(names[0]);
+    const std::string name = BstrToAnsi(wide.data(), static_cast<UINT>(wide.size()));
     for (const BridgeName& entry : kBridgeNames) {
         if (EqualsNoCase(name, entry.name)) {
             ids[0] = entry.id;
@@ -75,8 +76,8 @@ STDMETHODIMP CExternalDispatch::GetIDsOfNames(REFIID, LPOLESTR* names, UINT, LCI
     return DISP_E_UNKNOWNNAME;
 }
 
-STDMETHODIMP CExternalDispatch::Invoke(DISPID dispIdMember, REFIID, LCID, WORD, DISPPARAMS* pDispParams,
-                                       VARIANT* pVarResult, EXCEPINFO*, UINT*) {
+STDMETHODIMP CExternalDispatch::Invoke(DISPID dispIdMember, REFIID, LCID, WORD wFlags,
+                                       DISPPARAMS* pDispParams, VARIANT* pVarResult, EXCEPINFO*, UINT*) {
     // Missing parameters, or a count without the array, count as no arguments.
     UINT count = 0;
     VARIANT* args = nullptr;
@@ -85,6 +86,10 @@ STDMETHODIMP CExternalDispatch::Invoke(DISPID dispIdMember, REFIID, LCID, WORD, 
         args = pDispParams->rgvarg;
     }
     if (dispIdMember < kExecCommand || dispIdMember > kFieldUpdate)
+        return DISP_E_MEMBERNOTFOUND;
+    // The five names are methods: page script reads a name as a property first, and must find
+    // none there to call it.
+    if (wFlags && !(wFlags & DISPATCH_METHOD))
         return DISP_E_MEMBERNOTFOUND;
     if (!owner_)
         return S_OK;

@@ -13,13 +13,6 @@ using qx::com::Variant;
 
 namespace {
 
-// A VARIANT passed by reference is read through.
-const VARIANT& Dereferenced(const VARIANT& value) {
-    if (value.vt == (VT_BYREF | VT_VARIANT) && value.pvarVal)
-        return *value.pvarVal;
-    return value;
-}
-
 HRESULT ReadNumber(const VARIANT& value, LONG* number) {
     switch (value.vt) {
     case VT_I2:
@@ -51,6 +44,18 @@ HRESULT ItemOfAll(IDispatch* document, BSTR name, IDispatch** found) {
     if (FAILED(hr) || !all)
         return FAILED(hr) ? hr : E_NOINTERFACE;
     return all->item(Variant(Bstr(name).View()), Variant::Missing(), found);
+}
+
+// The element's text as a VT_BSTR result.
+HRESULT ReturnInnerText(IHTMLElement* element, VARIANT* pVal) {
+    Bstr text;
+    HRESULT hr = element->get_innerText(&text);
+    if (FAILED(hr))
+        return hr;
+    VariantClear(pVal);
+    pVal->vt = VT_BSTR;
+    pVal->bstrVal = text ? text.Detach() : SysAllocString(u"");
+    return S_OK;
 }
 
 } // namespace
@@ -253,16 +258,7 @@ STDMETHODIMP CqxFormField::get_Value(VARIANT* pVal) {
         return E_POINTER;
     ComPtr<IHTMLElement> element;
     HRESULT hr = Element(&element);
-    if (FAILED(hr))
-        return hr;
-    Bstr text;
-    hr = element->get_innerText(&text);
-    if (FAILED(hr))
-        return hr;
-    VariantClear(pVal);
-    pVal->vt = VT_BSTR;
-    pVal->bstrVal = text ? text.Detach() : SysAllocString(u"");
-    return S_OK;
+    return FAILED(hr) ? hr : ReturnInnerText(element.Get(), pVal);
 }
 
 STDMETHODIMP CqxFormField::put_Value(VARIANT newVal) {
@@ -339,14 +335,7 @@ STDMETHODIMP CqxMultiField::get_Value(VARIANT* pVal) {
     ComPtr<IHTMLElement> element = ComPtr<IHTMLElement>::QueryFrom(first.Get());
     if (FAILED(hr) || !element)
         return FAILED(hr) ? hr : S_OK;
-    Bstr text;
-    hr = element->get_innerText(&text);
-    if (FAILED(hr))
-        return hr;
-    VariantClear(pVal);
-    pVal->vt = VT_BSTR;
-    pVal->bstrVal = text ? text.Detach() : SysAllocString(u"");
-    return S_OK;
+    return ReturnInnerText(element.Get(), pVal);
 }
 
 STDMETHODIMP CqxMultiField::put_Value(VARIANT newVal) {
@@ -408,24 +397,13 @@ void SetFieldAttributeView(IHTMLDocument2* document, LONG on, const VARIANT& var
         MarkField(element.Get(), turnOn);
         return;
     }
-    ComPtr<IDispatch> allDispatch;
-    if (!document || FAILED(document->get_all(&allDispatch)))
-        return;
-    ComPtr<IHTMLElementCollection> all = ComPtr<IHTMLElementCollection>::QueryFrom(allDispatch.Get());
-    LONG count = 0;
-    if (!all || FAILED(all->get_length(&count)))
-        return;
-    for (LONG i = 0; i < count; ++i) {
-        ComPtr<IDispatch> item;
-        if (FAILED(all->item(Variant(i), Variant::Missing(), &item)))
-            continue;
-        ComPtr<IHTMLElement> element = ComPtr<IHTMLElement>::QueryFrom(item.Get());
+    ForEachElement(document, [&](IDispatch* item) {
+        ComPtr<IHTMLElement> element = ComPtr<IHTMLElement>::QueryFrom(item);
         Bstr className;
-        if (!element || FAILED(element->get_className(&className)))
-            continue;
-        if (!EqualsNoCase(BstrToAnsi(className.Get(), className.Length()), "FIELD"))
-            continue;
+        if (!element || FAILED(element->get_className(&className)) ||
+            !EqualsNoCase(BstrToAnsi(className.Get(), className.Length()), "FIELD"))
+            return;
         viewFlag = turnOn ? VARIANT_TRUE : VARIANT_FALSE;
-        MarkField(item.Get(), turnOn);
-    }
+        MarkField(item, turnOn);
+    });
 }

@@ -32,8 +32,9 @@ constexpr char16_t kConverterMissing[] =
 
 // The installation boxes: desktop owner, "알림", information icon; texts in the ANSI code page.
 void ShowInstallBox(const char16_t* text) {
-    const std::string ansiText = BstrToAnsi(text);
-    const std::string caption = BstrToAnsi(u"알림");
+    const std::u16string_view wide(text), title(u"알림");
+    const std::string ansiText = BstrToAnsi(wide.data(), static_cast<UINT>(wide.size()));
+    const std::string caption = BstrToAnsi(title.data(), static_cast<UINT>(title.size()));
     MessageBoxA(GetDesktopWindow(), ansiText.c_str(), caption.c_str(), MB_ICONINFORMATION);
 }
 

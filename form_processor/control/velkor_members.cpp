@@ -18,12 +18,6 @@ using qx::com::Variant;
 
 namespace {
 
-const VARIANT& Dereferenced(const VARIANT& value) {
-    if (value.vt == (VT_BYREF | VT_VARIANT) && value.pvarVal)
-        return *value.pvarVal;
-    return value;
-}
-
 HRESULT ReturnElement(IHTMLElement* element, IDispatch** pVal) {
     if (!element) {
         if (pVal)

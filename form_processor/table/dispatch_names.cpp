@@ -70,3 +70,24 @@ HRESULT GetObjectByName(IDispatch* target, const OLECHAR* name, IDispatch** obje
     (*object)->AddRef();
     return S_OK;
 }
+
+const VARIANT& Dereferenced(const VARIANT& value) {
+    if (value.vt == (VT_BYREF | VT_VARIANT) && value.pvarVal)
+        return *value.pvarVal;
+    return value;
+}
+
+void ForEachElement(IHTMLDocument2* document, const std::function<void(IDispatch*)>& visit) {
+    qx::com::ComPtr<IDispatch> allDispatch;
+    if (!document || FAILED(document->get_all(&allDispatch)))
+        return;
+    auto all = qx::com::ComPtr<IHTMLElementCollection>::QueryFrom(allDispatch.Get());
+    LONG count = 0;
+    if (!all || FAILED(all->get_length(&count)))
+        return;
+    for (LONG i = 0; i < count; ++i) {
+        qx::com::ComPtr<IDispatch> item;
+        if (SUCCEEDED(all->item(qx::com::Variant(i), qx::com::Variant::Missing(), &item)) && item)
+            visit(item.Get());
+    }
+}

@@ -2,7 +2,10 @@
 // sheets, selections, text ranges, page script): the name is looked up, then invoked.
 #pragma once
 
+#include <mshtml.h>
 #include <oaidl.h>
+
+#include <functional>
 
 // Reads a property by name into *value (cleared first).
 HRESULT GetPropertyByName(IDispatch* target, const OLECHAR* name, VARIANT* value);
@@ -13,3 +16,8 @@ HRESULT CallMethodByName(IDispatch* target, const OLECHAR* name, const VARIANT* 
                          VARIANT* result, LCID locale = LOCALE_USER_DEFAULT);
 // The object a property holds (VT_DISPATCH), with a new reference; null when it holds none.
 HRESULT GetObjectByName(IDispatch* target, const OLECHAR* name, IDispatch** object);
+
+// A VARIANT passed by reference, read through.
+const VARIANT& Dereferenced(const VARIANT& value);
+// Calls visit with each element of the document's all collection, in document order.
+void ForEachElement(IHTMLDocument2* document, const std::function<void(IDispatch*)>& visit);

@@ -144,34 +144,24 @@ void CTableEditor::UnadviseElementSinks() {
 
 void CTableEditor::AdviseElementSinks() {
     UnadviseElementSinks();
-    ComPtr<IDispatch> allDispatch;
-    if (!document_ || FAILED(document_->get_all(&allDispatch)))
-        return;
-    ComPtr<IHTMLElementCollection> all = ComPtr<IHTMLElementCollection>::QueryFrom(allDispatch.Get());
-    LONG count = 0;
-    if (!all || FAILED(all->get_length(&count)))
-        return;
-    for (LONG i = 0; i < count; ++i) {
-        ComPtr<IDispatch> item;
-        if (FAILED(all->item(Variant(i), Variant::Missing(), &item)))
-            continue;
-        ComPtr<IHTMLElement> element = ComPtr<IHTMLElement>::QueryFrom(item.Get());
+    ForEachElement(document_.Get(), [&](IDispatch* item) {
+        ComPtr<IHTMLElement> element = ComPtr<IHTMLElement>::QueryFrom(item);
         if (!(TagIs(element.Get(), u"TABLE") || TagIs(element.Get(), u"SELECT") ||
               TagIs(element.Get(), u"INPUT") || TagIs(element.Get(), u"TD") || TagIs(element.Get(), u"BODY")))
-            continue;
-        ComPtr<IConnectionPointContainer> container =
-            ComPtr<IConnectionPointContainer>::QueryFrom(item.Get());
+            return;
+        ComPtr<IConnectionPointContainer> container = ComPtr<IConnectionPointContainer>::QueryFrom(item);
         ComPtr<IConnectionPoint> point;
         if (!container || FAILED(container->FindConnectionPoint(IID_IDispatch, &point)))
-            continue;
+            return;
         qx::com::ObjectPtr<CElementEventSink> sink;
         if (FAILED(CElementEventSink::Create(document_.Get(), &owner_, sink)))
-            continue;
+            return;
         DWORD cookie = 0;
         if (FAILED(point->Advise(static_cast<IDispatch*>(sink.Get()), &cookie)))
-            continue;
-        sinks_.push_back({item, ComPtr<IDispatch>(static_cast<IDispatch*>(sink.Get())), cookie});
-    }
+            return;
+        sinks_.push_back(
+            {ComPtr<IDispatch>(item), ComPtr<IDispatch>(static_cast<IDispatch*>(sink.Get())), cookie});
+    });
 }
 
 int CTableEditor::FilterKey(const MSG& msg) {

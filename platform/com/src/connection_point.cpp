@@ -96,6 +96,17 @@ STDMETHODIMP ConnectionPoint::EnumConnections(IEnumConnections** ppEnum) {
     return CreateEnumConnections(std::move(items), ppEnum);
 }
 
+std::vector<ConnectionPoint::Connection> ConnectionPoint::Snapshot() const {
+    std::lock_guard lock(mutex_);
+    return connections_;
+}
+
+bool ConnectionPoint::Advised(DWORD cookie) const {
+    std::lock_guard lock(mutex_);
+    return std::any_of(connections_.begin(), connections_.end(),
+                       [&](const Connection& c) { return c.cookie == cookie; });
+}
+
 std::vector<ComPtr<IUnknown>> ConnectionPoint::Sinks() const {
     std::lock_guard lock(mutex_);
     std::vector<ComPtr<IUnknown>> sinks;
@@ -113,8 +124,12 @@ void ConnectionPoint::Fire(DISPID id, std::initializer_list<Variant> args) const
 void ConnectionPoint::Fire(DISPID id, const VARIANT* args, UINT count) const {
     const DispMember* member = decl_ ? decl_->Find(id, INVOKE_FUNC) : nullptr;
     bool viaVtable = decl_ && decl_->dual && member && member->thunk;
-    // Arguments go to each sink as copies, so that no sink sees what another changed.
-    for (const ComPtr<IUnknown>& sink : Sinks()) {
+    // Arguments go to each sink as copies, so that no sink sees what another changed. The walk is
+    // over the connections as they were, skipping any a sink has unadvised since.
+    for (const Connection& connection : Snapshot()) {
+        if (!Advised(connection.cookie))
+            continue;
+        const ComPtr<IUnknown>& sink = connection.sink;
         std::vector<Variant> copies(args, args + count);
         if (viaVtable) {
             // The sink pointer is of the dual interface itself; the declaration's thunk calls its slot.

@@ -88,7 +88,7 @@ const ComponentFile kFiles[] = {
      u"{D4F4CCEB-5B5C-489E-8681-F989EB130FDB}",
      "Velkor 1.0 Type Library",
      "1.0.0.1",
-     {{"Velkor", 103, u"{999C3A80-04F3-44B7-8815-36ADF2319B98}", "Tessel FormProcessor Control", false},
+     {{"Velkor", 103, u"{999C3A80-04F3-44B7-8815-36ADF2319B98}", "Tessel FormProcessor Control", true},
       {"qxFormFields", 104, u"{ACF848FC-1017-4208-A48F-EF88E3B8D13E}",
        "Tessel FormProcessor FormFields Class", false},
       {"qxFormField", 105, u"{8A72727C-A18F-423F-B782-20ADDD636DAC}", "Tessel FormProcessor FormField Class",

@@ -130,6 +130,19 @@ TEST_F(ConnectionPointTest, SurvivesASinkThatUnadvisesItselfDuringTheCall) {
     dispPoint->Unadvise(cb);
 }
 
+TEST_F(ConnectionPointTest, ASinkUnadvisedByAnotherDuringAFireIsNotCalled) {
+    auto a = MakeSink("a"), b = MakeSink("b");
+    DWORD ca, cb;
+    dispPoint->Advise(static_cast<IDispatch*>(a.Get()), &ca);
+    dispPoint->Advise(static_cast<IDispatch*>(b.Get()), &cb);
+    a->unadviseFrom = dispPoint.Get();
+    a->cookie = cb;
+    tally->Ping(1);
+    EXPECT_EQ(g_calls, (std::vector<std::string>{"a:1:1"}));
+    EXPECT_EQ(dispPoint->Unadvise(cb), CONNECT_E_NOCONNECTION);
+    dispPoint->Unadvise(ca);
+}
+
 TEST_F(ConnectionPointTest, RejectsUnknownCookiesAndUnfitSinks) {
     EXPECT_EQ(dispPoint->Unadvise(0), CONNECT_E_NOCONNECTION);
     EXPECT_EQ(dispPoint->Unadvise(12345), CONNECT_E_NOCONNECTION);

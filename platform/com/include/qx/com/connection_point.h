@@ -65,6 +65,10 @@ private:
         DWORD cookie;
         ComPtr<IUnknown> sink;
     };
+    // The connections at the start of a fire, and whether one is still advised: a sink unadvised
+    // by another during the fire is not called.
+    std::vector<Connection> Snapshot() const;
+    bool Advised(DWORD cookie) const;
     std::vector<Connection> connections_;
     DWORD nextCookie_ = 1;
 };
