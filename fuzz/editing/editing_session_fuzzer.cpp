@@ -7,6 +7,7 @@
 #include "qx/html/editing/editing_session.h"
 #include "qx/html/layout/document_geometry.h"
 
+#include "winuser_clipboard.h"
 #include "winuser_input.h"
 #include "winuser_message.h"
 #include "winuser_window.h"
@@ -141,6 +142,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     const dom::DomPtr document = qx::com::ComPtr<IHtmlNodeAccess>::QueryFrom(object.Get())->AccessDocument();
     layout::AttachLayout(*document);
+    // Each input starts from an empty clipboard, so that inputs do not depend on each other.
+    if (OpenClipboard(nullptr)) {
+        EmptyClipboard();
+        CloseClipboard();
+    }
     {
         editing::EditingSession session(document);
         for (std::size_t i = split + 1; i + 1 < size && i < split + 1 + 2 * 64; i += 2) {

@@ -186,8 +186,12 @@ std::vector<std::vector<dom::Node*>> CoveredRuns(const std::vector<dom::Node*>& 
             tops.push_back(top);
         }
     }
+    return SiblingRuns(tops);
+}
+
+std::vector<std::vector<dom::Node*>> SiblingRuns(const std::vector<dom::Node*>& nodes) {
     std::vector<std::vector<dom::Node*>> runs;
-    for (dom::Node* n : tops) {
+    for (dom::Node* n : nodes) {
         if (!runs.empty() && runs.back().back()->next == n)
             runs.back().push_back(n);
         else

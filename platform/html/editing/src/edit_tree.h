@@ -46,6 +46,8 @@ dom::Node* Rename(dom::NodeTree& tree, dom::Node* element, std::u16string_view t
 std::vector<dom::Node*> IsolateLeaves(DocumentText& text, std::size_t from, std::size_t to);
 // The highest nodes wholly made of `leaves` below their block, in runs of consecutive siblings.
 std::vector<std::vector<dom::Node*>> CoveredRuns(const std::vector<dom::Node*>& leaves);
+// Nodes in tree order grouped into runs of consecutive siblings.
+std::vector<std::vector<dom::Node*>> SiblingRuns(const std::vector<dom::Node*>& nodes);
 
 // The blocks the units of [from, to) sit in (the caret's block when from == to), in tree order.
 // Lines directly in a container block (text in BODY or a cell) are first put into a P of their

@@ -71,18 +71,6 @@ dom::Node* ListItemOut(dom::NodeTree& tree, dom::Node* item) {
     return nested ? item : Rename(tree, item, u"p");
 }
 
-// Runs of consecutive sibling blocks.
-std::vector<std::vector<dom::Node*>> SiblingRuns(const std::vector<dom::Node*>& blocks) {
-    std::vector<std::vector<dom::Node*>> runs;
-    for (dom::Node* b : blocks) {
-        if (!runs.empty() && runs.back().back()->next == b)
-            runs.back().push_back(b);
-        else
-            runs.push_back({b});
-    }
-    return runs;
-}
-
 } // namespace
 
 const std::vector<std::u16string>& EditingSession::BlockFormatNames() {
