@@ -178,7 +178,8 @@ TEST_F(Behaviors, EventsReachTheElementsHandlers) {
          "s.fire('onSelChanged', 0x100, s); s.fire('onSelChanged', 0, document.body)</script>",
          "inline onSelChanged s s|attached onSelChanged s null|inline null  s|attached null  null"},
         {"\"type\" and \"result\" read as null until the behaviour sets them",
-         "<body><span id=s></span><script>s.addBehavior('#x#b', factory); s.attachEvent('onBare', function (e) {"
+         "<body><span id=s></span><script>s.addBehavior('#x#b', factory); s.attachEvent('onBare', function "
+         "(e) {"
          " say(e.type === null, e.result === null, e.other === undefined) }); s.fire('onBare', 0)</script>",
          "true true true"},
         {"an event stays at its element unless registered to bubble",
