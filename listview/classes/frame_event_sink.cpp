@@ -87,9 +87,9 @@ STDMETHODIMP CFrameEventSink::Invoke(DISPID dispIdMember, REFIID, LCID, WORD, DI
     case kOnScroll:
         return owner->OnBodyScroll();
     case kOnClick:
-        return owner->OnBodyClick();
+        return owner->OnBodyCellClick(false);
     case kOnDoubleClick:
-        return owner->OnBodyDoubleClick();
+        return owner->OnBodyCellClick(true);
     case kOnMouseOver:
         return owner->OnBodyHover(true);
     case kOnMouseOut:

@@ -185,19 +185,12 @@ STDMETHODIMP CHeadBehavior::remove() {
     // Removing the behaviour may release this object: hold it, and read every member first.
     ComPtr<IHeadBehavior> self(this);
     ComPtr<IHTMLElement> cell = m_element;
-    ComPtr<IHTMLElement2> cell2 = m_element2;
     CListViewBehavior* owner = m_owner;
     const LONG cookie = m_cookie;
-    if (auto node = ComPtr<IHTMLDOMNode>::QueryFrom(cell.Get())) {
-        ComPtr<IDispatch> removed;
-        node->removeNode(VARIANT_TRUE, &removed);
-    }
+    RemoveFromPage(cell.Get(), true);
     if (owner)
         owner->FireScriptEvent(kTextHeaderDelete, nullptr, false);
-    if (cell2) {
-        VARIANT_BOOL done = VARIANT_FALSE;
-        cell2->removeBehavior(cookie, &done);
-    }
+    RemoveBehavior(cell.Get(), cookie);
     return S_OK;
 }
 

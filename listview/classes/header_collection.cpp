@@ -87,15 +87,7 @@ HRESULT CHeaderCollection::Load(const VARIANT& data, IDispatch** added) {
             hr = anchor->put_dataSource(data);
         }
     }
-    if (auto node = ComPtr<IHTMLDOMNode>::QueryFrom(placeholder.Get())) {
-        ComPtr<IDispatch> removed;
-        node->removeNode(VARIANT_FALSE, &removed);
-    }
-    if (cookie)
-        if (auto placeholder2 = ComPtr<IHTMLElement2>::QueryFrom(placeholder.Get())) {
-            VARIANT_BOOL done = VARIANT_FALSE;
-            placeholder2->removeBehavior(cookie, &done);
-        }
+    RemoveWithBehavior(placeholder.Get(), false, cookie);
     return hr;
 }
 

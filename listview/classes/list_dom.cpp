@@ -105,6 +105,25 @@ HRESULT CreateElementAt(IHTMLDocument2* document, const OLECHAR* tag, IHTMLEleme
     return S_OK;
 }
 
+void RemoveFromPage(IHTMLElement* element, bool deep) {
+    if (auto node = ComPtr<IHTMLDOMNode>::QueryFrom(element)) {
+        ComPtr<IDispatch> removed;
+        node->removeNode(deep ? VARIANT_TRUE : VARIANT_FALSE, &removed);
+    }
+}
+
+void RemoveBehavior(IHTMLElement* element, LONG cookie) {
+    if (auto element2 = ComPtr<IHTMLElement2>::QueryFrom(element); element2 && cookie) {
+        VARIANT_BOOL done = VARIANT_FALSE;
+        element2->removeBehavior(cookie, &done);
+    }
+}
+
+void RemoveWithBehavior(IHTMLElement* element, bool deep, LONG cookie) {
+    RemoveFromPage(element, deep);
+    RemoveBehavior(element, cookie);
+}
+
 HRESULT ParentOf(IHTMLElement* element, ComPtr<IHTMLElement>& parent) {
     parent = nullptr;
     if (!element)

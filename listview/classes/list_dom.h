@@ -33,6 +33,12 @@ HRESULT RuntimeStyleOf(IHTMLElement2* element, qx::com::ComPtr<IDispatch>& style
 HRESULT CreateElementAt(IHTMLDocument2* document, const OLECHAR* tag, IHTMLElement* anchor,
                         const OLECHAR* where, qx::com::ComPtr<IHTMLElement>& created);
 
+// Takes the element out of the page (with its content when deep, else leaving its children in
+// its place), removes its behaviour by the cookie, or both; failures are not reported.
+void RemoveFromPage(IHTMLElement* element, bool deep);
+void RemoveBehavior(IHTMLElement* element, LONG cookie);
+void RemoveWithBehavior(IHTMLElement* element, bool deep, LONG cookie);
+
 // The element's parent element; S_FALSE and nothing at the top.
 HRESULT ParentOf(IHTMLElement* element, qx::com::ComPtr<IHTMLElement>& parent);
 // The element's tag name compared with an upper-case name.

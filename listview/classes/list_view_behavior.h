@@ -87,8 +87,7 @@ public:
 
     // Pointer handlers of the frame sinks (list_view_events.cpp).
     HRESULT OnBodyScroll();
-    HRESULT OnBodyClick();
-    HRESULT OnBodyDoubleClick();
+    HRESULT OnBodyCellClick(bool twice);
     HRESULT OnBodyHover(bool over);
     HRESULT OnBodySelectStart();
     HRESULT OnHeaderClick();

@@ -56,7 +56,8 @@ HRESULT CListViewBehavior::EventCell(ComPtr<IHTMLElement>& cell, ComPtr<IHTMLEve
     return S_FALSE;
 }
 
-HRESULT CListViewBehavior::OnBodyClick() {
+// A click changes the selection and tells the cell and row; a double click only tells them.
+HRESULT CListViewBehavior::OnBodyCellClick(bool twice) {
     if (!Attached() || !m_selection->enabled)
         return S_OK;
     ComPtr<IHTMLElement> cell;
@@ -68,31 +69,14 @@ HRESULT CListViewBehavior::OnBodyClick() {
     hr = ParentOf(cell.Get(), row);
     if (FAILED(hr))
         return hr;
-    m_selection->ChangeSelectionByClick(cell.Get(), event.Get());
+    if (!twice)
+        m_selection->ChangeSelectionByClick(cell.Get(), event.Get());
     auto cellDispatch = ComPtr<IDispatch>::QueryFrom(cell.Get());
     auto rowDispatch = ComPtr<IDispatch>::QueryFrom(row.Get());
-    FireScriptEvent(kTextCellClick, cellDispatch.Get());
-    FireScriptEvent(kTextRowClick, rowDispatch.Get());
-    FireScriptEvent(kTextSelChanged, rowDispatch.Get());
-    return S_OK;
-}
-
-HRESULT CListViewBehavior::OnBodyDoubleClick() {
-    if (!Attached() || !m_selection->enabled)
-        return S_OK;
-    ComPtr<IHTMLElement> cell;
-    ComPtr<IHTMLEventObj> event;
-    HRESULT hr = EventCell(cell, event, true);
-    if (hr != S_OK)
-        return hr;
-    ComPtr<IHTMLElement> row;
-    hr = ParentOf(cell.Get(), row);
-    if (FAILED(hr))
-        return hr;
-    auto cellDispatch = ComPtr<IDispatch>::QueryFrom(cell.Get());
-    auto rowDispatch = ComPtr<IDispatch>::QueryFrom(row.Get());
-    FireScriptEvent(kTextCellDblClick, cellDispatch.Get());
-    FireScriptEvent(kTextRowDblClick, rowDispatch.Get());
+    FireScriptEvent(twice ? kTextCellDblClick : kTextCellClick, cellDispatch.Get());
+    FireScriptEvent(twice ? kTextRowDblClick : kTextRowClick, rowDispatch.Get());
+    if (!twice)
+        FireScriptEvent(kTextSelChanged, rowDispatch.Get());
     return S_OK;
 }
 

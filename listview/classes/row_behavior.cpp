@@ -120,21 +120,14 @@ STDMETHODIMP CRowBehavior::remove() {
     // Removing the behaviour may release this object: hold it, and read every member first.
     ComPtr<IRowBehavior> self(this);
     ComPtr<IHTMLElement> row = m_element;
-    ComPtr<IHTMLElement2> row2 = m_element2;
     CListViewBehavior* owner = m_owner;
     const LONG cookie = m_cookie;
     if (owner)
         owner->ResetScrollPositions();
-    if (auto node = ComPtr<IHTMLDOMNode>::QueryFrom(row.Get())) {
-        ComPtr<IDispatch> removed;
-        node->removeNode(VARIANT_TRUE, &removed);
-    }
+    RemoveFromPage(row.Get(), true);
     if (owner)
         owner->FireScriptEvent(u"onRowDelete", nullptr, false);
-    if (row2) {
-        VARIANT_BOOL done = VARIANT_FALSE;
-        row2->removeBehavior(cookie, &done);
-    }
+    RemoveBehavior(row.Get(), cookie);
     return S_OK;
 }
 

@@ -78,15 +78,7 @@ HRESULT CRowCollection::Load(const VARIANT& data, IDispatch** added) {
         else
             hr = anchor->put_dataSource(data);
     }
-    if (auto node = ComPtr<IHTMLDOMNode>::QueryFrom(placeholder.Get())) {
-        ComPtr<IDispatch> removed;
-        node->removeNode(VARIANT_FALSE, &removed);
-    }
-    if (cookie)
-        if (auto placeholder2 = ComPtr<IHTMLElement2>::QueryFrom(placeholder.Get())) {
-            VARIANT_BOOL done = VARIANT_FALSE;
-            placeholder2->removeBehavior(cookie, &done);
-        }
+    RemoveWithBehavior(placeholder.Get(), false, cookie);
     return hr;
 }
 
@@ -98,13 +90,8 @@ STDMETHODIMP CRowCollection::removeAll() {
         ComPtr<IDispatch> row;
         if (FAILED(get_item(i, &row)) || !row)
             continue;
-        if (CRowBehavior* object = m_owner->FindRow(row.Get())) {
-            const LONG cookie = object->Cookie();
-            if (auto row2 = ComPtr<IHTMLElement2>::QueryFrom(row.Get())) {
-                VARIANT_BOOL done = VARIANT_FALSE;
-                row2->removeBehavior(cookie, &done);
-            }
-        }
+        if (CRowBehavior* object = m_owner->FindRow(row.Get()))
+            RemoveBehavior(ComPtr<IHTMLElement>::QueryFrom(row.Get()).Get(), object->Cookie());
     }
     if (count > 0) {
         ComPtr<IDispatch> bodies;
@@ -113,10 +100,7 @@ STDMETHODIMP CRowCollection::removeAll() {
         ComPtr<IDispatch> first;
         if (bodyList)
             bodyList->item(Variant(LONG(0)), Variant(), &first);
-        if (auto node = ComPtr<IHTMLDOMNode>::QueryFrom(first.Get())) {
-            ComPtr<IDispatch> removed;
-            node->removeNode(VARIANT_TRUE, &removed);
-        }
+        RemoveFromPage(ComPtr<IHTMLElement>::QueryFrom(first.Get()).Get(), true);
         ComPtr<IDispatch> rows;
         if (SUCCEEDED(m_table->get_rows(&rows)))
             m_rows = ComPtr<IHTMLElementCollection>::QueryFrom(rows.Get());

@@ -177,6 +177,11 @@ TEST_F(Behaviors, EventsReachTheElementsHandlers) {
          " say('attached', e.type, e.param.id, e.getAttribute('result')) });"
          "s.fire('onSelChanged', 0x100, s); s.fire('onSelChanged', 0, document.body)</script>",
          "inline onSelChanged s s|attached onSelChanged s null|inline null  s|attached null  null"},
+        {"\"type\" and \"result\" read as null until the behaviour sets them",
+         "<body><span id=s></span><script>s.addBehavior('#x#b', factory); s.attachEvent('onBare', function "
+         "(e) {"
+         " say(e.type === null, e.result === null, e.other === undefined) }); s.fire('onBare', 0)</script>",
+         "true true true"},
         {"an event stays at its element unless registered to bubble",
          "<body><div onStay=\"say('div stay')\" onGo=\"say('div go')\"><b id=b onGo=\"say('b "
          "go')\"></b></div>"
