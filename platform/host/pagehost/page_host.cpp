@@ -160,11 +160,7 @@ int RunPageHost(const PageHostOptions& options) {
     // scripthost: pages and the controls on them make it by name.
     const bool xml = SUCCEEDED(init) && SUCCEEDED(qx::xml::RegisterXmlDomClass());
     win32::InstallVirtualClock(0);
-    // The page's components and script create the XML DOM as they would on a system that has it.
-    const bool xml = SUCCEEDED(init) && SUCCEEDED(qx::xml::RegisterXmlDomClass());
     const int status = Run(options, address);
-    if (xml)
-        qx::xml::RevokeXmlDomClass();
     win32::RemoveVirtualClock();
     if (xml)
         qx::xml::RevokeXmlDomClass();

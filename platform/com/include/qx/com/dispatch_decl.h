@@ -453,7 +453,7 @@ consteval DispMember DispEvent(const char16_t* name, DISPID id, const char16_t* 
     inline constexpr ::qx::com::DispInterface decl_name{&(iid_ref),                                          \
                                                         name,                                                \
                                                         members,                                             \
-                                                        static_cast<UINT>(sizeof(members) / sizeof(members[0])), \
+                                                        static_cast<UINT>(std::size(members)),               \
                                                         dual,                                                \
                                                         help,                                                \
                                                         type_flags,                                          \
