@@ -126,6 +126,9 @@ DWORD WINAPI CVelkor::WorkingDlgThread(LPVOID parameter) {
     }
     control->workingDialog_ = dialog;
     ShowWindow(dialog, SW_SHOWNORMAL);
+    // The page's thread goes on once the notice is on screen: WM_SHOWWINDOW comes before the
+    // window is visible, so the show is signalled when ShowWindow is done.
+    SetEvent(control->workingReady_);
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
         TranslateMessage(&msg);
@@ -136,7 +139,7 @@ DWORD WINAPI CVelkor::WorkingDlgThread(LPVOID parameter) {
     return 0;
 }
 
-INT_PTR CALLBACK CVelkor::WorkingDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+INT_PTR CALLBACK CVelkor::WorkingDlgProc(HWND dialog, UINT message, WPARAM, LPARAM lParam) {
     switch (message) {
     case WM_INITDIALOG: {
         auto* start = reinterpret_cast<NoticeStart*>(lParam);
@@ -149,13 +152,6 @@ INT_PTR CALLBACK CVelkor::WorkingDlgProc(HWND dialog, UINT message, WPARAM wPara
     case WM_SETCURSOR:
         SetCursor(LoadCursorA(nullptr, IDC_WAIT));
         return TRUE;
-    case WM_SHOWWINDOW:
-        if (wParam) {
-            auto* control = reinterpret_cast<CVelkor*>(GetWindowLongPtrA(dialog, GWLP_USERDATA));
-            if (control && control->workingReady_)
-                SetEvent(control->workingReady_);
-        }
-        return FALSE;
     default:
         return FALSE;
     }
