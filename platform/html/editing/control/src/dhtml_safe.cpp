@@ -139,7 +139,7 @@ public:
         view_ = CreateDocumentView(this);
         if (!view_)
             return E_FAIL;
-        return Load(u"");
+        return LoadHtml(u"");
     }
     void FinalRelease() {
         ForgetHeldReload(this);
@@ -226,7 +226,7 @@ public:
         menuStates_ = std::move(states);
         return S_OK;
     }
-    STDMETHODIMP NewDocument() override { return Load(u""); }
+    STDMETHODIMP NewDocument() override { return LoadHtml(u""); }
     // The control keeps no marks of its own in the text it gives, so there is nothing to filter.
     STDMETHODIMP FilterSourceCode(BSTR sourceCodeIn, BSTR* retval) override {
         if (!retval)
@@ -249,7 +249,7 @@ public:
         return S_OK;
     }
     STDMETHODIMP put_DocumentHTML(BSTR newVal) override {
-        return Load(std::u16string_view(newVal ? newVal : u"", SysStringLen(newVal)));
+        return LoadHtml(std::u16string_view(newVal ? newVal : u"", SysStringLen(newVal)));
     }
     STDMETHODIMP get_SourceCodePreservation(VARIANT_BOOL* p) override {
         if (!p)
@@ -340,7 +340,7 @@ private:
     }
 
     // A new document from the text; the old one goes once nothing of it runs any more.
-    HRESULT Load(std::u16string_view html) {
+    HRESULT LoadHtml(std::u16string_view html) {
         std::unique_ptr<EditedDocument> made;
         HRESULT hr = EditedDocument::Open(html, view_, &made);
         if (FAILED(hr))
