@@ -25,6 +25,9 @@ std::string Quoted(const std::string& text) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    // The component stays loaded for the whole run: the fuzzer's coverage counters live in it.
+    static HMODULE pinned = qx::module::LoadModule(QX_ORRIN_COMPONENT);
+    (void)pinned;
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     {
         orrin_test::InProcessListPage page(QX_ORRIN_COMPONENT);

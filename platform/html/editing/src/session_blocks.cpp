@@ -104,9 +104,13 @@ HRESULT EditingSession::SetBlockFormat(std::u16string_view name) {
     const auto [from, to] = SelectionGaps(text_);
     dom::NodeTree& tree = dom_->tree;
     for (dom::Node* block : BlocksOf(text_, from, to)) {
+        // A block an earlier step of this loop took out of the page (a list emptied by moving its
+        // items out) is left alone.
+        if (!block->parent)
+            continue;
         if (block->Is(u"li") && IsList(block->parent))
             block = ListItemOut(tree, block);
-        if (block->name != format->tag)
+        if (block->parent && block->name != format->tag)
             Rename(tree, block, format->tag);
     }
     SelectGaps(text_, from, to);
