@@ -336,8 +336,9 @@ void EditingSession::Enter(bool lineBreak) {
         if (parent == block && before && IsBlockElement(before))
             lineNode = before->previous;
         if (!lineNode || IsBlockElement(lineNode)) {
+            // The new P goes among the block's own children, before the one holding the caret.
             dom::Node* p = tree.CreateElement(u"p");
-            tree.Insert(block, p, before);
+            tree.Insert(block, p, before && before->parent != block ? ChildBelow(block, before) : before);
             parent = p;
             before = nullptr;
         } else {

@@ -63,6 +63,13 @@ const SessionRow kSessions[] = {
      {{"caret 1", "abc", "a|bc"},
       {"key enter", "<P>a</P><P>bc</P>", "a/|bc"},
       {"key del", "<P>a</P><P>c</P>", "a/|c"}}},
+    // The line goes above the inline element that holds the table (the text stays where it was).
+    {"Enter before a table inside an inline element keeps the tree whole",
+     u"<FONT face=Arial>a<TABLE><TR><TD>1</TD></TR></TABLE></FONT>",
+     {{"caret 1", "<FONT face=Arial>a<TABLE><TBODY><TR><TD>1</TD></TR></TBODY></TABLE></FONT>", "a|/1"},
+      {"key enter",
+       "<P>&nbsp;</P><P>&nbsp;</P><FONT face=Arial>a<TABLE><TBODY><TR><TD>1</TD></TR></TBODY></TABLE></FONT>",
+       " /| /a/1"}}},
     {"Delete at a line's end joins the next line; cells are never joined",
      u"<P>ab</P>cd<TABLE><TR><TD>1</TD><TD>2</TD></TR></TABLE>",
      {{"caret 2", "<P>ab</P>cd<TABLE><TBODY><TR><TD>1</TD><TD>2</TD></TR></TBODY></TABLE>", "ab|/cd/1/2"},
