@@ -10,6 +10,7 @@
 #include <qx/com/variant.h>
 #include <windows.h>
 
+#include <map>
 #include <vector>
 
 class CTableEditor {
@@ -47,6 +48,27 @@ public:
     // The font families of the desktop, one VT_BSTR each; null when it cannot be built.
     static SAFEARRAY* EnumFonts();
 
+    // Element commands of the dispatcher (element_commands.cpp).
+    // 1 when the current element changed; previous then holds the one that stopped being current.
+    int UpdateCurrentElement(qx::com::ComPtr<IHTMLElement>& previous);
+    void ClearModes();
+    void ToggleSplitMode();
+    void ToggleMergeMode();
+    void ToggleTableLayout();
+    void LockDocument();
+    void MarkMemo();
+    void InsertRuleAtCaret();
+    // Empties the height of the cell's row and of the rows around each enclosing cell.
+    void ResetRowHeights(IHTMLElement* cell);
+    // Sets the current cell and table from the caret; nonzero when a cell was found.
+    int SelectCellAtCaret();
+
+    // Layout fixing and cell preparation (layout_fixing.cpp).
+    // Every TD gets vAlign "middle" when it has none and a blank when it is empty.
+    void FillEmptyCells();
+    // fix 1 pins the table's columns (COLGROUP, fixed layout, lock); 0 undoes it.
+    void FixTableLayout(IHTMLElement* table, int fix);
+
     bool splitMode = false;
     bool mergeMode = false;
     VARIANT_BOOL attributeView = VARIANT_FALSE;
@@ -72,3 +94,7 @@ private:
 qx::com::ComPtr<IHTMLElement> FindAncestorByTag(IHTMLElement* start, const OLECHAR* tag);
 // Whether the element or one of its ancestors has the attribute "free".
 bool HasFreeAncestor(IHTMLElement* element);
+// 1 when the element is a TABLE whose inline style has a table layout, else 0.
+int HasTableLayoutStyle(IHTMLElement* element);
+// The cells of a TABLE, numbered row by row from 0, as VT_DISPATCH; empty for anything else.
+std::map<long, qx::com::Variant> ListTableCells(IHTMLElement* element);
