@@ -2,6 +2,8 @@
 #include "layouter.h"
 #include "qx/html/layout/image_header.h"
 
+#include <qx/win32/codepage.h>
+
 #include <algorithm>
 #include <fstream>
 
@@ -11,26 +13,9 @@ namespace {
 constexpr std::size_t kHeaderBytes = 256 * 1024;
 constexpr int kMissingImageSide = 16;
 
-std::string Utf8(std::u16string_view text) {
-    std::string out;
-    for (char16_t c : text) {
-        if (c < 0x80) {
-            out.push_back(static_cast<char>(c));
-        } else if (c < 0x800) {
-            out.push_back(static_cast<char>(0xC0 | c >> 6));
-            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-        } else {
-            out.push_back(static_cast<char>(0xE0 | c >> 12));
-            out.push_back(static_cast<char>(0x80 | (c >> 6 & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-        }
-    }
-    return out;
-}
-
 // Absolute paths and file: URLs, read from disk.
 std::optional<std::string> ReadLocalImage(std::u16string_view source) {
-    std::string path = Utf8(source);
+    std::string path = qx::win32::WideToUtf8(source);
     if (path.rfind("file:///", 0) == 0)
         path.erase(0, 7);
     else if (path.rfind("file:", 0) == 0)

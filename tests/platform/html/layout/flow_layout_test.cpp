@@ -2,6 +2,8 @@
 #include "layout_fixture.h"
 #include "qx/html/layout/image_header.h"
 
+#include <filesystem>
+#include <fstream>
 #include <string>
 
 namespace qx::html::layout::testing {
@@ -179,6 +181,24 @@ TEST(ImageHeader, ImgTakesTheSizeOfItsSource) {
     ElementMetrics y = layout.Metrics(tree.ElementById(u"y"));
     EXPECT_EQ(y.offsetWidth, 40);
     EXPECT_EQ(y.offsetHeight, 5);
+}
+
+// Without a reader of the host's, pictures are read from disk by their path: a name with a
+// character beyond the 16-bit range reaches the file system as one UTF-8 sequence.
+TEST(ImageHeader, ALocalPictureIsFoundByItsUtf8Path) {
+    const std::filesystem::path folder = std::filesystem::temp_directory_path() / "qx_layout_picture";
+    std::filesystem::create_directories(folder);
+    const std::string name = "\xF0\x9F\x99\x82 \xED\x91\x9C.gif"; // U+1F642, a blank, U+D45C
+    std::ofstream(folder / name, std::ios::binary) << "GIF89a" + Le16(21) + Le16(12);
+    const std::u16string source = u"file://" + folder.u16string() + u"/\U0001F642 \uD45C.gif";
+    dom::NodeTree tree;
+    ASSERT_EQ(dom::ParseHtmlDocument(tree, u"<body><img id=x></body>"), dom::ParseError::None);
+    tree.ElementById(u"x")->SetAttribute(u"src", source);
+    PageLayout layout(tree, LayoutHooks{});
+    ElementMetrics x = layout.Metrics(tree.ElementById(u"x"));
+    std::filesystem::remove_all(folder);
+    EXPECT_EQ(x.offsetWidth, 21);
+    EXPECT_EQ(x.offsetHeight, 12);
 }
 
 TEST(ImageHeader, APictureIsReadOnceAndAMissingOneAskedAgain) {
