@@ -1,12 +1,11 @@
-// The document's road in and out of the control: the file dialogs that save and load it, the hook
-// that centres them, and the texts the road builds (load URLs, line breaks, normalised sources).
+// The document's road in and out of the control: the file dialogs that save and load it and the
+// hook that centres them; the texts the road builds are in document_text.h.
 #pragma once
+
+#include "document_text.h"
 
 #include <qx/com/variant.h>
 #include <windows.h>
-
-#include <string>
-#include <string_view>
 
 class CVelkor;
 
@@ -26,14 +25,3 @@ void CenterWindowOver(HWND window, HWND over);
 // Hook of both file dialogs: on WM_INITDIALOG centres the dialog frame (the hook's parent) over
 // the owner of its OPENFILENAME record. Answers 0 to every message.
 UINT_PTR CALLBACK CenterFileDialog(HWND hook, UINT message, WPARAM wParam, LPARAM lParam);
-
-// "file://" followed by path, with "%", "#" and "?" escaped so that the platform reads them as
-// part of the name; any other path is appended unchanged.
-std::string FileUrlForPath(std::string_view path);
-
-// Every LF not preceded by CR becomes CR LF; other bytes stay.
-std::string NormaliseLineBreaks(std::string_view text);
-
-// An image source or background as it is saved: "file://" (case ignored) not followed by "/"
-// gains the third slash, and every backslash becomes a slash.
-std::string NormaliseSource(std::string_view source);
