@@ -2,6 +2,7 @@
 // hook that centres them; the texts the road builds are in document_text.h.
 #pragma once
 
+#include "dialog_centring.h"
 #include "document_text.h"
 
 #include <qx/com/variant.h>
@@ -18,10 +19,3 @@ qx::com::Variant SaveDocumentDialog(CVelkor& control);
 // FPID_LOAD_DOCUMENT: asks for an existing file and starts loading it (LoadURL with the
 // escaped "file://" URL). VT_BOOL true when a file was chosen, false on cancel.
 qx::com::Variant LoadDocumentDialog(CVelkor& control);
-
-// Moves window so that its frame is centred over the frame of over; size and Z order are kept.
-void CenterWindowOver(HWND window, HWND over);
-
-// Hook of both file dialogs: on WM_INITDIALOG centres the dialog frame (the hook's parent) over
-// the owner of its OPENFILENAME record. Answers 0 to every message.
-UINT_PTR CALLBACK CenterFileDialog(HWND hook, UINT message, WPARAM wParam, LPARAM lParam);

@@ -1,5 +1,5 @@
 // A converter that logs every call the control makes and forwards it to a real Quorle object:
-// registered in this process under its own class and named by "Quorle.Convert" in the test
+// registered in this process under the converter's class, which activation asks before the
 // registry, so that the control makes it instead of the real one.
 #pragma once
 
@@ -14,8 +14,6 @@
 #include <vector>
 
 namespace velkor_test {
-
-QX_DEFINE_GUID(CLSID_SpyConvert, "{5B2C4D8E-7A11-4C55-9E3D-2F6A0B1C9D47}");
 
 class SpyConvert : public qx::com::ObjectRoot,
                    public qx::com::DispatchImpl<IConvert>,
@@ -34,9 +32,16 @@ public:
         return log;
     }
 
+    // The real class, taken before the spy is registered under its CLSID.
+    static qx::com::ComPtr<IClassFactory>& RealClass() {
+        static qx::com::ComPtr<IClassFactory> factory;
+        return factory;
+    }
+
     HRESULT FinalConstruct() {
-        return CoCreateInstance(CLSID_Convert, nullptr, CLSCTX_INPROC_SERVER, IID_IConvert,
-                                reinterpret_cast<void**>(&real_));
+        if (!RealClass())
+            return E_UNEXPECTED;
+        return RealClass()->CreateInstance(nullptr, IID_IConvert, reinterpret_cast<void**>(&real_));
     }
 
     static HRESULT Create(IUnknown* outer, REFIID riid, void** ppv) {

@@ -49,14 +49,16 @@ protected:
         ASSERT_TRUE(editor.Loaded());
         ASSERT_EQ(editor.Call("DllRegisterServer"), S_OK);
         ASSERT_TRUE(AtlAxWinInit());
+        ASSERT_EQ(CoGetClassObject(CLSID_Convert, CLSCTX_INPROC_SERVER, nullptr, IID_IClassFactory,
+                                   reinterpret_cast<void**>(&SpyConvert::RealClass())),
+                  S_OK);
         ComPtr<IClassFactory> factory;
         ASSERT_EQ(qx::com::CreateClassFactory(SpyConvert::Create, IID_IClassFactory,
                                               reinterpret_cast<void**>(&factory)),
                   S_OK);
-        ASSERT_EQ(CoRegisterClassObject(CLSID_SpyConvert, factory.Get(), CLSCTX_INPROC_SERVER,
+        ASSERT_EQ(CoRegisterClassObject(CLSID_Convert, factory.Get(), CLSCTX_INPROC_SERVER,
                                         REGCLS_MULTIPLEUSE, &registration_),
                   S_OK);
-        SetDefault(u"Quorle.Convert\\CLSID", u"{5B2C4D8E-7A11-4C55-9E3D-2F6A0B1C9D47}");
         SpyConvert::Log().clear();
         char pattern[] = "/tmp/velkor-docs-XXXXXX";
         ASSERT_NE(mkdtemp(pattern), nullptr);
@@ -71,6 +73,7 @@ protected:
         parent_.reset();
         Pump();
         CoRevokeClassObject(registration_);
+        SpyConvert::RealClass() = nullptr;
         std::error_code ignored;
         std::filesystem::remove_all(dir_, ignored);
         qx::win32::SetUiDriver(&boxes_);
@@ -403,12 +406,13 @@ TEST_F(VelkorDocumentIoTest, ABusyConverterFailsPutGetAndSaveWithoutHarm) {
     qxtest::LoopbackHttpServer server;
     qxtest::HttpResponse slow = qxtest::Reply(200, "p{}");
     slow.contentType = "text/css";
+    slow.closeAfter = 1;
     slow.hold = std::chrono::milliseconds(1500);
     server.Serve("/slow.css", slow);
     ComPtr<IConvert> other;
-    ASSERT_EQ(CoCreateInstance(CLSID_Convert, nullptr, CLSCTX_INPROC_SERVER, IID_IConvert,
-                               reinterpret_cast<void**>(&other)),
-              S_OK);
+    ASSERT_EQ(
+        SpyConvert::RealClass()->CreateInstance(nullptr, IID_IConvert, reinterpret_cast<void**>(&other)),
+        S_OK);
     other->put_sync(VARIANT_FALSE);
     other->put_htmlData(
         Bstr::FromUtf8("<link rel=stylesheet href=\"" + server.Url("/slow.css") + "\"><p>x</p>"));

@@ -1,6 +1,6 @@
 // The centring of the control's dialogs: a frame moved over its owner, and the file dialogs' hook
 // doing it for the frame of the child dialog it runs in.
-#include "document_io.h"
+#include "dialog_centring.h"
 
 #include "recording_window.h"
 
