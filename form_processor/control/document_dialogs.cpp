@@ -4,6 +4,7 @@
 #include "ansi_text.h"
 #include "document_io.h"
 #include "external_dispatch.h"
+#include "string_helpers.h"
 #include "velkor_control.h"
 
 #include <commdlg.h>
@@ -61,23 +62,10 @@ void PrepareFileDialog(OPENFILENAMEA& dialog, FileDialogBuffers& buffers, HWND o
     dialog.lpfnHook = CenterFileDialog;
 }
 
-bool EqualsIgnoringCase(const char* a, const char* b) {
-    for (; *a && *b; ++a, ++b) {
-        char x = *a, y = *b;
-        if (x >= 'A' && x <= 'Z')
-            x = static_cast<char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z')
-            y = static_cast<char>(y - 'A' + 'a');
-        if (x != y)
-            return false;
-    }
-    return *a == *b;
-}
-
 // The title from its last "." decides the format; a title without one is written as HTML.
 bool TitleAsksForMht(const char* title) {
     const char* dot = std::strrchr(title, '.');
-    return dot && EqualsIgnoringCase(dot, ".mht");
+    return dot && EqualsNoCase(dot, ".mht");
 }
 
 bool WriteAll(HANDLE file, const std::string& bytes) {

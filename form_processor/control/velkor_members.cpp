@@ -1,6 +1,6 @@
-// IVelkor: the members that live in the control itself. Members whose work belongs to the
-// document, printing, table and spelling commands answer S_OK, out-parameters untouched, until
-// those commands join the control.
+// IVelkor: the members that live in the control itself (the document road's are in
+// document_*.cpp). Members whose work belongs to the printing, table and spelling commands answer
+// S_OK, out-parameters untouched, until those commands join the control.
 #include "velkor_control.h"
 
 #include "dispatch_names.h"
