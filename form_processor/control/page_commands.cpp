@@ -2,6 +2,7 @@
 // document join this switch with the document commands; until then their ids answer VT_EMPTY.
 #include "external_dispatch.h"
 
+#include "document_io.h"
 #include "velkor_control.h"
 
 #include <string>
@@ -41,6 +42,12 @@ Variant CExternalDispatch::DoCommand(const VARIANT& command, const VARIANT&) {
         result = Variant(std::u16string_view{style});
         break;
     }
+    case FPID_SAVE_DOCUMENT:
+        result = SaveDocumentDialog(*owner_);
+        break;
+    case FPID_LOAD_DOCUMENT:
+        result = LoadDocumentDialog(*owner_);
+        break;
     default:
         break;
     }

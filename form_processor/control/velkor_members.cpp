@@ -1,6 +1,6 @@
-// IVelkor: the members that live in the control itself. Members whose work belongs to the
-// document, printing, table and spelling commands answer S_OK, out-parameters untouched, until
-// those commands join the control.
+// IVelkor: the members that live in the control itself (the document road's are in
+// document_*.cpp). Members whose work belongs to the printing, table and spelling commands answer
+// S_OK, out-parameters untouched, until those commands join the control.
 #include "velkor_control.h"
 
 #include "dispatch_names.h"
@@ -63,18 +63,6 @@ STDMETHODIMP CVelkor::get_Mode(SHORT*) {
 }
 
 STDMETHODIMP CVelkor::put_Mode(SHORT) {
-    return S_OK;
-}
-
-STDMETHODIMP CVelkor::get_DocumentHTML(BSTR*) {
-    return S_OK;
-}
-
-STDMETHODIMP CVelkor::put_DocumentHTML(BSTR) {
-    return S_OK;
-}
-
-STDMETHODIMP CVelkor::LoadURL(BSTR) {
     return S_OK;
 }
 
@@ -157,14 +145,6 @@ STDMETHODIMP CVelkor::get_MHTMLSave(LONG* pVal) {
 
 STDMETHODIMP CVelkor::put_MHTMLSave(LONG newVal) {
     mhtmlSave_ = newVal;
-    return S_OK;
-}
-
-STDMETHODIMP CVelkor::FileOpenDlg(BSTR, VARIANT*) {
-    return S_OK;
-}
-
-STDMETHODIMP CVelkor::FileSaveDlg(BSTR, VARIANT*) {
     return S_OK;
 }
 
