@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <optional>
@@ -97,6 +98,44 @@ inline std::vector<Misspelling> HunspellMisspellings(const std::vector<std::u16s
             out.push_back(*said);
     }
     return out;
+}
+
+// Whether what the word processor gave for a word agrees with what hunspell said. hunspell stops
+// its suggestion search at a time limit (in processor time), and the Korean dictionary's search
+// is long enough to be cut in a slow (sanitized, loaded) process: there every suggestion given
+// must be one of hunspell's, and there must be one when hunspell has one. Otherwise the lists are
+// the same in the same order.
+inline bool AgreesWithHunspell(const Misspelling& given, const Misspelling& said) {
+    if (given.word != said.word)
+        return false;
+    if (!HoldsHangul(given.word))
+        return given.suggestions == said.suggestions;
+    if (given.suggestions.empty() != said.suggestions.empty())
+        return false;
+    for (const auto& suggestion : given.suggestions)
+        if (std::find(said.suggestions.begin(), said.suggestions.end(), suggestion) == said.suggestions.end())
+            return false;
+    return true;
+}
+
+inline ::testing::AssertionResult AgreeWithHunspell(const std::vector<Misspelling>& given,
+                                                    const std::vector<Misspelling>& said) {
+    auto show = [](const std::vector<Misspelling>& list) {
+        std::string out;
+        for (const auto& miss : list) {
+            out += qx::com::Utf16ToUtf8(miss.word) + ":";
+            for (const auto& suggestion : miss.suggestions)
+                out += " " + qx::com::Utf16ToUtf8(suggestion);
+            out += "\n";
+        }
+        return out;
+    };
+    bool same = given.size() == said.size();
+    for (std::size_t i = 0; same && i < given.size(); ++i)
+        same = AgreesWithHunspell(given[i], said[i]);
+    if (same)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "given:\n" << show(given) << "hunspell:\n" << show(said);
 }
 
 } // namespace qxtest

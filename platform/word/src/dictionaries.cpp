@@ -50,7 +50,8 @@ std::string Recode(const std::string& text, const std::string& from, const std::
 
 class Dictionary {
 public:
-    static std::unique_ptr<Dictionary> Load(const std::filesystem::path& directory, const std::string& name) {
+    static std::unique_ptr<Dictionary> Load(const std::filesystem::path& directory, const std::string& name,
+                                            std::u16string_view warmUpWord) {
         const auto aff = directory / (name + ".aff");
         const auto dic = directory / (name + ".dic");
         std::error_code ec;
@@ -59,6 +60,10 @@ public:
         auto dictionary = std::unique_ptr<Dictionary>(new Dictionary);
         dictionary->speller_ = std::make_unique<Hunspell>(aff.c_str(), dic.c_str());
         dictionary->encoding_ = dictionary->speller_->get_dict_encoding();
+        // hunspell's suggestion search stops at a time limit, and a dictionary's first search
+        // also pays for paging in and building its tables: without this run the first word
+        // asked about could get fewer suggestions than the same word asked again.
+        dictionary->speller_->suggest(dictionary->ToDictionary(warmUpWord));
         return dictionary;
     }
 
@@ -110,8 +115,8 @@ private:
 Dictionaries* LoadDictionaries() {
     const char* configured = std::getenv(kDirectoryVariable);
     const std::filesystem::path directory = configured && *configured ? configured : kDefaultDirectory;
-    auto english = Dictionary::Load(directory, "en_US");
-    auto korean = Dictionary::Load(directory, "ko");
+    auto english = Dictionary::Load(directory, "en_US", u"speling");
+    auto korean = Dictionary::Load(directory, "ko", u"맞춤범");
     if (!english && !korean)
         return nullptr;
     return new HunspellDictionaries(std::move(english), std::move(korean));

@@ -19,6 +19,7 @@ using namespace velkor_test;
 using qx::com::control::ControlHost;
 using qx::com::control::ControlHostOptions;
 using qx::win32::DialogView;
+using qxtest::Misspelling;
 
 namespace {
 
@@ -175,10 +176,17 @@ TEST_F(VelkorSpellingTest, SkipWalksTheErrorsHunspellFindsInTextOrder) {
         view.Cancel();
     };
     EXPECT_EQ(control_->SpellingCheck(), S_OK);
-    const auto expected = AsShown(qxtest::HunspellMisspellings(
-        {u"recieve", u"teh", u"letter", u"teh", u"end", u"tehran", u"갔읍니다"}));
+    const auto expected =
+        qxtest::HunspellMisspellings({u"recieve", u"teh", u"letter", u"teh", u"end", u"tehran", u"갔읍니다"});
     ASSERT_EQ(expected.size(), 5u);
-    EXPECT_EQ(walked, expected);
+    std::vector<Misspelling> given;
+    for (const Shown& shown : walked) {
+        Misspelling miss{qx::com::Utf8ToUtf16(shown.word), {}};
+        for (const auto& suggestion : shown.suggestions)
+            miss.suggestions.push_back(qx::com::Utf8ToUtf16(suggestion));
+        given.push_back(std::move(miss));
+    }
+    EXPECT_TRUE(qxtest::AgreeWithHunspell(given, expected));
     EXPECT_EQ(BoxTexts(), (std::vector<std::string>{"검색이 끝났습니다. / 맞춤법 검사"}));
     const std::vector<std::string> journal = {"Documents.Add",         "Application.WindowState=0",
                                               "Application.Top=-3000", "Range.Text",
