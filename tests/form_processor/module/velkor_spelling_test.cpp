@@ -219,7 +219,8 @@ TEST_F(VelkorSpellingTest, ReplaceChangesWholeWordsOfTheTextThenBodyOnDone) {
                 view.Cancel();
         };
         EXPECT_EQ(control_->SpellingCheck(), S_OK);
-        EXPECT_EQ(dialogText, "I recieve the letter, the end. tehran 갔읍니다");
+        EXPECT_NE(dialogText.find("I recieve the letter, the end. tehran 갔읍니다"), std::string::npos)
+            << dialogText;
         std::u16string expected = before;
         if (c.done) {
             const std::u16string from = u"teh letter, teh end";
