@@ -11,8 +11,24 @@
 namespace qx::word {
 namespace {
 
-// Checks the one-based index against the count and gives the zero-based position.
-HRESULT Position(LONG index, std::size_t count, std::size_t* position) {
+// Count of a collection whose objects may have been cut off.
+HRESULT ReadCount(bool disconnected, std::size_t count, LONG* p) {
+    if (!p)
+        return E_POINTER;
+    if (disconnected)
+        return RPC_E_DISCONNECTED;
+    *p = static_cast<LONG>(count);
+    return S_OK;
+}
+
+// Checks an Item call and gives the zero-based position of its one-based index.
+HRESULT ItemPosition(bool disconnected, LONG index, std::size_t count, IDispatch** out,
+                     std::size_t* position) {
+    if (!out)
+        return E_POINTER;
+    *out = nullptr;
+    if (disconnected)
+        return RPC_E_DISCONNECTED;
     if (index < 1 || static_cast<std::size_t>(index) > count)
         return DISP_E_BADINDEX;
     *position = static_cast<std::size_t>(index) - 1;
@@ -39,21 +55,12 @@ public:
     QX_END_INTERFACES()
 
     STDMETHODIMP get_Count(LONG* p) override {
-        if (!p)
-            return E_POINTER;
-        if (Disconnected(*session_, text_.get()))
-            return RPC_E_DISCONNECTED;
-        *p = static_cast<LONG>(errors_.size());
-        return S_OK;
+        return ReadCount(Disconnected(*session_, text_.get()), errors_.size(), p);
     }
     STDMETHODIMP Item(LONG index, IDispatch** range) override {
-        if (!range)
-            return E_POINTER;
-        *range = nullptr;
-        if (Disconnected(*session_, text_.get()))
-            return RPC_E_DISCONNECTED;
         std::size_t position = 0;
-        HRESULT hr = Position(index, errors_.size(), &position);
+        HRESULT hr =
+            ItemPosition(Disconnected(*session_, text_.get()), index, errors_.size(), range, &position);
         if (FAILED(hr))
             return hr;
         return CreateRange(session_, text_, errors_[position].start, errors_[position].length, range);
@@ -102,29 +109,13 @@ public:
     QX_INTERFACE_ENTRY2(IDispatch, SpellingSuggestions)
     QX_END_INTERFACES()
 
-    STDMETHODIMP get_Count(LONG* p) override {
-        if (!p)
-            return E_POINTER;
-        if (Disconnected(*session_))
-            return RPC_E_DISCONNECTED;
-        *p = static_cast<LONG>(names_.size());
-        return S_OK;
-    }
+    STDMETHODIMP get_Count(LONG* p) override { return ReadCount(Disconnected(*session_), names_.size(), p); }
     STDMETHODIMP Item(LONG index, IDispatch** suggestion) override {
-        if (!suggestion)
-            return E_POINTER;
-        *suggestion = nullptr;
-        if (Disconnected(*session_))
-            return RPC_E_DISCONNECTED;
         std::size_t position = 0;
-        HRESULT hr = Position(index, names_.size(), &position);
+        HRESULT hr = ItemPosition(Disconnected(*session_), index, names_.size(), suggestion, &position);
         if (FAILED(hr))
             return hr;
-        com::ObjectPtr<CSpellingSuggestion> object;
-        hr = com::CreateObject<CSpellingSuggestion>(object, session_, names_[position]);
-        if (FAILED(hr))
-            return hr;
-        return object->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(suggestion));
+        return NewDispatch<CSpellingSuggestion>(suggestion, session_, names_[position]);
     }
 
 private:
@@ -136,20 +127,12 @@ private:
 
 HRESULT CreateSpellingErrors(std::shared_ptr<Session> session, std::shared_ptr<DocumentText> text,
                              IDispatch** out) {
-    com::ObjectPtr<CSpellingErrors> errors;
-    HRESULT hr = com::CreateObject<CSpellingErrors>(errors, std::move(session), std::move(text));
-    if (FAILED(hr))
-        return hr;
-    return errors->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(out));
+    return NewDispatch<CSpellingErrors>(out, std::move(session), std::move(text));
 }
 
 HRESULT CreateSuggestions(std::shared_ptr<Session> session, std::vector<std::u16string> names,
                           IDispatch** out) {
-    com::ObjectPtr<CSpellingSuggestions> suggestions;
-    HRESULT hr = com::CreateObject<CSpellingSuggestions>(suggestions, std::move(session), std::move(names));
-    if (FAILED(hr))
-        return hr;
-    return suggestions->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(out));
+    return NewDispatch<CSpellingSuggestions>(out, std::move(session), std::move(names));
 }
 
 } // namespace qx::word

@@ -95,20 +95,12 @@ private:
 } // namespace
 
 HRESULT CreateDocuments(std::shared_ptr<Session> session, IDispatch** out) {
-    com::ObjectPtr<CDocuments> documents;
-    HRESULT hr = com::CreateObject<CDocuments>(documents, std::move(session));
-    if (FAILED(hr))
-        return hr;
-    return documents->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(out));
+    return NewDispatch<CDocuments>(out, std::move(session));
 }
 
 HRESULT CreateDocument(std::shared_ptr<Session> session, std::shared_ptr<DocumentText> text,
                        IDispatch** out) {
-    com::ObjectPtr<CDocument> document;
-    HRESULT hr = com::CreateObject<CDocument>(document, std::move(session), std::move(text));
-    if (FAILED(hr))
-        return hr;
-    return document->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(out));
+    return NewDispatch<CDocument>(out, std::move(session), std::move(text));
 }
 
 } // namespace qx::word

@@ -77,11 +77,7 @@ private:
 
 HRESULT CreateRange(std::shared_ptr<Session> session, std::shared_ptr<DocumentText> text, std::size_t start,
                     std::size_t length, IDispatch** out) {
-    com::ObjectPtr<CRange> range;
-    HRESULT hr = com::CreateObject<CRange>(range, std::move(session), std::move(text), start, length);
-    if (FAILED(hr))
-        return hr;
-    return range->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(out));
+    return NewDispatch<CRange>(out, std::move(session), std::move(text), start, length);
 }
 
 } // namespace qx::word

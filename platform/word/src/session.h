@@ -5,6 +5,7 @@
 #include "word_automation.h"
 
 #include "qx/com/comptr.h"
+#include "qx/com/object.h"
 
 #include <memory>
 #include <string>
@@ -32,6 +33,16 @@ void Journal(std::string line);
 // cut off from the word processor.
 inline bool Disconnected(const Session& session, const DocumentText* document = nullptr) {
     return session.quit || (document && document->closed);
+}
+
+// A new object of class T handed out as its IDispatch.
+template <typename T, typename... A>
+HRESULT NewDispatch(IDispatch** out, A&&... args) {
+    com::ObjectPtr<T> object;
+    HRESULT hr = com::CreateObject<T>(object, std::forward<A>(args)...);
+    if (FAILED(hr))
+        return hr;
+    return object->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(out));
 }
 
 HRESULT CreateApplication(IUnknown* outer, REFIID riid, void** object);
