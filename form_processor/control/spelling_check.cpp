@@ -14,7 +14,6 @@
 #include <qx/com/bstr.h>
 #include <qx/com/comptr.h>
 #include <qx/com/variant.h>
-#include <richedit.h>
 #include <windows.h>
 #include <winuser_controls.h>
 #include <winuser_dialog.h>

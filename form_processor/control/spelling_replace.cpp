@@ -1,7 +1,6 @@
 // Whole-word replacement for the spelling dialog, on plain text and on HTML text content.
 #include "spelling_replace.h"
 
-#include <windows.h>
 #include <winuser_chars.h>
 
 namespace {
