@@ -5,6 +5,7 @@
 // processor back as it was found and quits it.
 #include "spelling_check.h"
 
+#include "ansi_text.h"
 #include "dispatch_names.h"
 #include "server_module.h"
 #include "spelling_replace.h"
@@ -190,8 +191,10 @@ private:
                 CallMethodByName(suggestions.Get(), u"Item", &position, 1, &suggestion), suggestion);
             Variant name;
             GetPropertyByName(entry.Get(), u"Name", &name);
-            const std::u16string text = TextOf(name);
-            SendDlgItemMessageW(dialog_, kSuggestionList, LB_ADDSTRING, 0,
+            // The list box holds ANSI texts.
+            const std::u16string wide = TextOf(name);
+            const std::string text = BstrToAnsi(wide.c_str(), static_cast<UINT>(wide.size()));
+            SendDlgItemMessageA(dialog_, kSuggestionList, LB_ADDSTRING, 0,
                                 reinterpret_cast<LPARAM>(text.c_str()));
         }
     }
@@ -215,12 +218,13 @@ private:
         WCHAR wordBuffer[kWordBuffer] = {};
         const UINT wordLength = GetDlgItemTextW(dialog_, kErrorWord, wordBuffer, kWordBuffer);
         const std::u16string word(wordBuffer, wordLength);
-        const LRESULT suggestionLength = SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(selected), 0);
-        std::u16string suggestion(static_cast<size_t>(suggestionLength > 0 ? suggestionLength : 0) + 1,
-                                  u'\0');
-        const LRESULT copied = SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(selected),
-                                            reinterpret_cast<LPARAM>(suggestion.data()));
-        suggestion.resize(copied > 0 ? static_cast<size_t>(copied) : 0);
+        const LRESULT suggestionLength = SendMessageA(list, LB_GETTEXTLEN, static_cast<WPARAM>(selected), 0);
+        std::string ansi(static_cast<size_t>(suggestionLength > 0 ? suggestionLength : 0) + 1, '\0');
+        const LRESULT copied = SendMessageA(list, LB_GETTEXT, static_cast<WPARAM>(selected),
+                                            reinterpret_cast<LPARAM>(ansi.data()));
+        ansi.resize(copied > 0 ? static_cast<size_t>(copied) : 0);
+        const Bstr wide = Bstr::Attach(AnsiToBstr(ansi));
+        const std::u16string suggestion(wide.View());
 
         HWND text = GetDlgItem(dialog_, kDialogText);
         const std::u16string replaced = ReplaceWholeWords(WindowText(text), word, suggestion);
