@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
@@ -27,7 +29,10 @@ struct Misspelling {
 // dictionary ("en_US", "ko") accepts.
 inline std::vector<std::optional<Misspelling>> HunspellSays(const std::vector<std::u16string>& words,
                                                             const char* dictionary) {
-    const std::string input = std::string(::testing::TempDir()) + "/qx-hunspell-oracle.txt";
+    // One file per process and call: tests of several programs ask at once.
+    static int calls = 0;
+    const std::string input = std::string(::testing::TempDir()) + "/qx-hunspell-oracle-" +
+                              std::to_string(getpid()) + "-" + std::to_string(++calls) + ".txt";
     {
         std::ofstream file(input);
         for (const auto& word : words)
@@ -69,6 +74,7 @@ inline std::vector<std::optional<Misspelling>> HunspellSays(const std::vector<st
         out.push_back(std::move(miss));
     }
     pclose(pipe);
+    std::remove(input.c_str());
     return out;
 }
 

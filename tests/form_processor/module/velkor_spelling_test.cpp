@@ -247,11 +247,13 @@ TEST_F(VelkorSpellingTest, RemindersAndAnErrorFreeText) {
         Shown first;
         std::vector<std::string> boxes;
     };
+    const std::vector<Shown> recieve = AsShown(qxtest::HunspellMisspellings({u"recieve"}));
+    ASSERT_EQ(recieve.size(), 1u);
     const Case cases[] = {
         {"replace without a selection",
          kLetter,
          {315},
-         {"recieve", AsShown(qxtest::HunspellMisspellings({u"recieve"}))[0].suggestions},
+         {"recieve", recieve[0].suggestions},
          {"바꿀 단어를 선택하세요 / 알림"}},
         {"no errors",
          u"<html><body dovrel><p>The letter is here.</p></body></html>",
