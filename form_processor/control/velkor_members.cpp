@@ -6,6 +6,7 @@
 #include "dispatch_names.h"
 #include "external_dispatch.h"
 #include "server_module.h"
+#include "spelling_check.h"
 
 #include <winver.h>
 
@@ -269,6 +270,7 @@ STDMETHODIMP CVelkor::put_Option(LONG newVal) {
 }
 
 STDMETHODIMP CVelkor::SpellingCheck() {
+    RunSpellingCheck(tableEditor_.Document());
     return S_OK;
 }
 

@@ -1,7 +1,8 @@
 // COM activation: apartments, ProgIDs, class objects and CoCreateInstance.
 //
-// In-process servers are found through HKEY_CLASSES_ROOT\CLSID\{...}\InprocServer32 and loaded
-// once per process through the module loader; CoFreeUnusedLibraries unloads those whose
+// In-process servers are found through HKEY_CLASSES_ROOT\CLSID\{...}\InprocServer32 (local
+// servers through LocalServer32, see CoGetClassObject) and loaded once per process through the
+// module loader; CoFreeUnusedLibraries unloads those whose
 // DllCanUnloadNow answers S_OK. A class linked into the program itself is made creatable with
 // CoRegisterClassObject (the registered object is asked before the registry).
 #pragma once
@@ -42,7 +43,11 @@ HRESULT ProgIDFromCLSID(REFCLSID clsid, LPOLESTR* lplpszProgID);
 
 // CO_E_NOTINITIALIZED outside an apartment; REGDB_E_CLASSNOTREG without a registered server;
 // CO_E_DLLNOTFOUND when the server file does not load; CO_E_ERRORINDLL when it has no
-// DllGetClassObject; else what DllGetClassObject returns.
+// DllGetClassObject; else what DllGetClassObject returns. With CLSCTX_LOCAL_SERVER a class that
+// has no in-process server (or was not asked for one) is looked up under LocalServer32: the
+// program its command line names is loaded in this process as a library and asked through its
+// DllGetClassObject; no process is started, so a file that does not load or exports no
+// DllGetClassObject gives CO_E_SERVER_EXEC_FAILURE.
 HRESULT CoGetClassObject(REFCLSID rclsid, DWORD dwClsContext, LPVOID pvReserved, REFIID riid, LPVOID* ppv);
 HRESULT CoCreateInstance(REFCLSID rclsid, LPUNKNOWN pUnkOuter, DWORD dwClsContext, REFIID riid, LPVOID* ppv);
 

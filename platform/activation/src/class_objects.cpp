@@ -1,5 +1,5 @@
 // Class objects: those registered by the program, the built-in component categories manager, and
-// the in-process servers of the registry, loaded once per process and kept until
+// the in-process and local servers of the registry, loaded once per process and kept until
 // CoFreeUnusedLibraries finds them unused.
 #include "apartment.h"
 #include "category_manager.h"
@@ -9,6 +9,7 @@
 #include "qx/com/bstr.h"
 #include "qx/com/comptr.h"
 #include "qx/module/loader.h"
+#include "qx/win32/command_line.h"
 
 #include <map>
 #include <mutex>
@@ -66,17 +67,16 @@ void RememberServer(HMODULE module) {
         State().servers.push_back(module);
 }
 
-HRESULT FromInprocServer(REFCLSID rclsid, REFIID riid, LPVOID* ppv) {
-    const std::u16string clsidKey = u"CLSID\\" + GuidText(rclsid);
-    auto server = ReadClassesRootDefault(clsidKey + u"\\InprocServer32");
-    if (!server || server->empty())
-        return REGDB_E_CLASSNOTREG;
+// Asks the DllGetClassObject of the library at `path`; `unusable` is the answer when the file
+// does not load or exports no DllGetClassObject.
+HRESULT FromLibrary(const std::string& path, REFCLSID rclsid, REFIID riid, LPVOID* ppv, HRESULT notLoaded,
+                    HRESULT noEntry) {
     // This call's own reference keeps the file loaded while its DllGetClassObject runs, even if
     // another thread frees unused libraries meanwhile.
-    HMODULE module = module::LoadModule(com::Utf16ToUtf8(*server));
+    HMODULE module = module::LoadModule(path);
     if (!module)
-        return CO_E_DLLNOTFOUND;
-    HRESULT hr = CO_E_ERRORINDLL;
+        return notLoaded;
+    HRESULT hr = noEntry;
     if (auto getClassObject =
             reinterpret_cast<GetClassObjectFunction>(module::FindExport(module, "DllGetClassObject"))) {
         hr = getClassObject(rclsid, riid, ppv);
@@ -87,6 +87,30 @@ HRESULT FromInprocServer(REFCLSID rclsid, REFIID riid, LPVOID* ppv) {
         RememberServer(module);
     module::FreeModule(module);
     return hr;
+}
+
+std::optional<std::u16string> ServerEntry(REFCLSID rclsid, const char16_t* kind) {
+    return ReadClassesRootDefault(u"CLSID\\" + GuidText(rclsid) + u"\\" + kind);
+}
+
+HRESULT FromInprocServer(REFCLSID rclsid, REFIID riid, LPVOID* ppv) {
+    auto server = ServerEntry(rclsid, u"InprocServer32");
+    if (!server || server->empty())
+        return REGDB_E_CLASSNOTREG;
+    return FromLibrary(com::Utf16ToUtf8(*server), rclsid, riid, ppv, CO_E_DLLNOTFOUND, CO_E_ERRORINDLL);
+}
+
+// A local server runs in this process: the program that LocalServer32 names must be a library
+// exporting DllGetClassObject. No process is ever started, so a real program (or anything that
+// does not load) is a server that failed to start.
+HRESULT FromLocalServer(REFCLSID rclsid, REFIID riid, LPVOID* ppv) {
+    auto server = ServerEntry(rclsid, u"LocalServer32");
+    if (!server)
+        return REGDB_E_CLASSNOTREG;
+    const std::vector<std::string> words = win32::SplitProcessCommandLine(com::Utf16ToUtf8(*server));
+    if (words.empty() || words.front().empty())
+        return CO_E_SERVER_EXEC_FAILURE;
+    return FromLibrary(words.front(), rclsid, riid, ppv, CO_E_SERVER_EXEC_FAILURE, CO_E_SERVER_EXEC_FAILURE);
 }
 
 } // namespace
@@ -102,11 +126,16 @@ HRESULT CoGetClassObject(REFCLSID rclsid, DWORD dwClsContext, LPVOID pvReserved,
     if (!ThreadInApartment())
         return CO_E_NOTINITIALIZED;
     HRESULT hr = FromRegisteredObjects(rclsid, dwClsContext, riid, ppv);
-    if (hr != REGDB_E_CLASSNOTREG || !(dwClsContext & CLSCTX_INPROC_SERVER))
+    if (hr != REGDB_E_CLASSNOTREG)
         return hr;
-    if (IsEqualGUID(rclsid, CLSID_StdComponentCategoriesMgr))
-        return GetCategoryManagerClassObject(riid, ppv);
-    return FromInprocServer(rclsid, riid, ppv);
+    if (dwClsContext & CLSCTX_INPROC_SERVER) {
+        if (IsEqualGUID(rclsid, CLSID_StdComponentCategoriesMgr))
+            return GetCategoryManagerClassObject(riid, ppv);
+        hr = FromInprocServer(rclsid, riid, ppv);
+    }
+    if (hr == REGDB_E_CLASSNOTREG && (dwClsContext & CLSCTX_LOCAL_SERVER))
+        hr = FromLocalServer(rclsid, riid, ppv);
+    return hr;
 }
 
 HRESULT CoCreateInstance(REFCLSID rclsid, LPUNKNOWN pUnkOuter, DWORD dwClsContext, REFIID riid, LPVOID* ppv) {

@@ -82,8 +82,8 @@ HRESULT ActivateByProgId(std::u16string_view progId, IDispatch** object) {
     HRESULT hr = CLSIDFromProgID(name.c_str(), &clsid);
     if (FAILED(hr))
         return Fail(progId, u"the ProgID is not registered", hr);
-    hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
-                          reinterpret_cast<void**>(object));
+    // As a script engine asks: an in-process server, else a local one.
+    hr = CoCreateInstance(clsid, nullptr, CLSCTX_SERVER, IID_IDispatch, reinterpret_cast<void**>(object));
     if (FAILED(hr))
         return Fail(progId, Reason(hr, clsid), hr);
     return hr;

@@ -45,8 +45,9 @@ protected:
         std::error_code ec;
         fs::remove_all(dir_, ec);
     }
-    static void RegisterServer(const std::u16string& clsid, const std::string& file) {
-        SetDefault(u"CLSID\\" + clsid + u"\\InprocServer32", qx::com::Utf8ToUtf16(file));
+    static void RegisterServer(const std::u16string& clsid, const std::string& file,
+                               const char16_t* kind = u"InprocServer32") {
+        SetDefault(u"CLSID\\" + clsid + u"\\" + kind, qx::com::Utf8ToUtf16(file));
     }
     fs::path dir_;
 };
@@ -137,25 +138,41 @@ TEST_F(Activation, ServerFailuresHaveTheirOwnCodes) {
     ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
     const fs::path notElf = dir_ / "not-a-library.so";
     std::ofstream(notElf) << "plain text";
+    const std::string probe = std::string("\"") + QX_PROBE_COMPONENT + "\" -Embedding";
     struct Case {
         const char* name;
-        std::string server; // empty: no InprocServer32 key
+        std::string server; // empty: no server key
+        const char16_t* kind;
         DWORD context;
         HRESULT result;
     };
+    constexpr const char16_t* kInproc = u"InprocServer32";
+    constexpr const char16_t* kLocal = u"LocalServer32";
     const Case cases[] = {
-        {"not registered", "", CLSCTX_INPROC_SERVER, REGDB_E_CLASSNOTREG},
-        {"missing file", "/nonexistent/libnothing.so", CLSCTX_INPROC_SERVER, CO_E_DLLNOTFOUND},
-        {"not a library", notElf.string(), CLSCTX_INPROC_SERVER, CO_E_DLLNOTFOUND},
-        {"no DllGetClassObject", QX_NO_ENTRY_MODULE, CLSCTX_INPROC_SERVER, CO_E_ERRORINDLL},
-        {"class the server lacks", QX_PROBE_COMPONENT, CLSCTX_INPROC_SERVER, CLASS_E_CLASSNOTAVAILABLE},
-        {"local server only", QX_PROBE_COMPONENT, CLSCTX_LOCAL_SERVER, REGDB_E_CLASSNOTREG},
+        {"not registered", "", kInproc, CLSCTX_INPROC_SERVER, REGDB_E_CLASSNOTREG},
+        {"missing file", "/nonexistent/libnothing.so", kInproc, CLSCTX_INPROC_SERVER, CO_E_DLLNOTFOUND},
+        {"not a library", notElf.string(), kInproc, CLSCTX_INPROC_SERVER, CO_E_DLLNOTFOUND},
+        {"no DllGetClassObject", QX_NO_ENTRY_MODULE, kInproc, CLSCTX_INPROC_SERVER, CO_E_ERRORINDLL},
+        {"class the server lacks", QX_PROBE_COMPONENT, kInproc, CLSCTX_INPROC_SERVER,
+         CLASS_E_CLASSNOTAVAILABLE},
+        {"in-process server asked as local", QX_PROBE_COMPONENT, kInproc, CLSCTX_LOCAL_SERVER,
+         REGDB_E_CLASSNOTREG},
+        {"local server asked as in-process", probe, kLocal, CLSCTX_INPROC_SERVER, REGDB_E_CLASSNOTREG},
+        {"local server not registered", "", kLocal, CLSCTX_LOCAL_SERVER, REGDB_E_CLASSNOTREG},
+        {"local program missing", "/nonexistent/word.exe /Automation", kLocal, CLSCTX_LOCAL_SERVER,
+         CO_E_SERVER_EXEC_FAILURE},
+        {"local program not a library", notElf.string(), kLocal, CLSCTX_LOCAL_SERVER,
+         CO_E_SERVER_EXEC_FAILURE},
+        {"local program without DllGetClassObject", QX_NO_ENTRY_MODULE, kLocal, CLSCTX_LOCAL_SERVER,
+         CO_E_SERVER_EXEC_FAILURE},
+        {"blank local command line", "   ", kLocal, CLSCTX_LOCAL_SERVER, CO_E_SERVER_EXEC_FAILURE},
+        {"class the local server lacks", probe, kLocal, CLSCTX_LOCAL_SERVER, CLASS_E_CLASSNOTAVAILABLE},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         SHDeleteKeyW(HKEY_CLASSES_ROOT, u"CLSID");
         if (!c.server.empty())
-            RegisterServer(u"{0B6C1E54-3A29-4D17-8E0F-5C9A7B2D4E61}", c.server);
+            RegisterServer(u"{0B6C1E54-3A29-4D17-8E0F-5C9A7B2D4E61}", c.server, c.kind);
         void* out = reinterpret_cast<void*>(1);
         EXPECT_EQ(CoGetClassObject(kOther, c.context, nullptr, IID_IClassFactory, &out), c.result);
         EXPECT_EQ(out, nullptr);
@@ -182,6 +199,35 @@ TEST_F(Activation, TheUsualContextFlagsReachAnInProcessServer) {
     EXPECT_EQ(CoCreateInstance(kWidgetClsid, nullptr, 0, IID_IUnknown, &out), E_INVALIDARG);
     EXPECT_EQ(CoCreateInstance(kWidgetClsid, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, nullptr),
               E_POINTER);
+    CoFreeUnusedLibraries();
+    CoUninitialize();
+}
+
+TEST_F(Activation, ALocalServerIsTheLibraryItsCommandLineNames) {
+    ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
+    fs::create_directories(dir_ / "program files");
+    const fs::path copy = dir_ / "program files" / "probe server.so";
+    fs::copy_file(QX_PROBE_COMPONENT, copy);
+    RegisterServer(kWidget, "\"" + copy.string() + "\" /Automation -Embedding", u"LocalServer32");
+    struct Case {
+        DWORD context;
+        HRESULT result;
+    };
+    const Case cases[] = {
+        {CLSCTX_LOCAL_SERVER, S_OK},
+        {CLSCTX_SERVER, S_OK},
+        {CLSCTX_ALL, S_OK},
+        {CLSCTX_INPROC_SERVER, REGDB_E_CLASSNOTREG},
+        {CLSCTX_INPROC_HANDLER, REGDB_E_CLASSNOTREG},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.context);
+        qx::com::ComPtr<IDispatch> widget;
+        EXPECT_EQ(CoCreateInstance(kWidgetClsid, nullptr, c.context, IID_IDispatch,
+                                   reinterpret_cast<void**>(&widget)),
+                  c.result);
+        EXPECT_EQ(widget.Get() != nullptr, c.result == S_OK);
+    }
     CoFreeUnusedLibraries();
     CoUninitialize();
 }

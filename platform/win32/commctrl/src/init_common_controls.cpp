@@ -44,7 +44,8 @@ BOOL RichEditLibraryMain(HINSTANCE, DWORD reason, LPVOID) {
 
 // The names a component may load the rich edit by; the loader compares file names exactly.
 void RegisterRichEditLibraries() {
-    for (const char* name : {"RICHED20.DLL", "riched20.dll", "RICHED32.DLL", "riched32.dll"}) {
+    for (const char* name :
+         {"RICHED20.DLL", "riched20.dll", "RICHED20.dll", "RICHED32.DLL", "riched32.dll", "RICHED32.dll"}) {
         module::StaticModuleInfo library;
         library.path = name;
         library.exports.push_back({"DllMain", reinterpret_cast<void*>(&RichEditLibraryMain)});

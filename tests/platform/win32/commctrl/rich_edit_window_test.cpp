@@ -34,7 +34,7 @@ protected:
 };
 
 TEST_F(RichEditWindowTest, TheLibrariesLoadByName) {
-    for (const char* name : {"RICHED20.DLL", "RICHED32.DLL"}) {
+    for (const char* name : {"RICHED20.DLL", "RICHED32.DLL", "RICHED32.dll", "RICHED20.dll"}) {
         HMODULE library = LoadLibraryA(name);
         EXPECT_NE(library, nullptr) << name;
         EXPECT_TRUE(FreeLibrary(library));
