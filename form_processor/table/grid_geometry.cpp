@@ -102,8 +102,6 @@ TableMetrics GetTableMetrics(IHTMLElement* element) {
 ComPtr<IHTMLElement> FindCellOfTable(IHTMLElement* table, IHTMLElement* start) {
     if (!table || !start)
         return nullptr;
-    LONG wanted = -1;
-    table->get_sourceIndex(&wanted);
     ComPtr<IHTMLElement> element(start);
     while (element) {
         ComPtr<IHTMLElement> cell = element;
@@ -116,9 +114,8 @@ ComPtr<IHTMLElement> FindCellOfTable(IHTMLElement* table, IHTMLElement* start) {
             owner = ParentOf(owner.Get());
         if (!owner)
             return nullptr;
-        LONG index = -2;
-        owner->get_sourceIndex(&index);
-        if (index == wanted)
+        // The same element, which is what equal source indexes say, without walking the document.
+        if (SameElement(owner.Get(), table))
             return cell;
         element = ParentOf(owner.Get());
     }
@@ -189,7 +186,8 @@ PageRect CTableEditor::GetElementPageRect(IHTMLElement* element, bool stopAtAbso
                     EqualsIgnoringCase(position.View(), u"absolute"))
                     break;
             }
-            if (border > 0) {
+            // A collapsed border is shared with the cells: their offsets already count it.
+            if (border > 0 && !IsBorderCollapsed(parent.Get())) {
                 ++rect.left;
                 ++rect.top;
             }

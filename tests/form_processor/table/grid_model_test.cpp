@@ -1,5 +1,6 @@
 // The grid read from the rendered table: page rectangles, metrics, the border hit test, the
 // boundary arrays, the index walks and the line scans, scrolled or not.
+#include "chromium_rects.h"
 #include "grid_fixture.h"
 
 #include <vector>
@@ -29,6 +30,35 @@ TEST_F(GridModel, PageRectanglesOfTheFixture) {
                  {u"t", {10, 10, 106, 58}}};
     for (const auto& c : cases)
         EXPECT_EQ(Of(editor.GetElementPageRect(Element(c.id).Get())), c.rect) << std::string(c.id, c.id + 1);
+}
+
+TEST_F(GridModel, PageRectanglesAgreeWithChromium) {
+    // The fixture with image cells (text heights follow each browser's font), bordered, unbordered
+    // and collapsed; the cells of table k are a<k>, b<k>, c<k>.
+    std::u16string tables;
+    const char16_t* variants[] = {u"border=1 cellpadding=1 cellspacing=2",
+                                  u"border=0 cellpadding=1 cellspacing=2",
+                                  u"border=1 cellpadding=1 cellspacing=0 style=\"border-collapse:collapse\""};
+    std::vector<std::u16string> ids;
+    for (std::size_t k = 0; k < std::size(variants); ++k) {
+        const std::u16string n(1, static_cast<char16_t>(u'0' + k));
+        tables += u"<table id=t" + n + u" " + variants[k] + u"><tr><td id=a" + n +
+                  u" width=50 height=30><img width=9 height=9></td><td id=b" + n +
+                  u" width=40><img width=9 height=9></td></tr><tr><td id=c" + n +
+                  u" colspan=2 height=20><img width=9 height=9></td></tr></table>";
+        for (const char16_t* id : {u"a", u"b", u"c", u"t"})
+            ids.push_back(id + n);
+    }
+    const std::u16string page = Page(tables);
+    CTableEditor& editor = Load(page);
+    const ChromiumRects theirs = ChromiumPageRects(Utf8(Bstr(page)));
+    if (theirs.empty())
+        GTEST_SKIP() << "chromium is not installed";
+    for (const auto& id : ids) {
+        const PageRect r = editor.GetElementPageRect(Element(id).Get());
+        EXPECT_EQ((std::array<long, 4>{r.left, r.top, r.width, r.height}), theirs.at(Utf8(Bstr(id))))
+            << Utf8(Bstr(id));
+    }
 }
 
 TEST_F(GridModel, TableMetricsReadAsTheLayoutDoes) {
