@@ -92,23 +92,12 @@ void CTableEditor::BuildBoundaryArrays(IHTMLElement* table) {
 
     // Rows: each row's upper grid line, then the lower edge of the last row read.
     const std::size_t rowCount = grid.size();
-    m_ptYArray.assign(rowCount + 2, 0);
-    m_ptYLive.assign(rowCount + 2, false);
-    PageRect lastCell;
-    bool anyCell = false;
-    for (std::size_t i = 0; i < rowCount; ++i) {
-        for (const auto& cell : grid[i]) {
-            lastCell = GetElementPageRect(cell.Get());
-            m_ptYArray[i] = lastCell.top - metrics.spacing;
-            m_ptYLive[i] = true;
-            anyCell = true;
-        }
-    }
-    if (!anyCell)
+    MeasureRowEdges(table, metrics.spacing, m_ptYArray, m_ptYLive);
+    if (!m_ptYLive[rowCount])
         return;
     m_ptYArray_len = static_cast<int>(rowCount) + 1;
-    m_ptYArray[rowCount] = lastCell.Bottom();
-    m_ptYLive[rowCount] = true;
+    m_ptYArray.push_back(0);
+    m_ptYLive.push_back(false);
 
     // Columns: as many as the first row's spans declare.
     int columns = 0;

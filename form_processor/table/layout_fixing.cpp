@@ -113,28 +113,13 @@ void CTableEditor::FixTableLayout(IHTMLElement* element, int fix) {
 }
 
 void CTableEditor::FixRowHeights(IHTMLElement* table, int fix) {
-    const TableMetrics metrics = GetTableMetrics(table);
     const auto rows = TableRows(table);
-    const auto grid = TableCellRows(table);
-    const std::size_t count = std::min(rows.size(), grid.size());
-    // edges[i]: the upper grid line of row i, then the lower edge of the last cell read; a row
-    // without a cell of its own has no edge, and neither it nor the row above it is given a height.
-    std::vector<LONG> edges(count + 1, 0);
-    std::vector<bool> known(count + 1, false);
-    if (fix) {
-        PageRect last;
-        bool any = false;
-        for (std::size_t i = 0; i < count; ++i) {
-            for (const auto& cell : grid[i]) {
-                last = GetElementPageRect(cell.Get());
-                edges[i] = last.top - metrics.spacing;
-                known[i] = true;
-                any = true;
-            }
-        }
-        edges[count] = last.Bottom();
-        known[count] = any;
-    }
+    std::vector<int> edges;
+    std::vector<bool> known;
+    if (fix)
+        MeasureRowEdges(table, GetTableMetrics(table).spacing, edges, known);
+    // A row without a cell of its own has no edge: neither it nor the row above it gets a height.
+    const std::size_t count = fix ? std::min(rows.size(), edges.size() - 1) : rows.size();
     for (std::size_t i = 0; i < count; ++i) {
         ComPtr<IHTMLTableRow2> row = ComPtr<IHTMLTableRow2>::QueryFrom(rows[i].Get());
         if (!row)
@@ -144,6 +129,23 @@ void CTableEditor::FixRowHeights(IHTMLElement* table, int fix) {
         else if (known[i] && known[i + 1])
             row->put_height(Variant(static_cast<LONG>(edges[i + 1] - edges[i])));
     }
+}
+
+void CTableEditor::MeasureRowEdges(IHTMLElement* table, int spacing, std::vector<int>& edges,
+                                   std::vector<bool>& known) const {
+    const auto grid = TableCellRows(table);
+    edges.assign(grid.size() + 1, 0);
+    known.assign(grid.size() + 1, false);
+    PageRect last;
+    for (std::size_t i = 0; i < grid.size(); ++i) {
+        for (const auto& cell : grid[i]) {
+            last = GetElementPageRect(cell.Get());
+            edges[i] = last.top - spacing;
+            known[i] = true;
+            known[grid.size()] = true;
+        }
+    }
+    edges[grid.size()] = last.Bottom();
 }
 
 void CTableEditor::FixTableSizes(IHTMLElement* element) {

@@ -151,6 +151,11 @@ private:
     int ScanCells(bool rows, int wholeLine, LONG line, LONG from, LONG to);
     int ChangeColumnWidthOf(const std::vector<CCellRecord>& records, LONG pixels, struct WidthUndo* undo);
     int WalkLineIndex(IHTMLElement* cell, bool columns, int& span);
+    // The upper grid line of each row (its cells' page top less the spacing, the last cell read
+    // winning), then the lower edge of the last cell read; known[i] is false for a row without a
+    // cell of its own (and for the closing entry of a table without cells).
+    void MeasureRowEdges(IHTMLElement* table, int spacing, std::vector<int>& edges,
+                         std::vector<bool>& known) const;
     // Whether the boundary arrays were built for this table.
     bool ArraysDescribe(IHTMLElement* table) const;
 
