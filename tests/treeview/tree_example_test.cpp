@@ -113,6 +113,9 @@ TEST_F(TreeExample, APersonUsesTheTreeAndTheLogTellsIt) {
     ASSERT_TRUE(box);
     box->put_scrollTop(64);
     window_->Pump();
+    LONG scrolled = 0;
+    box->get_scrollTop(&scrolled);
+    EXPECT_EQ(scrolled, 64);
     window_->Click(at);
 
     // Disabled, the tree hears no click.
