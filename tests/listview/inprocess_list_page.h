@@ -70,6 +70,13 @@ public:
         return qx::com::Utf16ToUtf8({said.bstrVal, SysStringLen(said.bstrVal)});
     }
     const std::string& Errors() const { return errors_; }
+    // The page's document, for what the test reads of it directly.
+    qx::html::dom::DomPtr Dom() const {
+        auto access = qx::com::ComPtr<IHtmlNodeAccess>::QueryFrom(document_.Get());
+        return access ? access->AccessDocument() : nullptr;
+    }
+    // Lets the page's behaviours go, its document and script staying.
+    void CloseBehaviors() { behaviors_.reset(); }
     void Close() {
         behaviors_.reset();
         script_.reset();

@@ -29,6 +29,15 @@ inline HRESULT CreateByProgId(std::u16string_view progId, IDispatch** object) {
                                          reinterpret_cast<void**>(object));
 }
 
+// A GIF signature, a non-zero logical screen size and the trailer.
+inline bool LooksLikeGif(const std::string& bytes) {
+    if (bytes.size() < 14 || (bytes.compare(0, 6, "GIF87a") != 0 && bytes.compare(0, 6, "GIF89a") != 0))
+        return false;
+    const int width = static_cast<unsigned char>(bytes[6]) | static_cast<unsigned char>(bytes[7]) << 8;
+    const int height = static_cast<unsigned char>(bytes[8]) | static_cast<unsigned char>(bytes[9]) << 8;
+    return width > 0 && height > 0 && bytes.back() == 0x3B;
+}
+
 inline const std::string kPrelude =
     "<html><head><script>var out = []; function say() { out.push(Array.prototype.map.call(arguments, "
     "String).join(' ')); }</script></head>";

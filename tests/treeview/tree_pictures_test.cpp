@@ -12,19 +12,11 @@
 
 namespace {
 
+using tamseltest::LooksLikeGif;
 using tamseltest::TreeBody;
 using tamseltest::TreePage;
 
 class TreePictures : public TreePage {};
-
-// A GIF signature, a non-zero logical screen size and the trailer.
-bool LooksLikeGif(const std::string& bytes) {
-    if (bytes.size() < 14 || (bytes.compare(0, 6, "GIF87a") != 0 && bytes.compare(0, 6, "GIF89a") != 0))
-        return false;
-    const int width = static_cast<unsigned char>(bytes[6]) | static_cast<unsigned char>(bytes[7]) << 8;
-    const int height = static_cast<unsigned char>(bytes[8]) | static_cast<unsigned char>(bytes[9]) << 8;
-    return width > 0 && height > 0 && bytes.back() == 0x3B;
-}
 
 TEST_F(TreePictures, BuiltInPicturesLieInTheTemporaryFolder) {
     const std::string said = Open(TreeBody("say(t.leafDefaultIcon, t.branchSelectedIcon)"));

@@ -221,6 +221,20 @@ void OnButtonDown(HWND hwnd, PageWindow& page, int x, int y, LONG button, WPARAM
         page.events->MoveFocus(FocusTarget(target));
 }
 
+bool IsCheckBox(const dom::Node& n) {
+    return n.Is(u"input") && dom::EqualsNoCase(n.AttributeValue(u"type"), u"checkbox") &&
+           !n.FindAttribute(u"disabled");
+}
+
+void ToggleChecked(PageWindow& page, dom::Node* box) {
+    const com::ComPtr<IDispatch> object = ObjectOf(page, box);
+    if (auto input = com::ComPtr<IHTMLInputElement>::QueryFrom(object.Get())) {
+        VARIANT_BOOL checked = VARIANT_FALSE;
+        if (SUCCEEDED(input->get_checked(&checked)))
+            input->put_checked(checked != VARIANT_FALSE ? VARIANT_FALSE : VARIANT_TRUE);
+    }
+}
+
 // The old browser's double click: down, up, click, then for the second press only up and dblclick.
 void OnLeftUp(HWND hwnd, PageWindow& page, int x, int y, WPARAM keys) {
     dom::Node* target = ElementAt(page, x, y);
@@ -230,7 +244,13 @@ void OnLeftUp(HWND hwnd, PageWindow& page, int x, int y, WPARAM keys) {
         page.doubleClick = false;
         Deliver(hwnd, page, u"dblclick", x, y, 0, keys, target);
     } else if (dom::Node* clicked = pressed ? CommonAncestor(pressed, target) : nullptr) {
-        Deliver(hwnd, page, u"click", x, y, 0, keys, clicked);
+        // A check box turns before its click handlers run (they read the new state) and turns
+        // back when one cancels the click.
+        const bool box = IsCheckBox(*clicked);
+        if (box)
+            ToggleChecked(page, clicked);
+        if (!Deliver(hwnd, page, u"click", x, y, 0, keys, clicked) && box)
+            ToggleChecked(page, clicked);
     }
     page.pressed.Set(nullptr);
 }

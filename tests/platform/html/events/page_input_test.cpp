@@ -271,3 +271,41 @@ TEST_F(PageInput, TabFollowsTheTabOrderUnlessCancelled) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(PageInput, AClickTurnsACheckBoxBeforeItsHandlersRunAndBackWhenCancelled) {
+    DestroyWindow(window_);
+    Load(u"<body leftmargin=0 topmargin=0><input type=checkbox id=c style=\"position: absolute; left: 10px; "
+         u"top: 10px; width: 20px; height: 20px\"><input type=checkbox id=x disabled style=\"position: "
+         u"absolute; left: 50px; top: 10px; width: 20px; height: 20px\"></body>");
+    window_ = qx::html::events::CreatePageWindow(document_.Get(), *layout_, nullptr, {0, 0, 400, 300});
+    ASSERT_TRUE(window_);
+    const auto checked = [this](const char16_t* id) {
+        VARIANT_BOOL on = VARIANT_FALSE;
+        ComPtr<IHTMLInputElement>::QueryFrom(Element(id).Get())->get_checked(&on);
+        return on != VARIANT_FALSE;
+    };
+    std::vector<bool> seen; // the box's state as the click's handlers see it
+    documentSink_.during = [&](DISPID) { seen.push_back(checked(u"c")); };
+    Advise(document_.Get(), IID_IDispatch, &documentSink_);
+    struct Step {
+        int x;
+        bool cancel;
+        bool after;
+    } steps[] = {{20, false, true}, {20, false, false}, {20, true, false}, {60, false, false}};
+    for (const Step& step : steps) {
+        seen.clear();
+        documentSink_.answer = step.cancel ? Variant(false) : Variant();
+        input::Press(window_, step.x, 20);
+        input::Release(window_, step.x, 20);
+        EXPECT_EQ(checked(u"c"), step.after);
+        if (step.x == 20) {
+            ASSERT_FALSE(seen.empty());
+            EXPECT_EQ(seen.back(), step.cancel ? true : step.after); // the click comes last
+        }
+        EXPECT_FALSE(checked(u"x"));
+    }
+}
+
+} // namespace
