@@ -24,7 +24,7 @@ std::u16string FormPage(int cells) {
         if (i % 10 == 0)
             page += u"<td class=FIELD id=f" + number + u" free>value " + number + u"</td>";
         else
-            page += u"<td class=cell free>text of a cell " + number + u"</td>";
+            page += u"<td class=cell free>text of a cell in the form " + number + u"</td>";
         if (i % 10 == 9)
             page += u"</tr>";
     }
@@ -50,8 +50,10 @@ void ScanFields(benchmark::State& state) {
     state.SetComplexityN(state.range(0));
 }
 BENCHMARK(ScanFields)
-    ->RangeMultiplier(2)
-    ->Range(2500, 20000)
+    ->Arg(2500)
+    ->Arg(5000)
+    ->Arg(10000)
+    ->Arg(20000)
     ->Unit(benchmark::kMillisecond)
     ->Complexity(benchmark::oN);
 
@@ -62,8 +64,10 @@ void MarkerTest(benchmark::State& state) {
     state.SetComplexityN(state.range(0));
 }
 BENCHMARK(MarkerTest)
-    ->RangeMultiplier(2)
-    ->Range(2500, 20000)
+    ->Arg(2500)
+    ->Arg(5000)
+    ->Arg(10000)
+    ->Arg(20000)
     ->Unit(benchmark::kMillisecond)
     ->Complexity(benchmark::oN);
 
@@ -74,8 +78,10 @@ void Preparation(benchmark::State& state) {
     state.SetComplexityN(state.range(0));
 }
 BENCHMARK(Preparation)
-    ->RangeMultiplier(2)
-    ->Range(2500, 20000)
+    ->Arg(2500)
+    ->Arg(5000)
+    ->Arg(10000)
+    ->Arg(20000)
     ->Unit(benchmark::kMillisecond)
     ->Complexity(benchmark::oN);
 
