@@ -1,13 +1,9 @@
 // The form control with the DHTML editing control registered: the toolbar page finds the editor
 // (InitComplete), a form put into the editor completes with DocumentComplete and FieldsAvailable,
 // its fields are read and written through Fields, and the document is prepared.
-#include "velkor_test_support.h"
-
-#include "recording_window.h"
+#include "velkor_window_support.h"
 
 #include <mshtml.h>
-#include <qx/com/control/control_host.h>
-#include <qx/html/browser/hosting_window.h>
 #include <qx/win32/input_driver.h>
 #include <winuser_input.h>
 
@@ -17,8 +13,6 @@
 #include <vector>
 
 using namespace velkor_test;
-using qx::com::control::ControlHost;
-using qx::com::control::ControlHostOptions;
 
 namespace {
 
@@ -48,39 +42,17 @@ bool SameObject(IUnknown* a, IUnknown* b) {
     return first.Get() == second.Get();
 }
 
-class VelkorDocumentTest : public VelkorTest {
+class VelkorDocumentTest : public VelkorWindowTest {
 protected:
     void SetUp() override {
-        VelkorTest::SetUp();
+        VelkorWindowTest::SetUp();
         LoadedComponent editor(QX_DHTMLED_COMPONENT);
         ASSERT_TRUE(editor.Loaded());
         ASSERT_EQ(editor.Call("DllRegisterServer"), S_OK);
-        ASSERT_TRUE(AtlAxWinInit());
-        parent_ = std::make_unique<qx::test::RecordingWindow>(640, 520);
-    }
-    void TearDown() override {
-        if (host_)
-            host_->Close();
-        host_.reset();
-        parent_.reset();
-        Pump();
-        VelkorTest::TearDown();
     }
 
     void Activate(const char16_t* startMode) {
-        ControlHostOptions options;
-        options.parent = parent_->hwnd();
-        options.position = {0, 0, 600, 500};
-        options.params = {{u"StartMode", startMode}};
-        options.onEvent = [this](DISPID id, const std::u16string&, std::vector<Variant>&) {
-            events_.push_back(id);
-        };
-        ASSERT_EQ(ControlHost::Create(CLSID_Velkor, std::move(options), &host_), S_OK);
-        control_ = ComPtr<IVelkor>::QueryFrom(host_->Control());
-        ASSERT_TRUE(control_);
-        ComPtr<IUnknown> page;
-        ASSERT_EQ(AtlAxGetControl(host_->ControlWindow(), &page), S_OK);
-        ASSERT_TRUE(WaitComplete(ComPtr<IWebBrowser2>::QueryFrom(page.Get()).Get()));
+        VelkorWindowTest::Activate({{u"StartMode", startMode}});
         Settle();
     }
 
@@ -138,11 +110,6 @@ protected:
         Variant type = Member(selection.Get(), u"type", DISPATCH_PROPERTYGET);
         return type.vt == VT_BSTR ? std::u16string(Bstr(type.bstrVal).View()) : u"?";
     }
-
-    std::unique_ptr<qx::test::RecordingWindow> parent_;
-    std::unique_ptr<ControlHost> host_;
-    ComPtr<IVelkor> control_;
-    std::vector<DISPID> events_;
 };
 
 TEST_F(VelkorDocumentTest, StartUpFindsTheEditorAndAFormFillsTheFields) {
