@@ -5,6 +5,7 @@
 
 #include <qx/win32/dialog_view.h>
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
@@ -69,6 +70,33 @@ TEST_F(VelkorWindowTest, DocumentReadyWaitsForTheNotice) {
     EXPECT_EQ(sink.Ids(), std::vector<DISPID>{1}) << "DocumentComplete once, after the return";
     ASSERT_EQ(control_->ShowWorkingDlg(nullptr, 0), S_OK);
     point->Unadvise(cookie);
+}
+
+// Each control of a page keeps its own document-ready step while one of them waits for its notice.
+TEST_F(VelkorWindowTest, TwoControlsBothGetTheirDocumentReadyStep) {
+    Activate();
+    std::vector<DISPID> otherEvents;
+    ControlHostOptions options;
+    options.parent = parent_->hwnd();
+    options.position = {0, 0, 300, 200};
+    options.onEvent = [&otherEvents](DISPID id, const std::u16string&, std::vector<Variant>&) {
+        otherEvents.push_back(id);
+    };
+    std::unique_ptr<ControlHost> other;
+    ASSERT_EQ(ControlHost::Create(CLSID_Velkor, std::move(options), &other), S_OK);
+    Pump();
+    events_.clear();
+    otherEvents.clear();
+    PostMessageW(ControlWindow(), 0x7E9, 0, 0);
+    PostMessageW(other->ControlWindow(), 0x7E9, 0, 0);
+    ASSERT_EQ(control_->ShowWorkingDlg(Bstr(u"x"), -1), S_OK);
+    Pump();
+    EXPECT_EQ(std::count(events_.begin(), events_.end(), 1), 1);
+    EXPECT_EQ(std::count(otherEvents.begin(), otherEvents.end(), 1), 1);
+    ASSERT_EQ(control_->ShowWorkingDlg(nullptr, 0), S_OK);
+    other->Close();
+    other.reset();
+    Pump();
 }
 
 TEST_F(VelkorWindowTest, DestroyingTheControlEndsTheNotice) {
