@@ -2,12 +2,9 @@
 // marker test, the preparation every document gets, the field scan and the document-ready step.
 #include "external_dispatch.h"
 
-#include "ansi_text.h"
 #include "dispatch_names.h"
-#include "string_helpers.h"
+#include "form_document.h"
 #include "velkor_control.h"
-
-#include <algorithm>
 
 using qx::com::Bstr;
 using qx::com::ComPtr;
@@ -15,34 +12,11 @@ using qx::com::Variant;
 
 namespace {
 
-constexpr OLECHAR kMarker[] = u"dovrel";
-
 ComPtr<IHTMLElement> BodyOf(IHTMLDocument2* document) {
     ComPtr<IDispatch> body;
     if (!document || FAILED(document->get_body(&body)))
         return nullptr;
     return ComPtr<IHTMLElement>::QueryFrom(body.Get());
-}
-
-LONG LengthOf(IDispatch* collection) {
-    Variant length;
-    if (FAILED(GetPropertyByName(collection, u"length", &length)) || FAILED(length.ChangeType(VT_I4)))
-        return 0;
-    return length.lVal;
-}
-
-ComPtr<IDispatch> ItemOf(IDispatch* collection, LONG index) {
-    Variant at(index), item;
-    if (FAILED(CallMethodByName(collection, u"item", &at, 1, &item)) || item.vt != VT_DISPATCH)
-        return nullptr;
-    return ComPtr<IDispatch>(item.pdispVal);
-}
-
-std::string TextProperty(IDispatch* object, const OLECHAR* name) {
-    Variant value;
-    if (FAILED(GetPropertyByName(object, name, &value)) || value.vt != VT_BSTR)
-        return {};
-    return BstrToAnsi(value.bstrVal, SysStringLen(value.bstrVal));
 }
 
 } // namespace
@@ -58,25 +32,12 @@ ComPtr<IHTMLDocument2> CExternalDispatch::EditedDocument() const {
 LONG CExternalDispatch::CollectFields() {
     if (!owner_ || !owner_->FieldCollection())
         return 0;
-    CqxFormFields& fields = *owner_->FieldCollection();
-    fields.Clear();
     ComPtr<IHTMLDocument2> document = EditedDocument();
-    if (!document)
+    if (!document) {
+        owner_->FieldCollection()->Clear();
         return 0;
-    LONG count = 0;
-    ForEachElement(document.Get(), [&](IDispatch* item) {
-        ComPtr<IHTMLElement> element = ComPtr<IHTMLElement>::QueryFrom(item);
-        Bstr className;
-        if (!element || FAILED(element->get_className(&className)) || className.View() != u"FIELD")
-            return;
-        ComPtr<IDispatch> field;
-        if (FAILED(CqxFormField::Create(item, &field)))
-            return;
-        fields.Add(field.Get());
-        ++count;
-    });
-    fields.SetDocument(document.Get());
-    return count;
+    }
+    return ScanFormFields(document.Get(), *owner_->FieldCollection());
 }
 
 void CExternalDispatch::PrepareDocument(LONG phase) {
@@ -97,79 +58,12 @@ void CExternalDispatch::PrepareDocument(LONG phase) {
     if (phase == 1)
         owner_->PostToWindow(WM_VELKOR_DOCUMENT_READY);
     if (ComPtr<IHTMLDocument2> edited = EditedDocument())
-        Prepare(edited.Get());
+        PrepareFormDocument(edited.Get());
 }
 
-// A document passes when it is blank, carries the marker, or the control edits without the test.
 void CExternalDispatch::MarkerTest(IHTMLDocument2* document) {
-    ComPtr<IHTMLElement> body = BodyOf(document);
-    if (!body)
-        return;
-    Variant marker;
-    body->getAttribute(Bstr(kMarker), 0, &marker);
-    Bstr text;
-    body->get_innerText(&text);
-    bool passes = false;
-    if (text.Empty()) {
-        if (ComPtr<IHTMLBodyElement> bodyElement = ComPtr<IHTMLBodyElement>::QueryFrom(body.Get())) {
-            const Variant zero(LONG{0});
-            bodyElement->put_leftMargin(zero);
-            bodyElement->put_rightMargin(zero);
-            bodyElement->put_topMargin(zero);
-            bodyElement->put_bottomMargin(zero);
-        }
-        passes = true;
-    } else {
-        std::string ansi = BstrToAnsi(text.Get(), text.Length());
-        ansi.erase(std::remove(ansi.begin(), ansi.end(), ' '), ansi.end());
-        ComPtr<IDispatch> all;
-        body->get_all(&all);
-        if (ansi.empty() && LengthOf(all.Get()) <= 1)
-            passes = true;
-        else
-            passes = marker.vt == VT_BSTR || owner_->StartModeValue() == 2;
-    }
-    if (!passes)
+    if (!PassesMarkerTest(document, owner_->StartModeValue()))
         owner_->Fire_InvalidDocument();
-}
-
-void CExternalDispatch::Prepare(IHTMLDocument2* document) {
-    document->put_charset(Bstr(u"ks_c_5601-1987"));
-    ComPtr<IDispatch> sheets;
-    bool hasParagraphSheet = false;
-    if (SUCCEEDED(document->get_styleSheets(&sheets)) && sheets) {
-        const LONG count = LengthOf(sheets.Get());
-        for (LONG i = 0; i < count; ++i) {
-            ComPtr<IDispatch> sheet = ItemOf(sheets.Get(), i);
-            if (!sheet)
-                continue;
-            const std::string title = TextProperty(sheet.Get(), u"title");
-            if (EqualsNoCase(title, "voform_style")) {
-                PutPropertyByName(sheet.Get(), u"cssText", Variant(u""));
-                PutPropertyByName(sheet.Get(), u"title", Variant(u""));
-            } else if (EqualsNoCase(title, "voform_style_1")) {
-                hasParagraphSheet = true;
-            }
-        }
-    }
-    if (!hasParagraphSheet) {
-        ComPtr<IDispatch> sheet;
-        if (SUCCEEDED(document->createStyleSheet(Bstr(u""), 0, &sheet)) && sheet) {
-            PutPropertyByName(sheet.Get(), u"title", Variant(u"voform_style_1"));
-            const Variant rule[3] = {Variant(u"P"), Variant(u"margin-top:0mm;margin-bottom:0mm;"),
-                                     Variant(LONG{0})};
-            CallMethodByName(sheet.Get(), u"addRule", rule, 3, nullptr);
-        }
-    }
-    ComPtr<IHTMLElement> body = BodyOf(document);
-    ComPtr<IDispatch> style;
-    if (body && SUCCEEDED(body->get_style(&style)) && style) {
-        Variant size;
-        GetPropertyByName(style.Get(), u"fontSize", &size);
-        if (size.vt == VT_EMPTY || size.vt == VT_NULL ||
-            (size.vt == VT_BSTR && SysStringLen(size.bstrVal) == 0))
-            PutPropertyByName(style.Get(), u"fontSize", Variant(u"10pt"));
-    }
 }
 
 void CExternalDispatch::DocumentReady() {

@@ -42,7 +42,6 @@ public:
 
 private:
     void MarkerTest(IHTMLDocument2* document);
-    void Prepare(IHTMLDocument2* document);
     qx::com::ComPtr<IHTMLDocument2> EditedDocument() const;
 
     CVelkor* owner_ = nullptr;

@@ -23,6 +23,8 @@ var TOOLBAR_HEIGHT = 26;
 var CELL_WIDTH = 60;
 
 var pageLoaded = false;
+// The editor completed a document before the page had loaded: that completion runs at the load.
+var completionWaiting = false;
 var firstCompletion = true;
 var editorPrepared = false;
 // Set by the edit/browse button just before its mode change; the completion that follows is a
@@ -134,9 +136,18 @@ function onPageLoad() {
     showToolbars(toNumber(external.QueryStatus(FPID_INIT_EDIT_MODE)));
     buildTablePicker();
     pageLoaded = true;
+    if (completionWaiting) {
+        completionWaiting = false;
+        onEditorDocumentComplete();
+    }
 }
 
 function onEditorDocumentComplete() {
+    // The control hears of the page's load before any of the editor's completions.
+    if (!pageLoaded) {
+        completionWaiting = true;
+        return;
+    }
     external.InitComplete();
     if (firstCompletion) {
         firstCompletion = false;

@@ -1,5 +1,6 @@
 // The field objects over parsed documents: lookup by number and name, the attributes as script
 // reads and writes them, the multi-field, the enumerator's snapshot and the attribute view.
+#include "form_document.h"
 #include "form_fields.h"
 
 #include <gtest/gtest.h>
@@ -26,25 +27,7 @@ protected:
     void SetUp() override {
         ASSERT_EQ(qx::html::dom::ParseHtmlDocumentObject(kForm, &document_), S_OK);
         ASSERT_EQ(qx::com::CreateObject<CqxFormFields>(fields_), S_OK);
-        // The scan as the control runs it: every element whose class is exactly "FIELD".
-        ComPtr<IDispatch> allDispatch;
-        ASSERT_EQ(document_->get_all(&allDispatch), S_OK);
-        auto all = ComPtr<IHTMLElementCollection>::QueryFrom(allDispatch.Get());
-        LONG count = 0;
-        all->get_length(&count);
-        for (LONG i = 0; i < count; ++i) {
-            ComPtr<IDispatch> item;
-            all->item(Variant(i), Variant::Missing(), &item);
-            auto element = ComPtr<IHTMLElement>::QueryFrom(item.Get());
-            Bstr className;
-            element->get_className(&className);
-            if (className.View() != u"FIELD")
-                continue;
-            ComPtr<IDispatch> field;
-            ASSERT_EQ(CqxFormField::Create(item.Get(), &field), S_OK);
-            fields_->Add(field.Get());
-        }
-        fields_->SetDocument(document_.Get());
+        ScanFormFields(document_.Get(), *fields_.Get());
     }
 
     ComPtr<IqxFormField> Field(LONG index) {

@@ -175,6 +175,17 @@ TEST_F(ToolbarPageTest, CompletionsInEditUse) {
     EXPECT_EQ(TakeCalls(), (Calls{"Init", "DC1"}));
 }
 
+// The editor may complete its blank document before the page's load: the control still hears of
+// the load first.
+TEST_F(ToolbarPageTest, ACompletionBeforeTheLoadWaitsForIt) {
+    Open(1);
+    TakeCalls();
+    Eval(u"pageLoaded = false, onEditorDocumentComplete()");
+    EXPECT_EQ(TakeCalls(), Calls{});
+    Eval(u"onPageLoad()");
+    EXPECT_EQ(TakeCalls(), (Calls{"Q25", "Q17", "Init", "Q25", "DC0", "Q17", "DC1", "E11"}));
+}
+
 TEST_F(ToolbarPageTest, CompletionsInBrowseUse) {
     Open(0);
     external_->answers["E14"] = Variant(SHORT{1});

@@ -1,82 +1,11 @@
 // The form control in a window: the toolbar page and the hidden print host, the page bridge as
-// window.external, keyboard translation before InitComplete, the working notice, and what is left
-// once the control is gone.
-#include "velkor_test_support.h"
-
-#include "recording_window.h"
-
-#include <exdisp.h>
-#include <mshtml.h>
-#include <qx/com/control/control_host.h>
-#include <qx/html/browser/hosting_window.h>
-#include <qx/win32/dialog_view.h>
-
-#include <chrono>
-#include <memory>
-#include <thread>
+// window.external, keyboard translation before InitComplete, and what is left once the control is
+// gone.
+#include "velkor_window_support.h"
 
 using namespace velkor_test;
-using qx::com::control::ControlHost;
-using qx::com::control::ControlHostOptions;
 
 namespace {
-
-class VelkorWindowTest : public VelkorTest {
-protected:
-    void SetUp() override {
-        VelkorTest::SetUp();
-        ASSERT_TRUE(AtlAxWinInit());
-        parent_ = std::make_unique<qx::test::RecordingWindow>(640, 520);
-    }
-    void TearDown() override {
-        if (host_)
-            host_->Close();
-        host_.reset();
-        parent_.reset();
-        Pump();
-        VelkorTest::TearDown();
-    }
-
-    void Activate(std::vector<std::pair<std::u16string, std::u16string>> params = {}) {
-        ControlHostOptions options;
-        options.parent = parent_->hwnd();
-        options.position = {0, 0, 600, 500};
-        options.params = std::move(params);
-        options.onEvent = [this](DISPID id, const std::u16string&, std::vector<Variant>&) {
-            events_.push_back(id);
-        };
-        ASSERT_EQ(ControlHost::Create(CLSID_Velkor, std::move(options), &host_), S_OK);
-        control_ = ComPtr<IVelkor>::QueryFrom(host_->Control());
-        ASSERT_TRUE(control_);
-        ASSERT_TRUE(WaitComplete(PageBrowser().Get()));
-    }
-
-    HWND ControlWindow() const { return host_->ControlWindow(); }
-
-    ComPtr<IWebBrowser2> PageBrowser() const {
-        ComPtr<IUnknown> control;
-        AtlAxGetControl(ControlWindow(), &control);
-        return ComPtr<IWebBrowser2>::QueryFrom(control.Get());
-    }
-
-    ComPtr<IDispatch> External() const {
-        ComPtr<IDispatch> documentDispatch;
-        PageBrowser()->get_Document(&documentDispatch);
-        auto document = ComPtr<IHTMLDocument2>::QueryFrom(documentDispatch.Get());
-        ComPtr<IDispatch> windowDispatch;
-        if (!document || FAILED(document->get_parentWindow(&windowDispatch)))
-            return nullptr;
-        auto window = ComPtr<IHTMLWindow2>::QueryFrom(windowDispatch.Get());
-        ComPtr<IDispatch> external;
-        window->get_external(&external);
-        return external;
-    }
-
-    std::unique_ptr<qx::test::RecordingWindow> parent_;
-    std::unique_ptr<ControlHost> host_;
-    ComPtr<IVelkor> control_;
-    std::vector<DISPID> events_;
-};
 
 TEST_F(VelkorWindowTest, WindowHoldsTheToolbarPageAndAHiddenPrintHost) {
     Activate();
@@ -204,100 +133,6 @@ TEST_F(VelkorWindowTest, ExternalOutlivesTheControlHarmlessly) {
     EXPECT_EQ(result.vt, VT_EMPTY);
     EXPECT_EQ(external->Invoke(6, IID_NULL, 0, DISPATCH_METHOD, &one, &result, nullptr, nullptr),
               DISP_E_MEMBERNOTFOUND);
-}
-
-// Finds the notice: a top-level window with the static control 265.
-HWND FindNotice() {
-    for (HWND window = GetWindow(GetDesktopWindow(), GW_CHILD); window;
-         window = GetWindow(window, GW_HWNDNEXT)) {
-        if (IsWindow(window) && GetDlgItem(window, 265))
-            return window;
-    }
-    return nullptr;
-}
-
-std::string NoticeText(HWND notice) {
-    char text[256] = {};
-    GetDlgItemTextA(notice, 265, text, sizeof(text));
-    return text;
-}
-
-TEST_F(VelkorWindowTest, WorkingNoticeShowsOnceAndHides) {
-    Activate();
-    ASSERT_EQ(control_->ShowWorkingDlg(Bstr(u"처리 중"), -1), S_OK);
-    HWND notice = FindNotice();
-    ASSERT_NE(notice, nullptr) << "the show returns once the notice is up";
-    EXPECT_TRUE(IsWindowVisible(notice));
-    const std::string shown = NoticeText(notice);
-    // The control's text is ANSI (code page 949) in the dialog.
-    EXPECT_EQ(shown.size(), std::string("\xC3\xB3\xB8\xAE \xC1\xDF").size());
-
-    // A second show keeps the dialog and its first text.
-    ASSERT_EQ(control_->ShowWorkingDlg(Bstr(u"다른 글"), -1), S_OK);
-    EXPECT_EQ(FindNotice(), notice);
-    EXPECT_EQ(NoticeText(notice), shown);
-
-    ASSERT_EQ(control_->ShowWorkingDlg(Bstr(u""), 0), S_OK);
-    EXPECT_EQ(FindNotice(), nullptr);
-    // A hide without a show only moves the focus.
-    EXPECT_EQ(control_->ShowWorkingDlg(Bstr(u""), 0), S_OK);
-
-    // An empty text empties the default.
-    ASSERT_EQ(control_->ShowWorkingDlg(Bstr(u""), -1), S_OK);
-    notice = FindNotice();
-    ASSERT_NE(notice, nullptr);
-    EXPECT_EQ(NoticeText(notice), "");
-    ASSERT_EQ(control_->ShowWorkingDlg(nullptr, 0), S_OK);
-}
-
-TEST_F(VelkorWindowTest, DocumentReadyWaitsForTheNotice) {
-    Activate();
-    RecordingSink sink;
-    DWORD cookie = 0;
-    ComPtr<IConnectionPoint> point;
-    ASSERT_EQ(Advise(control_.Get(), &sink, &cookie, point), S_OK);
-    PostMessageW(ControlWindow(), 0x7E9, 0, 0);
-    ASSERT_EQ(control_->ShowWorkingDlg(Bstr(u"x"), -1), S_OK);
-    EXPECT_TRUE(sink.calls.empty()) << "held back during the wait";
-    Pump();
-    EXPECT_EQ(sink.Ids(), std::vector<DISPID>{1}) << "DocumentComplete once, after the return";
-    ASSERT_EQ(control_->ShowWorkingDlg(nullptr, 0), S_OK);
-    point->Unadvise(cookie);
-}
-
-TEST_F(VelkorWindowTest, DestroyingTheControlEndsTheNotice) {
-    Activate();
-    ASSERT_EQ(control_->ShowWorkingDlg(Bstr(u"x"), -1), S_OK);
-    ASSERT_NE(FindNotice(), nullptr);
-    const auto start = std::chrono::steady_clock::now();
-    host_->Close();
-    host_.reset();
-    control_ = nullptr;
-    Pump();
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(6));
-    EXPECT_EQ(FindNotice(), nullptr);
-}
-
-class RefusingDriver : public qx::win32::MessageBoxRecorder {
-public:
-    bool FailDialogCreation(const qx::win32::DialogRequest& request) override {
-        refused += request.templateId == 239 ? 1 : 0;
-        return request.templateId == 239;
-    }
-    int refused = 0;
-};
-
-TEST_F(VelkorWindowTest, RefusedNoticeNeverHangs) {
-    RefusingDriver driver;
-    qx::win32::SetUiDriver(&driver);
-    Activate();
-    EXPECT_EQ(control_->ShowWorkingDlg(Bstr(u"x"), -1), S_OK);
-    EXPECT_EQ(driver.refused, 1);
-    EXPECT_EQ(control_->ShowWorkingDlg(nullptr, 0), S_OK);
-    EXPECT_EQ(FindNotice(), nullptr);
-    host_->Close();
-    host_.reset();
-    qx::win32::SetUiDriver(&boxes_);
 }
 
 TEST_F(VelkorWindowTest, DestructionRestoresAndReleasesEverything) {

@@ -196,9 +196,12 @@ HRESULT ControlBase::InPlaceDeactivate() {
     UIDeactivate();
     inPlaceActive_ = false;
     if (window_) {
+        // WM_NCDESTROY forgets the window. Inside the destruction of a parent, the window goes only
+        // after the parent's WM_DESTROY: it stays known so that a release before then cuts it loose.
         HWND window = window_;
-        window_ = nullptr;
         DestroyWindow(window);
+        if (!IsWindow(window))
+            window_ = nullptr;
     }
     // The site may release the control from its notification: keep both alive for the call.
     ComPtr<IUnknown> self(ControlIdentity());

@@ -175,6 +175,37 @@ TEST_F(ControlHosting, ACloseLeavesAControlHeldElsewhereWithNothingOfTheHost) {
     EXPECT_EQ(object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, nullptr, 0, nullptr, nullptr), E_UNEXPECTED);
 }
 
+// A container whose destruction closes its control, as a page does when its window goes: the
+// control window is destroyed after the container's WM_DESTROY, when the control is already gone.
+std::unique_ptr<ControlHost>* closedOnDestroy = nullptr;
+WNDPROC containerProcedure = nullptr;
+
+LRESULT CALLBACK ClosingContainer(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_DESTROY && closedOnDestroy)
+        closedOnDestroy->reset();
+    return CallWindowProcW(containerProcedure, window, message, wParam, lParam);
+}
+
+TEST_F(ControlHosting, AControlReleasedInItsContainersDestructionLeavesItsWindowBehind) {
+    HWND container = CreateWindowExW(0, u"STATIC", u"", WS_CHILD | WS_VISIBLE, 0, 0, 200, 100, Parent(),
+                                     nullptr, nullptr, nullptr);
+    ASSERT_NE(container, nullptr);
+    ControlHostOptions options = Options();
+    options.parent = container;
+    std::unique_ptr<ControlHost> host;
+    ASSERT_EQ(ControlHost::Create(CLSID_TestControl, std::move(options), &host), S_OK);
+    ASSERT_EQ(host->DoVerb(OLEIVERB_UIACTIVATE), S_OK);
+    HWND window = host->ControlWindow();
+    ASSERT_TRUE(IsWindow(window));
+    closedOnDestroy = &host;
+    containerProcedure = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(container, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ClosingContainer)));
+    DestroyWindow(container);
+    closedOnDestroy = nullptr;
+    EXPECT_FALSE(host);
+    EXPECT_FALSE(IsWindow(window));
+}
+
 TEST_F(ControlHosting, TheSiteAnswersAmbientPropertiesByDispid) {
     ControlHostOptions options = Options();
     options.ambients[DISPID_AMBIENT_USERMODE] = com::Variant(false);
