@@ -88,6 +88,7 @@ std::optional<std::u16string> EditingSession::BlockFormat() {
 }
 
 HRESULT EditingSession::SetBlockFormat(std::u16string_view name) {
+    const dom::NodeTree::KeepRemoved keep(dom_->tree);
     const std::u16string wanted = dom::LowerAscii(name);
     auto format = std::find_if(kBlockFormats.begin(), kBlockFormats.end(),
                                [&](const BlockFormatName& f) { return dom::LowerAscii(f.name) == wanted; });
