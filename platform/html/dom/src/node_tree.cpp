@@ -187,7 +187,7 @@ bool NodeTree::CanInsert(const Node* parent, const Node* child) {
 }
 
 bool NodeTree::Insert(Node* parent, Node* child, Node* before) {
-    if (child->tree != this || parent->tree != this || !CanInsert(parent, child) ||
+    if (!parent || !child || child->tree != this || parent->tree != this || !CanInsert(parent, child) ||
         (before && before->parent != parent))
         return false;
     if (before == child)
