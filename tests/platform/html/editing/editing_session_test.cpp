@@ -75,6 +75,10 @@ const SessionRow kSessions[] = {
        "<P><FONT face=Arial>a</FONT></P><P>b</P>"
        "<FONT face=Arial><TABLE><TBODY><TR><TD>1</TD></TR></TBODY></TABLE></FONT>",
        "a/b|/1"}}},
+    // Text directly in a list is a block of its own; the list renamed for the item takes it along.
+    {"a numbered list over a list with loose text renames the list once",
+     u"<UL>x<LI>a</LI></UL>",
+     {{"exec selectall", "<UL>x<LI>a</LI></UL>", "[x/a]"}, {"exec ol", "<OL>x<LI>a</LI></OL>", "[x/a]"}}},
     {"Delete at a line's end joins the next line; cells are never joined",
      u"<P>ab</P>cd<TABLE><TR><TD>1</TD><TD>2</TD></TR></TABLE>",
      {{"caret 2", "<P>ab</P>cd<TABLE><TBODY><TR><TD>1</TD><TD>2</TD></TR></TBODY></TABLE>", "ab|/cd/1/2"},
