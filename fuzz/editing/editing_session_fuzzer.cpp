@@ -1,6 +1,7 @@
 // Random keys, clicks and commands on random pages: the bytes before the first NUL are the page
 // (as Latin-1), each byte pair after it an action and its argument. After every action the tree
-// must still be a tree and the selection must point into it.
+// must still be a tree, every node must still be reachable (so it is freed in the end) and the
+// selection must point into it.
 #include "qx/com/comptr.h"
 #include "qx/html/dom/html_document.h"
 #include "qx/html/dom/html_parser.h"
@@ -152,6 +153,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         for (std::size_t i = split + 1; i + 1 < size && i < split + 1 + 2 * 64; i += 2) {
             Act(session, data[i], data[i + 1]);
             CheckTree(document->tree.Document());
+            Check(document->tree.LiveNodeCount() == document->tree.ReachableNodeCount());
             CheckPlace(document->tree, session.Text().Selected().start);
             CheckPlace(document->tree, session.Text().Selected().end);
             session.Text().Type(); // lets go of elements taken out

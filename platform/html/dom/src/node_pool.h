@@ -21,6 +21,8 @@ public:
 
     Node* Make();
     void Free(Node* node);
+    // Nodes made and not yet freed.
+    std::size_t LiveCount() const { return live_; }
 
 private:
     union Slot {
@@ -36,6 +38,7 @@ private:
     Slot* unused_ = nullptr; // the rest of the newest block
     std::size_t unusedCount_ = 0;
     Slot* free_ = nullptr;
+    std::size_t live_ = 0;
 };
 
 } // namespace qx::html::dom

@@ -186,7 +186,12 @@ bool NodeTree::CanInsert(const Node* parent, const Node* child) {
     return !IsInclusiveAncestor(child, parent);
 }
 
-void NodeTree::Insert(Node* parent, Node* child, Node* before) {
+bool NodeTree::Insert(Node* parent, Node* child, Node* before) {
+    if (!parent || !child || child->tree != this || parent->tree != this || !CanInsert(parent, child) ||
+        (before && before->parent != parent))
+        return false;
+    if (before == child)
+        return true; // already there
     if (Node* from = child->parent) {
         Unlink(child);
         Reshaped(from);
@@ -195,6 +200,7 @@ void NodeTree::Insert(Node* parent, Node* child, Node* before) {
     }
     Link(parent, child, before);
     Reshaped(parent);
+    return true;
 }
 
 Node* NodeTree::AppendNew(Node* parent, NodeType type) {
@@ -271,7 +277,27 @@ Node* NodeTree::RootOf(Node* node) {
     return node;
 }
 
+NodeTree::KeepRemoved::KeepRemoved(NodeTree& tree) : tree_(tree) {
+    ++tree_.keeping_;
+}
+
+NodeTree::KeepRemoved::~KeepRemoved() {
+    if (--tree_.keeping_ != 0)
+        return;
+    // A root found again here may have been linked below another kept root freed before it: only
+    // those still orphan roots are looked at (the set is consulted before the node is touched).
+    std::vector<Node*> kept;
+    kept.swap(tree_.keptRemoved_);
+    for (Node* root : kept)
+        if (tree_.orphans_.count(root))
+            tree_.CollectIfUnheld(root);
+}
+
 void NodeTree::CollectIfUnheld(Node* orphanRoot) {
+    if (keeping_) {
+        keptRemoved_.push_back(orphanRoot);
+        return;
+    }
     for (const Node* n = orphanRoot; n; n = NextInTree(n, orphanRoot))
         if (n->holds)
             return;
@@ -297,6 +323,22 @@ void NodeTree::FreeSubtree(Node* root) {
         pool_->Free(n);
         n = parent;
     }
+}
+
+std::size_t NodeTree::LiveNodeCount() const {
+    return pool_->LiveCount();
+}
+
+std::size_t NodeTree::ReachableNodeCount() const {
+    std::size_t count = 0;
+    auto countBelow = [&count](const Node* root) {
+        for (const Node* n = root; n; n = NextInTree(n, root))
+            ++count;
+    };
+    countBelow(document_);
+    for (const Node* orphan : orphans_)
+        countBelow(orphan);
+    return count;
 }
 
 void NodeTree::RemoveObserver(TreeObserver* observer) {

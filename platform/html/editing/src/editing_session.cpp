@@ -256,6 +256,9 @@ CommandStatus EditingSession::Status(EditCommand command) {
 }
 
 HRESULT EditingSession::Exec(EditCommand command) {
+    // Every command that changes the tree keeps what its steps take out until it ends, since later
+    // steps still hold pointers to nodes an earlier one may have removed.
+    const dom::NodeTree::KeepRemoved keep(dom_->tree);
     const CommandStatus status = Status(command);
     if (status == CommandStatus::NotSupported)
         return E_NOTIMPL;

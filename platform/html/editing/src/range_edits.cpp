@@ -182,6 +182,7 @@ std::u16string RangeHtml(const LiveRange& range) {
 }
 
 void DeleteContents(DocumentText& text, LiveRange& range) {
+    const dom::NodeTree::KeepRemoved keep(text.Dom().tree);
     const TextPoint start = range.start, end = range.end;
     if (!start.node || !end.node || ComparePoints(start, end) >= 0) {
         range.end = range.start;
@@ -205,6 +206,7 @@ void DeleteContents(DocumentText& text, LiveRange& range) {
 }
 
 HRESULT PasteHtml(DocumentText& text, LiveRange& range, std::u16string_view html) {
+    const dom::NodeTree::KeepRemoved keep(text.Dom().tree);
     // Parsed first, in the context of the element the start is in (deleting never removes it), so
     // that HTML the parser refuses changes nothing.
     dom::Node* container = range.start.node;
@@ -223,6 +225,7 @@ HRESULT PasteHtml(DocumentText& text, LiveRange& range, std::u16string_view html
 }
 
 HRESULT PutText(DocumentText& text, LiveRange& range, std::u16string_view value) {
+    const dom::NodeTree::KeepRemoved keep(text.Dom().tree);
     DeleteContents(text, range);
     dom::Node *parent = nullptr, *before = nullptr;
     if (!InsertionPlace(text, range.start, &parent, &before))

@@ -88,6 +88,7 @@ std::optional<std::u16string> EditingSession::BlockFormat() {
 }
 
 HRESULT EditingSession::SetBlockFormat(std::u16string_view name) {
+    const dom::NodeTree::KeepRemoved keep(dom_->tree);
     const std::u16string wanted = dom::LowerAscii(name);
     auto format = std::find_if(kBlockFormats.begin(), kBlockFormats.end(),
                                [&](const BlockFormatName& f) { return dom::LowerAscii(f.name) == wanted; });
@@ -171,6 +172,10 @@ HRESULT EditingSession::MakeList(std::u16string_view tag) {
     } else {
         std::vector<dom::Node*> loose;
         for (dom::Node* block : blocks) {
+            // A list renamed for an item of it in an earlier round is out of the page (its content
+            // went into the renamed one).
+            if (!block->parent)
+                continue;
             if (block->Is(u"li") && IsList(block->parent)) {
                 if (block->parent->name != tag)
                     Rename(tree, block->parent, tag);

@@ -269,6 +269,7 @@ void EditingSession::RemoveInline(bool (*matches)(const dom::Node* element)) {
 }
 
 HRESULT EditingSession::ApplyFont(std::u16string_view attribute, std::u16string_view value) {
+    const dom::NodeTree::KeepRemoved keep(dom_->tree);
     if (text_.Type() == SelectionType::Control)
         return static_cast<HRESULT>(0x80040101);
     const auto [from, to] = SelectionGaps(text_);

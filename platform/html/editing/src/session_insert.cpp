@@ -171,6 +171,7 @@ HRESULT EditingSession::Paste() {
 }
 
 HRESULT EditingSession::PasteHtmlAtSelection(std::u16string_view html) {
+    const dom::NodeTree::KeepRemoved keep(dom_->tree);
     TextPoint caret = text_.Selected().start;
     if (!caret.node ||
         (caret.node->IsElement() && (IsTableStructure(caret.node) || dom::IsVoidElement(caret.node->name)))) {
@@ -210,6 +211,7 @@ HRESULT EditingSession::PasteHtmlAtSelection(std::u16string_view html) {
 }
 
 HRESULT EditingSession::CreateLink(std::u16string_view url) {
+    const dom::NodeTree::KeepRemoved keep(dom_->tree);
     if (url.empty())
         return E_INVALIDARG;
     if (Status(EditCommand::Hyperlink) == CommandStatus::Disabled)
@@ -246,6 +248,7 @@ HRESULT EditingSession::CreateLink(std::u16string_view url) {
 }
 
 HRESULT EditingSession::InsertImage(std::u16string_view url) {
+    const dom::NodeTree::KeepRemoved keep(dom_->tree);
     if (url.empty())
         return E_INVALIDARG;
     if (Status(EditCommand::Image) == CommandStatus::Disabled)
@@ -264,6 +267,7 @@ HRESULT EditingSession::InsertImage(std::u16string_view url) {
 }
 
 HRESULT EditingSession::InsertTable(const TableSpec& table) {
+    const dom::NodeTree::KeepRemoved keep(dom_->tree);
     constexpr long kMostCells = 10000;
     if (table.rows < 1 || table.columns < 1 || table.rows > kMostCells || table.columns > kMostCells ||
         table.rows * table.columns > kMostCells)

@@ -252,6 +252,7 @@ void EditingSession::InsertTextAtCaret(std::u16string_view typed) {
 }
 
 void EditingSession::TypeText(std::u16string_view typed) {
+    const dom::NodeTree::KeepRemoved keep(dom_->tree);
     if (typed.empty() || !dom_->tree.Body())
         return;
     BeginChange(text_.Type() == SelectionType::None);
@@ -270,6 +271,7 @@ void EditingSession::DeleteForward() {
 }
 
 void EditingSession::DeleteUnit(bool backward) {
+    const dom::NodeTree::KeepRemoved keep(dom_->tree);
     if (!dom_->tree.Body())
         return;
     if (text_.Type() != SelectionType::None) {
@@ -307,6 +309,7 @@ void EditingSession::DeleteUnit(bool backward) {
 }
 
 void EditingSession::Enter(bool lineBreak) {
+    const dom::NodeTree::KeepRemoved keep(dom_->tree);
     dom::Node* body = dom_->tree.Body();
     if (!body)
         return;
@@ -336,10 +339,21 @@ void EditingSession::Enter(bool lineBreak) {
         if (parent == block && before && IsBlockElement(before))
             lineNode = before->previous;
         if (!lineNode || IsBlockElement(lineNode)) {
-            // The new P goes among the block's own children, before the one holding the caret.
-            dom::Node* p = tree.CreateElement(u"p");
-            tree.Insert(block, p, before && before->parent != block ? ChildBelow(block, before) : before);
-            parent = p;
+            // A block inside an inline element (a table in a FONT): the inline element is split
+            // before it, so that the text before the caret is a line of its own.
+            dom::Node* top = before && before->parent != block ? ChildBelow(block, before) : nullptr;
+            dom::Node* rest = top ? SplitBefore(tree, parent, before, top) : before;
+            if (top && rest != top) {
+                // That line becomes a P and the new line follows it.
+                std::vector<dom::Node*> line;
+                for (dom::Node* n = rest->previous; n && !IsBlockElement(n); n = n->previous)
+                    line.insert(line.begin(), n);
+                parent = WrapSiblings(tree, line, u"p");
+            } else {
+                // The new P goes among the block's own children, before the one holding the caret.
+                parent = tree.CreateElement(u"p");
+                tree.Insert(block, parent, rest);
+            }
             before = nullptr;
         } else {
             dom::Node* p = WrapLine(tree, ChildBelow(block, lineNode));
@@ -460,6 +474,7 @@ void EditingSession::MoveCaret(Motion motion, bool extend) {
 }
 
 bool EditingSession::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    const dom::NodeTree::KeepRemoved keep(dom_->tree);
     const LONG x = GET_X_LPARAM(lParam), y = GET_Y_LPARAM(lParam);
     switch (message) {
     case WM_LBUTTONDOWN:

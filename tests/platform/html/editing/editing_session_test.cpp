@@ -63,13 +63,22 @@ const SessionRow kSessions[] = {
      {{"caret 1", "abc", "a|bc"},
       {"key enter", "<P>a</P><P>bc</P>", "a/|bc"},
       {"key del", "<P>a</P><P>c</P>", "a/|c"}}},
-    // The line goes above the inline element that holds the table (the text stays where it was).
+    // The inline element is split before the table: the text before it is a line of its own.
     {"Enter before a table inside an inline element keeps the tree whole",
      u"<FONT face=Arial>a<TABLE><TR><TD>1</TD></TR></TABLE></FONT>",
      {{"caret 1", "<FONT face=Arial>a<TABLE><TBODY><TR><TD>1</TD></TR></TBODY></TABLE></FONT>", "a|/1"},
       {"key enter",
-       "<P>&nbsp;</P><P>&nbsp;</P><FONT face=Arial>a<TABLE><TBODY><TR><TD>1</TD></TR></TBODY></TABLE></FONT>",
-       " /| /a/1"}}},
+       "<P><FONT face=Arial>a</FONT></P><P>&nbsp;</P>"
+       "<FONT face=Arial><TABLE><TBODY><TR><TD>1</TD></TR></TBODY></TABLE></FONT>",
+       "a/| /1"},
+      {"type b",
+       "<P><FONT face=Arial>a</FONT></P><P>b</P>"
+       "<FONT face=Arial><TABLE><TBODY><TR><TD>1</TD></TR></TBODY></TABLE></FONT>",
+       "a/b|/1"}}},
+    // Text directly in a list is a block of its own; the list renamed for the item takes it along.
+    {"a numbered list over a list with loose text renames the list once",
+     u"<UL>x<LI>a</LI></UL>",
+     {{"exec selectall", "<UL>x<LI>a</LI></UL>", "[x/a]"}, {"exec ol", "<OL>x<LI>a</LI></OL>", "[x/a]"}}},
     {"Delete at a line's end joins the next line; cells are never joined",
      u"<P>ab</P>cd<TABLE><TR><TD>1</TD><TD>2</TD></TR></TABLE>",
      {{"caret 2", "<P>ab</P>cd<TABLE><TBODY><TR><TD>1</TD><TD>2</TD></TR></TBODY></TABLE>", "ab|/cd/1/2"},
@@ -209,6 +218,9 @@ TEST_P(EditingSessions, LeaveTheHtmlAndSelectionOfTheOldControl) {
         page.Run(step.action);
         EXPECT_EQ(page.Body(), step.html) << "after " << step.action;
         EXPECT_EQ(page.Selection(), step.selection) << "after " << step.action;
+        // A node cut off from both the page and the orphans would never be freed.
+        EXPECT_EQ(page.dom->tree.LiveNodeCount(), page.dom->tree.ReachableNodeCount())
+            << "after " << step.action;
     }
 }
 

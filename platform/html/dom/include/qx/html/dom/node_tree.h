@@ -118,9 +118,11 @@ public:
 
     // Whether child may go below parent: not into itself or its descendants, not a document.
     static bool CanInsert(const Node* parent, const Node* child);
-    // Moves child (from wherever it is) below parent before `before` (null: at the end). The
-    // caller has checked CanInsert and that `before` is a child of parent.
-    void Insert(Node* parent, Node* child, Node* before);
+    // Moves child (from wherever it is) below parent before `before` (null: at the end). A move
+    // that would put a node inside itself, into another tree or before a node that is not parent's
+    // child is refused (false; nothing changes), since it would cut a subtree off from both the
+    // document and the orphans.
+    bool Insert(Node* parent, Node* child, Node* before);
     // A new node linked at the end of parent's children (the parser's way of building).
     Node* AppendNew(Node* parent, NodeType type);
     // Takes the node out of its parent; it becomes an orphan, freed at once when nothing holds it
@@ -137,6 +139,26 @@ public:
     // Holders: a node object or collection holds its node while it lives.
     void Hold(Node* node);
     void Release(Node* node);
+
+    // While one lives, nodes taken out of the tree are kept as orphans even when nothing holds
+    // them, so that work of several steps (an editing command) may still look at a node an earlier
+    // step took out (its parent is null) or put it back. They are freed when the last one goes,
+    // unless held or linked again by then.
+    class KeepRemoved {
+    public:
+        explicit KeepRemoved(NodeTree& tree);
+        ~KeepRemoved();
+        KeepRemoved(const KeepRemoved&) = delete;
+        KeepRemoved& operator=(const KeepRemoved&) = delete;
+
+    private:
+        NodeTree& tree_;
+    };
+
+    // The nodes alive (the document included), and those the tree can reach: the document's and the
+    // orphans' subtrees. They differ only when a node was lost, which would never be freed.
+    std::size_t LiveNodeCount() const;
+    std::size_t ReachableNodeCount() const;
 
     // Observers of the tree's shape; an observer removes itself before it goes.
     void AddObserver(TreeObserver* observer) { observers_.push_back(observer); }
@@ -199,6 +221,8 @@ private:
     std::unique_ptr<NodePool> pool_; // first: the nodes go back to it
     Node* document_;
     std::unordered_set<Node*> orphans_;
+    std::uint32_t keeping_ = 0;      // KeepRemoved guards alive
+    std::vector<Node*> keptRemoved_; // orphan roots whose freeing waits for the guards
     std::uint64_t version_ = 0;
     std::uint64_t contentVersion_ = 0;
     std::uint32_t uniqueCounter_ = 0;
