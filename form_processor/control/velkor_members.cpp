@@ -1,6 +1,6 @@
 // IVelkor: the members that live in the control itself. Members whose work belongs to the
-// document, printing, table and spelling commands answer S_OK, out-parameters untouched, until
-// those commands join the control.
+// document, printing and spelling commands answer S_OK, out-parameters untouched, until those
+// commands join the control. The table commands are in table_members.cpp.
 #include "velkor_control.h"
 
 #include "dispatch_names.h"
@@ -197,22 +197,6 @@ STDMETHODIMP CVelkor::InnerHTML(BSTR bstr) {
     return S_OK;
 }
 
-STDMETHODIMP CVelkor::tableFixedAddCol(LONG, LONG) {
-    return S_OK;
-}
-
-STDMETHODIMP CVelkor::tableFixedRemoveCol(LONG) {
-    return S_OK;
-}
-
-STDMETHODIMP CVelkor::tableFixedAddRow(LONG, LONG) {
-    return S_OK;
-}
-
-STDMETHODIMP CVelkor::tableFixedRemoveRow(LONG) {
-    return S_OK;
-}
-
 STDMETHODIMP CVelkor::get_specialTableBorderStyle(BSTR* pVal) {
     if (!pVal)
         return E_POINTER;
@@ -251,18 +235,6 @@ STDMETHODIMP CVelkor::SetTDFocus(IDispatch* pDisp) {
 
 STDMETHODIMP CVelkor::SetKeyIgnore() {
     keyIgnore_ = true;
-    return S_OK;
-}
-
-STDMETHODIMP CVelkor::tableFlexibleAddRow(LONG, LONG, LONG, IDispatch**) {
-    return S_OK;
-}
-
-STDMETHODIMP CVelkor::tableFlexibleRemoveRow(LONG, LONG) {
-    return S_OK;
-}
-
-STDMETHODIMP CVelkor::get_CurTableElement(IDispatch**) {
     return S_OK;
 }
 
