@@ -44,13 +44,6 @@ ComPtr<IHTMLElement> ElementAt(IHTMLDocument2* document, POINT point) {
     return ComPtr<IHTMLElement>::QueryFrom(hit.Get());
 }
 
-// The TD under a client point; no table check is made.
-ComPtr<IHTMLElement> CellAt(IHTMLDocument2* document, POINT point) {
-    if (!Body(document))
-        return nullptr;
-    return FindAncestorByTag(ElementAt(document, point).Get(), u"TD");
-}
-
 ComPtr<IDispatch> RuntimeStyle(IHTMLElement* element) {
     ComPtr<IHTMLElement2> element2 = ComPtr<IHTMLElement2>::QueryFrom(element);
     ComPtr<IDispatch> style;
@@ -184,7 +177,7 @@ int CTableEditor::OnLButtonDown(POINT point) {
 }
 
 int CTableEditor::OnCtrlClick(POINT point) {
-    ComPtr<IHTMLElement> cell = CellAt(document_.Get(), point);
+    ComPtr<IHTMLElement> cell = CellAtPoint(point.x, point.y);
     if (!cell) {
         if (highlightTable_)
             ClearTableHighlights(highlightTable_.Get());
@@ -208,7 +201,7 @@ int CTableEditor::OnCtrlClick(POINT point) {
 int CTableEditor::OnRButtonDown(POINT point) {
     if (OnScrollBar(point))
         return 1;
-    ComPtr<IHTMLElement> cell = CellAt(document_.Get(), point);
+    ComPtr<IHTMLElement> cell = CellAtPoint(point.x, point.y);
     if (cell && !IsHighlighted(cell.Get()))
         ForgetHighlights();
     return 1;

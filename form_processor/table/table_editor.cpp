@@ -166,8 +166,18 @@ int CTableEditor::FilterKey(const MSG& msg) {
             InsertSpaces(key == VK_TAB ? 8 : 1);
         return 0;
     }
-    if (ctrl && shift && (key == VK_LEFT || key == VK_RIGHT))
-        return 1;
+    if (ctrl && (key == VK_LEFT || key == VK_RIGHT)) {
+        if (shift)
+            return 1;
+        if (SelectCellAtCaret()) {
+            ApplyBorderDrag(kHitRight, key == VK_LEFT ? -1 : 1);
+            return 0;
+        }
+    }
+    if (ctrl && (key == VK_UP || key == VK_DOWN) && SelectCellAtCaret()) {
+        ApplyBorderDrag(kHitBottom, key == VK_UP ? -1 : 1);
+        return 0;
+    }
     // The caret may move anywhere; what it reaches decides the next key.
     if (key == VK_END || key == VK_HOME || key == VK_LEFT || key == VK_UP || key == VK_RIGHT ||
         key == VK_DOWN)

@@ -3,6 +3,7 @@
 // control's questions about the selection.
 #pragma once
 
+#include "grid_model.h"
 #include "table_owner.h"
 
 #include <mshtml.h>
@@ -82,10 +83,60 @@ public:
     // fix 1 pins the table's columns (COLGROUP, fixed layout, lock); 0 undoes it.
     void FixTableLayout(IHTMLElement* table, int fix);
 
+    // Grid model, line scans, resizes, boundary arrays and layout fixing (grid_*.cpp,
+    // line_scans.cpp, column_resize.cpp, boundary_arrays.cpp, layout_fixing.cpp).
+    // BODY's scroll offsets; 0 without a document.
+    void GetBodyScroll(LONG& scrollLeft, LONG& scrollTop) const;
+    // The element's rectangle in page coordinates; all 0 without a document. stopAtAbsolute ends
+    // the offset walk at an absolutely positioned offset parent.
+    PageRect GetElementPageRect(IHTMLElement* element, bool stopAtAbsolute = false) const;
+    // The TD under the client point and its page rectangle; null without a BODY or a cell.
+    qx::com::ComPtr<IHTMLElement> CellAtPoint(LONG clientX, LONG clientY, PageRect* rect = nullptr) const;
+    // Fill the scan result with the cells of the current table met by a horizontal line at page y
+    // (from xFrom to xTo, or the whole width) or a vertical line at page x. 0 when no cell of the
+    // current table lies at the start point, 1 otherwise.
+    int ScanRowCells(int wholeWidth, LONG y, LONG xFrom, LONG xTo);
+    int ScanColumnCells(int wholeHeight, LONG x, LONG yFrom, LONG yTo);
+    const std::vector<CCellRecord>& ScanResult() const { return scanResult_; }
+    // Adds pixels to the width of every scanned cell and to the table's width; 0 (nothing
+    // written) when a content width would fall below 8.
+    int ChangeColumnWidth(LONG pixels);
+    // Sets every scanned cell's height from its measured height; never below 8. Always 1.
+    int ChangeRowHeight(LONG pixels);
+    // Moves the current cell's right border (kHitRight) or bottom border (kHitBottom) by delta
+    // pixels; kDeltaToGuide moves it to the last guide position. A column change is all or nothing.
+    static constexpr LONG kDeltaToGuide = -2;
+    void ApplyBorderDrag(int hitCode, LONG delta);
+    // Rebuilds m_ptXArray and m_ptYArray for the table.
+    void BuildBoundaryArrays(IHTMLElement* table);
+    // The index of the boundary that closes the cell among the columns (rows) of its table, with
+    // its span; -1 when the walk along its row (column) misses.
+    int CellColumnIndex(IHTMLElement* cell, int& span);
+    int CellRowIndex(IHTMLElement* cell, int& span);
+    // The row whose band holds page y, lower receiving its lower boundary; -1 (lower untouched)
+    // when there is none.
+    int RowAtY(LONG y, LONG& lower) const;
+    // Writes the current cell sizes into pixel widths and heights.
+    void FixTableSizes(IHTMLElement* table);
+    // fix 1: every row's height := its measured height; 0: every row's height := "".
+    void FixRowHeights(IHTMLElement* table, int fix);
+
     // The current cell and table: set by a press on a cell and by SelectCellAtCaret; the scans and
     // ApplyBorderDrag work on them.
     qx::com::ComPtr<IHTMLElement> startCell;
     qx::com::ComPtr<IHTMLElement> startTable;
+    // Client positions of a border drag: the grabbed border and where its guide was last drawn.
+    POINT grabbedBorder{};
+    POINT lastGuide{};
+    // Column and row boundaries (page x, page y) of m_arraysTable, one spare entry each; an entry
+    // whose live flag is clear is a line no cell ends at.
+    std::vector<int> m_ptXArray;
+    std::vector<int> m_ptYArray;
+    std::vector<bool> m_ptXLive;
+    std::vector<bool> m_ptYLive;
+    int m_ptXArray_len = 0;
+    int m_ptYArray_len = 0;
+    qx::com::ComPtr<IHTMLElement> m_arraysTable;
 
     bool splitMode = false;
     bool mergeMode = false;
@@ -122,6 +173,16 @@ private:
     POINT mouseDownPoint_{};
     POINT previousPoint_{};
     POINT currentPoint_{};
+    // The element at a page point; scrolls BODY for the probe when the point is outside the
+    // client area, and puts the scroll back.
+    qx::com::ComPtr<IHTMLElement> ElementAtPagePoint(LONG x, LONG y) const;
+    int ScanCells(bool rows, int wholeLine, LONG line, LONG from, LONG to);
+    int ChangeColumnWidthOf(const std::vector<CCellRecord>& records, LONG pixels, struct WidthUndo* undo);
+    int WalkLineIndex(IHTMLElement* cell, bool columns, int& span);
+    // Whether the boundary arrays were built for this table.
+    bool ArraysDescribe(IHTMLElement* table) const;
+
+    std::vector<CCellRecord> scanResult_;
 };
 
 // The first element from start upward whose tag name is exactly tag; null when none.

@@ -8,7 +8,6 @@
 #include <mshtml.h>
 #include <qx/com/control/control_host.h>
 #include <qx/html/browser/hosting_window.h>
-#include <qx/win32/window_internals.h>
 
 #include <functional>
 #include <memory>
@@ -119,13 +118,6 @@ protected:
             ids += u",";
         }
         return ids;
-    }
-    std::u16string Attribute(const char16_t* id, const char16_t* name) {
-        Variant value;
-        if (FAILED(ById(id)->getAttribute(Bstr(name), 0, &value)) || value.vt == VT_NULL)
-            return u"<none>";
-        value.ChangeType(VT_BSTR);
-        return std::u16string(value.bstrVal, SysStringLen(value.bstrVal));
     }
     std::u16string OuterHtml(IDispatch* element) {
         Bstr html;

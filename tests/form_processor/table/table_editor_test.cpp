@@ -317,6 +317,30 @@ TEST_F(TableEditorTest, TabAndSpaceInsertNoBreakSpacesOnlyInFreeCells) {
     }
 }
 
+TEST_F(TableEditorTest, CtrlDownGrowsEachCellOfTheCaretsRowByOne) {
+    Load(u"<html><body><table id=t border=1 cellpadding=0 cellspacing=0>"
+         u"<tr><td id=x free width=50>x</td><td id=y free width=40>y</td></tr>"
+         u"<tr><td id=z colspan=2>z</td></tr></table><p id=out>out</p></body></html>");
+    auto grown = [this](const char16_t* id) {
+        LONG height = 0;
+        ById(id)->get_offsetHeight(&height);
+        const std::string text = std::to_string(height + 1);
+        return std::u16string(text.begin(), text.end());
+    };
+    const std::u16string x = grown(u"x"), y = grown(u"y");
+    CaretIn(u"x");
+    Hold(VK_CONTROL, true);
+    EXPECT_EQ(Filter(WM_KEYDOWN, VK_DOWN), 0);
+    EXPECT_EQ(Attribute(u"x", u"height"), x);
+    EXPECT_EQ(Attribute(u"y", u"height"), y);
+    EXPECT_EQ(Attribute(u"z", u"height"), u"<none>");
+    EXPECT_TRUE(engine_.startCell.Get() == ById(u"x").Get());
+    CaretIn(u"out");
+    EXPECT_EQ(Filter(WM_KEYDOWN, VK_RIGHT), 1) << "no cell at the caret: the caret moves";
+    EXPECT_FALSE(engine_.startCell);
+    Hold(VK_CONTROL, false);
+}
+
 TEST_F(TableEditorTest, KeyIgnoreFiresTheKeyEventAndSwallowsOnce) {
     Load(kForm);
     CaretIn(u"b");

@@ -177,6 +177,7 @@ const PageLayout::Model& PageLayout::Current() {
         BuildModel(tree_, *layouter_, *model_);
         laidOutVersion_ = tree_.ContentVersion();
         dirty_ = false;
+        ++layoutCount_;
     }
     return *model_;
 }

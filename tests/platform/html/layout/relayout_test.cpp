@@ -208,3 +208,34 @@ TEST(Relayout, RandomMutationsReadAsAFreshLayout) {
 
 } // namespace
 } // namespace qx::html::layout::testing
+
+namespace qx::html::layout::testing {
+namespace {
+
+TEST(Relayout, LayoutCountGrowsOncePerChangedRead) {
+    Page page(u"<html><body><table id=t><tr><td id=a>a</td></tr></table></body></html>");
+    const struct {
+        std::function<void(Page&)> step;
+        std::uint64_t count; // after the step and a read
+    } steps[] = {
+        {[](Page&) {}, 1},
+        {[](Page&) {}, 1},
+        {[](Page& p) { p.tree.ElementById(u"a")->SetAttribute(u"width", u"40"); }, 2},
+        {[](Page& p) {
+             p.tree.ElementById(u"a")->SetAttribute(u"height", u"9");
+             p.tree.ElementById(u"t")->SetAttribute(u"width", u"90");
+         },
+         3},
+        {[](Page& p) { p.layout->SetScroll(p.tree.Body(), 0, 5); }, 3},
+        {[](Page& p) { p.layout->Invalidate(); }, 4},
+    };
+    for (const auto& s : steps) {
+        s.step(page);
+        page.Metrics(u"a");
+        page.Metrics(u"t");
+        EXPECT_EQ(page.layout->LayoutCount(), s.count);
+    }
+}
+
+} // namespace
+} // namespace qx::html::layout::testing

@@ -78,6 +78,9 @@ public:
     void SetViewport(int width, int height);
     // For changes the tree's version does not see (runtime styles).
     void Invalidate();
+    // How many times the page has been laid out, wholly or in part (for benchmarks that report
+    // the relayouts an operation causes).
+    std::uint64_t LayoutCount() const { return layoutCount_; }
 
     ElementMetrics Metrics(const dom::Node* element);
     // What a percentage width of the element counts from (the width of its containing block as
@@ -136,6 +139,7 @@ private:
     std::unique_ptr<Layouter> layouter_;
     std::uint64_t laidOutVersion_ = ~std::uint64_t{0};
     bool dirty_ = true;
+    std::uint64_t layoutCount_ = 0;
     bool forgetAll_ = true; // nothing of the last layout may be kept (runtime styles changed)
     // Scroll positions as put; reads clamp them to the current layout.
     std::unordered_map<const dom::Node*, std::pair<int, int>> scrolls_;
