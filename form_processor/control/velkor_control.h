@@ -154,6 +154,7 @@ public:
     // ---- TableEditorOwner ----
     SHORT OwnerStartMode() const override { return startMode_; }
     bool OwnerKeysFree() const override { return keysFree_; }
+    bool OwnerCaretAnywhere() const override { return !optionNotBit1_; }
     bool TakeKeyIgnore() override;
     void NotifyElementKey(LONG virtualKey, LONG shift, LONG ctrl) override;
     void NotifyControlChange(IDispatch* element) override;

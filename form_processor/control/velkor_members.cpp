@@ -1,6 +1,7 @@
 // IVelkor: the members that live in the control itself (the document road's are in
-// document_*.cpp). Members whose work belongs to the printing, table and spelling commands answer
-// S_OK, out-parameters untouched, until those commands join the control.
+// document_*.cpp, the table commands in table_members.cpp, the spelling check in
+// spelling_check.cpp). Printing answers S_OK, out-parameters untouched, until it joins the
+// control.
 #include "velkor_control.h"
 
 #include "dispatch_names.h"
@@ -178,22 +179,6 @@ STDMETHODIMP CVelkor::InnerHTML(BSTR bstr) {
     return S_OK;
 }
 
-STDMETHODIMP CVelkor::tableFixedAddCol(LONG, LONG) {
-    return S_OK;
-}
-
-STDMETHODIMP CVelkor::tableFixedRemoveCol(LONG) {
-    return S_OK;
-}
-
-STDMETHODIMP CVelkor::tableFixedAddRow(LONG, LONG) {
-    return S_OK;
-}
-
-STDMETHODIMP CVelkor::tableFixedRemoveRow(LONG) {
-    return S_OK;
-}
-
 STDMETHODIMP CVelkor::get_specialTableBorderStyle(BSTR* pVal) {
     if (!pVal)
         return E_POINTER;
@@ -232,18 +217,6 @@ STDMETHODIMP CVelkor::SetTDFocus(IDispatch* pDisp) {
 
 STDMETHODIMP CVelkor::SetKeyIgnore() {
     keyIgnore_ = true;
-    return S_OK;
-}
-
-STDMETHODIMP CVelkor::tableFlexibleAddRow(LONG, LONG, LONG, IDispatch**) {
-    return S_OK;
-}
-
-STDMETHODIMP CVelkor::tableFlexibleRemoveRow(LONG, LONG) {
-    return S_OK;
-}
-
-STDMETHODIMP CVelkor::get_CurTableElement(IDispatch**) {
     return S_OK;
 }
 

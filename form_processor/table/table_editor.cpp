@@ -2,6 +2,7 @@
 
 #include "dispatch_names.h"
 #include "element_event_sink.h"
+#include "element_queries.h"
 
 #include <ocidl.h>
 #include <oleidl.h>
@@ -41,30 +42,6 @@ bool FindSubclass(HWND window, Subclass& entry) {
         return false;
     entry = it->second;
     return true;
-}
-
-bool TagIs(IHTMLElement* element, std::u16string_view tag) {
-    Bstr name;
-    if (!element || FAILED(element->get_tagName(&name)))
-        return false;
-    const std::u16string_view actual = name.View();
-    if (actual.size() != tag.size())
-        return false;
-    for (std::size_t i = 0; i < tag.size(); ++i) {
-        char16_t a = actual[i], b = tag[i];
-        if (a >= u'a' && a <= u'z')
-            a = static_cast<char16_t>(a - 32);
-        if (a != b)
-            return false;
-    }
-    return true;
-}
-
-ComPtr<IHTMLElement> Body(IHTMLDocument2* document) {
-    ComPtr<IDispatch> body;
-    if (!document || FAILED(document->get_body(&body)))
-        return nullptr;
-    return ComPtr<IHTMLElement>::QueryFrom(body.Get());
 }
 
 } // namespace
@@ -110,8 +87,8 @@ void CTableEditor::Detach() {
     UnadviseElementSinks();
 }
 
-// Every message passes on to the editor's own procedure; the mouse editing of tables builds on
-// this hook.
+// The engine sees the editor's messages first: in edit use the mouse messages go through the
+// table engine, which may consume them; everything else goes on to the editor's own procedure.
 LRESULT CALLBACK CTableEditor::WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     Subclass entry{};
     if (!FindSubclass(window, entry) || !entry.saved)
@@ -125,6 +102,9 @@ LRESULT CALLBACK CTableEditor::WindowProcedure(HWND window, UINT message, WPARAM
         SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(entry.saved));
         if (entry.engine->editorWindow_ == window)
             entry.engine->editorWindow_ = nullptr;
+    } else if (entry.engine->owner_.OwnerStartMode() != 0 &&
+               entry.engine->RouteMouseMessage(window, message, lParam) == 0) {
+        return 0;
     }
     return CallWindowProcA(entry.saved, window, message, wParam, lParam);
 }
@@ -168,35 +148,53 @@ int CTableEditor::FilterKey(const MSG& msg) {
     if (owner_.OwnerStartMode() == 0)
         return owner_.OwnerKeysFree() ? 1 : 0;
     const bool editable = IsSelectionEditable();
-    if (msg.message == WM_KEYDOWN && editable) {
-        owner_.NotifyElementKey(LOWORD(msg.wParam), GetAsyncKeyState(VK_SHIFT) < 0 ? 1 : 0,
-                                GetAsyncKeyState(VK_CONTROL) < 0 ? 1 : 0);
+    if (msg.message != WM_KEYDOWN)
+        return editable ? 1 : 0;
+    const int key = LOWORD(msg.wParam);
+    const bool ctrl = GetAsyncKeyState(VK_CONTROL) < 0;
+    const bool shift = GetAsyncKeyState(VK_SHIFT) < 0;
+    if (editable) {
+        owner_.NotifyElementKey(key, shift ? 1 : 0, ctrl ? 1 : 0);
         if (owner_.TakeKeyIgnore()) {
-            SetFocus(editorWindow_);
+            if (editorWindow_)
+                SetFocus(editorWindow_);
             return 0;
         }
     }
+    if (key == VK_TAB || key == VK_SPACE) {
+        if (editable)
+            InsertSpaces(key == VK_TAB ? 8 : 1);
+        return 0;
+    }
+    if (ctrl && (key == VK_LEFT || key == VK_RIGHT)) {
+        if (shift)
+            return 1;
+        if (SelectCellAtCaret()) {
+            ApplyBorderDrag(kHitRight, key == VK_LEFT ? -1 : 1);
+            return 0;
+        }
+    }
+    if (ctrl && (key == VK_UP || key == VK_DOWN) && SelectCellAtCaret()) {
+        ApplyBorderDrag(kHitBottom, key == VK_UP ? -1 : 1);
+        return 0;
+    }
+    // The caret may move anywhere; what it reaches decides the next key.
+    if (key == VK_END || key == VK_HOME || key == VK_LEFT || key == VK_UP || key == VK_RIGHT ||
+        key == VK_DOWN)
+        return 1;
     return editable ? 1 : 0;
 }
 
 ComPtr<IHTMLElement> CTableEditor::GetSelectedElement() const {
-    ComPtr<IDispatch> selection;
-    Variant type;
-    if (!document_ || FAILED(document_->get_selection(&selection)) || !selection ||
-        FAILED(GetPropertyByName(selection.Get(), u"type", &type)) || type.vt != VT_BSTR)
-        return nullptr;
-    const std::u16string_view kind(type.bstrVal ? type.bstrVal : u"", SysStringLen(type.bstrVal));
-    Variant range, element;
-    if (FAILED(CallMethodByName(selection.Get(), u"createRange", nullptr, 0, &range)) ||
-        range.vt != VT_DISPATCH)
-        return nullptr;
-    if (kind == u"None" || kind == u"Text") {
+    const SelectionRange selection = CurrentSelection(document_.Get());
+    Variant element;
+    if (selection.kind == SelectionKind::Caret) {
         Variant duplicate;
-        if (SUCCEEDED(CallMethodByName(range.pdispVal, u"duplicate", nullptr, 0, &duplicate)) &&
+        if (SUCCEEDED(CallMethodByName(selection.range.Get(), u"duplicate", nullptr, 0, &duplicate)) &&
             duplicate.vt == VT_DISPATCH)
             CallMethodByName(duplicate.pdispVal, u"parentElement", nullptr, 0, &element);
-    } else if (kind == u"Control") {
-        CallMethodByName(range.pdispVal, u"commonParentElement", nullptr, 0, &element);
+    } else if (selection.kind == SelectionKind::Control) {
+        CallMethodByName(selection.range.Get(), u"commonParentElement", nullptr, 0, &element);
     }
     return ComPtr<IHTMLElement>::QueryFrom(element.vt == VT_DISPATCH ? element.pdispVal : nullptr);
 }

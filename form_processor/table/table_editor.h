@@ -7,6 +7,7 @@
 #include "table_owner.h"
 
 #include <mshtml.h>
+#include <qx/com/bstr.h>
 #include <qx/com/comptr.h>
 #include <qx/com/variant.h>
 #include <windows.h>
@@ -63,6 +64,18 @@ public:
     void ResetRowHeights(IHTMLElement* cell);
     // Sets the current cell and table from the caret; nonzero when a cell was found.
     int SelectCellAtCaret();
+
+    // The editor window's messages (editor_mouse.cpp). 0 when designMode is "Off", else 1.
+    int IsDesignEditing() const;
+    // Mouse entries of the subclassed window: 0 consumes the message, nonzero passes it on.
+    int OnLButtonDown(POINT point);
+    int OnCtrlClick(POINT point);
+    int OnRButtonDown(POINT point);
+    // Highlights a Ctrl+clicked cell in inverted colours, or (clear nonzero) takes them off again.
+    void ToggleCellHighlight(IHTMLElement* cell, int clear);
+    void ClearTableHighlights(IHTMLElement* table);
+    // Pastes n no-break spaces at a caret or over a text selection.
+    void InsertSpaces(int n);
 
     // Layout fixing and cell preparation (layout_fixing.cpp).
     // Every TD gets vAlign "middle" when it has none and a blank when it is empty.
@@ -132,6 +145,12 @@ public:
 private:
     static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     void UnadviseElementSinks();
+    // The mouse messages the editor sees first: 0 consumes, nonzero passes on (editor_mouse.cpp).
+    int RouteMouseMessage(HWND window, UINT message, LPARAM lParam);
+    // Clears the highlight table's cells and forgets it.
+    void ForgetHighlights();
+    // Whether the point is on one of the page's scroll bars.
+    bool OnScrollBar(POINT point) const;
 
     struct ElementSink {
         qx::com::ComPtr<IDispatch> element;
@@ -145,6 +164,15 @@ private:
     HWND editorWindow_ = nullptr;
     std::vector<ElementSink> sinks_;
 
+    // The element UpdateCurrentElement last reported, and its uniqueID.
+    qx::com::ComPtr<IHTMLElement> currentElement_;
+    qx::com::Bstr currentElementId_;
+    // The table whose cells carry Ctrl+click highlights.
+    qx::com::ComPtr<IHTMLElement> highlightTable_;
+    // Client points of the last press and of the moves after it.
+    POINT mouseDownPoint_{};
+    POINT previousPoint_{};
+    POINT currentPoint_{};
     // The element at a page point; scrolls BODY for the probe when the point is outside the
     // client area, and puts the scroll back.
     qx::com::ComPtr<IHTMLElement> ElementAtPagePoint(LONG x, LONG y) const;
@@ -166,6 +194,8 @@ private:
 qx::com::ComPtr<IHTMLElement> FindAncestorByTag(IHTMLElement* start, const OLECHAR* tag);
 // Whether the element or one of its ancestors has the attribute "free".
 bool HasFreeAncestor(IHTMLElement* element);
+// The cell's TR (null when its parent is none) and the cell's index in it (-1 without a parent).
+qx::com::ComPtr<IHTMLElement> GetCellRow(IHTMLElement* cell, long& cellIndex);
 // 1 when the element is a TABLE whose inline style has a table layout, else 0.
 int HasTableLayoutStyle(IHTMLElement* element);
 // The cells of a TABLE, numbered row by row from 0, as VT_DISPATCH; empty for anything else.

@@ -12,6 +12,8 @@ public:
     virtual SHORT OwnerStartMode() const = 0;
     // Bit 0 of Option: keys pass in browse use and selection start is never refused.
     virtual bool OwnerKeysFree() const = 0;
+    // Bit 1 of Option: a press may put the caret into content without "free".
+    virtual bool OwnerCaretAnywhere() const = 0;
     // Reads and clears the flag SetKeyIgnore set.
     virtual bool TakeKeyIgnore() = 0;
     virtual void NotifyElementKey(LONG virtualKey, LONG shift, LONG ctrl) = 0;

@@ -25,6 +25,7 @@ class Owner : public TableEditorOwner {
 public:
     SHORT OwnerStartMode() const override { return 1; }
     bool OwnerKeysFree() const override { return true; }
+    bool OwnerCaretAnywhere() const override { return true; }
     bool TakeKeyIgnore() override { return false; }
     void NotifyElementKey(LONG, LONG, LONG) override {}
     void NotifyControlChange(IDispatch*) override {}

@@ -30,6 +30,7 @@ class QuietOwner : public TableEditorOwner {
 public:
     SHORT OwnerStartMode() const override { return 1; }
     bool OwnerKeysFree() const override { return true; }
+    bool OwnerCaretAnywhere() const override { return true; }
     bool TakeKeyIgnore() override { return false; }
     void NotifyElementKey(LONG, LONG, LONG) override {}
     void NotifyControlChange(IDispatch*) override {}
