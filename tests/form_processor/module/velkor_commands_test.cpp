@@ -30,6 +30,26 @@ constexpr char16_t kLockedForm[] =
     u"<table id=grid><tr><td id=open free>a</td><td id=closed>b</td></tr></table></body></html>";
 
 class VelkorCommandsTest : public VelkorEditingTest {};
+class VelkorCommandsWithoutDocumentTest : public VelkorTest {};
+
+// A control made by ProgID has neither window, editor nor document: every command is passed over
+// and only the start mode is answered.
+TEST_F(VelkorCommandsWithoutDocumentTest, EveryCommandIsSafeAndOnlyTheStartModeAnswers) {
+    ComPtr<IVelkor> control;
+    ASSERT_EQ(Create(control), S_OK);
+    ASSERT_EQ(control->put_StartMode(2), S_OK);
+    for (LONG id = -1; id <= 100; ++id) {
+        SCOPED_TRACE(id);
+        // The file dialogs are answered by the UI driver; they are not part of this check.
+        if (id == FPID_SAVE_DOCUMENT || id == FPID_LOAD_DOCUMENT)
+            continue;
+        EXPECT_EQ(control->ExecCommand(static_cast<FORMPROCESSOR_CMDID>(id), Variant(u"#ff0000")), S_OK);
+        auto status = static_cast<FORMPROCESSOR_CMDF>(-1);
+        EXPECT_EQ(control->QueryStatus(static_cast<FORMPROCESSOR_CMDID>(id), Variant(), &status), S_OK);
+        EXPECT_EQ(status, id == FPID_INIT_EDIT_MODE ? 2 : 0);
+    }
+    EXPECT_TRUE(boxes_.Calls().empty());
+}
 
 TEST_F(VelkorCommandsTest, SplitAndMergeFlagsFollowTheirCommands) {
     struct Case {

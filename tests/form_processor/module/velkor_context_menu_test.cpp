@@ -8,6 +8,8 @@
 #include <winuser_input.h>
 #include <winuser_menu.h>
 
+#include <algorithm>
+
 using namespace velkor_test;
 
 namespace {
@@ -25,6 +27,10 @@ struct Item {
     std::string label; // empty for a separator
     bool grayed;
 };
+
+bool operator==(const Item& a, const Item& b) {
+    return a.id == b.id && a.label == b.label && a.grayed == b.grayed;
+}
 
 std::vector<Item> ItemsOf(const qx::win32::MenuRequest& request) {
     std::vector<Item> items;
@@ -49,6 +55,19 @@ protected:
             ole->GetWindow(&window);
         return window;
     }
+    // A point inside the element, in the editor window's client coordinates.
+    POINT ClientPoint(const char16_t* id) {
+        ComPtr<IDispatch> element = ComPtr<IDispatch>::QueryFrom(Element(id).Get());
+        Variant rect, left, top;
+        EXPECT_EQ(CallByName(element.Get(), u"getBoundingClientRect", DISPATCH_METHOD, {}, &rect), S_OK);
+        if (rect.vt != VT_DISPATCH)
+            return {};
+        CallByName(rect.pdispVal, u"left", DISPATCH_PROPERTYGET, {}, &left);
+        CallByName(rect.pdispVal, u"top", DISPATCH_PROPERTYGET, {}, &top);
+        if (FAILED(left.ChangeType(VT_I4)) || FAILED(top.ChangeType(VT_I4)))
+            return {};
+        return {left.lVal + 3, top.lVal + 3};
+    }
     bool EditorEnabled(LONG command) { return EditorStatus(command) == FPF_ENABLED; }
 
     // The items after "테이블 삽입" that every menu ends with.
@@ -71,10 +90,6 @@ protected:
         return requests.empty() ? std::vector<Item>{} : ItemsOf(requests.back());
     }
 };
-
-bool operator==(const Item& a, const Item& b) {
-    return a.id == b.id && a.label == b.label && a.grayed == b.grayed;
-}
 
 TEST_F(VelkorContextMenuTest, ItemsFollowTheSelection) {
     Activate(u"1");
@@ -106,6 +121,27 @@ TEST_F(VelkorContextMenuTest, ItemsFollowTheSelection) {
     }
 }
 
+TEST_F(VelkorContextMenuTest, AChosenImageOrListAddsItsItem) {
+    Activate(u"1");
+    PutForm(u"<html><body dovrel free><p>a <img id=picture width=40 height=30 src=\"x.gif\"> b</p>"
+            u"<p><select id=choice><option>one</option></select></p></body></html>");
+    const std::pair<const char16_t*, Item> cases[] = {
+        {u"picture", {201, "그림...", false}},
+        {u"choice", {207, "Select Property", false}},
+    };
+    for (const auto& [id, item] : cases) {
+        SCOPED_TRACE(qx::com::Utf16ToUtf8(id));
+        // A press on the element chooses it whole.
+        POINT point = ClientPoint(id);
+        qx::win32::input::Press(EditorWindow(), point.x, point.y);
+        qx::win32::input::Release(EditorWindow(), point.x, point.y);
+        Pump();
+        const std::vector<Item> items = ShowMenu();
+        EXPECT_EQ(std::count(items.begin(), items.end(), item), 1) << Describe(items);
+        EXPECT_EQ(std::count_if(items.begin(), items.end(), [](const Item& i) { return i.id == 203; }), 0);
+    }
+}
+
 TEST_F(VelkorContextMenuTest, OutsideAnEventItOpensAtTheCursorOverTheEditor) {
     Activate(u"1");
     PutForm(kFreeForm);
@@ -133,13 +169,7 @@ TEST_F(VelkorContextMenuTest, ARightClickInTheEditorOpensTheMenuAtTheEventsPoint
     Activate(u"1");
     PutForm(kLockedForm);
     CaretIn(u"open");
-    ComPtr<IDispatch> cell = ComPtr<IDispatch>::QueryFrom(Element(u"open").Get());
-    Variant rect, left, top;
-    ASSERT_EQ(CallByName(cell.Get(), u"getBoundingClientRect", DISPATCH_METHOD, {}, &rect), S_OK);
-    ASSERT_EQ(CallByName(rect.pdispVal, u"left", DISPATCH_PROPERTYGET, {}, &left), S_OK);
-    ASSERT_EQ(CallByName(rect.pdispVal, u"top", DISPATCH_PROPERTYGET, {}, &top), S_OK);
-    ASSERT_TRUE(SUCCEEDED(left.ChangeType(VT_I4)) && SUCCEEDED(top.ChangeType(VT_I4)));
-    POINT point{left.lVal + 3, top.lVal + 3};
+    POINT point = ClientPoint(u"open");
     ui_.Clear();
     HWND window = EditorWindow();
     qx::win32::input::RightPress(window, point.x, point.y);
