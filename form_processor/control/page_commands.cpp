@@ -3,6 +3,7 @@
 // their commands without effect.
 #include "external_dispatch.h"
 
+#include "document_io.h"
 #include "velkor_control.h"
 
 #include <string>
@@ -123,6 +124,12 @@ Variant CExternalDispatch::DoCommand(const VARIANT& command, const VARIANT& argu
         break;
     case FPID_TEST:
         engine.InsertRuleAtCaret();
+        break;
+    case FPID_SAVE_DOCUMENT:
+        result = SaveDocumentDialog(*owner_);
+        break;
+    case FPID_LOAD_DOCUMENT:
+        result = LoadDocumentDialog(*owner_);
         break;
     default:
         break;

@@ -158,6 +158,7 @@ void CVelkor::FinalRelease() {
     if (bridge_)
         bridge_->ClearOwner();
     bridge_ = nullptr;
+    CancelDownload();
     if (converterCookie_ && converterPoint_)
         converterPoint_->Unadvise(converterCookie_);
     converterCookie_ = 0;

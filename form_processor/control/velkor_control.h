@@ -24,11 +24,13 @@
 #include <qx/com/error_info.h>
 #include <qx/com/object.h>
 #include <qx/com/object_safety.h>
+#include <urlmon.h>
 #include <windows.h>
 
 #include <atomic>
 #include <string>
 
+class CDownloadCallback;
 class CExternalDispatch;
 
 // The editing control's class and its safe-for-scripting interface, as the toolbar page holds it.
@@ -213,4 +215,23 @@ private:
     HANDLE conversionDone_ = nullptr;
     qx::com::ComPtr<IDispatch> specialTableObject_;
     qx::com::Bstr specialTableBorderStyle_;
+
+    // ---- the document road (document_load.cpp, document_html.cpp) ----
+public:
+    // A chunk of the download of that generation arrived (NUL-terminated at bytes[size]).
+    void OnDownloadChunk(ULONG generation, const char* bytes, ULONG size);
+    // The binding of that generation stopped, whether it succeeded or not.
+    void OnDownloadStopped(ULONG generation);
+    // The common tail of a put and a finished download: the ANSI text goes into the editor.
+    HRESULT LoadDocumentText(const std::string& text);
+    // Stops a running download; its late callbacks are dropped.
+    void CancelDownload();
+
+private:
+    HRESULT ConvertForSaving(const qx::com::Bstr& html, IHTMLElement* body, qx::com::Bstr& mht);
+    std::string downloadBuffer_;
+    LONG downloadSize_ = 0;
+    ULONG downloadGeneration_ = 0;
+    qx::com::ComPtr<IBindStatusCallback> downloadCallback_;
+    CDownloadCallback* download_ = nullptr;
 };

@@ -66,18 +66,6 @@ STDMETHODIMP CVelkor::put_Mode(SHORT) {
     return S_OK;
 }
 
-STDMETHODIMP CVelkor::get_DocumentHTML(BSTR*) {
-    return S_OK;
-}
-
-STDMETHODIMP CVelkor::put_DocumentHTML(BSTR) {
-    return S_OK;
-}
-
-STDMETHODIMP CVelkor::LoadURL(BSTR) {
-    return S_OK;
-}
-
 STDMETHODIMP CVelkor::get_StartMode(SHORT* pVal) {
     if (!pVal)
         return E_POINTER;
@@ -157,14 +145,6 @@ STDMETHODIMP CVelkor::get_MHTMLSave(LONG* pVal) {
 
 STDMETHODIMP CVelkor::put_MHTMLSave(LONG newVal) {
     mhtmlSave_ = newVal;
-    return S_OK;
-}
-
-STDMETHODIMP CVelkor::FileOpenDlg(BSTR, VARIANT*) {
-    return S_OK;
-}
-
-STDMETHODIMP CVelkor::FileSaveDlg(BSTR, VARIANT*) {
     return S_OK;
 }
 

@@ -227,3 +227,39 @@ BOOL WINAPI MoveFileA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName) {
     qx::win32::SetLastErrorFromErrno(error, error == ENOENT ? to : from);
     return FALSE;
 }
+
+BOOL WINAPI ReplaceFileA(LPCSTR lpReplacedFileName, LPCSTR lpReplacementFileName, LPCSTR lpBackupFileName,
+                         DWORD dwReplaceFlags, LPVOID lpExclude, LPVOID lpReserved) {
+    if (lpBackupFileName != nullptr || dwReplaceFlags != 0 || lpExclude != nullptr || lpReserved != nullptr) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    std::string replaced, replacement;
+    if (!qx::win32::ResolveAnsiPath(lpReplacedFileName, replaced) ||
+        !qx::win32::ResolveAnsiPath(lpReplacementFileName, replacement)) {
+        return FALSE;
+    }
+    struct stat old;
+    if (stat(replaced.c_str(), &old) != 0) {
+        qx::win32::SetLastErrorFromErrno(errno, replaced);
+        return FALSE;
+    }
+    struct stat fresh;
+    if (lstat(replacement.c_str(), &fresh) != 0) {
+        qx::win32::SetLastErrorFromErrno(errno, replacement);
+        return FALSE;
+    }
+    if (!S_ISREG(old.st_mode) || !S_ISREG(fresh.st_mode)) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
+    if (chmod(replacement.c_str(), old.st_mode & 07777) != 0 ||
+        rename(replacement.c_str(), replaced.c_str()) != 0) {
+        int error = errno;
+        // The replacement keeps its name, and as far as possible its own mode.
+        chmod(replacement.c_str(), fresh.st_mode & 07777);
+        SetLastError(qx::win32::Win32ErrorFromErrno(error));
+        return FALSE;
+    }
+    return TRUE;
+}

@@ -55,6 +55,50 @@ TEST_F(FileTest, MoveFileNeverReplaces) {
     EXPECT_FALSE(std::filesystem::exists(from));
 }
 
+TEST_F(FileTest, ReplaceFileKeepsTheReplacedModeOrLeavesBothFiles) {
+    struct Case {
+        const char* name;
+        bool replacedExists;
+        DWORD flags;
+        bool succeeds;
+        DWORD error;
+    };
+    const Case cases[] = {
+        {"replaces", true, 0, true, 0},
+        {"no replaced file", false, 0, false, ERROR_FILE_NOT_FOUND},
+        {"flags are not offered", true, 1, false, ERROR_INVALID_PARAMETER},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string replaced = Path("old.txt"), replacement = Path("new.tmp");
+        std::filesystem::remove(replaced);
+        if (c.replacedExists) {
+            Write(replaced, "old");
+            chmod(replaced.c_str(), 0640);
+        }
+        Write(replacement, "new");
+        chmod(replacement.c_str(), 0600);
+        EXPECT_EQ(ReplaceFileA(replaced.c_str(), replacement.c_str(), nullptr, c.flags, nullptr, nullptr) !=
+                      FALSE,
+                  c.succeeds);
+        if (c.succeeds) {
+            EXPECT_EQ(Read(replaced), "new");
+            EXPECT_FALSE(std::filesystem::exists(replacement));
+            struct stat st;
+            ASSERT_EQ(stat(replaced.c_str(), &st), 0);
+            EXPECT_EQ(st.st_mode & 0777, 0640u);
+        } else {
+            EXPECT_EQ(GetLastError(), c.error);
+            EXPECT_EQ(Read(replacement), "new");
+            EXPECT_EQ(std::filesystem::exists(replaced), c.replacedExists);
+            if (c.replacedExists) {
+                EXPECT_EQ(Read(replaced), "old");
+            }
+        }
+        std::filesystem::remove(replacement);
+    }
+}
+
 TEST_F(FileTest, MoveFileCrossesFileSystems) {
     // /dev/shm is a memory file system on every Linux machine; the scratch folder is not.
     if (!std::filesystem::exists("/dev/shm")) {
