@@ -9,6 +9,8 @@
 #include <qx/com/object.h>
 #include <qx/com/variant.h>
 
+#include <map>
+
 class CVelkor;
 
 class CExternalDispatch : public qx::com::ObjectRoot, public IDispatch {
@@ -40,9 +42,31 @@ public:
     // The document-ready step (message 0x7E9): field scan, events, initial focus.
     void DocumentReady();
 
+    // The cells of the map whose runtime style has a background colour, renumbered from 0 in the
+    // map's order.
+    std::map<long, qx::com::Variant> CollectHighlightedCells(const std::map<long, qx::com::Variant>& cells);
+    // Mode 0 empties every cell, 1 puts value as its bgColor, 2 gives every cell the opposite of
+    // the "free" mark of the cell in value; other modes do nothing.
+    void ApplyToCells(const std::map<long, qx::com::Variant>& cells, int mode, const VARIANT& value);
+    // The control's context menu over the edited document, and the chosen item's action.
+    void ShowContextMenu();
+
 private:
     void MarkerTest(IHTMLDocument2* document);
     qx::com::ComPtr<IHTMLDocument2> EditedDocument() const;
+
+    // The document commands and their statuses.
+    SHORT EditMode();
+    void ChangeMode();
+    void ToggleCellLock();
+    void ColourCells(const VARIANT& colour);
+    void ClearCellContents();
+    void OpenLinkInNewWindow();
+    void RunMenuItem(UINT item);
+    LONG InsertTableStatus();
+    LONG TableLayoutStatus();
+    LONG CellLockStatus();
+    std::map<long, qx::com::Variant> HighlightedCellsOf(IHTMLElement* element);
 
     CVelkor* owner_ = nullptr;
 };

@@ -136,6 +136,8 @@ public:
     void InitComplete();
     // Posts a private message to the control's window (nothing without a window).
     void PostToWindow(UINT message);
+    // The browser control that shows the toolbar page; null before the window is made.
+    IWebBrowser2* PageBrowser() const { return pageBrowser_.Get(); }
 
     // ---- events ----
     void Fire_DocumentComplete() { events_.Fire_DocumentComplete(); }
