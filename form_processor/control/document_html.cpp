@@ -89,6 +89,11 @@ bool DocumentTitle(IHTMLElement* body, Bstr& title) {
     if (!element)
         return false;
     element->get_innerText(&title);
+    // Filling empty cells gives an empty title one blank, which the old browser's innerText read
+    // as nothing: a title of blanks only counts as empty.
+    const std::u16string_view text = title.View();
+    if (text.find_first_not_of(u" \t\r\n") == std::u16string_view::npos)
+        title = Bstr();
     return true;
 }
 

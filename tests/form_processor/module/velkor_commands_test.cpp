@@ -457,9 +457,8 @@ TEST_F(VelkorCommandsTest, ContextMenuPlaceAndActions) {
     }
 }
 
-// Pass once the table engine lists a table's cells (ListTableCells) and reports the current
-// cell (UpdateCurrentElement).
-TEST_F(VelkorCommandsTest, DISABLED_PickedCellsAndTheCurrentCell) {
+// Picked cells come from the table engine's cell list; the current cell from its caret tracking.
+TEST_F(VelkorCommandsTest, PickedCellsAndTheCurrentCell) {
     Activate(u"1", kLockedForm);
     for (const char16_t* id : {u"open", u"closed"}) {
         ComPtr<IDispatch> style;

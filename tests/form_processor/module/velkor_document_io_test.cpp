@@ -245,7 +245,8 @@ TEST_F(VelkorDocumentIoTest, MhtTextSubjectAndBaseUrl) {
                                             [](const std::string& e) { return e.rfind("Subject", 0) == 0; });
         EXPECT_EQ(subjects, c.subject ? 2 : 0);
         if (c.subject) {
-            EXPECT_NE(std::find(log.begin(), log.end(), c.subject), log.end());
+            EXPECT_NE(std::find(log.begin(), log.end(), c.subject), log.end())
+                << ::testing::PrintToString(log);
         }
         EXPECT_EQ(std::count(log.begin(), log.end(), "filterOut file://c:/test.htm"), 2);
     }

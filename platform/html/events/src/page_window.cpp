@@ -221,6 +221,14 @@ void OnButtonDown(HWND hwnd, PageWindow& page, int x, int y, LONG button, WPARAM
         page.events->MoveFocus(FocusTarget(target));
 }
 
+// A document in design mode (an editor's, unless it was put "Off") treats a check box as content
+// to select, not as a control to turn.
+bool BeingEdited(const dom::DomDocument& document) {
+    if (dom::EqualsNoCase(document.designMode, u"On"))
+        return true;
+    return document.designModeChanged && !dom::EqualsNoCase(document.designMode, u"Off");
+}
+
 bool IsCheckBox(const dom::Node& n) {
     return n.Is(u"input") && dom::EqualsNoCase(n.AttributeValue(u"type"), u"checkbox") &&
            !n.FindAttribute(u"disabled");
@@ -246,7 +254,7 @@ void OnLeftUp(HWND hwnd, PageWindow& page, int x, int y, WPARAM keys) {
     } else if (dom::Node* clicked = pressed ? CommonAncestor(pressed, target) : nullptr) {
         // A check box turns before its click handlers run (they read the new state) and turns
         // back when one cancels the click.
-        const bool box = IsCheckBox(*clicked);
+        const bool box = IsCheckBox(*clicked) && !BeingEdited(*page.dom);
         if (box)
             ToggleChecked(page, clicked);
         if (!Deliver(hwnd, page, u"click", x, y, 0, keys, clicked) && box)
