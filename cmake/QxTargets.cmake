@@ -56,12 +56,14 @@ function(qx_add_benchmark)
     set_property(GLOBAL APPEND PROPERTY QX_BENCHMARKS ${B_NAME})
 endfunction()
 
-# qx_add_fuzzer(NAME name SOURCES ... [LIBS ...] [CORPUS dir])
+# qx_add_fuzzer(NAME name SOURCES ... [LIBS ...] [CORPUS dir] [SEEDS_ONLY])
 # A libFuzzer target (LLVMFuzzerTestOneInput). With the fuzz preset it links libFuzzer; in the
 # other presets it links a small driver that replays the seed corpus, registered as a test, so
-# every seed runs under the sanitizers with each ordinary test run.
+# every seed runs under the sanitizers with each ordinary test run. SEEDS_ONLY: a target whose
+# random runs still find faults being mended; it is built and its seeds replay, but scripts/fuzz
+# does not run it.
 function(qx_add_fuzzer)
-    cmake_parse_arguments(F "" "NAME;CORPUS" "SOURCES;LIBS" ${ARGN})
+    cmake_parse_arguments(F "SEEDS_ONLY" "NAME;CORPUS" "SOURCES;LIBS" ${ARGN})
     if(NOT F_CORPUS)
         set(F_CORPUS "${CMAKE_CURRENT_SOURCE_DIR}/corpus/${F_NAME}")
     endif()
@@ -73,7 +75,9 @@ function(qx_add_fuzzer)
     set_target_properties(${F_NAME} PROPERTIES RUNTIME_OUTPUT_DIRECTORY "${CMAKE_BINARY_DIR}/fuzz")
     if(QX_FUZZ)
         target_link_options(${F_NAME} PRIVATE -fsanitize=fuzzer)
-        set_property(GLOBAL APPEND PROPERTY QX_FUZZERS "${F_NAME}|${F_CORPUS}")
+        if(NOT F_SEEDS_ONLY)
+            set_property(GLOBAL APPEND PROPERTY QX_FUZZERS "${F_NAME}|${F_CORPUS}")
+        endif()
     else()
         target_link_libraries(${F_NAME} PRIVATE qx_fuzz_driver)
         add_test(NAME fuzz_replay.${F_NAME} COMMAND ${F_NAME} "${F_CORPUS}")

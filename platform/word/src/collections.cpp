@@ -37,7 +37,6 @@ HRESULT ItemPosition(bool disconnected, LONG index, std::size_t count, IDispatch
 
 class CSpellingErrors : public com::ObjectRoot, public com::DispatchImpl<ProofreadingErrors> {
 public:
-    static constexpr bool kAggregatable = false;
     CSpellingErrors(std::shared_ptr<Session> session, std::shared_ptr<DocumentText> text)
         : session_(std::move(session)), text_(std::move(text)) {
         Dictionaries* dictionaries = Dictionaries::Get();
@@ -74,7 +73,6 @@ private:
 
 class CSpellingSuggestion : public com::ObjectRoot, public com::DispatchImpl<SpellingSuggestion> {
 public:
-    static constexpr bool kAggregatable = false;
     CSpellingSuggestion(std::shared_ptr<Session> session, std::u16string name)
         : session_(std::move(session)), name_(std::move(name)) {}
 
@@ -100,7 +98,6 @@ private:
 
 class CSpellingSuggestions : public com::ObjectRoot, public com::DispatchImpl<SpellingSuggestions> {
 public:
-    static constexpr bool kAggregatable = false;
     CSpellingSuggestions(std::shared_ptr<Session> session, std::vector<std::u16string> names)
         : session_(std::move(session)), names_(std::move(names)) {}
 

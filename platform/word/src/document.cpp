@@ -9,7 +9,6 @@ namespace {
 
 class CDocuments : public com::ObjectRoot, public com::DispatchImpl<Documents> {
 public:
-    static constexpr bool kAggregatable = false;
     explicit CDocuments(std::shared_ptr<Session> session) : session_(std::move(session)) {}
 
     QX_BEGIN_INTERFACES(CDocuments)
@@ -38,7 +37,6 @@ private:
 
 class CDocument : public com::ObjectRoot, public com::DispatchImpl<_Document> {
 public:
-    static constexpr bool kAggregatable = false;
     CDocument(std::shared_ptr<Session> session, std::shared_ptr<DocumentText> text)
         : session_(std::move(session)), text_(std::move(text)) {}
 

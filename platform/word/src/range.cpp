@@ -12,7 +12,6 @@ namespace {
 
 class CRange : public com::ObjectRoot, public com::DispatchImpl<Range> {
 public:
-    static constexpr bool kAggregatable = false;
     CRange(std::shared_ptr<Session> session, std::shared_ptr<DocumentText> text, std::size_t start,
            std::size_t length)
         : session_(std::move(session)), text_(std::move(text)), start_(start), length_(length) {}
