@@ -3,6 +3,7 @@
 #include "external_dispatch.h"
 
 #include "dispatch_names.h"
+#include "element_queries.h"
 #include "form_document.h"
 #include "velkor_control.h"
 
@@ -10,16 +11,7 @@ using qx::com::Bstr;
 using qx::com::ComPtr;
 using qx::com::Variant;
 
-namespace {
-
-ComPtr<IHTMLElement> BodyOf(IHTMLDocument2* document) {
-    ComPtr<IDispatch> body;
-    if (!document || FAILED(document->get_body(&body)))
-        return nullptr;
-    return ComPtr<IHTMLElement>::QueryFrom(body.Get());
-}
-
-} // namespace
+namespace {} // namespace
 
 // The editing control's document, from its DOM property; null before InitComplete.
 ComPtr<IHTMLDocument2> CExternalDispatch::EditedDocument() const {
@@ -80,7 +72,7 @@ void CExternalDispatch::DocumentReady() {
     if (!found)
         fields.get_Item(Variant(u"doctitle"), &found);
     ComPtr<IHTMLDocument2> document = EditedDocument();
-    ComPtr<IHTMLBodyElement> body = ComPtr<IHTMLBodyElement>::QueryFrom(BodyOf(document.Get()).Get());
+    ComPtr<IHTMLBodyElement> body = ComPtr<IHTMLBodyElement>::QueryFrom(Body(document.Get()).Get());
     ComPtr<IDispatch> range;
     if (body && SUCCEEDED(body->createTextRange(&range)) && range) {
         Variant atStart(true);

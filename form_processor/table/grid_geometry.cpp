@@ -1,5 +1,6 @@
 // Measurements of the rendered document: page rectangles from the offset chain, table metrics,
 // the cell under a point and the border hit test.
+#include "element_queries.h"
 #include "grid_dom.h"
 #include "table_editor.h"
 
@@ -14,13 +15,6 @@ using qx::com::ComPtr;
 using qx::com::Variant;
 
 namespace {
-
-ComPtr<IHTMLElement> Body(IHTMLDocument2* document) {
-    ComPtr<IDispatch> body;
-    if (!document || FAILED(document->get_body(&body)))
-        return nullptr;
-    return ComPtr<IHTMLElement>::QueryFrom(body.Get());
-}
 
 ComPtr<IHTMLElement> ParentOf(IHTMLElement* element) {
     ComPtr<IDispatch> parent;
